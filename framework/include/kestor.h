@@ -1,0 +1,185 @@
+/*
+ * kestor.h: C interface of the KESTOR bus library.
+ *
+ * The library connects to bus servers (the INDI XML protocol, version 1.7, over TCP), keeps one
+ * record per live property and calls the attached client's callbacks on its own threads.
+ * Records keep their address for the life of the process: a redefinition updates a record in
+ * place, a deleted record stays readable.
+ */
+#ifndef KESTOR_H
+#define KESTOR_H
+
+#include <stdbool.h>
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef uint32_t kestor_result;  /* 0 = success */
+typedef uint32_t kestor_version;
+
+#define KESTOR_VERSION_2_0       0x200  /* client record version */
+#define KESTOR_VERSION_MAJOR     2
+#define KESTOR_VERSION_MINOR     0
+#define KESTOR_VERSION_BUILD     88
+#define KESTOR_PROTOCOL_INDI_1_7 0x107  /* property version of properties defined by INDI 1.7 peers */
+#define KESTOR_MAX_SUBPROCESSES  10
+
+enum {
+  KESTOR_OK = 0,
+  KESTOR_FAILED = 1,
+  KESTOR_NOT_FOUND = 2,
+  KESTOR_INVALID = 3,
+  KESTOR_NO_MEMORY = 4,
+  KESTOR_TIMEOUT = 5,
+  KESTOR_ALREADY = 6
+};
+
+/* property state, also the value of a light item */
+enum { KESTOR_STATE_IDLE = 0, KESTOR_STATE_OK = 1, KESTOR_STATE_BUSY = 2, KESTOR_STATE_ALERT = 3 };
+/* property type */
+enum { KESTOR_TYPE_NONE = 0, KESTOR_TEXT = 1, KESTOR_NUMBER = 2, KESTOR_SWITCH = 3, KESTOR_LIGHT = 4, KESTOR_BLOB = 5 };
+/* permission */
+enum { KESTOR_PERM_NONE = 0, KESTOR_PERM_RO = 1, KESTOR_PERM_WO = 2, KESTOR_PERM_RW = 3 };
+/* switch rule */
+enum { KESTOR_RULE_NONE = 0, KESTOR_RULE_ONE_OF_MANY = 1, KESTOR_RULE_AT_MOST_ONE = 2, KESTOR_RULE_ANY_OF_MANY = 3 };
+/* BLOB transfer modes of kestor_enable_blob */
+enum { KESTOR_BLOB_ALSO = 0, KESTOR_BLOB_NEVER = 1, KESTOR_BLOB_URL = 2 };
+/* log levels */
+enum { KESTOR_LOG_ERROR = 0, KESTOR_LOG_INFO = 1, KESTOR_LOG_DEBUG = 2, KESTOR_LOG_TRACE = 3 };
+
+/* A bus endpoint (one server connection or one driver); opaque. */
+typedef struct kestor_device kestor_device;
+
+struct kestor_client;
+struct kestor_property;
+
+typedef kestor_result (*kestor_client_fn)(struct kestor_client *client);
+typedef kestor_result (*kestor_property_fn)(struct kestor_client *client, kestor_device *device,
+                                            struct kestor_property *property, const char *message);
+typedef kestor_result (*kestor_message_fn)(struct kestor_client *client, kestor_device *device,
+                                           const char *message);
+
+typedef struct kestor_client {            /* 208 bytes */
+  char               name[128];           /*   0 */
+  bool               is_remote;           /* 128 */
+  void              *client_context;      /* 136 */
+  kestor_result      last_result;         /* 144 */
+  kestor_version     version;             /* 148 */
+  void              *enable_blob_mode_records; /* 152 */
+  kestor_client_fn   attach;              /* 160 */
+  kestor_property_fn define_property;     /* 168 */
+  kestor_property_fn update_property;     /* 176 */
+  kestor_property_fn delete_property;     /* 184 */
+  kestor_message_fn  send_message;        /* 192 */
+  kestor_client_fn   detach;              /* 200 */
+} kestor_client;
+
+typedef struct kestor_item {              /* 1808 bytes */
+  char name[128];                         /*    0 */
+  char label[512];                        /*  128 */
+  char hints[512];                        /*  640 */
+  union {                                 /* 1152 */
+    char text_value[512];
+    struct {
+      char   number_format[512];          /* 1152 printf-style; ending in 'm' = sexagesimal */
+      double number_min;                  /* 1664 */
+      double number_max;                  /* 1672 */
+      double number_step;                 /* 1680 */
+      double number_value;                /* 1688 */
+      double number_target;               /* 1696 */
+    };
+    bool     switch_value;                /* 1152 */
+    uint32_t light_value;                 /* 1152 */
+    struct {
+      char    blob_format[128];           /* 1152 e.g. ".fits" */
+      char    blob_url[512];              /* 1280 "" when the bytes are in memory */
+      int64_t blob_size;                  /* 1792 */
+      void   *blob_value;                 /* 1800 owned by the library */
+    };
+  };
+} kestor_item;
+
+typedef struct kestor_property {          /* 1432 bytes, then count items */
+  char     device[128];                   /*    0 */
+  char     name[128];                     /*  128 "" in a device-wide delete */
+  char     group[128];                    /*  256 */
+  char     label[512];                    /*  384 */
+  char     hints[512];                    /*  896 */
+  uint32_t state;                         /* 1408 */
+  uint32_t type;                          /* 1412 */
+  uint32_t perm;                          /* 1416 */
+  uint32_t rule;                          /* 1420 */
+  int16_t  version;                       /* 1424 */
+  bool     hidden;                        /* 1426 */
+  int32_t  count;                         /* 1428 */
+#ifdef __cplusplus
+  kestor_item items[1];                   /* 1432, count items follow */
+#else
+  kestor_item items[];                    /* 1432 */
+#endif
+} kestor_property;
+
+typedef struct kestor_server_entry {      /* 544 bytes, allocated by kestor_connect_server */
+  char           name[128];               /*   0 */
+  char           host[128];               /* 128 */
+  int32_t        port;                    /* 256 */
+  void          *thread;                  /* 264 */
+  bool           thread_started;          /* 272 */
+  int32_t        socket;                  /* 276 */
+  kestor_device *protocol_adapter;        /* 280 */
+  char           last_error[256];         /* 288 */
+} kestor_server_entry;
+
+typedef struct kestor_subprocess_entry {  /* 408 bytes */
+  char           executable[128];         /*   0 */
+  void          *thread;                  /* 128 */
+  bool           thread_started;          /* 136 */
+  int32_t        pid;                     /* 140 */
+  kestor_device *protocol_adapter;        /* 144 */
+  char           last_error[256];         /* 152 */
+} kestor_subprocess_entry;
+
+/* globals */
+extern void (*kestor_log_message_handler)(const char *line);
+extern bool kestor_is_sandboxed;
+extern kestor_subprocess_entry kestor_available_subprocesses[KESTOR_MAX_SUBPROCESSES];
+extern kestor_property KESTOR_ALL_PROPERTIES;  /* device "" and name "": every property */
+
+/*
+ * Optional: when set, the library runs each "apply an incoming message to its records and call
+ * the client's callback" step through this executor (for example on the application's main
+ * thread), so that records change only where the application reads them. When unset, the step
+ * runs on the connection's reader thread. The executor must run fn(arg) before it returns.
+ */
+extern void (*kestor_sync_executor)(void (*fn)(void *arg), void *arg);
+
+kestor_result kestor_start(void);
+kestor_result kestor_stop(void);
+kestor_result kestor_attach_client(kestor_client *client);
+kestor_result kestor_set_log_level(uint32_t level);
+uint32_t      kestor_get_log_level(void);
+kestor_result kestor_enumerate_properties(kestor_client *client, kestor_property *which);
+kestor_result kestor_change_text_property(kestor_client *client, const char *device, const char *property,
+                                          int32_t count, char **items, char **values);
+kestor_result kestor_change_number_property(kestor_client *client, const char *device, const char *property,
+                                            int32_t count, char **items, double *values);
+kestor_result kestor_change_switch_property(kestor_client *client, const char *device, const char *property,
+                                            int32_t count, char **items, bool *values);
+kestor_result kestor_enable_blob(kestor_client *client, kestor_property *property, uint32_t mode);
+kestor_result kestor_trace_property(kestor_client *client, kestor_property *property, bool definition, bool items);
+kestor_result kestor_connect_server(const char *name, const char *host, int32_t port, kestor_server_entry **entry);
+kestor_result kestor_disconnect_server(kestor_server_entry *entry);
+kestor_result kestor_kill_subprocess(kestor_subprocess_entry *entry);
+
+/* @astronomy: declarations of the astronomy routines go here */
+
+/* @server: declarations of the in-process server go here */
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests and the run need. Idempotent.
+set -euo pipefail
+PKGS=(
+  cmake g++ make pkg-config ninja-build
+  qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools libqt6svg6-dev libgl-dev
+  libexpat1-dev zlib1g-dev libcfitsio-dev libraw-dev libavahi-client-dev liberfa-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
+  indi-bin avahi-daemon avahi-utils dbus iproute2 util-linux
+  xvfb xauth x11-apps imagemagick python3
+)
+missing=()
+for p in "${PKGS[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
