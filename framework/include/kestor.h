@@ -175,6 +175,53 @@ kestor_result kestor_disconnect_server(kestor_server_entry *entry);
 kestor_result kestor_kill_subprocess(kestor_subprocess_entry *entry);
 
 /* @astronomy: declarations of the astronomy routines go here */
+/*
+ * Astronomy. Angles are in degrees except right ascension, in hours. Longitude is east-positive
+ * (0..360 and -180..180 both work), elevation in metres. Catalogue motions: proper motion in RA
+ * as mu_alpha * cos(delta) and in Dec in mas/yr, parallax in mas, radial velocity in km/s.
+ * Places are apparent (true equator and equinox of date) and, unless said otherwise, topocentric;
+ * altitudes are geometric (no refraction); azimuth is 0 at north, 90 at east. "Now" is the system
+ * clock, or the instant fixed by kestor_set_astro_time. UT1 is taken as UTC. Every routine may be
+ * called from any thread at once. A date ERFA cannot handle gives NaN outputs; its "dubious year"
+ * warning is not a failure.
+ */
+enum {
+  KESTOR_MERCURY = 1, KESTOR_VENUS = 2, KESTOR_MARS = 4, KESTOR_JUPITER = 5, KESTOR_SATURN = 6,
+  KESTOR_URANUS = 7, KESTOR_NEPTUNE = 8, KESTOR_PLUTO = 9, KESTOR_SUN = 10, KESTOR_MOON = 11
+};
+
+/* *ra, *dec: J2000 (ICRS) catalogue place in, apparent topocentric place now out. */
+void   kestor_topo_star(double *ra, double *dec, double lat, double lon, double elev,
+                        double pmra, double pmdec, double px, double rv);
+/* Apparent topocentric place of a body now (the numbers above); an unknown body leaves *ra, *dec. */
+void   kestor_topo_planet(int32_t body, double *ra, double *dec, double lat, double lon, double elev);
+/* Altitude and azimuth now of an apparent place; client is unused and may be NULL. */
+void   kestor_eq2hor(kestor_client *client, double *alt, double *az, double lat, double lon,
+                     double elev, double ra, double dec);
+/* Local apparent sidereal time in hours [0, 24) at a UTC Julian date (NULL = now). */
+double kestor_lst(const double *jd_utc, double longitude);
+/* Geocentric apparent place now of a J2000 catalogue place. */
+void   kestor_app_star(double *ra, double *dec, double pmra, double pmdec, double px, double rv);
+
+/* Fixes "now" at a UTC Julian date for every routine; 0 returns to the system clock. */
+void   kestor_set_astro_time(double jd_utc);
+/* The UTC Julian date the routines take as now. */
+double kestor_astro_time(void);
+
+/*
+ * The Earth-orientation context of one site at one instant, computed once and shared by any
+ * number of places: the fast way to position many objects. Immutable once made, so one context
+ * may be used from several threads. The results equal those of the routines above at that
+ * instant.
+ */
+typedef struct kestor_site_context kestor_site_context;
+/* NULL when out of memory or when ERFA rejects the date. jd_utc NULL = now. */
+kestor_site_context *kestor_site_context_new(const double *jd_utc, double lat, double lon, double elev);
+void   kestor_site_context_free(kestor_site_context *context);
+void   kestor_site_topo_star(const kestor_site_context *context, double *ra, double *dec,
+                             double pmra, double pmdec, double px, double rv);
+kestor_result kestor_site_topo_planet(const kestor_site_context *context, int32_t body, double *ra, double *dec);
+void   kestor_site_eq2hor(const kestor_site_context *context, double *alt, double *az, double ra, double dec);
 
 /* @server: declarations of the in-process server go here */
 
