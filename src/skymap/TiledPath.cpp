@@ -5,7 +5,10 @@
 #include <algorithm>
 
 TiledPath::TiledPath(double halfWidth, int tiles)
-    : halfWidth(halfWidth), tiles(tiles), grid(static_cast<size_t>(tiles) * static_cast<size_t>(tiles)) {}
+    : halfWidth(halfWidth), tiles(tiles), grid(static_cast<size_t>(tiles) * static_cast<size_t>(tiles)) {
+  for (Tile &tile : grid)
+    tile.path.setFillRule(Qt::WindingFill);
+}
 
 void TiledPath::addDisc(QPointF center, double diameter) {
   const double tileSize = 2.0 * halfWidth / tiles;

@@ -1,0 +1,63 @@
+#include "skymap/MapOverlay.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <kestor.h>
+
+#include "core/Globals.h"
+#include "core/Settings.h"
+
+namespace {
+
+// Four strokes around the point that leave its centre open: from a to b view points out along the
+// two axes (the "+") or, when diagonal, along the diagonals (the "x").
+void drawMarker(QPainter &painter, QPointF p, double a, double b, bool diagonal) {
+  for (const QPointF direction : {QPointF(-1, 0), QPointF(1, 0), QPointF(0, -1), QPointF(0, 1)}) {
+    const QPointF d = diagonal ? QPointF(direction.x() + direction.y(), direction.y() - direction.x()) : direction;
+    painter.drawLine(p + a * d, p + b * d);
+  }
+}
+
+}  // namespace
+
+MapView::Overlay::Overlay(MapView *map) : QWidget(map), map(map) {
+  setAttribute(Qt::WA_TransparentForMouseEvents);
+  setGeometry(0, 0, map->width(), map->height());
+}
+
+double MapView::Overlay::frameAngle(double fovAngle, double ra, double siderealTime) {
+  return fovAngle + (ra - 12.0 - siderealTime) * -15.0;
+}
+
+void MapView::Overlay::paintEvent(QPaintEvent *) {
+  if (!map->_selection && !map->_position)
+    return;
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setWorldTransform(map->mapTransform().toQTransform());
+  const double u = 1.0 / map->rawScale;
+  painter.setBrush(Qt::NoBrush);
+
+  if (const MapEntryPtr &selection = map->_selection) {
+    painter.setPen(QPen(graphColor2(), u));
+    drawMarker(painter, MapProjection::mapPoint(selection->alt, selection->az), 20 * u, 5 * u, false);
+  }
+  const MapEntryPtr &position = map->_position;
+  if (!position)
+    return;
+  const QPointF p = MapProjection::mapPoint(position->alt, position->az);
+  painter.setPen(QPen(graphColor1(), u));
+  drawMarker(painter, p, 15 * u, 4 * u, true);
+
+  const double w = UserDefaults::doubleForKey(QStringLiteral("fovWidth"), 0);
+  const double h = UserDefaults::doubleForKey(QStringLiteral("fovHeight"), 0);
+  if (!(w / 2 > 0 && h / 2 > 0))
+    return;
+  const double angle = UserDefaults::doubleForKey(QStringLiteral("fovAngle"), 0);
+  const double longitude = UserDefaults::doubleForKey(QStringLiteral("longitude"), 0);
+  painter.translate(p);
+  painter.rotate(frameAngle(angle, position->ra, kestor_lst(nullptr, longitude)));
+  painter.setPen(QPen(markerColor(), u));
+  painter.drawRect(QRectF(-w / 2, -h / 2, w, h));
+}

@@ -1,0 +1,32 @@
+// The cached layers of the sky map, built in map units from the entries' altitudes and azimuths.
+// The builders of the deep-sky and star layers also set each entry's visible flag.
+#pragma once
+
+#include <QPainterPath>
+
+#include <vector>
+
+#include "skymap/MapEntry.h"
+#include "skymap/TiledPath.h"
+
+namespace MapPaths {
+
+// Every outline polyline at its map points, below the horizon too, under the even-odd rule.
+QPainterPath milkyWay(const std::vector<std::vector<MapEntryPtr>> &outline);
+// The stick figures through their stars above the horizon; a star below it is skipped and its
+// neighbours are joined.
+QPainterPath figures(const std::vector<std::vector<std::vector<MapEntryPtr>>> &constellations);
+// Discs of the objects above the horizon at least one view point across, under the even-odd rule.
+QPainterPath deepSky(const std::vector<MapEntryPtr> &objects, double rawScale);
+// Discs of the stars above the horizon that are brighter than the magnitude limit (strictly) and
+// at least one view point across.
+TiledPath stars(const std::vector<MapEntryPtr> &stars, double rawScale, qint64 magnitudeLimit);
+
+// True when an object of the given diameter (degrees) is at least one view point across.
+inline bool largeEnough(float diameter, double rawScale) {
+  return static_cast<double>(diameter) >= 1.0 / rawScale;
+}
+// The square of side diameter centred on the entry's map point.
+QRectF discBox(const MapEntry &entry);
+
+}  // namespace MapPaths

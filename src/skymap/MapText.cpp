@@ -1,0 +1,20 @@
+#include "skymap/MapText.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+
+QFont mapFont(int size) {
+  QFont font = QGuiApplication::font();
+  font.setPixelSize(std::max(1, size));
+  return font;
+}
+
+ViewCoordinates::ViewCoordinates(QPainter &painter, const QFont &font) : painter(painter) {
+  painter.save();
+  painter.resetTransform();
+  painter.setFont(font);
+}
+
+ViewCoordinates::~ViewCoordinates() {
+  painter.restore();
+}

@@ -1,0 +1,121 @@
+#include "skymap/MapView.h"
+
+#include <QDateTime>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QTimer>
+
+#include "core/Settings.h"
+#include "skymap/MapBodies.h"
+#include "skymap/MapGrid.h"
+#include "skymap/MapNames.h"
+#include "skymap/MapOverlay.h"
+#include "skymap/MapPass.h"
+#include "skymap/MapPaths.h"
+
+namespace {
+
+QPainterPath circle(double radius) {
+  QPainterPath path;
+  path.addEllipse(QRectF(-radius, -radius, 2 * radius, 2 * radius));
+  return path;
+}
+
+}  // namespace
+
+MapView::MapView(const QRect &frame, QWidget *parent) : QWidget(parent) {
+  setGeometry(frame);
+  initialize();
+}
+
+MapView::MapView(QWidget *parent) : QWidget(parent) {
+  initialize();
+  setZoom(UserDefaults::doubleForKey(QStringLiteral("zoom"), 10.0));
+  setRotation(UserDefaults::doubleForKey(QStringLiteral("rotation"), 0.0));
+  QTimer::singleShot(1000, this, &MapView::restoreCenter);
+}
+
+MapView::~MapView() = default;
+
+void MapView::initialize() {
+  searchMenu = std::make_unique<QMenu>(QStringLiteral("Search"));
+  clock = [] { return static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0; };
+  FIGURES = figureTable();
+  overlay = new Overlay(this);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_AcceptTouchEvents);
+  grabGesture(Qt::PinchGesture);
+  loadCatalogs();
+}
+
+void MapView::resizeEvent(QResizeEvent *event) {
+  overlay->resize(event->size());
+  QWidget::resizeEvent(event);
+}
+
+void MapView::paintEvent(QPaintEvent *event) {
+  QPainter painter(this);
+  draw(painter, event->rect());
+}
+
+void MapView::draw(QPainter &painter, const QRect &dirty) {
+  MapPass pass;
+  pass.palette = MapPalette::of(*this);
+  painter.fillRect(dirty, pass.palette.background);
+
+  displayScale = devicePixelRatioF();
+  rawScale = width() / MapProjection::MAP_WIDTH;
+  scale = rawScale * displayScale;
+  flipHorizontally = UserDefaults::boolForKey(QStringLiteral("flipMapHorizontally"), false) ? -1.0 : 1.0;
+  flipVertically = UserDefaults::boolForKey(QStringLiteral("flipMapVertically"), false) ? -1.0 : 1.0;
+
+  pass.transform = mapTransform();
+  pass.rawScale = rawScale;
+  pass.scale = scale;
+  pass.dirty = dirty;
+  pass.exposed = MapProjection::unmapRect(pass.transform, dirty);
+  pass.fontSize = static_cast<int>(UserDefaults::boolForKey(QStringLiteral("useLargeFont"), false)
+                                       ? UserDefaults::integerForKey(QStringLiteral("largeFontSize"), 14)
+                                       : UserDefaults::integerForKey(QStringLiteral("fontSize"), 10));
+
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setWorldTransform(pass.transform.toQTransform());
+  MapGrid::drawGrid(painter, pass);
+  MapGrid::drawAzimuthLabels(painter, pass);
+  MapGrid::drawCardinalMarks(painter, pass);
+
+  painter.setClipPath(circle(MapProjection::HORIZON));
+  if (!cachedMilkyway)
+    cachedMilkyway = MapPaths::milkyWay(milkyway);
+  painter.fillPath(*cachedMilkyway, pass.palette.milkyWay);
+
+  // Discs just above the horizon may reach past it, up to this radius.
+  painter.setClipPath(circle(100));
+  if (!cachedFigures)
+    cachedFigures = MapPaths::figures(figures);
+  painter.strokePath(*cachedFigures, QPen(pass.palette.secondaryLabel, 0.5 / scale));
+
+  if (!cachedDSOs)
+    cachedDSOs = MapPaths::deepSky(dsos, rawScale);
+  painter.fillPath(*cachedDSOs, pass.palette.deepSky);
+
+  if (!cachedStars)
+    cachedStars = MapPaths::stars(stars, rawScale, UserDefaults::integerForKey(QStringLiteral("magnitudeLimit"), 5));
+  cachedStars->fill(painter, pass.exposed, pass.palette.stars);
+
+  MapBodies::draw(painter, pass, solarsys);
+
+  if (UserDefaults::boolForKey(QStringLiteral("showStars"), true))
+    MapNames::draw(painter, pass, width(), stars, dsos, solarsys);
+}
+
+MapProjection::Transform MapView::mapTransform() const {
+  MapProjection::Transform transform;
+  transform.rotation = _rotation;
+  transform.scale = width() / MapProjection::MAP_WIDTH;
+  transform.flipHorizontally = flipHorizontally;
+  transform.flipVertically = flipVertically;
+  transform.translation = QPointF(width() / 2.0, height() / 2.0);
+  return transform;
+}

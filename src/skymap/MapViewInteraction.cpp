@@ -1,0 +1,203 @@
+// Zoom, rotation, centring and selection of the sky map, and the mouse and gesture events.
+#include <QGestureEvent>
+#include <QMouseEvent>
+#include <QNativeGestureEvent>
+#include <QPinchGesture>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSettings>
+
+#include <cmath>
+
+#include "core/Globals.h"
+#include "core/Settings.h"
+#include "skymap/MapInteraction.h"
+#include "skymap/MapOverlay.h"
+#include "skymap/MapView.h"
+
+using MapProjection::mapPoint;
+
+double MapView::zoom() const {
+  return std::log2(width());
+}
+
+void MapView::setZoom(double z) {
+  if (!MapInteraction::acceptsZoom(z))
+    return;
+  saveCenter();
+  const int size = static_cast<int>(std::lround(std::exp2(z)));
+  setGeometry(x(), y(), size, size);
+  overlay->setGeometry(overlay->x(), overlay->y(), size, size);
+  rawScale = size / MapProjection::MAP_WIDTH;
+  cachedStars.reset();
+  cachedDSOs.reset();
+  scale = displayScale * rawScale;
+  defaults().setValue(QStringLiteral("zoom"), z);
+  restoreCenter();
+}
+
+void MapView::setRotation(double degrees) {
+  _rotation = MapInteraction::normalizedRotation(degrees);
+  defaults().setValue(QStringLiteral("rotation"), _rotation);
+  update();
+  overlay->update();
+}
+
+void MapView::setSelection(const MapEntryPtr &entry) {
+  _selection = entry;
+  overlay->update();
+  if (delegate)
+    delegate->selectedWithEntry(entry);
+}
+
+void MapView::setPosition(const MapEntryPtr &entry) {
+  _position = entry;
+  overlay->update();
+}
+
+void MapView::zoomAction(QObject *sender) {
+  if (!sender)
+    return;
+  if (sender == zoomInButton || sender == zoomInMenu)
+    setZoom(zoom() + 0.5);
+  else if (sender == zoomOutButton || sender == zoomOutMenu)
+    setZoom(zoom() - 0.5);
+}
+
+void MapView::rotateAction(QObject *sender) {
+  if (!sender)
+    return;
+  const double mirrored = flipHorizontally * flipVertically;
+  if (sender == rotateCWButton || sender == rotateCWMenu)
+    setRotation(MapInteraction::rotationStep(_rotation, 15.0 * mirrored));
+  else if (sender == rotateCCWButton || sender == rotateCCWMenu)
+    setRotation(MapInteraction::rotationStep(_rotation, -15.0 * mirrored));
+}
+
+void MapView::centerAction(QObject *) {
+  center(MapInteraction::centerTarget(_center, _selection, _position));
+}
+
+void MapView::select(QAction *item) {
+  const MapEntryPtr entry = item ? item->data().value<MapEntryPtr>() : nullptr;
+  if (!entry)
+    return;
+  if (std::find(solarsys.begin(), solarsys.end(), entry) != solarsys.end())
+    entry->updatePlanet(lastLatitude, lastLongitude, lastElevation);
+  else
+    entry->updateStar(lastLatitude, lastLongitude, lastElevation);
+  setSelection(entry);
+  if (delegate)
+    delegate->addHistoryWithEntry(entry);
+}
+
+QAbstractScrollArea *MapView::enclosingScrollArea() const {
+  for (QWidget *w = parentWidget(); w; w = w->parentWidget()) {
+    if (auto *area = qobject_cast<QAbstractScrollArea *>(w))
+      return area;
+  }
+  return nullptr;
+}
+
+void MapView::scrollTo(QPointF origin) {
+  QAbstractScrollArea *area = enclosingScrollArea();
+  area->horizontalScrollBar()->setValue(static_cast<int>(std::lround(origin.x())));
+  area->verticalScrollBar()->setValue(static_cast<int>(std::lround(origin.y())));
+}
+
+void MapView::center(const MapEntryPtr &entry) {
+  _center = entry;
+  QAbstractScrollArea *area = enclosingScrollArea();
+  if (!area || !entry)
+    return;
+  const QSizeF visible = area->viewport()->size();
+  scrollTo(mapTransform().map(mapPoint(entry->alt, entry->az)) - QPointF(visible.width() / 2, visible.height() / 2));
+}
+
+void MapView::saveCenter() {
+  QAbstractScrollArea *area = enclosingScrollArea();
+  if (!area)
+    return;
+  const QRectF visible(mapFrom(area->viewport(), QPoint(0, 0)), area->viewport()->size());
+  const QPointF p = mapTransform().unmap(visible.topLeft() + QPointF(visible.width() / 2, visible.height() / 2));
+  defaults().setValue(QStringLiteral("centerX"), p.x());
+  defaults().setValue(QStringLiteral("centerY"), p.y());
+}
+
+void MapView::restoreCenter() {
+  QAbstractScrollArea *area = enclosingScrollArea();
+  if (!area)
+    return;
+  const QPointF stored(UserDefaults::doubleForKey(QStringLiteral("centerX"), 0),
+                       UserDefaults::doubleForKey(QStringLiteral("centerY"), 0));
+  const QSizeF visible = area->viewport()->size();
+  scrollTo(mapTransform().map(stored) - QPointF(visible.width() / 2, visible.height() / 2));
+}
+
+MapEntryPtr MapView::entryAt(QPointF mapPoint) const {
+  double best = 1.0;
+  MapEntryPtr chosen;
+  for (const auto *list : {&stars, &dsos, &solarsys}) {
+    for (const MapEntryPtr &entry : *list) {
+      if (!entry->visible)
+        continue;
+      const QPointF d = MapProjection::mapPoint(entry->alt, entry->az) - mapPoint;
+      const double distance2 = d.x() * d.x() + d.y() * d.y();
+      if (distance2 < best) {
+        best = distance2;
+        chosen = entry;
+      }
+    }
+  }
+  return chosen;
+}
+
+void MapView::mouseDown(QPointF viewPoint) {
+  setSelection(entryAt(mapTransform().unmap(viewPoint)));
+}
+
+void MapView::rightMouseDown() {
+  setSelection(nullptr);
+}
+
+void MapView::magnifyWithEvent(double magnification, GesturePhase phase) {
+  if (phase == GesturePhase::Changed)
+    setZoom(zoom() + magnification / 5.0);
+}
+
+void MapView::rotateWithEvent(double degreesCounterClockwise, GesturePhase phase) {
+  if (phase == GesturePhase::Changed)
+    setRotation(_rotation - degreesCounterClockwise * flipHorizontally * flipVertically);
+}
+
+void MapView::mousePressEvent(QMouseEvent *event) {
+  if (event->button() == Qt::LeftButton)
+    mouseDown(event->position());
+  else if (event->button() == Qt::RightButton)
+    rightMouseDown();
+  else
+    QWidget::mousePressEvent(event);
+}
+
+bool MapView::event(QEvent *event) {
+  if (event->type() == QEvent::NativeGesture) {
+    const auto *gesture = static_cast<QNativeGestureEvent *>(event);
+    if (gesture->gestureType() == Qt::ZoomNativeGesture)
+      magnifyWithEvent(gesture->value(), GesturePhase::Changed);
+    else if (gesture->gestureType() == Qt::RotateNativeGesture)
+      rotateWithEvent(-gesture->value(), GesturePhase::Changed);
+    return true;
+  }
+  if (event->type() == QEvent::Gesture) {
+    auto *gestures = static_cast<QGestureEvent *>(event);
+    if (auto *pinch = static_cast<QPinchGesture *>(gestures->gesture(Qt::PinchGesture))) {
+      const GesturePhase phase = pinch->state() == Qt::GestureUpdated ? GesturePhase::Changed : GesturePhase::Began;
+      // Qt measures the pinch's turn clockwise on screen.
+      rotateWithEvent(-(pinch->rotationAngle() - pinch->lastRotationAngle()), phase);
+      magnifyWithEvent(pinch->scaleFactor() - 1.0, phase);
+      gestures->accept(pinch);
+    }
+    return true;
+  }
+  return QWidget::event(event);
+}
