@@ -1,0 +1,32 @@
+// One worker thread that runs blocks one at a time, in the order they were queued.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+class SerialQueue {
+public:
+  SerialQueue();
+  // Runs what is queued, then stops the worker.
+  ~SerialQueue();
+  SerialQueue(const SerialQueue &) = delete;
+  SerialQueue &operator=(const SerialQueue &) = delete;
+
+  void async(std::function<void()> block);
+  // Returns once every block queued before the call has run.
+  void drain();
+
+private:
+  void work();
+
+  std::mutex mutex;
+  std::condition_variable wake;
+  std::condition_variable idle;
+  std::deque<std::function<void()>> queue;
+  bool running = false;
+  bool stopping = false;
+  std::thread worker;
+};

@@ -1,0 +1,54 @@
+#include "kestor/BLOBItem.h"
+
+#include <QUrl>
+
+#include "core/Console.h"
+#include "kestor/RecordText.h"
+#include "kestor/UrlFetcher.h"
+
+double KESTOR::BLOBItem::fetchTimeout = 30.0;
+
+namespace {
+
+// The item's URL, when its URL text parses as one.
+std::optional<QUrl> blobUrl(const kestor_item *item) {
+  const QString text = textFromField(item->blob_url);
+  if (text.isEmpty()) return std::nullopt;
+  QUrl url(text, QUrl::StrictMode);
+  if (!url.isValid()) return std::nullopt;
+  return url;
+}
+
+}  // namespace
+
+QString KESTOR::BLOBItem::format() const {
+  if (auto url = blobUrl(item)) {
+    const QString path = url->path();
+    return u'.' + path.mid(path.lastIndexOf(u'.') + 1);
+  }
+  return textFromField(item->blob_format);
+}
+
+std::optional<QByteArray> KESTOR::BLOBItem::value() {
+  std::unique_lock guard(lock, std::try_to_lock);
+  if (!guard.owns_lock()) return cachedValue;  // the holder is this thread, inside image()
+  if (!cachedValue) {
+    if (auto url = blobUrl(item)) {
+      cachedValue = fetchUrl(*url, fetchTimeout);
+      if (!cachedValue) consoleLine("Failed to fetch " + textFromField(item->blob_url).toUtf8());
+    } else if (item->blob_value != nullptr) {
+      const auto size = item->blob_size > 0 ? static_cast<qsizetype>(item->blob_size) : 0;
+      cachedValue = QByteArray(static_cast<const char *>(item->blob_value), size);
+    }
+  }
+  return cachedValue;
+}
+
+void KESTOR::BLOBItem::rollOver() {
+  std::unique_lock guard(lock, std::try_to_lock);
+  if (!guard.owns_lock()) return;
+  if (cachedValue) previousValue = std::move(cachedValue);
+  cachedValue.reset();
+  if (cachedImage) previousImage = std::move(cachedImage);
+  cachedImage.reset();
+}

@@ -1,0 +1,50 @@
+// Browses one DNS-SD service type through the shared Avahi session. Avahi reports a service once
+// per network interface and protocol; the browser reports it found once per (name, type, domain)
+// and removed when its last instance goes.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <map>
+#include <memory>
+#include <set>
+#include <utility>
+
+#include <avahi-client/lookup.h>
+
+#include "kestor/NetService.h"
+
+class DnsSdService;
+
+class DnsSdBrowser : public NetServiceBrowser {
+public:
+  DnsSdBrowser() = default;
+  ~DnsSdBrowser() override;
+
+  void searchForServices(const QString &type, const QString &domain) override;
+
+  // Called by the session.
+  void begin(AvahiClient *client);
+  void end();
+  void unavailable(const QString &reason);
+
+private:
+  struct Known {
+    std::shared_ptr<DnsSdService> service;
+    std::set<std::pair<AvahiIfIndex, AvahiProtocol>> instances;
+  };
+
+  void report(AvahiIfIndex interface, AvahiProtocol protocol, AvahiBrowserEvent event, const char *name,
+              const char *type, const char *domain);
+  static void browseCallback(AvahiServiceBrowser *, AvahiIfIndex interface, AvahiProtocol protocol,
+                             AvahiBrowserEvent event, const char *name, const char *type, const char *domain,
+                             AvahiLookupResultFlags flags, void *userdata);
+
+  QByteArray type;
+  QByteArray domain;
+  bool joined = false;
+  AvahiClient *client = nullptr;
+  AvahiServiceBrowser *browser = nullptr;
+  std::map<QString, Known> known;
+};

@@ -1,0 +1,75 @@
+#include "kestor/DnsSdSession.h"
+
+#include <QTimer>
+
+#include <avahi-common/error.h>
+
+#include <algorithm>
+
+#include "kestor/DnsSdBrowser.h"
+
+DnsSdSession &DnsSdSession::shared() {
+  static DnsSdSession *session = new DnsSdSession;  // lives as long as the program
+  return *session;
+}
+
+void DnsSdSession::add(DnsSdBrowser *browser) {
+  browsers.push_back(browser);
+  if (client == nullptr) {
+    connectClient();
+  } else if (running) {
+    browser->begin(client);
+  }
+}
+
+void DnsSdSession::remove(DnsSdBrowser *browser) {
+  browsers.erase(std::remove(browsers.begin(), browsers.end(), browser), browsers.end());
+}
+
+void DnsSdSession::connectClient() {
+  int error = 0;
+  AvahiClient *created = avahi_client_new(poll.poll(), AVAHI_CLIENT_NO_FAIL, &DnsSdSession::clientCallback, this, &error);
+  if (created == nullptr) {
+    unavailable(QString::fromUtf8(avahi_strerror(error)));
+    QTimer::singleShot(RETRY_MS, [this] {
+      if (client == nullptr) connectClient();
+    });
+    return;
+  }
+  client = created;
+}
+
+void DnsSdSession::clientCallback(AvahiClient *client, AvahiClientState state, void *userdata) {
+  static_cast<DnsSdSession *>(userdata)->changed(client, state);
+}
+
+void DnsSdSession::changed(AvahiClient *current, AvahiClientState state) {
+  switch (state) {
+  case AVAHI_CLIENT_S_RUNNING:
+    if (running) return;
+    running = true;
+    for (DnsSdBrowser *browser : std::vector(browsers)) browser->begin(current);
+    return;
+  case AVAHI_CLIENT_CONNECTING:
+    unavailable(QStringLiteral("the DNS-SD daemon is not running"));
+    return;
+  case AVAHI_CLIENT_FAILURE: {
+    unavailable(QString::fromUtf8(avahi_strerror(avahi_client_errno(current))));
+    running = false;
+    for (DnsSdBrowser *browser : std::vector(browsers)) browser->end();
+    // Free the dead client from the event loop, not inside its own callback, then reconnect.
+    QTimer::singleShot(0, [this, current] {
+      avahi_client_free(current);
+      if (client == current) client = nullptr;
+      connectClient();
+    });
+    return;
+  }
+  default:
+    return;
+  }
+}
+
+void DnsSdSession::unavailable(const QString &reason) {
+  for (DnsSdBrowser *browser : std::vector(browsers)) browser->unavailable(reason);
+}

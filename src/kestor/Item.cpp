@@ -1,0 +1,5 @@
+#include "kestor/Item.h"
+
+#include "kestor/RecordText.h"
+
+QString KESTOR::Item::description() const { return textFromField(item->label); }

@@ -1,0 +1,164 @@
+// The client object: the one bridge between the application and the bus library. It starts the
+// library, attaches the client record, keeps the device model on the main thread, the message
+// log, the delegate list and the discovered and typed-in servers, and sends property changes.
+#pragma once
+
+#include <QObject>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include <kestor.h>
+
+#include "kestor/NetService.h"
+
+class KESTORDelegate;
+class SerialQueue;
+
+class KESTOR : public QObject, public NetServiceBrowserDelegate {
+  Q_OBJECT
+
+public:
+  class Device;
+  class Group;
+  class Property;
+  class Item;
+  class TextItem;
+  class NumberItem;
+  class SwitchItem;
+  class LightItem;
+  class BLOBItem;
+  class Driver;
+
+  // The library entry points the client object calls; tests replace some of them.
+  struct Framework {
+    decltype(&kestor_set_log_level) setLogLevel = &kestor_set_log_level;
+    decltype(&kestor_get_log_level) getLogLevel = &kestor_get_log_level;
+    decltype(&kestor_start) start = &kestor_start;
+    decltype(&kestor_attach_client) attachClient = &kestor_attach_client;
+    decltype(&kestor_enumerate_properties) enumerateProperties = &kestor_enumerate_properties;
+    decltype(&kestor_change_text_property) changeTextProperty = &kestor_change_text_property;
+    decltype(&kestor_change_number_property) changeNumberProperty = &kestor_change_number_property;
+    decltype(&kestor_change_switch_property) changeSwitchProperty = &kestor_change_switch_property;
+    decltype(&kestor_enable_blob) enableBlob = &kestor_enable_blob;
+    decltype(&kestor_connect_server) connectServer = &kestor_connect_server;
+    decltype(&kestor_disconnect_server) disconnectServer = &kestor_disconnect_server;
+  };
+
+  // Discovery uses the Avahi browsers.
+  explicit KESTOR(QObject *parent = nullptr);
+  // Discovery uses the given browsers (tests).
+  KESTOR(std::unique_ptr<NetServiceBrowser> kestorBrowser, std::unique_ptr<NetServiceBrowser> indiBrowser,
+         QObject *parent = nullptr);
+  ~KESTOR() override;
+
+  // --- start-up ---------------------------------------------------------------------------
+  // Starts the library and attaches the client; on the main thread, once (a second call does
+  // nothing but write a console line).
+  void start(bool serverMode, bool browse);
+  // The started client object, or nullptr before start.
+  static KESTOR *clientInstance();
+  // The library's log hook: logs one line (invalid UTF-8 replaced); a null line is ignored.
+  static void logMessageHandler(const char *line);
+
+  // --- delegates (main thread) ------------------------------------------------------------
+  // Appends a delegate; delegates are notified in the order added and never removed. The
+  // client object does not own them: each must outlive the client object or never be deleted.
+  void addDelegate(KESTORDelegate *delegate);
+  void notifyClientAttached();
+
+  // --- device model (main thread) -------------------------------------------------------
+  // The device named in the record, created when new.
+  std::shared_ptr<Device> device(const kestor_property *record);
+  void handleDefineProperty(kestor_property *record);
+  void handleUpdateProperty(kestor_property *record);
+  void handleDeleteProperty(kestor_property *record);
+
+  // --- message log --------------------------------------------------------------------------
+  // Any thread: console lines now, the entry appended on the main thread.
+  void log(const QString &text, bool sound = false);
+  // Main thread: appends one entry and notifies the delegates.
+  void appendMessage(const QString &text, bool sound);
+  // Main thread: empties the log and notifies "Log cleared...".
+  void clearMessages();
+  static constexpr qsizetype MAX_MESSAGES = 10001;
+
+  // --- property changes and BLOB transfer -------------------------------------------------
+  // Copy the change on the calling thread; send it from one ordered worker thread.
+  void changeText(const std::shared_ptr<Property> &property, const QMap<QString, QString> &values);
+  void changeNumber(const std::shared_ptr<Property> &property, const QMap<QString, double> &values);
+  void changeSwitch(const std::shared_ptr<Property> &property, const QString &item, bool value);
+  // Sets the BLOB transfer mode of a BLOB property, on the calling thread; nothing for a
+  // property that is not a BLOB property or that has been deleted.
+  void enableBLOB(const std::shared_ptr<Property> &property, bool enabled);
+  // Sleeps 3 s on the calling thread, then has every server send all its properties again.
+  void refreshProperties();
+  // Waits until every change queued so far has reached the library (tests, shut-down).
+  void waitForChanges();
+
+  // --- servers (main thread unless said otherwise) ---------------------------------------
+  // Connects a typed-in server on the calling thread; on success records it with addServer.
+  void connect(const QString &host, qint64 port);
+  void addServer(kestor_server_entry *entry);
+  void removeServer(kestor_server_entry *entry);
+
+  // NetServiceBrowserDelegate (main thread).
+  void serviceFound(const std::shared_ptr<NetService> &service) override;
+  void serviceRemoved(const std::shared_ptr<NetService> &service) override;
+  void serviceResolved(const std::shared_ptr<NetService> &service) override;
+  void netServiceDidNotResolve(const std::shared_ptr<NetService> &service,
+                               const QMap<QString, qint64> &errors) override;
+  void browserDidNotSearch(const QString &reason) override;
+
+  // Records a discovered service's connection (main thread).
+  void storeServer(const std::shared_ptr<NetService> &service, kestor_server_entry *entry);
+
+  // --- fields (main thread) ---------------------------------------------------------------
+  kestor_client *client;                                      // never freed
+  QStringList driverNames;                                    // in-process server's drivers
+  std::map<QString, std::shared_ptr<Driver>> drivers;
+  std::map<QString, std::shared_ptr<Device>> devices;
+  QStringList messages;                                       // "HH:mm:ss.zzz text", oldest first
+  std::vector<KESTORDelegate *> delegates;
+  std::vector<std::shared_ptr<NetService>> services;          // in the order discovered
+  std::map<std::shared_ptr<NetService>, kestor_server_entry *> servers;
+  std::vector<kestor_server_entry *> configuredServers;
+  std::unique_ptr<NetServiceBrowser> indiBrowser;
+  std::unique_ptr<NetServiceBrowser> kestorBrowser;
+  QString timeFormat;
+
+  // Library entry points (replaced by tests before start).
+  Framework framework;
+  // Pause between two connection attempts of a discovered service, in seconds.
+  double connectRetryDelay = 1.0;
+  // Seconds refreshProperties waits before asking for the properties again.
+  double refreshDelay = 3.0;
+
+private:
+  struct ChangeBuffers;
+  void connectResolvedService(const std::shared_ptr<NetService> &service, const QByteArray &name,
+                              const QByteArray &host, int32_t port);
+  void sendTextChange(const std::shared_ptr<Property> &property, ChangeBuffers &buffers);
+  void sendNumberChange(const std::shared_ptr<Property> &property, ChangeBuffers &buffers);
+  void sendSwitchChange(const std::shared_ptr<Property> &property, ChangeBuffers &buffers);
+  void applyConnectionRule(Property &property);
+  void removeProperty(const std::shared_ptr<Device> &device, const QString &name);
+  void writeConsole(const QString &text);
+  template <typename Notification> void notify(Notification notification);
+
+  std::unique_ptr<SerialQueue> changes;
+  bool started = false;
+  bool reportedDiscoveryUnavailable = false;
+  static std::atomic<KESTOR *> instance;
+};
+
+template <typename Notification> void KESTOR::notify(Notification notification) {
+  const auto receivers = delegates;
+  for (KESTORDelegate *receiver : receivers) notification(*receiver);
+}

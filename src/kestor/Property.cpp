@@ -1,0 +1,47 @@
+#include "kestor/Property.h"
+
+#include "kestor/BLOBItem.h"
+#include "kestor/LightItem.h"
+#include "kestor/NumberItem.h"
+#include "kestor/RecordText.h"
+#include "kestor/SwitchItem.h"
+#include "kestor/TextItem.h"
+
+namespace {
+
+std::shared_ptr<KESTOR::Item> makeItem(uint32_t type, const QString &name, kestor_item *record) {
+  switch (type) {
+  case KESTOR_TEXT: return std::make_shared<KESTOR::TextItem>(name, record);
+  case KESTOR_NUMBER: return std::make_shared<KESTOR::NumberItem>(name, record);
+  case KESTOR_SWITCH: return std::make_shared<KESTOR::SwitchItem>(name, record);
+  case KESTOR_LIGHT: return std::make_shared<KESTOR::LightItem>(name, record);
+  case KESTOR_BLOB: return std::make_shared<KESTOR::BLOBItem>(name, record);
+  default: return nullptr;
+  }
+}
+
+}  // namespace
+
+KESTOR::Property::Property(std::shared_ptr<Device> device, kestor_property *property)
+    : device(std::move(device)), group(nameFromField(property->group)), name(nameFromField(property->name)),
+      property(property) {
+  for (int32_t i = 0; i < property->count; ++i) {
+    kestor_item *record = &property->items[i];
+    const QString itemName = nameFromField(record->name);
+    itemNames.append(itemName);
+    if (auto item = makeItem(property->type, itemName, record)) items[itemName] = std::move(item);
+  }
+}
+
+QString KESTOR::Property::stateImage() const { return statusImageName(state()); }
+
+QString KESTOR::Property::description() const { return textFromField(property->label); }
+
+QString statusImageName(uint32_t state) {
+  switch (state) {
+  case KESTOR_STATE_OK: return QStringLiteral("NSStatusAvailable");
+  case KESTOR_STATE_BUSY: return QStringLiteral("NSStatusPartiallyAvailable");
+  case KESTOR_STATE_ALERT: return QStringLiteral("NSStatusUnavailable");
+  default: return QStringLiteral("NSStatusNone");
+  }
+}

@@ -1,0 +1,41 @@
+// One property of a device. Values are read live from the library's record.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <map>
+#include <memory>
+
+#include "kestor/KESTOR.h"
+
+class KESTOR::Property {
+public:
+  // Builds the property and one item object per text, number, switch, light or BLOB item.
+  Property(std::shared_ptr<Device> device, kestor_property *property);
+
+  // Live reads of the record.
+  uint32_t state() const { return property->state; }
+  uint32_t type() const { return property->type; }
+  uint32_t perm() const { return property->perm; }
+  uint32_t rule() const { return property->rule; }
+  // "NSStatusAvailable" (1), "NSStatusPartiallyAvailable" (2), "NSStatusUnavailable" (3),
+  // "NSStatusNone" (any other state).
+  QString stateImage() const;
+  // The record's label.
+  QString description() const;
+
+  std::shared_ptr<Device> device;
+  QString group;
+  QString name;
+  QStringList itemNames;  // record order, one per item record
+  std::map<QString, std::shared_ptr<Item>> items;
+  qint64 seq = 0;         // +1 per update
+  kestor_property *property;
+  // Set on the main thread when the property leaves the model.
+  std::atomic<bool> deleted{false};
+};
+
+// The name for a state code: "NSStatusAvailable", "NSStatusPartiallyAvailable",
+// "NSStatusUnavailable" or "NSStatusNone".
+QString statusImageName(uint32_t state);

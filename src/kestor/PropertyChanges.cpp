@@ -1,0 +1,88 @@
+// Property changes and BLOB transfer: changes are copied into C buffers on the calling thread and
+// handed to the library from one worker thread, in the order they were made.
+#include <QByteArray>
+
+#include <chrono>
+#include <thread>
+
+#include "core/Dispatch.h"
+#include "core/SerialQueue.h"
+#include "kestor/ChangeBuffers.h"
+#include "kestor/Device.h"
+#include "kestor/Item.h"
+#include "kestor/Property.h"
+
+void KESTOR::changeText(const std::shared_ptr<Property> &property, const QMap<QString, QString> &values) {
+  if (!property) return;
+  auto buffers = std::make_shared<ChangeBuffers>();
+  for (auto entry = values.begin(); entry != values.end(); ++entry) {
+    buffers->addName(entry.key());
+    buffers->addText(entry.value());
+  }
+  changes->async([this, property, buffers] { sendTextChange(property, *buffers); });
+}
+
+void KESTOR::changeNumber(const std::shared_ptr<Property> &property, const QMap<QString, double> &values) {
+  if (!property) return;
+  auto buffers = std::make_shared<ChangeBuffers>();
+  for (auto entry = values.begin(); entry != values.end(); ++entry) {
+    buffers->addName(entry.key());
+    buffers->addNumber(entry.value());
+  }
+  changes->async([this, property, buffers] { sendNumberChange(property, *buffers); });
+}
+
+void KESTOR::changeSwitch(const std::shared_ptr<Property> &property, const QString &item, bool value) {
+  if (!property) return;
+  const auto found = property->items.find(item);
+  if (found == property->items.end()) return;
+  auto buffers = std::make_shared<ChangeBuffers>();
+  buffers->addName(found->second->name);
+  buffers->switchValue = value;
+  changes->async([this, property, buffers] { sendSwitchChange(property, *buffers); });
+}
+
+void KESTOR::sendTextChange(const std::shared_ptr<Property> &property, ChangeBuffers &buffers) {
+  const QByteArray device = property->device->name.toUtf8();
+  const QByteArray name = property->name.toUtf8();
+  framework.changeTextProperty(client, device.constData(), name.constData(), buffers.count(), buffers.names.data(),
+                               buffers.values.data());
+}
+
+void KESTOR::sendNumberChange(const std::shared_ptr<Property> &property, ChangeBuffers &buffers) {
+  const QByteArray device = property->device->name.toUtf8();
+  const QByteArray name = property->name.toUtf8();
+  framework.changeNumberProperty(client, device.constData(), name.constData(), buffers.count(), buffers.names.data(),
+                                 buffers.numbers.data());
+}
+
+void KESTOR::sendSwitchChange(const std::shared_ptr<Property> &property, ChangeBuffers &buffers) {
+  const QByteArray device = property->device->name.toUtf8();
+  const QByteArray name = property->name.toUtf8();
+  framework.changeSwitchProperty(client, device.constData(), name.constData(), 1, buffers.names.data(),
+                                 &buffers.switchValue);
+}
+
+void KESTOR::waitForChanges() { changes->drain(); }
+
+void KESTOR::enableBLOB(const std::shared_ptr<Property> &property, bool enabled) {
+  if (!property) return;
+  // Read the record where it changes, and not at all once the property has left the model.
+  bool live = false;
+  uint32_t type = KESTOR_TYPE_NONE;
+  int16_t version = 0;
+  syncMain([&] {
+    live = !property->deleted;
+    if (!live) return;
+    type = property->property->type;
+    version = property->property->version;
+  });
+  if (!live || type != KESTOR_BLOB) return;
+  const uint32_t mode = !enabled ? KESTOR_BLOB_NEVER : version >= KESTOR_VERSION_2_0 ? KESTOR_BLOB_URL : KESTOR_BLOB_ALSO;
+  framework.enableBlob(client, property->property, mode);
+}
+
+void KESTOR::refreshProperties() {
+  std::this_thread::sleep_for(std::chrono::duration<double>(refreshDelay));
+  framework.enumerateProperties(client, &KESTOR_ALL_PROPERTIES);
+}
