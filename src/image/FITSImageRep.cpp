@@ -1,0 +1,136 @@
+#include "image/FITSImageRep.h"
+
+#include "image/CheckedSize.h"
+
+#include <fitsio.h>
+
+#include <new>
+
+namespace {
+
+// An open in-memory FITS file. cfitsio keeps the addresses of `memory` and `memorySize` until
+// the file is closed, so they live here beside the handle; the file is closed exactly once.
+class MemoryFile {
+public:
+    explicit MemoryFile(const QByteArray &data)
+        : memory(const_cast<char *>(data.constData())), memorySize(size_t(data.size()))
+    {
+        // Opened read-only and without a reallocation function: cfitsio never writes the bytes.
+        if (fits_open_memfile(&file, "", READONLY, &memory, &memorySize, 0, nullptr, &status) != 0)
+            file = nullptr;
+    }
+    ~MemoryFile()
+    {
+        if (file) {
+            int closeStatus = 0;
+            fits_close_file(file, &closeStatus);
+        }
+    }
+    MemoryFile(const MemoryFile &) = delete;
+    MemoryFile &operator=(const MemoryFile &) = delete;
+
+    fitsfile *file = nullptr;
+    int status = 0;
+
+private:
+    void *memory;
+    size_t memorySize;
+};
+
+std::unique_ptr<uint8_t[]> allocate(int64_t bytes)
+{
+    return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[size_t(bytes)]);
+}
+
+// Reads `count` samples of one plane (1-based) into `buffer`; false on any library error.
+bool readPlane(MemoryFile &fits, int bitpix, long plane, int64_t count, uint8_t *buffer)
+{
+    long firstPixel[3] = {1, 1, plane};
+    fits_read_pix(fits.file, bitpix == 8 ? TBYTE : TUSHORT, firstPixel, count, nullptr, buffer, nullptr,
+                  &fits.status);
+    return fits.status == 0;
+}
+
+// Interleaves one plane into the RGB buffer at `channel`: 8-bit samples as they are, 16-bit
+// samples by their high byte.
+void interleavePlane(const uint8_t *plane, int bitpix, int64_t count, int channel, uint8_t *rgb)
+{
+    if (bitpix == 8) {
+        for (int64_t i = 0; i < count; ++i)
+            rgb[3 * i + channel] = plane[i];
+    } else {
+        const auto *samples = reinterpret_cast<const uint16_t *>(plane);
+        for (int64_t i = 0; i < count; ++i)
+            rgb[3 * i + channel] = uint8_t(samples[i] >> 8);
+    }
+}
+
+} // namespace
+
+bool FITSImageRep::canInitWithData(QByteArrayView data)
+{
+    return data.startsWith("SIMPLE");
+}
+
+DecodeResult FITSImageRep::imageRepsWithData(const QByteArray &data)
+{
+    MemoryFile fits(data);
+    if (!fits.file)
+        return DecodeResult::failure(QStringLiteral("cfitsio cannot open the data (status %1)").arg(fits.status));
+
+    // cfitsio takes the data size that the header declares: check that the primary unit's data
+    // lies within the bytes we were given before any pixel is read.
+    LONGLONG headStart = 0, dataStart = 0, dataEnd = 0;
+    fits_get_hduaddrll(fits.file, &headStart, &dataStart, &dataEnd, &fits.status);
+    if (fits.status != 0 || dataStart <= 0 || dataEnd < dataStart || dataEnd > data.size())
+        return DecodeResult::failure(QStringLiteral("FITS data shorter than its header promises"));
+
+    int bitpix = 0;
+    int naxis = 0;
+    long naxes[3] = {0, 0, 1};
+    fits_get_img_param(fits.file, 3, &bitpix, &naxis, naxes, &fits.status);
+    if (fits.status != 0)
+        return DecodeResult::failure(QStringLiteral("cannot read the FITS image parameters"));
+    if ((naxis != 2 && naxis != 3) || (bitpix != 8 && bitpix != 16))
+        return DecodeResult::failure(QStringLiteral("unsupported FITS image: NAXIS %1, BITPIX %2").arg(naxis).arg(bitpix));
+    const int planes = naxis == 3 ? 3 : 1;
+    if (naxes[0] <= 0 || naxes[1] <= 0 || (naxis == 3 && naxes[2] < 3))
+        return DecodeResult::failure(QStringLiteral("FITS image without the pixels it needs"));
+
+    const int64_t width = naxes[0];
+    const int64_t height = naxes[1];
+    const int bytesPerSample = bitpix / 8;
+    const std::optional<int64_t> count = checkedProduct({width, height});
+    const std::optional<int64_t> planeBytes = checkedProduct({width, height, bytesPerSample});
+    const std::optional<int64_t> storedBytes = checkedProduct({width, height, bytesPerSample, planes});
+    const std::optional<int64_t> bufferBytes = checkedProduct({width, height, planes == 3 ? 3 : bytesPerSample});
+    if (!count || !planeBytes || !storedBytes || !bufferBytes || *storedBytes > dataEnd - dataStart)
+        return DecodeResult::failure(QStringLiteral("FITS data shorter than its header promises"));
+
+    std::unique_ptr<uint8_t[]> buffer = allocate(*bufferBytes);
+    if (!buffer)
+        return DecodeResult::failure(QStringLiteral("out of memory for the FITS pixels"));
+    if (planes == 1) {
+        if (!readPlane(fits, bitpix, 1, *count, buffer.get()))
+            return DecodeResult::failure(QStringLiteral("cannot read the FITS pixels (status %1)").arg(fits.status));
+    } else {
+        std::unique_ptr<uint8_t[]> plane = allocate(*planeBytes);
+        if (!plane)
+            return DecodeResult::failure(QStringLiteral("out of memory for the FITS pixels"));
+        for (int channel = 0; channel < 3; ++channel) {
+            if (!readPlane(fits, bitpix, channel + 1, *count, plane.get()))
+                return DecodeResult::failure(QStringLiteral("cannot read FITS plane %1 (status %2)").arg(channel + 1).arg(fits.status));
+            interleavePlane(plane.get(), bitpix, *count, channel, buffer.get());
+        }
+    }
+
+    const uint8_t *pixels = buffer.get();
+    std::shared_ptr<const uint8_t[]> owner(buffer.release());
+    return DecodeResult::success(
+        Bitmap::packed(width, height, planes == 3 ? 8 : bitpix, planes == 3 ? 3 : 1, pixels, std::move(owner)));
+}
+
+ImageRepClass FITSImageRep::imageRepClass()
+{
+    return {"fits", &FITSImageRep::canInitWithData, &FITSImageRep::imageRepsWithData};
+}

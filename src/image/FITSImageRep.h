@@ -1,0 +1,13 @@
+#pragma once
+// The primary image of a FITS file held in memory, read through cfitsio: 8- or 16-bit grey
+// (NAXIS 2) or 8-bit RGB made from the first three planes of a cube (NAXIS 3). The pixels are
+// decoded into a buffer of the bitmap's own; rows keep the file's order, first row on top.
+
+#include "image/ImageRepRegistry.h"
+
+struct FITSImageRep {
+    // True when the data begins with "SIMPLE".
+    static bool canInitWithData(QByteArrayView data);
+    static DecodeResult imageRepsWithData(const QByteArray &data);
+    static ImageRepClass imageRepClass();
+};

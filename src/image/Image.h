@@ -1,0 +1,57 @@
+#pragma once
+// One decoded BLOB image: the bitmap, statistics over a 256-bin histogram of every fourth pixel,
+// the automatic black and white points, and the stretched rendering between the rendering points
+// (cached until a point changes). An Image always exists; when decoding fails it simply has no
+// bitmap, no statistics and no rendering. It has no lock of its own: one thread uses it at a time.
+
+#include "image/Bitmap.h"
+#include "image/ImageStatistics.h"
+#include "image/StretchRenderer.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+class Image {
+public:
+    // `format` is the BLOB's format (".fits", ".nef", ...), compared in lower case.
+    Image(const QByteArray &data, const QString &format);
+    Image() = delete;
+    Image(const Image &) = delete;
+    Image &operator=(const Image &) = delete;
+
+    int64_t autoBlackPoint() const { return statistics ? statistics->automaticPoints.black : 0; }
+    int64_t autoWhitePoint() const { return statistics ? statistics->automaticPoints.white : 65535; }
+    // Set the rendering points; each drops the cached rendering.
+    void setBlackPoint(int64_t value);
+    void setWhitePoint(int64_t value);
+
+    // The stretched 8-bit RGB rendering; a null image when there is none.
+    QImage image();
+    // The histogram picture; a null image without statistics.
+    QImage histogram() const { return cachedHistogram; }
+
+    const std::optional<Bitmap> &originalImageRep() const { return original; }
+    const std::optional<ImageStatistics> &imageStatistics() const { return statistics; }
+    int64_t width() const { return original ? original->width : 0; }
+    int64_t height() const { return original ? original->height : 0; }
+    int64_t size() const { return width() * height(); }
+    int bitsPerPixel() const { return original ? original->bitsPerPixel : 0; }
+    const QString &format() const { return imageFormat; }
+    const QByteArray &data() const { return imageData; }
+    // Which decoder made the bitmap, or tried to; and why there is no bitmap, when there is none.
+    const QString &decoder() const { return decoderName; }
+    const QString &failureReason() const { return reason; }
+
+private:
+    QByteArray imageData;
+    QString imageFormat;
+    QString decoderName;
+    QString reason;
+    std::optional<Bitmap> original;
+    std::optional<ImageStatistics> statistics;
+    QImage cachedHistogram;
+    RenderingPoints points;
+    QImage cachedBitmapData; // the rendering buffer, reused while nobody else holds it
+    bool cached = false;
+};

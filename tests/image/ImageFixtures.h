@@ -1,0 +1,26 @@
+#pragma once
+// Image files made by the tests: raw and XISF assembled byte by byte, FITS written by cfitsio.
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+namespace fixtures {
+
+// A framework raw file: signature, width, height (little-endian), then `pixels`.
+QByteArray rawFile(const char *signature, uint32_t width, uint32_t height, const QByteArray &pixels);
+
+// A FITS file written by cfitsio: `imageType` is a cfitsio image type (BYTE_IMG, SHORT_IMG,
+// USHORT_IMG, FLOAT_IMG, ...), `pixels` are `count` values of cfitsio type `dataType`.
+QByteArray fitsFile(int imageType, const std::vector<long> &axes, int dataType, const void *pixels);
+
+// An XISF file whose header holds `elements` (e.g. `<Image geometry="4:2:1" .../>`), with
+// `block` placed at `offset` (the file is zero-filled up to it).
+QByteArray xisfFile(const QString &elements, qsizetype offset, const QByteArray &block);
+
+// Bytes from a list of values.
+QByteArray bytes(std::initializer_list<int> values);
+
+} // namespace fixtures
