@@ -142,6 +142,70 @@ typedef struct kestor_subprocess_entry {  /* 408 bytes */
   char           last_error[256];         /* 152 */
 } kestor_subprocess_entry;
 
+/* The layout every record must have: checked wherever this header is compiled. */
+#ifdef __cplusplus
+#define KESTOR_LAYOUT(condition) static_assert(condition, #condition)
+#else
+#define KESTOR_LAYOUT(condition) _Static_assert(condition, #condition)
+#endif
+KESTOR_LAYOUT(sizeof(kestor_client) == 208);
+KESTOR_LAYOUT(offsetof(kestor_client, name) == 0);
+KESTOR_LAYOUT(offsetof(kestor_client, is_remote) == 128);
+KESTOR_LAYOUT(offsetof(kestor_client, client_context) == 136);
+KESTOR_LAYOUT(offsetof(kestor_client, last_result) == 144);
+KESTOR_LAYOUT(offsetof(kestor_client, version) == 148);
+KESTOR_LAYOUT(offsetof(kestor_client, enable_blob_mode_records) == 152);
+KESTOR_LAYOUT(offsetof(kestor_client, attach) == 160);
+KESTOR_LAYOUT(offsetof(kestor_client, define_property) == 168);
+KESTOR_LAYOUT(offsetof(kestor_client, update_property) == 176);
+KESTOR_LAYOUT(offsetof(kestor_client, delete_property) == 184);
+KESTOR_LAYOUT(offsetof(kestor_client, send_message) == 192);
+KESTOR_LAYOUT(offsetof(kestor_client, detach) == 200);
+KESTOR_LAYOUT(sizeof(kestor_item) == 1808);
+KESTOR_LAYOUT(offsetof(kestor_item, name) == 0);
+KESTOR_LAYOUT(offsetof(kestor_item, label) == 128);
+KESTOR_LAYOUT(offsetof(kestor_item, hints) == 640);
+KESTOR_LAYOUT(offsetof(kestor_item, text_value) == 1152);
+KESTOR_LAYOUT(offsetof(kestor_item, number_format) == 1152);
+KESTOR_LAYOUT(offsetof(kestor_item, number_value) == 1688);
+KESTOR_LAYOUT(offsetof(kestor_item, number_target) == 1696);
+KESTOR_LAYOUT(offsetof(kestor_item, switch_value) == 1152);
+KESTOR_LAYOUT(offsetof(kestor_item, light_value) == 1152);
+KESTOR_LAYOUT(offsetof(kestor_item, blob_format) == 1152);
+KESTOR_LAYOUT(offsetof(kestor_item, blob_url) == 1280);
+KESTOR_LAYOUT(offsetof(kestor_item, blob_size) == 1792);
+KESTOR_LAYOUT(offsetof(kestor_item, blob_value) == 1800);
+KESTOR_LAYOUT(offsetof(kestor_property, device) == 0);
+KESTOR_LAYOUT(offsetof(kestor_property, name) == 128);
+KESTOR_LAYOUT(offsetof(kestor_property, group) == 256);
+KESTOR_LAYOUT(offsetof(kestor_property, label) == 384);
+KESTOR_LAYOUT(offsetof(kestor_property, hints) == 896);
+KESTOR_LAYOUT(offsetof(kestor_property, state) == 1408);
+KESTOR_LAYOUT(offsetof(kestor_property, type) == 1412);
+KESTOR_LAYOUT(offsetof(kestor_property, perm) == 1416);
+KESTOR_LAYOUT(offsetof(kestor_property, rule) == 1420);
+KESTOR_LAYOUT(offsetof(kestor_property, version) == 1424);
+KESTOR_LAYOUT(offsetof(kestor_property, hidden) == 1426);
+KESTOR_LAYOUT(offsetof(kestor_property, count) == 1428);
+KESTOR_LAYOUT(offsetof(kestor_property, items) == 1432);
+KESTOR_LAYOUT(sizeof(kestor_server_entry) == 544);
+KESTOR_LAYOUT(offsetof(kestor_server_entry, name) == 0);
+KESTOR_LAYOUT(offsetof(kestor_server_entry, host) == 128);
+KESTOR_LAYOUT(offsetof(kestor_server_entry, port) == 256);
+KESTOR_LAYOUT(offsetof(kestor_server_entry, thread) == 264);
+KESTOR_LAYOUT(offsetof(kestor_server_entry, thread_started) == 272);
+KESTOR_LAYOUT(offsetof(kestor_server_entry, socket) == 276);
+KESTOR_LAYOUT(offsetof(kestor_server_entry, protocol_adapter) == 280);
+KESTOR_LAYOUT(offsetof(kestor_server_entry, last_error) == 288);
+KESTOR_LAYOUT(sizeof(kestor_subprocess_entry) == 408);
+KESTOR_LAYOUT(offsetof(kestor_subprocess_entry, executable) == 0);
+KESTOR_LAYOUT(offsetof(kestor_subprocess_entry, thread) == 128);
+KESTOR_LAYOUT(offsetof(kestor_subprocess_entry, thread_started) == 136);
+KESTOR_LAYOUT(offsetof(kestor_subprocess_entry, pid) == 140);
+KESTOR_LAYOUT(offsetof(kestor_subprocess_entry, protocol_adapter) == 144);
+KESTOR_LAYOUT(offsetof(kestor_subprocess_entry, last_error) == 152);
+#undef KESTOR_LAYOUT
+
 /* globals */
 extern void (*kestor_log_message_handler)(const char *line);
 extern bool kestor_is_sandboxed;

@@ -1,0 +1,120 @@
+#include "Connection.h"
+
+#include "Log.h"
+#include "Outgoing.h"
+#include "Socket.h"
+#include "Text.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace kestor {
+
+namespace {
+constexpr std::chrono::milliseconds CONNECT_TIMEOUT{5000};
+constexpr size_t READ_CHUNK = 64 * 1024;
+}  // namespace
+
+Connection::Connection(int socket, std::string peer, kestor_server_entry *entry)
+    : socket_(socket),
+      peer_(std::move(peer)),
+      entry_(entry),
+      session_(libraryRegistry(), this, peer_, [this](const std::string &xml) { send(xml); }) {}
+
+Connection::~Connection() { ::close(socket_); }
+
+kestor_result Connection::open(const char *name, const char *host, int32_t port, kestor_server_entry **out) {
+  if (!host || !*host || !out) return KESTOR_INVALID;
+  const std::string peer = std::string(host) + ":" + std::to_string(port);
+  std::string error;
+  const int socket = connectTcp(host, port, CONNECT_TIMEOUT, error);
+  if (socket < 0) {
+    logLine(LOG_ERROR, "Failed to connect to " + peer + ": " + error);
+    return KESTOR_FAILED;
+  }
+  // The entry is the application's handle for the connection; it is never freed.
+  auto *entry = static_cast<kestor_server_entry *>(std::calloc(1, sizeof(kestor_server_entry)));
+  if (!entry) {
+    ::close(socket);
+    return KESTOR_NO_MEMORY;
+  }
+  try {
+    std::shared_ptr<Connection> connection(new Connection(socket, peer, entry));
+    copyField(entry->name, name && *name ? std::string_view(name) : std::string_view(peer));
+    copyField(entry->host, host);
+    entry->port = port;
+    entry->thread = connection.get();
+    entry->thread_started = true;
+    entry->socket = socket;
+    entry->protocol_adapter = connection.get();
+    if (!connection->send(getPropertiesXml("", ""))) {
+      logLine(LOG_ERROR, "Failed to send to " + peer);
+      std::free(entry);
+      return KESTOR_FAILED;
+    }
+    connections::add(connection);
+    std::thread([connection] { connection->run(); }).detach();
+  } catch (const std::exception &e) {
+    logLine(LOG_ERROR, "Failed to start reading from " + peer + ": " + e.what());
+    std::free(entry);
+    return KESTOR_FAILED;
+  }
+  logLine(LOG_NOTICE, "Connected to " + peer);
+  *out = entry;
+  return KESTOR_OK;
+}
+
+bool Connection::send(const std::string &xml) {
+  if (closing_) return false;
+  if (logs(LOG_TRAFFIC)) logLine(LOG_TRAFFIC, "Sending to " + peer_ + ": " + std::string(trim(xml)));
+  std::lock_guard lock(sendMutex_);
+  return sendAll(socket_, xml);
+}
+
+void Connection::close() {
+  closing_ = true;
+  shutdown(socket_, SHUT_RDWR);
+}
+
+void Connection::run() {
+  std::string why;
+  uint32_t level = LOG_ERROR;
+  try {
+    std::vector<char> buffer(READ_CHUNK);
+    for (;;) {
+      const ssize_t received = recv(socket_, buffer.data(), buffer.size(), 0);
+      if (received < 0 && errno == EINTR) continue;
+      if (closing_) {
+        why = "disconnected";
+        level = LOG_NOTICE;
+        break;
+      }
+      if (received == 0) {
+        why = "closed by the server";
+        break;
+      }
+      if (received < 0) {
+        why = std::strerror(errno);
+        break;
+      }
+      if (!session_.feed(buffer.data(), static_cast<size_t>(received))) {
+        why = session_.error();
+        break;
+      }
+    }
+  } catch (const std::exception &e) {
+    why = e.what();
+  }
+  closing_ = true;
+  shutdown(socket_, SHUT_RDWR);
+  connections::remove(this);
+  session_.end();
+  logLine(level, "Connection to " + peer_ + " ended: " + why);
+}
+
+}  // namespace kestor

@@ -1,0 +1,25 @@
+// One complete top-level element of the server's stream, with its direct children.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace kestor {
+
+struct Element {
+  std::string name;
+  std::vector<std::pair<std::string, std::string>> attributes;
+  std::string text;  // character data, untrimmed (only children keep it)
+  std::vector<Element> children;
+
+  // The attribute's value, or null when the element has none of that name.
+  const std::string *attribute(std::string_view key) const {
+    for (const auto &[k, v] : attributes)
+      if (k == key) return &v;
+    return nullptr;
+  }
+};
+
+}  // namespace kestor

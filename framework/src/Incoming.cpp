@@ -1,0 +1,219 @@
+#include "Incoming.h"
+
+#include "Names.h"
+#include "Numbers.h"
+#include "Text.h"
+
+#include <array>
+#include <string_view>
+
+namespace kestor {
+
+namespace {
+
+using namespace std::string_view_literals;
+
+constexpr std::array<std::string_view, 6> TYPE_NAMES{""sv, "Text"sv, "Number"sv, "Switch"sv, "Light"sv, "BLOB"sv};
+constexpr std::array<std::string_view, 4> STATES{"Idle"sv, "Ok"sv, "Busy"sv, "Alert"sv};
+constexpr std::array<std::string_view, 4> PERMS{""sv, "ro"sv, "wo"sv, "rw"sv};
+constexpr std::array<std::string_view, 4> RULES{""sv, "OneOfMany"sv, "AtMostOne"sv, "AnyOfMany"sv};
+
+template <size_t N>
+std::optional<uint32_t> code(const std::array<std::string_view, N> &names, std::string_view text) {
+  for (size_t i = 0; i < N; ++i)
+    if (!names[i].empty() && names[i] == text) return static_cast<uint32_t>(i);
+  return std::nullopt;
+}
+
+// "def", "set" or "new" + type name + "Vector": the verb and the type code.
+bool vectorName(std::string_view element, std::string_view &verb, uint32_t &type) {
+  if (element.size() < 9 || element.substr(element.size() - 6) != "Vector") return false;
+  verb = element.substr(0, 3);
+  const std::string_view middle = element.substr(3, element.size() - 9);
+  for (uint32_t t = KESTOR_TEXT; t <= KESTOR_BLOB; ++t)
+    if (TYPE_NAMES[t] == middle) {
+      type = t;
+      return verb == "def" || verb == "set" || verb == "new";
+    }
+  return false;
+}
+
+class Reader {
+ public:
+  Reader(const Element &element, std::string &error) : element_(element), error_(error) {}
+
+  std::optional<Incoming> read() {
+    std::string_view verb;
+    uint32_t type = KESTOR_TYPE_NONE;
+    const std::string_view name = element_.name;
+    if (vectorName(name, verb, type)) {
+      if (verb == "new") return ignored();
+      return vector(verb == "def" ? Incoming::Kind::Define : Incoming::Kind::Set, type);
+    }
+    if (name == "delProperty") return deletion();
+    if (name == "message") return message();
+    if (name == "pingRequest") {
+      in_.kind = Incoming::Kind::Ping;
+      if (const auto *uid = element_.attribute("uid")) in_.uid = *uid;
+      return std::move(in_);
+    }
+    if (name == "getProperties" || name == "enableBLOB" || name == "pingReply") return ignored();
+    fail("unknown element <" + std::string(name.substr(0, 64)) + ">");
+    return std::nullopt;
+  }
+
+ private:
+  std::optional<Incoming> ignored() {
+    in_.kind = Incoming::Kind::Ignored;
+    return std::move(in_);
+  }
+
+  bool fail(std::string why) {
+    error_ = std::move(why);
+    return false;
+  }
+
+  bool required(const Element &e, std::string_view key, std::string &out) {
+    const auto *value = e.attribute(key);
+    if (!value || value->empty()) return fail("<" + e.name + "> without " + std::string(key));
+    out = *value;
+    return true;
+  }
+
+  template <size_t N>
+  bool enumerated(std::string_view key, const std::array<std::string_view, N> &names, uint32_t &out) {
+    const auto *value = element_.attribute(key);
+    if (!value) return true;
+    const auto parsed = code(names, trim(*value));
+    if (!parsed) return fail("<" + element_.name + "> with " + std::string(key) + " \"" + value->substr(0, 32) + "\"");
+    out = *parsed;
+    return true;
+  }
+
+  bool number(const Element &e, std::string_view key, double &out) {
+    const auto *value = e.attribute(key);
+    if (!value) return true;
+    return numberText(*value, out);
+  }
+
+  bool numberText(std::string_view text, double &out) {
+    const auto parsed = parseNumber(text);
+    if (!parsed) return fail("number \"" + std::string(trim(text).substr(0, 32)) + "\" of " + in_.device + "." + in_.name);
+    out = *parsed;
+    return true;
+  }
+
+  bool header() {
+    if (!required(element_, "device", in_.device) || !required(element_, "name", serverName_)) return false;
+    in_.name = translateProperty(serverName_, Direction::FromServer);
+    if (const auto *message = element_.attribute("message")) in_.message = *message;
+    uint32_t state = 0;
+    if (element_.attribute("state")) {
+      if (!enumerated("state", STATES, state)) return false;
+      in_.state = state;
+    }
+    return true;
+  }
+
+  std::optional<Incoming> vector(Incoming::Kind kind, uint32_t type) {
+    in_.kind = kind;
+    in_.type = type;
+    if (!header()) return std::nullopt;
+    const bool define = kind == Incoming::Kind::Define;
+    if (define) {
+      if (const auto *group = element_.attribute("group")) in_.group = *group;
+      const auto *label = element_.attribute("label");
+      in_.label = label && !label->empty() ? *label : in_.name;
+      in_.perm = type == KESTOR_LIGHT ? KESTOR_PERM_RO : KESTOR_PERM_NONE;
+      if (!enumerated("perm", PERMS, in_.perm) || !enumerated("rule", RULES, in_.rule)) return std::nullopt;
+      if (!in_.state) in_.state = KESTOR_STATE_IDLE;
+    }
+    const std::string child = std::string(define ? "def" : "one") + std::string(TYPE_NAMES[type]);
+    in_.items.reserve(element_.children.size());
+    for (const Element &e : element_.children) {
+      if (e.name != child) {
+        fail("<" + e.name + "> inside <" + element_.name + ">");
+        return std::nullopt;
+      }
+      if (!item(e, define)) return std::nullopt;
+    }
+    return std::move(in_);
+  }
+
+  bool item(const Element &e, bool define) {
+    IncomingItem &item = in_.items.emplace_back();
+    std::string serverName;
+    if (!required(e, "name", serverName)) return false;
+    item.name = translateItem(serverName_, serverName, Direction::FromServer);
+    if (define) {
+      const auto *label = e.attribute("label");
+      item.label = label && !label->empty() ? *label : item.name;
+    }
+    const std::string_view value = trim(e.text);
+    switch (in_.type) {
+      case KESTOR_TEXT:
+        item.text = value;
+        return true;
+      case KESTOR_NUMBER:
+        if (define) {
+          if (const auto *format = e.attribute("format")) item.text = *format;
+          if (!number(e, "min", item.min) || !number(e, "max", item.max) || !number(e, "step", item.step))
+            return false;
+        }
+        return numberText(value, item.value);
+      case KESTOR_SWITCH:
+        if (value != "On" && value != "Off") return fail("switch value \"" + std::string(value.substr(0, 32)) + "\"");
+        item.state = value == "On";
+        return true;
+      case KESTOR_LIGHT: {
+        const auto state = code(STATES, value);
+        if (!state) return fail("light value \"" + std::string(value.substr(0, 32)) + "\"");
+        item.state = *state;
+        return true;
+      }
+      default:
+        return define || blob(e, item);
+    }
+  }
+
+  bool blob(const Element &e, IncomingItem &item) {
+    const auto *size = e.attribute("size");
+    const auto *format = e.attribute("format");
+    if (!size || !format) return fail("<oneBLOB> without size or format");
+    std::string why;
+    BlobValue value;
+    if (!decodeBlob(*size, *format, e.text, value, why)) return fail(why + " (" + in_.device + "." + in_.name + ")");
+    item.blob = std::move(value);
+    return true;
+  }
+
+  std::optional<Incoming> deletion() {
+    in_.kind = Incoming::Kind::Delete;
+    if (!required(element_, "device", in_.device)) return std::nullopt;
+    if (const auto *name = element_.attribute("name")) in_.name = translateProperty(*name, Direction::FromServer);
+    if (const auto *message = element_.attribute("message")) in_.message = *message;
+    return std::move(in_);
+  }
+
+  std::optional<Incoming> message() {
+    const auto *text = element_.attribute("message");
+    if (!text) return ignored();
+    in_.kind = Incoming::Kind::Message;
+    in_.message = *text;
+    if (const auto *device = element_.attribute("device")) in_.device = *device;
+    return std::move(in_);
+  }
+
+  const Element &element_;
+  std::string &error_;
+  Incoming in_;
+  std::string serverName_;
+};
+
+}  // namespace
+
+std::optional<Incoming> readElement(const Element &element, std::string &error) {
+  return Reader(element, error).read();
+}
+
+}  // namespace kestor

@@ -1,0 +1,42 @@
+// What one element of a server's stream asks for, read and checked but not yet applied to any
+// record. Names are already translated to the bus's own names.
+#pragma once
+
+#include "Blob.h"
+#include "Element.h"
+
+#include <kestor.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestor {
+
+struct IncomingItem {
+  std::string name;
+  std::string label;
+  std::string text;    // text value, or the number format of a number item
+  double min = 0, max = 0, step = 0, value = 0;
+  uint32_t state = 0;  // switch (0 or 1) and light values
+  std::optional<BlobValue> blob;
+};
+
+struct Incoming {
+  enum class Kind { Define, Set, Delete, Message, Ping, Ignored };
+  Kind kind = Kind::Ignored;
+  uint32_t type = KESTOR_TYPE_NONE;
+  std::string device, name, group, label;
+  std::optional<std::string> message;
+  std::optional<uint32_t> state;
+  uint32_t perm = KESTOR_PERM_NONE, rule = KESTOR_RULE_NONE;
+  std::vector<IncomingItem> items;
+  std::string uid;  // of a pingRequest
+};
+
+// Reads an element; returns nothing and says why when it has to be skipped. Elements that need no
+// action (a client's echoed new*Vector, getProperties) give Kind::Ignored.
+std::optional<Incoming> readElement(const Element &element, std::string &error);
+
+}  // namespace kestor

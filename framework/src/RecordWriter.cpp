@@ -1,0 +1,101 @@
+#include "RecordWriter.h"
+
+#include "Text.h"
+
+#include <cstring>
+
+namespace kestor {
+
+namespace {
+
+void releaseBlobs(kestor_property &record, int32_t capacity, std::vector<void *> &released) {
+  if (record.type != KESTOR_BLOB) return;
+  for (int32_t i = 0; i < capacity; ++i)
+    if (record.items[i].blob_value) released.push_back(record.items[i].blob_value);
+}
+
+void writeBlob(kestor_item &item, IncomingItem &in, std::vector<void *> &released) {
+  if (!in.blob) return;
+  if (item.blob_value) released.push_back(item.blob_value);
+  copyField(item.blob_format, in.blob->format);
+  copyField(item.blob_url, "");
+  item.blob_size = in.blob->size;
+  item.blob_value = in.blob->data.release();
+}
+
+void writeValue(kestor_item &item, uint32_t type, const IncomingItem &in) {
+  switch (type) {
+    case KESTOR_TEXT:
+      copyField(item.text_value, in.text);
+      break;
+    case KESTOR_NUMBER:
+      item.number_value = in.value;
+      item.number_target = in.value;
+      break;
+    case KESTOR_SWITCH:
+      item.switch_value = in.state != 0;
+      break;
+    case KESTOR_LIGHT:
+      item.light_value = in.state;
+      break;
+  }
+}
+
+}  // namespace
+
+bool sameShape(const kestor_property &record, const Incoming &definition) {
+  if (record.type != definition.type || record.count != static_cast<int32_t>(definition.items.size())) return false;
+  for (int32_t i = 0; i < record.count; ++i)
+    if (fieldText(record.items[i].name) != definition.items[static_cast<size_t>(i)].name) return false;
+  return true;
+}
+
+void writeDefinition(kestor_property &record, int32_t capacity, const Incoming &definition,
+                     std::vector<void *> &released) {
+  const bool inPlace = sameShape(record, definition);
+  if (!inPlace) {
+    releaseBlobs(record, capacity, released);
+    std::memset(record.items, 0, static_cast<size_t>(capacity) * sizeof(kestor_item));
+  }
+  copyField(record.group, definition.group);
+  copyField(record.label, definition.label);
+  copyField(record.hints, "");
+  record.state = definition.state.value_or(KESTOR_STATE_IDLE);
+  record.type = definition.type;
+  record.perm = definition.perm;
+  record.rule = definition.rule;
+  record.version = KESTOR_PROTOCOL_INDI_1_7;
+  record.hidden = false;
+  record.count = static_cast<int32_t>(definition.items.size());
+  for (int32_t i = 0; i < record.count; ++i) {
+    kestor_item &item = record.items[i];
+    const IncomingItem &in = definition.items[static_cast<size_t>(i)];
+    if (!inPlace) copyField(item.name, in.name);
+    copyField(item.label, in.label);
+    if (definition.type == KESTOR_NUMBER) {
+      copyField(item.number_format, in.text);
+      item.number_min = in.min;
+      item.number_max = in.max;
+      item.number_step = in.step;
+    }
+    writeValue(item, definition.type, in);
+  }
+}
+
+void writeUpdate(kestor_property &record, Incoming &update, std::vector<void *> &released,
+                 std::vector<std::string> &unknown) {
+  if (update.state) record.state = *update.state;
+  for (IncomingItem &in : update.items) {
+    bool found = false;
+    for (int32_t i = 0; i < record.count; ++i) {
+      if (fieldText(record.items[i].name) != in.name) continue;
+      if (record.type == KESTOR_BLOB) writeBlob(record.items[i], in, released);
+      else writeValue(record.items[i], record.type, in);
+      found = true;
+      break;
+    }
+    if (!found) unknown.push_back(in.name);
+  }
+}
+
+}  // namespace kestor

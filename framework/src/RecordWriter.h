@@ -1,0 +1,25 @@
+// Writes what an element asks for into a property record. BLOB buffers that a write replaces are
+// handed back to the caller, which frees them once no callback can read them any more.
+#pragma once
+
+#include "Incoming.h"
+
+#include <string>
+#include <vector>
+
+namespace kestor {
+
+// True when the record has the definition's type and its item names in the same order.
+bool sameShape(const kestor_property &record, const Incoming &definition);
+
+// Writes a definition into a record of `capacity` items whose device and name are already set.
+// A record of the same shape keeps its BLOB values; any other is cleared first.
+void writeDefinition(kestor_property &record, int32_t capacity, const Incoming &definition,
+                     std::vector<void *> &released);
+
+// Writes the state and the named items of an update (BLOB values move into the record); the
+// names of items that the record lacks are added to `unknown`.
+void writeUpdate(kestor_property &record, Incoming &update, std::vector<void *> &released,
+                 std::vector<std::string> &unknown);
+
+}  // namespace kestor

@@ -1,0 +1,50 @@
+// One server's stream as the library sees it: bytes in, records changed and callbacks called out.
+// Each change to the records and the callback that announces it run as one step, through the
+// application's sync executor when it set one. No library lock is held while a callback runs.
+#pragma once
+
+#include "Incoming.h"
+#include "Registry.h"
+#include "StreamParser.h"
+
+#include <functional>
+#include <string>
+
+namespace kestor {
+
+class Session {
+ public:
+  using Reply = std::function<void(const std::string &xml)>;
+
+  // `endpoint` is passed to the callbacks and owns the devices this stream defines; `peer` names
+  // the server in log lines; `reply` sends an element back (answers to pings).
+  Session(Registry &registry, kestor_device *endpoint, std::string peer, Reply reply);
+
+  // Reads more of the stream; false when it has to be given up (error() says why).
+  bool feed(const char *data, size_t length);
+  const std::string &error() const { return parser_.error(); }
+
+  // The stream has ended: every device it defined is deleted, one device-wide delete each.
+  void end();
+
+ private:
+  struct Call;
+  void handle(const Element &element);
+  void apply(Incoming &in);
+  void define(Incoming &in, std::vector<Call> &calls, std::vector<void *> &released);
+  void update(Incoming &in, std::vector<Call> &calls, std::vector<void *> &released);
+  void remove(Incoming &in, std::vector<Call> &calls);
+  void removeDevice(const std::string &device, std::vector<Call> &calls);
+  bool owns(const std::string &device);
+  void skip(const std::string &why);
+  void deliver(const std::vector<Call> &calls);
+  void deliverMessage(const std::string &text);
+
+  Registry &registry_;
+  kestor_device *endpoint_;
+  std::string peer_;
+  Reply reply_;
+  StreamParser parser_;
+};
+
+}  // namespace kestor

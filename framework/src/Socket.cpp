@@ -1,0 +1,91 @@
+#include "Socket.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace kestor {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Completes a non-blocking connect by the deadline; 0 or an errno value.
+int finishConnect(int fd, Clock::time_point deadline) {
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) return ETIMEDOUT;
+    pollfd p{fd, POLLOUT, 0};
+    const int ready = poll(&p, 1, static_cast<int>(left));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready < 0) return errno;
+    if (ready == 0) return ETIMEDOUT;
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) < 0) return errno;
+    return error;
+  }
+}
+
+int open(const addrinfo &address, Clock::time_point deadline, std::chrono::milliseconds timeout, int &error) {
+  const int fd = socket(address.ai_family, address.ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, address.ai_protocol);
+  if (fd < 0) {
+    error = errno;
+    return -1;
+  }
+  error = connect(fd, address.ai_addr, address.ai_addrlen) == 0 ? 0 : errno;
+  if (error == EINPROGRESS) error = finishConnect(fd, deadline);
+  if (error != 0) {
+    ::close(fd);
+    return -1;
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  const int one = 1;
+  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  timeval sendTimeout{static_cast<time_t>(timeout.count() / 1000), static_cast<suseconds_t>(timeout.count() % 1000 * 1000)};
+  setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
+  return fd;
+}
+
+}  // namespace
+
+int connectTcp(const std::string &host, int port, std::chrono::milliseconds timeout, std::string &error) {
+  if (port <= 0 || port > 65535) {
+    error = "invalid port " + std::to_string(port);
+    return -1;
+  }
+  const auto deadline = Clock::now() + timeout;
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo *addresses = nullptr;
+  const int status = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &addresses);
+  if (status != 0) {
+    error = gai_strerror(status);
+    return -1;
+  }
+  int fd = -1;
+  int last = ETIMEDOUT;
+  for (addrinfo *a = addresses; a && fd < 0 && Clock::now() < deadline; a = a->ai_next) fd = open(*a, deadline, timeout, last);
+  freeaddrinfo(addresses);
+  if (fd < 0) error = std::strerror(last);
+  return fd;
+}
+
+bool sendAll(int socket, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t sent = send(socket, data.data(), data.size(), MSG_NOSIGNAL);
+    if (sent < 0 && errno == EINTR) continue;
+    if (sent <= 0) return false;
+    data.remove_prefix(static_cast<size_t>(sent));
+  }
+  return true;
+}
+
+}  // namespace kestor

@@ -1,0 +1,158 @@
+#include "StreamParser.h"
+
+#include <expat.h>
+
+#include <cstring>
+
+namespace kestor {
+
+namespace {
+constexpr char ROOT[] = "<kestorstream>";
+// Depths below the synthetic root element: 1 = top-level elements, 2 = their children.
+constexpr int TOP = 1;
+constexpr int CHILD = 2;
+
+bool endsWith(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+}  // namespace
+
+struct StreamParser::Impl {
+  XML_Parser parser = XML_ParserCreate("UTF-8");
+  Sink sink;
+  StreamLimits limits;
+  std::string failure;
+  int depth = -1;           // -1 before the synthetic root has opened
+  XML_Index boundary = 0;   // byte index of the last top-level start or end
+  XML_Index fed = 0;        // bytes handed to expat so far, the synthetic root included
+  bool blobElement = false;
+  Element element;
+
+  ~Impl() { XML_ParserFree(parser); }
+
+  static Impl &of(void *data) { return *static_cast<Impl *>(data); }
+
+  template <typename Handler> void guarded(Handler handler) {
+    try {
+      handler(*this);
+    } catch (const std::exception &e) {
+      stop(std::string("cannot read the stream: ") + e.what());
+    }
+  }
+
+  size_t limit() const {
+    if (depth < TOP) return limits.gapBytes;
+    return blobElement ? limits.blobElementBytes : limits.elementBytes;
+  }
+
+  void stop(std::string why) {
+    if (failure.empty()) failure = std::move(why);
+    XML_StopParser(parser, XML_FALSE);
+  }
+
+  bool withinLimit() {
+    const XML_Index used = XML_GetCurrentByteIndex(parser) - boundary;
+    if (used >= 0 && static_cast<size_t>(used) > limit()) {
+      stop(depth < TOP ? "too much text between elements" : "element exceeds the size limit");
+      return false;
+    }
+    return true;
+  }
+
+  Element *current() {
+    if (depth == TOP) return &element;
+    if (depth == CHILD) return &element.children.back();
+    return nullptr;
+  }
+
+  void start(const char *name, const char **attributes) {
+    ++depth;
+    if (depth == TOP) {
+      boundary = XML_GetCurrentByteIndex(parser);
+      element.name = name;
+      blobElement = endsWith(element.name, "BLOBVector");
+    } else if (depth == CHILD) {
+      if (element.children.size() >= limits.children) return stop("element has too many children");
+      element.children.emplace_back().name = name;
+    }
+    if (!withinLimit()) return;
+    if (Element *target = current())
+      for (const char **a = attributes; a[0] && a[1]; a += 2) target->attributes.emplace_back(a[0], a[1]);
+  }
+
+  void end() {
+    if (depth == TOP) {
+      boundary = XML_GetCurrentByteIndex(parser) + XML_GetCurrentByteCount(parser);
+      sink(element);
+      element.name.clear();
+      element.attributes.clear();
+      element.text.clear();
+      element.children.clear();
+      blobElement = false;
+    }
+    --depth;
+  }
+
+  void text(const char *data, int length) {
+    if (!withinLimit()) return;
+    if (Element *target = current()) target->text.append(data, static_cast<size_t>(length));
+  }
+};
+
+StreamParser::StreamParser(Sink sink, StreamLimits limits) : impl_(std::make_unique<Impl>()) {
+  Impl &p = *impl_;
+  p.sink = std::move(sink);
+  p.limits = limits;
+  XML_SetUserData(p.parser, &p);
+  // No exception may cross expat's C frames: a failure inside a handler stops the stream.
+  XML_SetElementHandler(
+      p.parser,
+      [](void *d, const char *name, const char **attributes) {
+        Impl::of(d).guarded([&](Impl &i) { i.start(name, attributes); });
+      },
+      [](void *d, const char *) { Impl::of(d).guarded([](Impl &i) { i.end(); }); });
+  XML_SetCharacterDataHandler(p.parser, [](void *d, const char *s, int n) {
+    Impl::of(d).guarded([&](Impl &i) { i.text(s, n); });
+  });
+  XML_SetStartDoctypeDeclHandler(p.parser, [](void *d, const char *, const char *, const char *, int) {
+    Impl::of(d).stop("a DOCTYPE is not accepted");
+  });
+  XML_SetEntityDeclHandler(p.parser, [](void *d, const char *, int, const char *, int, const char *,
+                                        const char *, const char *, const char *) {
+    Impl::of(d).stop("an entity declaration is not accepted");
+  });
+  XML_SetParamEntityParsing(p.parser, XML_PARAM_ENTITY_PARSING_NEVER);
+  p.fed = static_cast<XML_Index>(std::strlen(ROOT));
+  XML_Parse(p.parser, ROOT, static_cast<int>(p.fed), XML_FALSE);
+}
+
+StreamParser::~StreamParser() = default;
+
+bool StreamParser::feed(const char *data, size_t length) {
+  Impl &p = *impl_;
+  if (!error_.empty()) return false;
+  while (length > 0) {
+    const int chunk = static_cast<int>(std::min<size_t>(length, 1 << 20));
+    if (XML_Parse(p.parser, data, chunk, XML_FALSE) != XML_STATUS_OK) {
+      if (!p.failure.empty()) {
+        error_ = p.failure;
+      } else {
+        error_ = std::string("malformed XML: ") + XML_ErrorString(XML_GetErrorCode(p.parser)) + " at line " +
+                 std::to_string(XML_GetCurrentLineNumber(p.parser));
+      }
+      return false;
+    }
+    data += chunk;
+    length -= static_cast<size_t>(chunk);
+    // Bytes that expat holds back (an unfinished tag or attribute) count against the limits too.
+    p.fed += chunk;
+    const XML_Index pending = p.fed - p.boundary;
+    if (pending > 0 && static_cast<size_t>(pending) > p.limit()) {
+      error_ = p.depth < TOP ? "too much text between elements" : "element exceeds the size limit";
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace kestor

@@ -1,0 +1,43 @@
+// Incremental reader of a server's root-less stream of XML elements (expat underneath). Bytes are
+// fed as they arrive; every complete top-level element is handed to the sink. Input that cannot be
+// read safely (malformed XML, a DOCTYPE, an element beyond the size limits) stops the stream.
+#pragma once
+
+#include "Element.h"
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace kestor {
+
+struct StreamLimits {
+  size_t elementBytes = size_t(8) << 20;       // one top-level element other than a BLOB vector
+  size_t blobElementBytes = size_t(700) << 20;  // a def/setBLOBVector with its base64 contents
+  size_t gapBytes = size_t(64) << 10;           // text between top-level elements
+  size_t children = 4096;                       // direct children of one element
+};
+
+class StreamParser {
+ public:
+  using Sink = std::function<void(const Element &)>;
+
+  explicit StreamParser(Sink sink, StreamLimits limits = {});
+  ~StreamParser();
+  StreamParser(const StreamParser &) = delete;
+  StreamParser &operator=(const StreamParser &) = delete;
+
+  // Parses the bytes; false when the stream has to be given up (error() says why). Once false,
+  // every later call is false too.
+  bool feed(const char *data, size_t length);
+
+  const std::string &error() const { return error_; }
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+  std::string error_;
+};
+
+}  // namespace kestor
