@@ -1,0 +1,121 @@
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <thread>
+#include <vector>
+
+#include "core/Dispatch.h"
+#include "EventLoopWait.h"
+
+namespace {
+
+QThread *mainThread() { return QCoreApplication::instance()->thread(); }
+
+TEST(Dispatch, SyncMainOnTheMainThreadRunsInPlace) {
+  bool ran = false;
+  syncMain([&] { ran = true; });
+  EXPECT_TRUE(ran);  // no event processing in between
+}
+
+TEST(Dispatch, SyncMainFromThePoolWaitsForTheMainThread) {
+  std::atomic<bool> returned{false};
+  QThread *ranOn = nullptr;
+  bool ranBeforeReturn = false;
+  asyncGlobal([&] {
+    bool ran = false;
+    syncMain([&] {
+      ranOn = QThread::currentThread();
+      ran = true;
+    });
+    ranBeforeReturn = ran;
+    returned = true;
+  });
+  ASSERT_TRUE(waitUntil([&] { return returned.load(); }));
+  EXPECT_TRUE(ranBeforeReturn);
+  EXPECT_EQ(ranOn, mainThread());
+}
+
+TEST(Dispatch, AsyncGlobalAfterZeroRunsLaterOnAPoolThread) {
+  std::promise<void> gate;
+  std::shared_future<void> opened = gate.get_future().share();
+  std::promise<QThread *> ranOn;
+  asyncGlobalAfter(0, [&, opened] {
+    opened.wait();
+    ranOn.set_value(QThread::currentThread());
+  });
+  gate.set_value();  // reached only when the call did not wait for the block
+  EXPECT_NE(ranOn.get_future().get(), mainThread());
+}
+
+TEST(Dispatch, AsyncGlobalAfterWaitsTheDelay) {
+  const auto begin = std::chrono::steady_clock::now();
+  std::promise<std::chrono::steady_clock::time_point> ranAt;
+  asyncGlobalAfter(0.05, [&] { ranAt.set_value(std::chrono::steady_clock::now()); });
+  EXPECT_GE(ranAt.get_future().get() - begin, std::chrono::milliseconds(50));
+}
+
+TEST(Dispatch, SyncGlobalRunsOnAPoolThreadAndReturnsAfterIt) {
+  QThread *ranOn = nullptr;
+  syncGlobal([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ranOn = QThread::currentThread();
+  });
+  EXPECT_NE(ranOn, nullptr);
+  EXPECT_NE(ranOn, mainThread());
+}
+
+// The main thread waits in syncGlobal while many pool blocks wait in syncMain for the main thread.
+TEST(Dispatch, SyncGlobalFromMainDoesNotStarveWhilePoolBlocksWaitForMain) {
+  constexpr int blocked = 32;
+  std::atomic<int> entered{0};
+  std::atomic<int> finished{0};
+  for (int i = 0; i < blocked; ++i) {
+    asyncGlobal([&] {
+      ++entered;
+      syncMain([] {});
+      ++finished;
+    });
+  }
+  while (entered < blocked) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  bool ran = false;
+  syncGlobal([&] { ran = true; });
+  EXPECT_TRUE(ran);
+  EXPECT_TRUE(waitUntil([&] { return finished == blocked; }));
+}
+
+TEST(Dispatch, NestedSyncGlobalFromPoolThreadsDoesNotDeadlock) {
+  std::function<void(int)> nest = [&](int depth) {
+    if (depth > 0) syncGlobal([&, depth] { nest(depth - 1); });
+  };
+  std::atomic<bool> done{false};
+  asyncGlobal([&] {
+    nest(64);
+    done = true;
+  });
+  EXPECT_TRUE(waitUntil([&] { return done.load(); }));
+}
+
+TEST(Dispatch, AsyncMainKeepsTheOrderOfOneThread) {
+  std::vector<int> order;
+  std::thread poster([&] {
+    for (int i = 0; i < 1000; ++i) asyncMain([&order, i] { order.push_back(i); });
+  });
+  poster.join();
+  ASSERT_TRUE(waitUntil([&] { return order.size() == 1000; }));
+  for (int i = 0; i < 1000; ++i) ASSERT_EQ(order[static_cast<size_t>(i)], i);
+}
+
+TEST(Dispatch, AsyncMainDropsTheBlockOfADestroyedContext) {
+  bool ran = false;
+  auto *context = new QObject;
+  asyncMain(context, [&] { ran = true; });
+  delete context;
+  spinFor(20);
+  EXPECT_FALSE(ran);
+}
+
+}  // namespace
