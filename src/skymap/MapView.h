@@ -148,6 +148,8 @@ public:
   double simbadTimeout = 10.0;               // seconds
   // Handles an answer of the online service; no data when the connection failed.
   void processSimbadResponse(const std::optional<QByteArray> &data);
+  // Appends a result item that selects the entry when chosen.
+  void addSearchItem(const QString &title, const MapEntryPtr &entry);
 
 public slots:
   void zoomAction(QObject *sender);

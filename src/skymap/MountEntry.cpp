@@ -1,0 +1,11 @@
+#include "skymap/MountEntry.h"
+
+#include <kestor.h>
+
+MountEntry::MountEntry(double ra, double dec) : MapEntry(ra, dec) {}
+
+void MountEntry::updateStar(double latitude, double longitude, double elevation) {
+  ra = j2kRA;
+  dec = j2kDec;
+  kestor_eq2hor(nullptr, &alt, &az, latitude, longitude, elevation, ra, dec);
+}
