@@ -1,0 +1,11 @@
+// The board of the control-panel window: the widgets of the selected group in one column.
+#pragma once
+
+#include "views/PropertiesView.h"
+
+class ControlPanelView : public PropertiesView {
+  Q_OBJECT
+
+public:
+  using PropertiesView::PropertiesView;
+};

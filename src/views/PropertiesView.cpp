@@ -1,0 +1,217 @@
+#include "views/PropertiesView.h"
+
+#include <QAbstractScrollArea>
+#include <QChildEvent>
+#include <QEvent>
+#include <QSettings>
+#include <algorithm>
+
+#include "core/Settings.h"
+#include "views/BoardLayout.h"
+#include "views/ControlPanelView.h"
+#include "views/DashboardView.h"
+#include "widgets/FlippedFrame.h"
+#include "widgets/KButton.h"
+#include "widgets/PropertyWidget.h"
+
+void setButtonState(QAbstractButton *button, bool on) {
+  if (auto *k = qobject_cast<KButton *>(button)) {
+    k->setState(on ? KButton::ON : KButton::OFF);
+  } else {
+    button->setChecked(on);
+  }
+}
+
+bool buttonIsOn(const QAbstractButton *button) {
+  if (auto *k = qobject_cast<const KButton *>(button)) {
+    return k->state() != KButton::OFF;
+  }
+  return button->isChecked();
+}
+
+PropertiesView::PropertiesView(QWidget *parent) : QWidget(parent) { watchParent(); }
+
+std::vector<PropertyWidget *> PropertiesView::widgets() const {
+  std::vector<PropertyWidget *> list;
+  for (const QPointer<PropertyWidget> &w : order_) {
+    if (w) {
+      list.push_back(w);
+    }
+  }
+  return list;
+}
+
+void PropertiesView::addWidget(PropertyWidget *widget) {
+  widget->setParent(this);  // joins the board at the end through childEvent
+  widget->show();
+}
+
+void PropertiesView::insertWidget(PropertyWidget *widget, PropertyWidget *reference, bool below) {
+  if (widget->parentWidget() != this) {
+    addWidget(widget);
+  }
+  order_.erase(std::remove(order_.begin(), order_.end(), widget), order_.end());
+  auto at = std::find(order_.begin(), order_.end(), reference);
+  if (at == order_.end() || reference == nullptr) {
+    order_.push_back(widget);
+    widget->raise();
+    return;
+  }
+  if (!below) {
+    ++at;
+  }
+  order_.insert(at, widget);
+  // Keep the stacking order the same as the board order.
+  if (below) {
+    widget->stackUnder(reference);
+  } else {
+    reference->stackUnder(widget);
+  }
+}
+
+void PropertiesView::removeWidget(PropertyWidget *widget) {
+  if (widget->parentWidget() == this) {
+    widget->hide();
+    widget->setParent(nullptr);  // leaves the board through childEvent
+  }
+}
+
+void PropertiesView::childEvent(QChildEvent *event) {
+  QWidget::childEvent(event);
+  auto *widget = qobject_cast<PropertyWidget *>(event->child());
+  if (widget == nullptr) {
+    return;
+  }
+  if (event->added() && std::find(order_.begin(), order_.end(), widget) == order_.end()) {
+    order_.push_back(widget);
+  } else if (event->removed()) {
+    order_.erase(std::remove(order_.begin(), order_.end(), widget), order_.end());
+  }
+}
+
+bool PropertiesView::event(QEvent *event) {
+  if (event->type() == QEvent::ParentChange) {
+    watchParent();
+  }
+  return QWidget::event(event);
+}
+
+void PropertiesView::watchParent() {
+  if (watchedParent_) {
+    watchedParent_->removeEventFilter(this);
+  }
+  watchedParent_ = parentWidget();
+  if (watchedParent_) {
+    watchedParent_->installEventFilter(this);
+  }
+}
+
+bool PropertiesView::eventFilter(QObject *watched, QEvent *event) {
+  // The board follows its container's size: every resize of the view it sits in lays it out.
+  if (watched == watchedParent_ && event->type() == QEvent::Resize) {
+    layoutWidgets();
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void PropertiesView::layoutWidgets() {
+  QWidget *superview = parentWidget();
+  QWidget *container = superview ? superview->parentWidget() : nullptr;
+  if (container != nullptr) {
+    // In a scroll area the room is the viewport's without scroll bars.
+    auto *scrollArea = qobject_cast<QAbstractScrollArea *>(container);
+    const QSize room = scrollArea ? scrollArea->maximumViewportSize() : container->size();
+    resizeForContainer(room);
+    placeWidgets(room.width());
+    if (qobject_cast<DashboardView *>(this) && saveWidgets) {
+      saveWorkspace();
+    }
+  }
+  updateToolbar();
+}
+
+void PropertiesView::resizeForContainer(const QSize &container) {
+  if (qobject_cast<DashboardView *>(this)) {
+    resize(width(), static_cast<int>(BoardLayout::dashboardHeight(container.height())));
+  } else if (qobject_cast<ControlPanelView *>(this)) {
+    std::vector<double> heights;
+    for (PropertyWidget *w : widgets()) {
+      heights.push_back(w->height());
+    }
+    resize(BoardLayout::controlPanelSize(QSizeF(container), heights).toSize());
+  }
+}
+
+void PropertiesView::placeWidgets(int containerWidth) {
+  const std::vector<PropertyWidget *> list = widgets();
+  BoardLayout::Input input;
+  input.boardHeight = height();
+  input.dragging = dragging;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    PropertyWidget *w = list[i];
+    input.widgets.push_back({static_cast<double>(w->height()), w->brk, QSizeF(w->fullWidth, w->fullHeight)});
+    if (w == active) {
+      input.active = static_cast<int>(i);
+    }
+  }
+  const BoardLayout::Result result = BoardLayout::place(input);
+  above = nullptr;
+  dragged = result.dragged;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    PropertyWidget *w = list[i];
+    w->button2->setEnabled(!locked);
+    if (const auto &origin = result.origins[i]) {
+      placeAt(w, QRectF(*origin, QSizeF(w->width(), w->height())), height());
+    }
+  }
+  if (result.above) {
+    above = list[static_cast<std::size_t>(*result.above)];
+  }
+  if (qobject_cast<DashboardView *>(this)) {
+    resize(static_cast<int>(BoardLayout::dashboardWidth(result.lastColumnX, containerWidth)), height());
+  }
+}
+
+void PropertiesView::saveWorkspace() const {
+  QStringList names;
+  QVariantList breaks;
+  QVariantList colours;
+  for (PropertyWidget *w : widgets()) {
+    names << w->name;
+    breaks << w->brk;
+    const PropertyWidget::Fill f = w->fill();
+    colours << BoardLayout::colourCode(f.red, f.green, f.blue);
+  }
+  const QString n = QString::number(UserDefaults::integerForKey(QStringLiteral("workspace"), 1));
+  QSettings &store = defaults();
+  store.setValue(QStringLiteral("workspace_") + n, names);
+  store.setValue(QStringLiteral("workspace_breaks_") + n, breaks);
+  store.setValue(QStringLiteral("workspace_colours_") + n, colours);
+}
+
+void PropertiesView::updateToolbar() {
+  if (breakButton) {
+    if (active) {
+      breakButton->setEnabled(!locked && selection.size() == 1);
+      setButtonState(breakButton, active->brk);
+    } else {
+      breakButton->setEnabled(false);
+    }
+  }
+  const bool any = !selection.isEmpty();
+  if (!any && breakButton) {
+    setButtonState(breakButton, false);
+  }
+  for (QAbstractButton *b : {infoButton.data(), grayButton.data(), redButton.data(), greenButton.data(),
+                             blueButton.data(), yellowButton.data(), magentaButton.data(), cyanButton.data(),
+                             upButton.data(), downButton.data(), deleteButton.data()}) {
+    if (b) {
+      b->setEnabled(any);
+    }
+  }
+  for (const QPointer<PropertyWidget> &w : selection) {
+    if (w) {
+      w->setFillAlpha(0.5);
+    }
+  }
+}

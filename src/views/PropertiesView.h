@@ -1,0 +1,76 @@
+// A board: the view that holds property widgets and places them in columns from the top left.
+// Its child widgets, in board order, are its widgets; the first is placed at the top of the
+// first column. Positions handed to and kept by a board (dragging) have their origin at the
+// board's bottom left, y growing upwards.
+#pragma once
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QList>
+#include <QPointF>
+#include <QPointer>
+#include <QWidget>
+#include <optional>
+#include <vector>
+
+class PropertyWidget;
+
+class PropertiesView : public QWidget {
+  Q_OBJECT
+
+public:
+  static constexpr double MARGIN = 5.0;
+
+  explicit PropertiesView(QWidget *parent = nullptr);
+
+  // Toolbar outlets, set by the window that owns the board; each may be absent.
+  QPointer<QAbstractButton> lockButton, unlockButton;
+  QPointer<QAction> lockMenu;
+  QPointer<QAbstractButton> breakButton, infoButton, upButton, downButton, deleteButton;
+  QPointer<QAbstractButton> grayButton, redButton, greenButton, blueButton, yellowButton, magentaButton,
+      cyanButton;
+
+  QPointer<PropertyWidget> active;           // the widget last clicked; the one being dragged
+  QList<QPointer<PropertyWidget>> selection; // in the order selected
+  QPointer<PropertyWidget> above;            // during a drag: where the dragged widget would go
+  std::optional<QPointF> dragging;           // during a drag: the pointer, bottom-left origin
+  bool dragged = false;                      // during a drag: the pointer left the widget's slot
+  bool saveWidgets = false;                  // write the workspace record at every layout
+  bool locked = false;                       // locked against rearranging
+  bool showButtons = false;                  // widgets dress their pin/unpin buttons
+
+  // The widgets in board order. A widget joins the board when it is given the board as parent
+  // (at the end) or through insertWidget, and leaves it when it is given another parent or none.
+  std::vector<PropertyWidget *> widgets() const;
+  // Adds a widget at the end, shown.
+  void addWidget(PropertyWidget *widget);
+  // Adds (or moves) a widget just before (below == true) or just after the reference widget,
+  // or at the end when the reference is not on the board.
+  void insertWidget(PropertyWidget *widget, PropertyWidget *reference, bool below);
+  // Takes a widget off the board: hidden and without parent; the caller decides its fate.
+  void removeWidget(PropertyWidget *widget);
+
+  // Sizes the board for its container, places the widgets, writes the workspace record and
+  // updates the toolbar and the selection highlight.
+  virtual void layoutWidgets();
+
+protected:
+  void childEvent(QChildEvent *event) override;
+  bool event(QEvent *event) override;
+  bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+  void resizeForContainer(const QSize &container);
+  void placeWidgets(int containerWidth);
+  void saveWorkspace() const;
+  void updateToolbar();
+  void watchParent();
+
+  std::vector<QPointer<PropertyWidget>> order_;
+  QPointer<QWidget> watchedParent_;
+};
+
+// Sets the state of an on/off button (or a KButton of either kind): on is checked.
+void setButtonState(QAbstractButton *button, bool on);
+// The state of such a button.
+bool buttonIsOn(const QAbstractButton *button);

@@ -1,0 +1,16 @@
+#include "widgets/ElidedLabel.h"
+
+#include <QPainter>
+
+ElidedLabel::ElidedLabel(const QString &text, QWidget *parent, Qt::TextElideMode mode)
+    : QLabel(text, parent), mode_(mode) {
+  setTextFormat(Qt::PlainText);
+}
+
+void ElidedLabel::paintEvent(QPaintEvent *) {
+  QPainter painter(this);
+  const QRect area = contentsRect();
+  const QString shown = fontMetrics().elidedText(text(), mode_, area.width());
+  painter.setPen(palette().color(foregroundRole()));
+  painter.drawText(area, static_cast<int>(alignment() | Qt::AlignVCenter), shown);
+}

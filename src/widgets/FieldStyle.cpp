@@ -1,0 +1,56 @@
+#include "widgets/FieldStyle.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <algorithm>
+
+namespace FieldStyle {
+
+namespace {
+constexpr const char *EDITED = "edited";
+
+void setBase(QLineEdit *field, const QColor &color) {
+  QPalette palette = field->palette();
+  palette.setColor(QPalette::Base, color);
+  field->setPalette(palette);
+}
+}  // namespace
+
+QColor editedColor() { return QColor::fromRgbF(1.0f, 0.5f, 0.0f); }
+
+void makeEditable(QLineEdit *field) {
+  field->setReadOnly(false);
+  field->setFrame(true);
+  markNormal(field);
+}
+
+void makeDisplay(QLineEdit *field, bool bordered) {
+  field->setReadOnly(true);
+  field->setFrame(bordered);
+  field->setFocusPolicy(Qt::ClickFocus);
+  setBase(field, Qt::transparent);
+}
+
+void markEdited(QLineEdit *field) {
+  field->setProperty(EDITED, true);
+  setBase(field, editedColor());
+}
+
+void markNormal(QLineEdit *field) {
+  field->setProperty(EDITED, false);
+  setBase(field, QApplication::palette(field).color(QPalette::Base));
+}
+
+bool isEdited(const QLineEdit *field) { return field->property(EDITED).toBool(); }
+
+}  // namespace FieldStyle
+
+QFont FieldStyle::smallFont() {
+  QFont font = QApplication::font();
+  if (font.pointSizeF() > 0) {
+    font.setPointSizeF(font.pointSizeF() * 11 / 13);
+  } else {
+    font.setPixelSize(std::max(1, font.pixelSize() * 11 / 13));
+  }
+  return font;
+}

@@ -1,0 +1,196 @@
+#include "widgets/PropertyWidget.h"
+
+#include <QPainter>
+
+#include "kestor/Model.h"
+#include "skymap/MapView.h"
+#include "views/PropertiesView.h"
+#include "widgets/ElidedLabel.h"
+#include "widgets/FlippedFrame.h"
+#include "widgets/ImageView.h"
+#include "widgets/KButton.h"
+#include "widgets/ResourceIcon.h"
+#include "widgets/StatusImage.h"
+
+PropertyWidget::PropertyWidget(PropertiesView *propertiesView, KESTOR *kestor, const QString &name,
+                               PropertiesView *dashboardView)
+    : QWidget(nullptr), propertiesView(propertiesView), dashboardView(dashboardView), kestor(kestor), name(name) {
+  setObjectName(name);
+  content_ = new QWidget(this);
+  content_->setObjectName(QStringLiteral("content"));
+  stateIcon = new ImageView(content_);
+  stateIcon->setObjectName(QStringLiteral("stateIcon"));
+  stateIcon->setPixmap(statusImage(0));
+  titleField = new ElidedLabel(name, content_);
+  titleField->setObjectName(QStringLiteral("title"));
+  button1 = new KButton(QString(), content_);
+  button1->setObjectName(QStringLiteral("button1"));
+  button2 = new KButton(QString(), content_);
+  button2->setObjectName(QStringLiteral("button2"));
+  for (KButton *b : {button1, button2}) {
+    b->setFlat(true);
+    b->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
+  }
+  setBoxHeight(fullHeight);
+  placeHeader(fullHeight);
+  dressButtons();
+  if (dashboardView) {
+    connect(button1, &QAbstractButton::clicked, this, &PropertyWidget::pinAction);
+  } else {
+    connect(button1, &QAbstractButton::clicked, this, &PropertyWidget::collapseAction);
+    connect(button2, &QAbstractButton::clicked, this, &PropertyWidget::unpinAction);
+  }
+}
+
+PropertyWidget::~PropertyWidget() {
+  if (mapView) {
+    mapView->delegate = nullptr;
+  }
+}
+
+void PropertyWidget::dressButtons() {
+  if (!propertiesView || !propertiesView->showButtons) {
+    button1->setEnabled(false);
+    button2->setEnabled(false);
+    return;
+  }
+  button1->setButtonType(KButton::OnOff);
+  button1->setState(KButton::OFF);
+  if (dashboardView) {
+    button1->setIcon(resourceIcon(QStringLiteral("Pin")));
+    button1->setEnabled(true);
+    button2->setEnabled(false);
+  } else {
+    button1->setEnabled(false);
+    button2->setIcon(resourceIcon(QStringLiteral("Unpin")));
+    button2->setButtonType(KButton::OnOff);
+    button2->setState(KButton::OFF);
+    button2->setEnabled(true);
+  }
+}
+
+double PropertyWidget::contentHeight() const { return height() - 2 * WidgetGeometry::CONTENT_INSET; }
+
+void PropertyWidget::place(QWidget *control, const QRectF &frame) { placeAt(control, frame, contentHeight()); }
+
+void PropertyWidget::setBoxHeight(double height) {
+  const double inset = WidgetGeometry::CONTENT_INSET;
+  resize(static_cast<int>(fullWidth), static_cast<int>(height));
+  content_->setGeometry(static_cast<int>(inset), static_cast<int>(inset), static_cast<int>(fullWidth - 2 * inset),
+                        static_cast<int>(height - 2 * inset));
+}
+
+void PropertyWidget::placeHeader(double height) {
+  place(stateIcon, QRectF(2, height - 34, 18, 20));
+  place(titleField, QRectF(20, height - 35, fullWidth - 80, 20));
+  place(button1, QRectF(fullWidth - 33, height - 33, 18, 18));
+  place(button2, QRectF(fullWidth - 53, height - 33, 18, 18));
+}
+
+std::vector<QWidget *> PropertyWidget::rowControls() const {
+  std::vector<QWidget *> controls;
+  for (QWidget *child : content_->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+    if (child != stateIcon && child != titleField && child != button1 && child != button2) {
+      controls.push_back(child);
+    }
+  }
+  return controls;
+}
+
+void PropertyWidget::clearRows() {
+  for (QWidget *control : rowControls()) {
+    delete control;
+  }
+  values.clear();
+  targets.clear();
+  dirField = nullptr;
+  mapView = nullptr;
+  graphView = nullptr;
+  entryNameLabel = nullptr;
+  pictureSequence_.clear();
+}
+
+void PropertyWidget::build(const std::shared_ptr<KESTOR::Property> &property) {
+  clearRows();
+  kproperty = property;
+  const bool writable = property->perm() != KESTOR_PERM_RO;
+  const int count = static_cast<int>(property->itemNames.size());
+  int columns = 3;
+  switch (property->type()) {
+    case KESTOR_BLOB:
+      fullHeight = WidgetGeometry::BLOB_HEIGHT;
+      variableSize = true;
+      break;
+    case KESTOR_SWITCH:
+    case KESTOR_LIGHT:
+      columns = columnsFor(*property);
+      fullHeight = WidgetGeometry::gridHeight(count, columns);
+      break;
+    default:
+      fullHeight = WidgetGeometry::fieldsHeight(count, writable, property->name);
+      if (property->name == QLatin1String("MOUNT_EQUATORIAL_COORDINATES") ||
+          property->name == QLatin1String("AGENT_GUIDER_STATS")) {
+        variableSize = true;
+      }
+  }
+
+  stateIcon->setPixmap(statusImage(property->state()));
+  titleField->setText(property->description() + QStringLiteral(" @ ") + property->device->name);
+  button1->setState(KButton::ON);
+  button1->setEnabled(true);
+  setBoxHeight(fullHeight);
+  placeHeader(fullHeight);
+
+  int row = 0;
+  for (const QString &itemName : property->itemNames) {
+    const auto found = property->items.find(itemName);
+    if (found == property->items.end()) {
+      continue;
+    }
+    KESTOR::Item *item = found->second.get();
+    if (auto *text = dynamic_cast<KESTOR::TextItem *>(item)) {
+      buildTextRow(*text, row);
+    } else if (auto *number = dynamic_cast<KESTOR::NumberItem *>(item)) {
+      buildNumberRow(*number, row);
+    } else if (auto *sw = dynamic_cast<KESTOR::SwitchItem *>(item)) {
+      buildSwitchRow(*sw, row, columns);
+    } else if (auto *light = dynamic_cast<KESTOR::LightItem *>(item)) {
+      buildLightRow(*light, row, columns);
+    } else if (auto *blob = dynamic_cast<KESTOR::BLOBItem *>(item)) {
+      buildBLOBRow(*blob);
+    }
+    ++row;
+  }
+}
+
+void PropertyWidget::setFill(const Fill &fill) {
+  fill_ = fill;
+  QWidget::update();
+}
+
+void PropertyWidget::setFillAlpha(double alpha) {
+  fill_.alpha = alpha;
+  QWidget::update();
+}
+
+void PropertyWidget::paintEvent(QPaintEvent *) {
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(QColor::fromRgbF(static_cast<float>(fill_.red), static_cast<float>(fill_.green),
+                                    static_cast<float>(fill_.blue), static_cast<float>(fill_.alpha)));
+  painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 5, 5);
+}
+
+void PropertyWidget::collapseAction() {
+  const bool collapse = button1->state() == KButton::OFF;
+  const double height = collapse ? WIDGET_HEIGHT : fullHeight;
+  setBoxHeight(height);
+  placeHeader(height);
+  for (QWidget *control : rowControls()) {
+    control->setVisible(!collapse);
+  }
+  if (propertiesView) {
+    propertiesView->layoutWidgets();
+  }
+}
