@@ -18,17 +18,15 @@ std::vector<uint8_t> stretchTable(int bits, RenderingPoints points)
     return table;
 }
 
-// The RGB triple of every grey sample, with the saturated value red or white.
-std::vector<uint8_t> greyTable(int bits, RenderingPoints points, bool highlightOverexposure)
+// The RGB triple of every grey sample, packed into the low three bytes of a word in memory
+// order, with the saturated value red or white.
+std::vector<uint32_t> greyTable(int bits, RenderingPoints points, bool highlightOverexposure)
 {
     const std::vector<uint8_t> values = stretchTable(bits, points);
-    std::vector<uint8_t> rgb(values.size() * 3);
+    std::vector<uint32_t> rgb(values.size());
     for (size_t p = 0; p < values.size(); ++p)
-        std::memset(&rgb[3 * p], values[p], 3);
-    const size_t saturated = values.size() - 1;
-    rgb[3 * saturated] = 255;
-    rgb[3 * saturated + 1] = highlightOverexposure ? 0 : 255;
-    rgb[3 * saturated + 2] = highlightOverexposure ? 0 : 255;
+        rgb[p] = values[p] * 0x010101u;
+    rgb.back() = highlightOverexposure ? 0x0000ffu : 0xffffffu;
     return rgb;
 }
 
@@ -47,18 +45,26 @@ void forEachRow(const Bitmap &bitmap, QImage &target, Convert convert)
         convert(bitmap.pixels + y * bitmap.bytesPerRow, target.scanLine(int(y)), bitmap.width);
 }
 
-void renderGrey(const Bitmap &bitmap, const std::vector<uint8_t> &rgb, QImage &target)
+// Writes each pixel as a 4-byte word whose fourth byte the next pixel overwrites; the last
+// pixel of a row gets its three bytes alone.
+template <typename SampleAt>
+void writeGreyRow(const uint32_t *table, SampleAt sampleAt, uint8_t *out, int64_t width)
 {
-    const uint8_t *table = rgb.data();
+    for (int64_t x = 0; x + 1 < width; ++x, out += 3)
+        std::memcpy(out, &table[sampleAt(x)], 4);
+    std::memcpy(out, &table[sampleAt(width - 1)], 3);
+}
+
+void renderGrey(const Bitmap &bitmap, const std::vector<uint32_t> &rgb, QImage &target)
+{
+    const uint32_t *table = rgb.data();
     if (bitmap.bitsPerPixel == 8) {
         forEachRow(bitmap, target, [table](const uint8_t *in, uint8_t *out, int64_t width) {
-            for (int64_t x = 0; x < width; ++x, out += 3)
-                std::memcpy(out, table + 3 * in[x], 3);
+            writeGreyRow(table, [in](int64_t x) { return in[x]; }, out, width);
         });
     } else {
         forEachRow(bitmap, target, [table](const uint8_t *in, uint8_t *out, int64_t width) {
-            for (int64_t x = 0; x < width; ++x, out += 3)
-                std::memcpy(out, table + 3 * size_t(sample16(in + 2 * x)), 3);
+            writeGreyRow(table, [in](int64_t x) { return sample16(in + 2 * x); }, out, width);
         });
     }
 }

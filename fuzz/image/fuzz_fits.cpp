@@ -1,0 +1,13 @@
+// Fuzzes the FITS representation: decoding, then the statistics and the rendering of what it decoded.
+
+#include "ExerciseBitmap.h"
+
+#include "image/FITSImageRep.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    if (FITSImageRep::canInitWithData(bytes))
+        exerciseBitmap(FITSImageRep::imageRepsWithData(bytes));
+    return 0;
+}

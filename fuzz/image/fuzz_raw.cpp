@@ -1,0 +1,13 @@
+// Fuzzes the Raw representation: decoding, then the statistics and the rendering of what it decoded.
+
+#include "ExerciseBitmap.h"
+
+#include "image/RawImageRep.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    if (RawImageRep::canInitWithData(bytes))
+        exerciseBitmap(RawImageRep::imageRepsWithData(bytes));
+    return 0;
+}
