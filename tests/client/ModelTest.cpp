@@ -1,0 +1,242 @@
+// The device model built from hand-filled records.
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <thread>
+
+#include "Fakes.h"
+#include "Records.h"
+#include "core/Console.h"
+#include "kestor/Model.h"
+
+namespace {
+
+using Item = KESTOR::Item;
+
+std::shared_ptr<KESTOR::Property> define(KESTOR &kestor, const PropertyRecord &record) {
+  kestor.handleDefineProperty(record.get());
+  return kestor.devices.at(QString::fromUtf8(record->device))->properties.at(QString::fromUtf8(record->name));
+}
+
+TEST(Model, ItemObjectsFollowThePropertyType) {
+  ClientFixture fixture;
+  const struct {
+    uint32_t type;
+    const char *kind;  // expected class, or "" for none
+  } cases[] = {{KESTOR_TEXT, "text"},   {KESTOR_NUMBER, "number"}, {KESTOR_SWITCH, "switch"},
+               {KESTOR_LIGHT, "light"}, {KESTOR_BLOB, "blob"},     {0, ""},
+               {6, ""}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.type);
+    PropertyRecord record("Dev", "P" + std::to_string(c.type), c.type, 0, {{"A"}, {"B"}});
+    auto property = define(*fixture.kestor, record);
+    EXPECT_EQ(property->itemNames, (QStringList{"A", "B"}));
+    if (*c.kind == '\0') {
+      EXPECT_TRUE(property->items.empty());
+      continue;
+    }
+    ASSERT_EQ(property->items.size(), 2u);
+    const Item *item = property->items.at("A").get();
+    const std::string kind = dynamic_cast<const KESTOR::TextItem *>(item)     ? "text"
+                             : dynamic_cast<const KESTOR::NumberItem *>(item) ? "number"
+                             : dynamic_cast<const KESTOR::SwitchItem *>(item) ? "switch"
+                             : dynamic_cast<const KESTOR::LightItem *>(item)  ? "light"
+                             : dynamic_cast<const KESTOR::BLOBItem *>(item)   ? "blob"
+                                                                              : "?";
+    EXPECT_EQ(kind, c.kind);
+    EXPECT_EQ(item->item, &record.item(0));
+  }
+}
+
+TEST(Model, PropertyWithoutItemsAndDuplicateItemNames) {
+  ClientFixture fixture;
+  PropertyRecord empty("Dev", "EMPTY", KESTOR_NUMBER);
+  EXPECT_TRUE(define(*fixture.kestor, empty)->itemNames.isEmpty());
+  PropertyRecord twice("Dev", "TWICE", KESTOR_NUMBER, 0, {numberItem("X", 1), numberItem("X", 2)});
+  auto property = define(*fixture.kestor, twice);
+  EXPECT_EQ(property->itemNames, (QStringList{"X", "X"}));
+  ASSERT_EQ(property->items.size(), 1u);
+  EXPECT_EQ(std::static_pointer_cast<KESTOR::NumberItem>(property->items.at("X"))->value(), 2);
+}
+
+TEST(Model, LiveValuesAreReadFromTheRecord) {
+  ClientFixture fixture;
+  PropertyRecord record("Dev", "N", KESTOR_NUMBER, KESTOR_STATE_OK, {numberItem("V", 1.5, "%010.6m")});
+  auto property = define(*fixture.kestor, record);
+  auto item = std::static_pointer_cast<KESTOR::NumberItem>(property->items.at("V"));
+  EXPECT_EQ(item->format(), "%010.6m");
+  record.item(0).number_value = 2.5;
+  record.item(0).number_target = 3.5;
+  record->state = KESTOR_STATE_ALERT;
+  EXPECT_EQ(item->value(), 2.5);
+  EXPECT_EQ(item->target(), 3.5);
+  EXPECT_EQ(property->state(), KESTOR_STATE_ALERT);
+  EXPECT_EQ(property->description(), "N label");
+  EXPECT_EQ(item->description(), "V label");
+}
+
+TEST(Model, StateImages) {
+  const std::pair<uint32_t, const char *> cases[] = {{0, "NSStatusNone"},
+                                                     {1, "NSStatusAvailable"},
+                                                     {2, "NSStatusPartiallyAvailable"},
+                                                     {3, "NSStatusUnavailable"},
+                                                     {7, "NSStatusNone"}};
+  for (const auto &[state, image] : cases) EXPECT_EQ(statusImageName(state), image) << state;
+}
+
+TEST(Model, NamesAreReadWithinTheirFieldAndInvalidUtf8GivesTheEmptyName) {
+  ClientFixture fixture;
+  PropertyRecord record("Dev", "x", KESTOR_SWITCH, 0, {switchItem("A", true)});
+  std::memset(record->name, 'N', sizeof record->name);  // no terminating NUL in the field
+  auto &properties = fixture.kestor->device(record.get())->properties;
+  fixture.kestor->handleDefineProperty(record.get());
+  ASSERT_EQ(properties.size(), 1u);
+  EXPECT_EQ(properties.begin()->first, QString(128, u'N'));
+
+  PropertyRecord invalid("\xff\xfe", "P", KESTOR_SWITCH);
+  fixture.kestor->handleDefineProperty(invalid.get());
+  EXPECT_EQ(fixture.kestor->devices.count(QString()), 1u);
+}
+
+TEST(Model, RedefinitionKeepsTheFirstObjectAndConnectionPropertyIsSetOnce) {
+  ClientFixture fixture;
+  PropertyRecord first("Dev", "CONNECTION", KESTOR_SWITCH, 0, {switchItem("CONNECTED", false)});
+  PropertyRecord second("Dev", "CONNECTION", KESTOR_SWITCH, 0, {switchItem("CONNECTED", true)});
+  auto property = define(*fixture.kestor, first);
+  auto again = define(*fixture.kestor, second);
+  EXPECT_EQ(property, again);
+  EXPECT_EQ(again->property, first.get());
+  auto device = fixture.kestor->devices.at("Dev");
+  EXPECT_EQ(device->connectionProperty.lock(), property);
+  EXPECT_EQ(fixture.events, (QStringList{"defined Dev.CONNECTION"}));
+}
+
+TEST(Model, BlobFormatFromUrlOrFormatText) {
+  const struct {
+    const char *url;
+    const char *format;
+    const char *expected;
+  } cases[] = {{"http://h/x/image.fits", ".xisf", ".fits"},
+               {"http://h/data", ".xisf", "./data"},
+               {"", ".fits", ".fits"},
+               {"http://[bad", ".raw", ".raw"}};
+  for (const auto &c : cases) {
+    PropertyRecord record("Dev", "B", KESTOR_BLOB, 0, {{"B1", [&](kestor_item &item) {
+                                                          PropertyRecord::copy(item.blob_url, c.url);
+                                                          PropertyRecord::copy(item.blob_format, c.format);
+                                                        }}});
+    KESTOR::BLOBItem blob("B1", &record.item(0));
+    EXPECT_EQ(blob.format(), c.expected) << c.url;
+  }
+}
+
+TEST(Model, BlobValueIsCopiedOncePerUpdateAndRolledOver) {
+  ClientFixture fixture;
+  char bytes[] = "0123456789";
+  PropertyRecord record("Dev", "CCD1", KESTOR_BLOB, KESTOR_STATE_OK, {{"B", [&](kestor_item &item) {
+                                                                         item.blob_value = bytes;
+                                                                         item.blob_size = 10;
+                                                                       }}});
+  auto property = define(*fixture.kestor, record);
+  auto blob = std::static_pointer_cast<KESTOR::BLOBItem>(property->items.at("B"));
+  EXPECT_EQ(blob->value(), QByteArray("0123456789"));
+  bytes[0] = 'X';
+  EXPECT_EQ(blob->value(), QByteArray("0123456789"));  // still the first copy
+
+  std::optional<QByteArray> seen;
+  fixture.delegate.onChanged = [&](const auto &) { seen = blob->cachedValue; };
+  fixture.kestor->handleUpdateProperty(record.get());
+  EXPECT_FALSE(seen.has_value());  // emptied before the delegates heard of the update
+  EXPECT_EQ(blob->previousValue, QByteArray("0123456789"));
+  EXPECT_EQ(blob->value(), QByteArray("X123456789"));
+  EXPECT_EQ(property->seq, 1);
+}
+
+TEST(Model, BlobWithoutDataHasNoValue) {
+  PropertyRecord record("Dev", "CCD1", KESTOR_BLOB, 0, {{"B"}});
+  KESTOR::BLOBItem blob("B", &record.item(0));
+  EXPECT_FALSE(blob.value().has_value());
+  record.item(0).blob_value = record->label;
+  record.item(0).blob_size = -5;  // a negative size copies nothing
+  EXPECT_EQ(blob.value(), QByteArray());
+}
+
+TEST(Model, RollOverSkipsAnItemWhoseLockIsHeld) {
+  PropertyRecord record("Dev", "CCD1", KESTOR_BLOB, 0, {{"B"}});
+  KESTOR::BLOBItem blob("B", &record.item(0));
+  blob.cachedValue = QByteArray("old");
+  std::promise<void> locked, release;
+  std::thread holder([&] {
+    std::lock_guard guard(blob.lock);
+    locked.set_value();
+    release.get_future().wait();
+  });
+  locked.get_future().wait();
+  blob.rollOver();
+  release.set_value();
+  holder.join();
+  EXPECT_EQ(blob.cachedValue, QByteArray("old"));
+  EXPECT_FALSE(blob.previousValue.has_value());
+  blob.rollOver();
+  EXPECT_FALSE(blob.cachedValue.has_value());
+  EXPECT_EQ(blob.previousValue, QByteArray("old"));
+}
+
+class BlobUrl : public ::testing::Test {
+protected:
+  void SetUp() override {
+    setConsoleSink([this](const QByteArray &line) { console.append(QString::fromUtf8(line)); });
+  }
+  void TearDown() override {
+    setConsoleSink({});
+    KESTOR::BLOBItem::fetchTimeout = 30;
+  }
+  std::optional<QByteArray> valueOf(const QString &url) {
+    record = std::make_unique<PropertyRecord>("Dev", "B", KESTOR_BLOB, 0,
+                                              std::vector<ItemSpec>{{"B", [&](kestor_item &item) {
+                                                                       PropertyRecord::copy(item.blob_url, url.toStdString());
+                                                                     }}});
+    blob = std::make_unique<KESTOR::BLOBItem>("B", &record->item(0));
+    return blob->value();
+  }
+  QStringList console;
+  std::unique_ptr<PropertyRecord> record;
+  std::unique_ptr<KESTOR::BLOBItem> blob;
+};
+
+TEST_F(BlobUrl, FileUrlIsRead) {
+  QTemporaryDir dir;
+  QFile file(dir.filePath("image.fits"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("SIMPLE");
+  file.close();
+  const QString url = QUrl::fromLocalFile(file.fileName()).toString();
+  EXPECT_EQ(valueOf(url), QByteArray("SIMPLE"));
+  EXPECT_EQ(blob->format(), ".fits");
+  EXPECT_TRUE(console.isEmpty());
+}
+
+TEST_F(BlobUrl, FailedFetchWritesAConsoleLineAndIsRetried) {
+  QTcpServer closed;
+  ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+  const QString url = QStringLiteral("http://127.0.0.1:%1/x.fits").arg(closed.serverPort());
+  closed.close();  // refused
+  EXPECT_FALSE(valueOf(url).has_value());
+  EXPECT_EQ(console, QStringList{"Failed to fetch " + url});
+  EXPECT_FALSE(blob->value().has_value());
+  EXPECT_EQ(console.size(), 2);
+}
+
+TEST_F(BlobUrl, SilentServerTimesOutWithoutBlockingForEver) {
+  QTcpServer silent;  // accepts in the kernel's backlog, never answers
+  ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+  KESTOR::BLOBItem::fetchTimeout = 0.2;
+  EXPECT_FALSE(valueOf(QStringLiteral("http://127.0.0.1:%1/x.fits").arg(silent.serverPort())).has_value());
+  EXPECT_EQ(console.size(), 1);
+}
+
+}  // namespace
