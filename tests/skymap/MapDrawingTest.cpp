@@ -1,0 +1,145 @@
+// What a drawing pass puts on the map: which entries are drawn (and so can be clicked), the
+// layers' paths, the bodies' colours and the caches.
+#include <gtest/gtest.h>
+
+#include <QSettings>
+
+#include "MapFixtures.h"
+#include "core/Globals.h"
+#include "skymap/MapPaths.h"
+
+namespace {
+
+class MapDrawing : public testing::Test {
+protected:
+  void SetUp() override { defaults().clear(); }
+};
+
+struct VisibilityCase {
+  const char *name;
+  double alt;
+  float mag, diameter;
+  bool star, deepSky;  // drawn as a star (default limit 5), as a deep-sky object
+};
+
+TEST_F(MapDrawing, EntriesAreDrawnByAltitudeMagnitudeAndSize) {
+  // At 1024 points a map unit is 1024 / 210 points, so a point is about 0.205 units.
+  const VisibilityCase cases[] = {
+      {"bright and high", 45, 4.99f, 1, true, true},
+      {"at the magnitude limit", 45, 5.0f, 1, false, true},
+      {"on the horizon", 0, 1, 1, true, true},
+      {"just below the horizon", -0.01, 1, 1, false, false},
+      {"smaller than a point", 45, 1, 0.2f, false, false},
+      {"just a point", 45, 1, 0.21f, true, true},
+  };
+  auto map = emptyMap();
+  for (const VisibilityCase &c : cases) {
+    map->stars.push_back(placedEntry(c.alt, 90, c.mag, c.diameter));
+    map->dsos.push_back(placedEntry(c.alt, 90, c.mag, c.diameter));
+  }
+  render(*map);
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(map->stars[i]->visible, cases[i].star) << cases[i].name;
+    EXPECT_EQ(map->dsos[i]->visible, cases[i].deepSky) << cases[i].name;
+  }
+}
+
+TEST_F(MapDrawing, MagnitudeLimitTakesEffectAtTheNextRebuild) {
+  auto map = emptyMap();
+  map->stars.push_back(placedEntry(45, 90, 7.5f, 1));
+  render(*map);
+  EXPECT_FALSE(map->stars[0]->visible);
+  defaults().setValue("magnitudeLimit", 8);
+  render(*map);
+  EXPECT_FALSE(map->stars[0]->visible) << "the cached layer stands";
+  map->cachedStars.reset();
+  render(*map);
+  EXPECT_TRUE(map->stars[0]->visible);
+}
+
+TEST_F(MapDrawing, ZoomRebuildsStarsAndDeepSkyButKeepsTheOtherLayers) {
+  auto map = emptyMap();
+  map->stars.push_back(placedEntry(45, 90, 1, 0.15f));
+  map->milkyway.push_back({placedEntry(10, 0), placedEntry(10, 90), placedEntry(10, 180)});
+  render(*map);
+  EXPECT_FALSE(map->stars[0]->visible);
+  ASSERT_TRUE(map->cachedMilkyway && map->cachedFigures && map->cachedStars && map->cachedDSOs);
+  map->setZoom(11);  // 2048 points: a point is about 0.1 units
+  EXPECT_FALSE(map->cachedStars || map->cachedDSOs);
+  EXPECT_TRUE(map->cachedMilkyway && map->cachedFigures);
+  render(*map);
+  EXPECT_TRUE(map->stars[0]->visible);
+}
+
+TEST_F(MapDrawing, BodiesAreRedYellowAndGrey) {
+  struct Case {
+    const char *name;
+    double sunAlt;
+    QColor jupiter, sun, moon;
+  } cases[] = {
+      {"sun up", 45, QColor(255, 0, 0), QColor(255, 255, 0), QColor(170, 170, 170)},
+      // A body below the horizon changes no colour: the Moon still turns grey.
+      {"sun down", -5, QColor(255, 0, 0), QColor(), QColor(170, 170, 170)},
+  };
+  for (const Case &c : cases) {
+    auto map = emptyMap();
+    map->solarsys = {placedEntry(45, 90, -2.9f, 1, 5), placedEntry(c.sunAlt, 180, -26, 5, 10),
+                     placedEntry(45, 270, -12, 5, 11)};
+    const QImage image = render(*map);
+    EXPECT_EQ(image.pixelColor(viewPoint(*map, *map->solarsys[0]).toPoint()), c.jupiter) << c.name;
+    if (c.sun.isValid()) {
+      EXPECT_EQ(image.pixelColor(viewPoint(*map, *map->solarsys[1]).toPoint()), c.sun) << c.name;
+    }
+    EXPECT_EQ(map->solarsys[1]->visible, c.sunAlt >= 0) << c.name;
+    EXPECT_EQ(image.pixelColor(viewPoint(*map, *map->solarsys[2]).toPoint()), c.moon) << c.name;
+  }
+}
+
+TEST_F(MapDrawing, FiguresSkipStarsBelowTheHorizon) {
+  struct Case {
+    const char *name;
+    std::vector<double> altitudes;
+    std::vector<QPainterPath::ElementType> elements;
+  } cases[] = {
+      {"all up", {10, 20, 30}, {QPainterPath::MoveToElement, QPainterPath::LineToElement, QPainterPath::LineToElement}},
+      {"middle down", {10, -5, 30}, {QPainterPath::MoveToElement, QPainterPath::LineToElement}},
+      {"first down", {-5, 20, 30}, {QPainterPath::MoveToElement, QPainterPath::LineToElement}},
+      {"all down", {-5, -6}, {}},
+  };
+  for (const Case &c : cases) {
+    std::vector<MapEntryPtr> polyline;
+    for (double alt : c.altitudes)
+      polyline.push_back(placedEntry(alt, 45));
+    const QPainterPath path = MapPaths::figures({{polyline}, {}});
+    ASSERT_EQ(static_cast<size_t>(path.elementCount()), c.elements.size()) << c.name;
+    for (size_t i = 0; i < c.elements.size(); ++i)
+      EXPECT_EQ(path.elementAt(static_cast<int>(i)).type, c.elements[i]) << c.name << " " << i;
+  }
+}
+
+TEST_F(MapDrawing, MilkyWayKeepsPointsBelowTheHorizon) {
+  const QPainterPath path =
+      MapPaths::milkyWay({{placedEntry(10, 0), placedEntry(-20, 90), placedEntry(10, 180)}, {placedEntry(5, 5)}});
+  EXPECT_EQ(path.elementCount(), 4);
+  EXPECT_EQ(path.fillRule(), Qt::OddEvenFill);
+  EXPECT_EQ(path.elementAt(3).type, QPainterPath::MoveToElement);
+  EXPECT_NEAR(path.elementAt(1).x, 110, 1e-9);
+}
+
+TEST_F(MapDrawing, GridAndMarksFollowTheRotation) {
+  auto map = emptyMap(1024);
+  // North's red triangle lies below the zenith, beyond the horizon; a half turn takes it above.
+  const auto redAt = [&](double rotation) {
+    map->setRotation(rotation);
+    const QImage image = render(*map);
+    const QPointF inside = map->mapTransform().map(QPointF(0, -(90 + 15.0 / map->rawScale)));
+    EXPECT_EQ(image.pixelColor(inside.toPoint()), QColor(255, 0, 0)) << rotation;
+    return inside;
+  };
+  EXPECT_GT(redAt(0).y(), 512 + 440);
+  EXPECT_LT(redAt(180).y(), 512 - 440);
+  EXPECT_GT(redAt(90).y(), 0) << "a quarter turn clockwise takes north to the left";
+  EXPECT_LT(redAt(90).x(), 512 - 440);
+}
+
+}  // namespace

@@ -1,0 +1,96 @@
+// A picture of the whole map with the real catalogues at a fixed site and instant, saved beside
+// the test binary (sky-map-light.png, sky-map-dark.png) for people to look at, and checked for
+// the layers that must show: Milky Way, figures, stars, planets and labels.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+#include <QSettings>
+#include <QTest>
+
+#include <kestor.h>
+
+#include "MapFixtures.h"
+#include "core/Globals.h"
+
+namespace {
+
+constexpr double JD_2026_12_06_22H_UTC = 2461381.4166666665;
+constexpr double LATITUDE = 48.2, LONGITUDE = 16.37, ELEVATION = 200;
+
+class MapScreenshot : public testing::Test {
+protected:
+  void SetUp() override {
+    defaults().clear();
+    kestor_set_astro_time(JD_2026_12_06_22H_UTC);
+  }
+  void TearDown() override { kestor_set_astro_time(0); }
+};
+
+// The map at the site, with a selection and the mount's position with a field of view.
+std::unique_ptr<MapView> mapAtSite(const QPalette &palette) {
+  auto map = std::make_unique<MapView>(QRect(0, 0, 1024, 1024));
+  map->setPalette(palette);
+  render(*map);
+  map->update(LATITUDE, LONGITUDE, ELEVATION);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !map->cachedStars; }, 20000)) << "positions applied";
+  for (const MapEntryPtr &body : map->solarsys) {
+    if (body->name == QStringLiteral("Saturn"))
+      map->setSelection(body);
+  }
+  auto mount = std::make_shared<MapEntry>();
+  mount->alt = 55;
+  mount->az = 150;
+  map->setPosition(mount);
+  defaults().setValue("fovWidth", 3.0);
+  defaults().setValue("fovHeight", 2.0);
+  return map;
+}
+
+// Pixels that differ between two pictures of the same size.
+int differingPixels(const QImage &a, const QImage &b) {
+  int count = 0;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x)
+      count += a.pixel(x, y) != b.pixel(x, y);
+  return count;
+}
+
+TEST_F(MapScreenshot, WholeSkyShowsEveryLayer) {
+  QPalette dark;
+  dark.setColor(QPalette::Window, QColor(30, 30, 34));
+  const struct {
+    const char *file;
+    QPalette palette;
+  } looks[] = {{"sky-map-light.png", QPalette(QColor(236, 236, 236))}, {"sky-map-dark.png", dark}};
+  for (const auto &look : looks) {
+    auto map = mapAtSite(look.palette);
+    const QImage image = map->grab().toImage();
+    ASSERT_TRUE(image.save(QStringLiteral(SKYMAP_ARTEFACTS "/") + look.file));
+
+    std::vector<MapEntryPtr> planets;
+    for (const MapEntryPtr &body : map->solarsys) {
+      if (body->id < 7 && body->alt > 5)
+        planets.push_back(body);
+    }
+    EXPECT_GE(planets.size(), 2u) << "planets above the horizon at this site and instant";
+    for (const MapEntryPtr &planet : planets)
+      EXPECT_EQ(image.pixelColor(viewPoint(*map, *planet).toPoint()), QColor(255, 0, 0)) << planet->name->toStdString();
+
+    const QImage all = renderAfresh(*map);
+    EXPECT_GT(differingPixels(all, QImage(all.size(), all.format())), all.width() * all.height() / 2) << "not blank";
+    // Each layer, taken away, changes the picture.
+    const auto without = [&](auto &&takeAway) {
+      auto other = mapAtSite(look.palette);
+      takeAway(*other);
+      return differingPixels(all, renderAfresh(*other));
+    };
+    EXPECT_GT(without([](MapView &m) { m.milkyway.clear(); }), 50000) << look.file << ": Milky Way";
+    EXPECT_GT(without([](MapView &m) { m.figures.clear(); }), 5000) << look.file << ": figures";
+    EXPECT_GT(without([](MapView &m) { m.stars.clear(); }), 3000) << look.file << ": stars";
+    EXPECT_GT(without([](MapView &) { defaults().setValue("showStars", false); }), 2000) << look.file << ": names";
+    defaults().remove("showStars");
+  }
+}
+
+}  // namespace
