@@ -7,7 +7,11 @@
 #include <QDir>
 #include <QSettings>
 
+#include <fitsio.h>
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -119,4 +123,28 @@ TEST(Image, HistogramPictureUsesTheCurrentAppearance)
     // Bin 0 holds every sample: the picture is filled from the bottom to past the top there.
     EXPECT_EQ(QColor(picture.pixel(0, 127)).green(), 200);
     EXPECT_EQ(qAlpha(picture.pixel(128, 0)), 0);
+}
+
+TEST(Image, DecodesOnSeveralThreadsAtOnce)
+{
+    // BLOB items of different devices may be decoded on different threads: cfitsio, the registry
+    // and the settings reader must bear it.
+    const uint16_t samples[] = {1, 2, 3, 4, 5, 6, 7, 65535};
+    const QByteArray fits = fixtures::fitsFile(USHORT_IMG, {4, 2}, TUSHORT, samples);
+    std::vector<std::thread> threads;
+    std::atomic<int> decoded{0};
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 50; ++i) {
+                Image image(fits, QStringLiteral(".fits"));
+                image.setBlackPoint(0);
+                image.setWhitePoint(65535);
+                if (!image.image().isNull())
+                    ++decoded;
+            }
+        });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    EXPECT_EQ(decoded, 200);
 }
