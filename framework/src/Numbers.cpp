@@ -50,8 +50,12 @@ std::optional<double> parseNumber(std::string_view text) {
 }
 
 std::string formatNumber(double value) {
+  // Plain decimals where they stay short, the shortest exponent form beyond.
+  const double magnitude = std::fabs(value);
+  const bool plain = value == 0 || (magnitude >= 1e-6 && magnitude < 1e15);
   char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  const auto result = plain ? std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed)
+                            : std::to_chars(buffer, buffer + sizeof buffer, value);
   return std::string(buffer, result.ptr);
 }
 

@@ -53,7 +53,7 @@ struct StreamParser::Impl {
   bool withinLimit() {
     const XML_Index used = XML_GetCurrentByteIndex(parser) - boundary;
     if (used >= 0 && static_cast<size_t>(used) > limit()) {
-      stop(depth < TOP ? "too much text between elements" : "element exceeds the size limit");
+      stop(depth < TOP ? "too much data before an element starts" : "element exceeds the size limit");
       return false;
     }
     return true;
@@ -148,7 +148,7 @@ bool StreamParser::feed(const char *data, size_t length) {
     p.fed += chunk;
     const XML_Index pending = p.fed - p.boundary;
     if (pending > 0 && static_cast<size_t>(pending) > p.limit()) {
-      error_ = p.depth < TOP ? "too much text between elements" : "element exceeds the size limit";
+      error_ = p.depth < TOP ? "too much data before an element starts" : "element exceeds the size limit";
       return false;
     }
   }

@@ -1,0 +1,180 @@
+// The pure helpers of the bus library: text fields, numbers, base64 and the name table.
+#include "Base64.h"
+#include "Names.h"
+#include "Numbers.h"
+#include "Text.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+using namespace kestor;
+
+TEST(KestorText, CopyFieldCutsAtCharacterBoundary) {
+  struct Case {
+    std::string text;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {"abc", "abc"},
+      {std::string(10, 'x'), std::string(7, 'x')},                 // 8-byte field keeps 7 bytes + NUL
+      {"abcdef\xC3\xA9", "abcdef"},                                 // a 2-byte character would not fit whole
+      {"ab\xE2\x82\xAC" "cd", "ab\xE2\x82\xAC" "cd"},              // 7 bytes fit
+      {"abcde\xF0\x9F\x98\x80", "abcde"},                           // a 4-byte character is dropped whole
+  };
+  for (const auto &c : cases) {
+    char field[8];
+    std::memset(field, 'Z', sizeof field);
+    copyField(field, c.text);
+    EXPECT_EQ(std::string(field), c.expected) << c.text;
+    EXPECT_EQ(field[7], '\0');
+  }
+}
+
+TEST(KestorText, FieldTextNeverReadsPastTheField) {
+  char field[4] = {'a', 'b', 'c', 'd'};
+  EXPECT_EQ(fieldText(field), "abcd");
+}
+
+TEST(KestorText, TrimAndUtf8) {
+  EXPECT_EQ(trim("\n  On\n    "), "On");
+  EXPECT_EQ(trim("   "), "");
+  EXPECT_TRUE(isValidUtf8("Zeiß ✓"));
+  EXPECT_FALSE(isValidUtf8("\xFF"));
+  EXPECT_FALSE(isValidUtf8("\xC0\x80"));        // overlong
+  EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));    // surrogate
+  EXPECT_FALSE(isValidUtf8("\xE2\x82"));        // cut short
+}
+
+TEST(KestorText, XmlEscape) {
+  EXPECT_EQ(xmlEscape("a<b>&\"c'"), "a&lt;b&gt;&amp;&quot;c&apos;");
+  EXPECT_EQ(xmlEscape("ok\xFF\x01\tok"), "ok\tok");  // invalid UTF-8 and control characters dropped
+  EXPECT_EQ(xmlEscape("M42 ✓"), "M42 ✓");
+}
+
+TEST(KestorNumbers, Parse) {
+  struct Case {
+    const char *text;
+    std::optional<double> value;
+  };
+  const std::vector<Case> cases = {
+      {"19.569481887035067302", 19.569481887035067},
+      {"\n90\n    ", 90},
+      {"-5.39", -5.39},
+      {"+2", 2},
+      {"1e3", 1000},
+      {"12:30:00", 12.5},
+      {"12:30", 12.5},
+      {"-5:23:24", -(5 + 23 / 60.0 + 24 / 3600.0)},
+      {"-0:30:00", -0.5},
+      {"12 30 00", 12.5},
+      {"12;30;36", 12.51},
+      {"", std::nullopt},
+      {"abc", std::nullopt},
+      {"1.5x", std::nullopt},
+      {"12:", std::nullopt},
+      {"12:-30", std::nullopt},
+      {"1:2:3:4", std::nullopt},
+      {"++1", std::nullopt},
+  };
+  for (const auto &c : cases) {
+    const auto value = parseNumber(c.text);
+    ASSERT_EQ(value.has_value(), c.value.has_value()) << c.text;
+    if (value) {
+      EXPECT_NEAR(*value, *c.value, 1e-12) << c.text;
+    }
+  }
+}
+
+TEST(KestorNumbers, FormatIgnoresTheLocale) {
+  const char *previous = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+  EXPECT_EQ(formatNumber(5.5881), "5.5881");
+  EXPECT_EQ(formatNumber(-5.39), "-5.39");
+  EXPECT_EQ(formatNumber(1000), "1000");
+  EXPECT_EQ(formatNumber(-0.0005), "-0.0005");
+  EXPECT_EQ(formatNumber(1e20), "1e+20");
+  EXPECT_EQ(formatNumber(0), "0");
+  EXPECT_EQ(parseNumber(formatNumber(0.1 + 0.2)), 0.1 + 0.2);
+  if (previous) std::setlocale(LC_NUMERIC, "C");
+}
+
+namespace {
+std::optional<std::string> decode(const std::string &text) {
+  std::string out(base64Capacity(text.size()), '\0');
+  const auto length = decodeBase64(text, reinterpret_cast<unsigned char *>(out.data()));
+  if (!length) return std::nullopt;
+  out.resize(*length);
+  return out;
+}
+}  // namespace
+
+TEST(KestorBase64, Decode) {
+  struct Case {
+    std::string text;
+    std::optional<std::string> bytes;
+  };
+  const std::vector<Case> cases = {
+      {"", ""},
+      {"U0lNUExF", "SIMPLE"},
+      {"\nU0lN\nUExF\n    ", "SIMPLE"},  // white space anywhere
+      {"U0lNUEw=", "SIMPL"},
+      {"U0lNUA==", "SIMP"},
+      {"U0lNUA", "SIMP"},                // padding left out
+      {"U0lNUEw", "SIMPL"},
+      {"+/+/", "\xFB\xFF\xBF"},
+      {"U0lNU", std::nullopt},           // a lone character
+      {"U0lN!EXF", std::nullopt},
+      {"U0lNUA==U0lN", std::nullopt},    // data after the padding
+      {"U0lNU===", std::nullopt},
+      {"=", std::nullopt},
+  };
+  for (const auto &c : cases) EXPECT_EQ(decode(c.text), c.bytes) << c.text;
+}
+
+TEST(KestorBase64, LongInputMatchesByteByByte) {
+  std::string bytes;
+  for (int i = 0; i < 3000; ++i) bytes.push_back(static_cast<char>(i * 7 + i / 13));
+  static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string text;
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    const uint32_t v = uint32_t(uint8_t(bytes[i])) << 16 | uint32_t(uint8_t(bytes[i + 1])) << 8 | uint8_t(bytes[i + 2]);
+    for (int shift = 18; shift >= 0; shift -= 6) text.push_back(alphabet[(v >> shift) & 63]);
+    if (i % 57 == 54) text += "\n";  // wrapped lines, as some servers send
+  }
+  EXPECT_EQ(decode(text), bytes);
+}
+
+TEST(KestorNames, TranslatedBothWays) {
+  struct Case {
+    const char *server;
+    const char *bus;
+  };
+  const std::vector<Case> properties = {
+      {"CONNECTION", "CONNECTION"},
+      {"EQUATORIAL_EOD_COORD", "MOUNT_EQUATORIAL_COORDINATES"},
+      {"GEOGRAPHIC_COORD", "GEOGRAPHIC_COORDINATES"},
+      {"HORIZONTAL_COORD", "MOUNT_HORIZONTAL_COORDINATES"},
+      {"CCD_EXPOSURE", "CCD_EXPOSURE"},
+  };
+  for (const auto &c : properties) {
+    EXPECT_EQ(translateProperty(c.server, Direction::FromServer), c.bus);
+    EXPECT_EQ(translateProperty(c.bus, Direction::ToServer), c.server);
+  }
+  const std::vector<std::tuple<const char *, const char *, const char *>> items = {
+      {"CONNECTION", "CONNECT", "CONNECTED"},
+      {"CONNECTION", "DISCONNECT", "DISCONNECTED"},
+      {"GEOGRAPHIC_COORD", "LAT", "LATITUDE"},
+      {"GEOGRAPHIC_COORD", "LONG", "LONGITUDE"},
+      {"GEOGRAPHIC_COORD", "ELEV", "ELEVATION"},
+      {"EQUATORIAL_EOD_COORD", "RA", "RA"},
+      {"CCD_FRAME", "LAT", "LAT"},  // only the table's own properties
+  };
+  for (const auto &[property, server, bus] : items) {
+    EXPECT_EQ(translateItem(property, server, Direction::FromServer), bus);
+    EXPECT_EQ(translateItem(translateProperty(property, Direction::FromServer), bus, Direction::ToServer), server);
+  }
+}

@@ -1,0 +1,372 @@
+// The stream of one server, fed straight into a session: the recorded traces, the records they
+// leave behind, and every kind of bad input.
+#include "RecordingClient.h"
+
+#include "Registry.h"
+#include "Session.h"
+#include "Text.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <fstream>
+#include <sstream>
+
+using namespace kestor;
+
+namespace {
+
+std::string readTrace(const std::string &name) {
+  std::ifstream file(std::string(TRACES_DIR) + "/" + name, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+std::string base64(const std::string &bytes) {
+  static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string text;
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    uint32_t v = uint32_t(uint8_t(bytes[i])) << 16;
+    if (i + 1 < bytes.size()) v |= uint32_t(uint8_t(bytes[i + 1])) << 8;
+    if (i + 2 < bytes.size()) v |= uint8_t(bytes[i + 2]);
+    for (int k = 0; k < 4; ++k) text.push_back(k <= int(bytes.size() - i) ? alphabet[(v >> (18 - 6 * k)) & 63] : '=');
+  }
+  return text;
+}
+
+const kestor_item *item(const kestor_property *p, std::string_view name) {
+  for (int32_t i = 0; i < p->count; ++i)
+    if (fieldText(p->items[i].name) == name) return &p->items[i];
+  return nullptr;
+}
+
+class KestorStream : public ::testing::Test {
+ protected:
+  RecordingClient recorder;
+  Registry registry;
+  kestor_device endpoint;
+  std::vector<std::string> replies;
+  Session session{registry, &endpoint, "test", [this](const std::string &xml) { replies.push_back(xml); }};
+
+  // Feeds in small pieces, as a slow network would deliver it.
+  bool feed(const std::string &text, size_t piece = 4096) {
+    for (size_t i = 0; i < text.size(); i += piece)
+      if (!session.feed(text.data() + i, std::min(piece, text.size() - i))) return false;
+    return true;
+  }
+
+  kestor_property *live(const char *device, const char *name) {
+    std::lock_guard lock(registry.mutex());
+    return registry.live(device, name);
+  }
+
+  size_t count(const std::string &kind) const {
+    size_t n = 0;
+    for (const auto &e : recorder.events()) n += e.kind == kind;
+    return n;
+  }
+
+  bool logged(const std::string &fragment) const {
+    for (const auto &line : recorder.logLines())
+      if (line.find(fragment) != std::string::npos) return true;
+    return false;
+  }
+};
+
+const char CONNECTION_DEF[] =
+    "<defSwitchVector device=\"Cam\" name=\"CONNECTION\" label=\"Connection\" group=\"Main Control\" state=\"Idle\" "
+    "perm=\"rw\" rule=\"OneOfMany\">\n<defSwitch name=\"CONNECT\" label=\"Connect\">\nOff\n</defSwitch>\n"
+    "<defSwitch name=\"DISCONNECT\" label=\"Disconnect\">\nOn\n</defSwitch>\n</defSwitchVector>\n";
+
+const char BLOB_DEF[] =
+    "<defBLOBVector device=\"Cam\" name=\"CCD1\" label=\"Image\" group=\"Image\" state=\"Idle\" perm=\"ro\">"
+    "<defBLOB name=\"CCD1\" label=\"Image\"/></defBLOBVector>\n";
+
+std::string blobSet(const std::string &size, const std::string &format, const std::string &content) {
+  return "<setBLOBVector device=\"Cam\" name=\"CCD1\" state=\"Ok\"><oneBLOB name=\"CCD1\" size=\"" + size +
+         "\" format=\"" + format + "\" len=\"" + size + "\">\n" + content + "\n    </oneBLOB></setBLOBVector>\n";
+}
+
+}  // namespace
+
+TEST_F(KestorStream, DefinitionTraceFillsRecords) {
+  ASSERT_TRUE(feed(readTrace("indi-trace-defs.xml"), 7)) << session.error();
+  EXPECT_GE(count("define"), 20u);  // the trace holds the start of the burst
+
+  const kestor_property *connection = live("CCD Simulator", "CONNECTION");
+  ASSERT_NE(connection, nullptr);
+  EXPECT_EQ(connection->type, uint32_t(KESTOR_SWITCH));
+  EXPECT_EQ(connection->rule, uint32_t(KESTOR_RULE_ONE_OF_MANY));
+  EXPECT_EQ(connection->perm, uint32_t(KESTOR_PERM_RW));
+  EXPECT_EQ(connection->state, uint32_t(KESTOR_STATE_IDLE));
+  EXPECT_EQ(connection->version, KESTOR_PROTOCOL_INDI_1_7);
+  EXPECT_EQ(fieldText(connection->group), "Main Control");
+  EXPECT_EQ(fieldText(connection->label), "Connection");
+  ASSERT_EQ(connection->count, 2);
+  EXPECT_EQ(fieldText(connection->items[0].name), "CONNECTED");
+  EXPECT_FALSE(connection->items[0].switch_value);
+  EXPECT_EQ(fieldText(connection->items[1].name), "DISCONNECTED");
+  EXPECT_TRUE(connection->items[1].switch_value);
+
+  const kestor_property *polling = live("CCD Simulator", "POLLING_PERIOD");
+  ASSERT_NE(polling, nullptr);
+  const kestor_item *period = item(polling, "PERIOD_MS");
+  ASSERT_NE(period, nullptr);
+  EXPECT_EQ(fieldText(period->number_format), "%.f");
+  EXPECT_EQ(period->number_min, 10);
+  EXPECT_EQ(period->number_max, 600000);
+  EXPECT_EQ(period->number_step, 1000);
+  EXPECT_EQ(period->number_value, 1000);
+  EXPECT_EQ(period->number_target, 1000);
+
+  const kestor_property *info = live("CCD Simulator", "DRIVER_INFO");
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(info->perm, uint32_t(KESTOR_PERM_RO));
+  EXPECT_EQ(fieldText(item(info, "DRIVER_EXEC")->text_value), "indi_simulator_ccd");  // trimmed
+}
+
+TEST_F(KestorStream, SessionTraceTranslatesNamesAndSkipsElidedBlobs) {
+  ASSERT_TRUE(feed(readTrace("indi-trace-session-B-connect-expose.xml"))) << session.error();
+  EXPECT_EQ(live("Telescope Simulator", "EQUATORIAL_EOD_COORD"), nullptr);
+  const kestor_property *mount = live("Telescope Simulator", "MOUNT_EQUATORIAL_COORDINATES");
+  ASSERT_NE(mount, nullptr);
+  EXPECT_EQ(fieldText(item(mount, "RA")->number_format), "%010.6m");
+  EXPECT_FALSE(recorder.events("update", "Telescope Simulator", "MOUNT_EQUATORIAL_COORDINATES").empty());
+  const kestor_property *site = live("Telescope Simulator", "GEOGRAPHIC_COORDINATES");
+  ASSERT_NE(site, nullptr);
+  for (const char *name : {"LATITUDE", "LONGITUDE", "ELEVATION"}) EXPECT_NE(item(site, name), nullptr) << name;
+
+  const auto connected = recorder.events("update", "CCD Simulator", "CONNECTION");
+  ASSERT_FALSE(connected.empty());
+  EXPECT_EQ(connected.front().state, uint32_t(KESTOR_STATE_OK));
+  EXPECT_EQ(count("message"), recorder.events("message", "").size());
+  EXPECT_GE(count("message"), 1u);
+
+  // The capture shortened the base64 contents: the BLOB is refused, the record stays empty.
+  EXPECT_TRUE(logged("not base64"));
+  const kestor_property *image = live("CCD Simulator", "CCD1");
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->items[0].blob_value, nullptr);
+  EXPECT_TRUE(recorder.events("update", "CCD Simulator", "CCD1").empty());
+}
+
+TEST_F(KestorStream, DeletionsAndEndOfStream) {
+  ASSERT_TRUE(feed(readTrace("indi-trace-session-C-slew-guide-disconnect.xml"))) << session.error();
+  const auto deleted = recorder.events("delete", "Guide Simulator");
+  EXPECT_EQ(deleted.size(), 32u);
+  EXPECT_EQ(live("Guide Simulator", "CCD_FRAME"), nullptr);
+  EXPECT_NE(live("Guide Simulator", "CONNECTION"), nullptr);
+  // A deleted record stays readable.
+  for (const auto &e : deleted) EXPECT_EQ(fieldText(e.record->name), e.property);
+
+  session.end();
+  for (const char *device : {"CCD Simulator", "Telescope Simulator", "Guide Simulator"}) {
+    const auto wide = recorder.events("delete", device, "");
+    ASSERT_FALSE(wide.empty()) << device;
+    EXPECT_EQ(wide.back().property, "") << device;
+    EXPECT_EQ(fieldText(wide.back().record->device), device);
+    EXPECT_EQ(live(device, "CONNECTION"), nullptr);
+  }
+}
+
+TEST_F(KestorStream, LightsOfTheWeatherTrace) {
+  ASSERT_TRUE(feed(readTrace("indi-trace-weather-lights.xml"))) << session.error();
+  bool sawLight = false;
+  for (const auto &e : recorder.events()) {
+    if (e.kind != "define" || e.record->type != KESTOR_LIGHT) continue;
+    sawLight = true;
+    EXPECT_EQ(e.record->perm, uint32_t(KESTOR_PERM_RO));
+    for (int32_t i = 0; i < e.record->count; ++i) EXPECT_LE(e.record->items[i].light_value, 3u);
+  }
+  EXPECT_TRUE(sawLight);
+}
+
+TEST_F(KestorStream, RedefinitionKeepsTheRecord) {
+  ASSERT_TRUE(feed(CONNECTION_DEF));
+  kestor_property *first = live("Cam", "CONNECTION");
+  ASSERT_TRUE(feed(CONNECTION_DEF));
+  EXPECT_EQ(live("Cam", "CONNECTION"), first);
+  EXPECT_EQ(count("define"), 2u);
+  EXPECT_EQ(count("delete"), 0u);
+
+  // Another shape: the old property is deleted, then defined anew.
+  ASSERT_TRUE(feed("<defSwitchVector device=\"Cam\" name=\"CONNECTION\" perm=\"rw\" rule=\"AnyOfMany\" state=\"Ok\">"
+                   "<defSwitch name=\"A\">On</defSwitch><defSwitch name=\"B\">Off</defSwitch>"
+                   "<defSwitch name=\"C\">On</defSwitch></defSwitchVector>"));
+  const auto events = recorder.events();
+  ASSERT_EQ(events.size(), 5u);  // attach, define, define, delete, define
+  EXPECT_EQ(events[3].kind, "delete");
+  EXPECT_EQ(events[4].kind, "define");
+  kestor_property *now = live("Cam", "CONNECTION");
+  ASSERT_EQ(now->count, 3);
+  EXPECT_EQ(fieldText(now->items[2].name), "C");
+  EXPECT_EQ(fieldText(now->label), "CONNECTION");  // no label: the name
+
+  // Deleted and defined again: the same address again.
+  ASSERT_TRUE(feed("<delProperty device=\"Cam\" name=\"CONNECTION\" message=\"gone\"/>"));
+  EXPECT_EQ(recorder.events("delete", "Cam").back().message, "gone");
+  ASSERT_TRUE(feed(CONNECTION_DEF));
+  EXPECT_EQ(live("Cam", "CONNECTION"), now);
+  EXPECT_EQ(now->count, 2);
+}
+
+TEST_F(KestorStream, UpdatesWriteOnlyWhatTheyName) {
+  ASSERT_TRUE(feed("<defNumberVector device=\"Scope\" name=\"EQUATORIAL_EOD_COORD\" perm=\"rw\" state=\"Idle\">"
+                   "<defNumber name=\"RA\" format=\"%010.6m\" min=\"0\" max=\"24\" step=\"0\">1</defNumber>"
+                   "<defNumber name=\"DEC\" format=\"%010.6m\" min=\"-90\" max=\"90\" step=\"0\">2</defNumber>"
+                   "</defNumberVector>"));
+  ASSERT_TRUE(feed("<setNumberVector device=\"Scope\" name=\"EQUATORIAL_EOD_COORD\" state=\"Busy\" message=\"slewing\">"
+                   "<oneNumber name=\"RA\">\n5:35:17\n</oneNumber></setNumberVector>"));
+  const kestor_property *p = live("Scope", "MOUNT_EQUATORIAL_COORDINATES");
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->state, uint32_t(KESTOR_STATE_BUSY));
+  EXPECT_NEAR(item(p, "RA")->number_value, 5 + 35 / 60.0 + 17 / 3600.0, 1e-12);
+  EXPECT_EQ(item(p, "RA")->number_target, item(p, "RA")->number_value);
+  EXPECT_EQ(item(p, "DEC")->number_value, 2);
+  const auto update = recorder.events("update", "Scope").back();
+  EXPECT_TRUE(update.hasMessage);
+  EXPECT_EQ(update.message, "slewing");
+
+  // A set without a state keeps it.
+  ASSERT_TRUE(feed("<setNumberVector device=\"Scope\" name=\"EQUATORIAL_EOD_COORD\">"
+                   "<oneNumber name=\"DEC\">-5.39</oneNumber></setNumberVector>"));
+  EXPECT_EQ(p->state, uint32_t(KESTOR_STATE_BUSY));
+  EXPECT_EQ(item(p, "DEC")->number_value, -5.39);
+}
+
+TEST_F(KestorStream, BlobsDecodedInflatedAndChecked) {
+  ASSERT_TRUE(feed(BLOB_DEF));
+  kestor_property *p = live("Cam", "CCD1");
+  ASSERT_NE(p, nullptr);
+
+  const std::string fits = "SIMPLE  =                    T" + std::string(2850, ' ');
+  ASSERT_TRUE(feed(blobSet(std::to_string(fits.size()), ".fits", base64(fits))));
+  ASSERT_EQ(p->items[0].blob_size, int64_t(fits.size()));
+  EXPECT_EQ(std::string(static_cast<const char *>(p->items[0].blob_value), fits.size()), fits);
+  EXPECT_EQ(fieldText(p->items[0].blob_format), ".fits");
+  EXPECT_EQ(fieldText(p->items[0].blob_url), "");
+
+  std::string packed(compressBound(fits.size()), '\0');
+  uLongf packedSize = packed.size();
+  ASSERT_EQ(compress(reinterpret_cast<Bytef *>(packed.data()), &packedSize, reinterpret_cast<const Bytef *>(fits.data()),
+                     fits.size()),
+            Z_OK);
+  packed.resize(packedSize);
+  const std::string reversed(fits.rbegin(), fits.rend());
+  ASSERT_TRUE(feed(blobSet(std::to_string(fits.size()), ".fits.z", base64(packed))));
+  EXPECT_EQ(fieldText(p->items[0].blob_format), ".fits");
+  EXPECT_EQ(std::string(static_cast<const char *>(p->items[0].blob_value), fits.size()), fits);
+  EXPECT_EQ(recorder.events("update", "Cam", "CCD1").size(), 2u);
+
+  // Every bad BLOB is skipped and leaves the record as it was.
+  const void *before = p->items[0].blob_value;
+  const std::vector<std::string> bad = {
+      blobSet("10", ".fits", base64(fits)),                       // fewer bytes declared than sent
+      blobSet("99999999999999", ".fits", base64(fits)),           // absurd size
+      blobSet("-1", ".fits", base64(fits)),
+      blobSet("1e3", ".fits", base64(fits)),
+      blobSet(std::to_string(fits.size() + 1), ".fits.z", base64(packed)),  // inflates to another size
+      blobSet("100", ".fits.z", base64("not zlib data")),
+      blobSet("6", ".fits", "U0lN*UExF"),
+  };
+  for (const auto &element : bad) ASSERT_TRUE(feed(element)) << element.substr(0, 120);
+  EXPECT_EQ(p->items[0].blob_value, before);
+  EXPECT_EQ(p->items[0].blob_size, int64_t(fits.size()));
+  EXPECT_EQ(recorder.events("update", "Cam", "CCD1").size(), 2u);
+}
+
+TEST_F(KestorStream, SkippedElementsLeaveALogLine) {
+  ASSERT_TRUE(feed(CONNECTION_DEF));
+  struct Case {
+    const char *element;
+    const char *log;
+  };
+  const std::vector<Case> cases = {
+      {"<frobnicate device=\"Cam\"/>", "unknown element"},
+      {"<setSwitchVector device=\"Cam\" name=\"NOPE\"><oneSwitch name=\"A\">On</oneSwitch></setSwitchVector>",
+       "unknown property"},
+      {"<setSwitchVector device=\"Cam\" name=\"CONNECTION\"><oneSwitch name=\"CONNECT\">Maybe</oneSwitch></setSwitchVector>",
+       "switch value"},
+      {"<setSwitchVector device=\"Cam\" name=\"CONNECTION\" state=\"Sleepy\"></setSwitchVector>", "state"},
+      {"<setNumberVector device=\"Cam\" name=\"CONNECTION\"></setNumberVector>", "another type"},
+      {"<setSwitchVector name=\"CONNECTION\"></setSwitchVector>", "without device"},
+      {"<defTextVector device=\"Cam\" name=\"T\"><defNumber name=\"x\">1</defNumber></defTextVector>", "inside"},
+      {"<defNumberVector device=\"Cam\" name=\"N\"><defNumber name=\"x\">one</defNumber></defNumberVector>", "number"},
+      {"<delProperty device=\"Cam\" name=\"NOPE\"/>", "deletion of unknown"},
+  };
+  for (const auto &c : cases) {
+    const size_t before = recorder.events().size();
+    ASSERT_TRUE(feed(c.element)) << c.element;
+    EXPECT_EQ(recorder.events().size(), before) << c.element;
+    EXPECT_TRUE(logged(c.log)) << c.element;
+  }
+  // An update that names an unknown item still applies the others.
+  ASSERT_TRUE(feed("<setSwitchVector device=\"Cam\" name=\"CONNECTION\" state=\"Ok\"><oneSwitch name=\"X\">On</oneSwitch>"
+                   "<oneSwitch name=\"CONNECT\">On</oneSwitch></setSwitchVector>"));
+  EXPECT_TRUE(logged("unknown item Cam.CONNECTION.X"));
+  EXPECT_TRUE(item(live("Cam", "CONNECTION"), "CONNECTED")->switch_value);
+  // Echoed changes of other clients are ignored quietly.
+  const size_t lines = recorder.logLines().size();
+  ASSERT_TRUE(feed("<newSwitchVector device=\"Cam\" name=\"CONNECTION\"><oneSwitch name=\"CONNECT\">On</oneSwitch></newSwitchVector>"));
+  EXPECT_EQ(recorder.logLines().size(), lines);
+}
+
+TEST_F(KestorStream, UnreadableStreamsAreGivenUp) {
+  struct Case {
+    std::string bytes;
+    const char *why;
+  };
+  const std::vector<Case> cases = {
+      {"<defTextVector device=\"a\" name=\"b\"><oops></defTextVector>", "malformed"},
+      {"<!DOCTYPE x [<!ENTITY a \"b\">]>", "malformed"},
+      {"<message device=\"a\" message=\"&lol;\"/>", "malformed"},
+      {"<message device=\"a\" message=\"\xFF\xFE\"/>", "malformed"},
+      {"<message device=\"a\" message=\"" + std::string(9 << 20, 'x'), "before an element starts"},
+      {"<defTextVector device=\"a\" name=\"b\"><defText name=\"t\">" + std::string(9 << 20, 'x'), "size limit"},
+      {std::string(100 << 10, 'x'), "before an element starts"},
+  };
+  for (const auto &c : cases) {
+    Session fresh(registry, &endpoint, "test", [](const std::string &) {});
+    bool ok = true;
+    for (size_t i = 0; ok && i < c.bytes.size(); i += 65536)
+      ok = fresh.feed(c.bytes.data() + i, std::min<size_t>(65536, c.bytes.size() - i));
+    EXPECT_FALSE(ok) << c.bytes.substr(0, 60);
+    EXPECT_NE(fresh.error().find(c.why), std::string::npos) << fresh.error() << " for " << c.bytes.substr(0, 60);
+    EXPECT_FALSE(fresh.feed("<message message=\"x\"/>", 22));  // and stays given up
+  }
+}
+
+TEST_F(KestorStream, MessagesAndPings) {
+  ASSERT_TRUE(feed("<message device=\"Cam\" timestamp=\"2026-12-06T20:31:12\" message=\"[INFO] hello &amp; welcome\"/>"
+                   "<pingRequest uid=\"42\"/>"));
+  const auto messages = recorder.events("message", "");
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].message, "[INFO] hello & welcome");
+  ASSERT_EQ(replies.size(), 1u);
+  EXPECT_EQ(replies[0], "<pingReply uid=\"42\"/>\n");
+}
+
+TEST_F(KestorStream, DeviceWideDeleteAndOwnership) {
+  ASSERT_TRUE(feed(CONNECTION_DEF));
+  ASSERT_TRUE(feed(BLOB_DEF));
+  // Another endpoint may not touch this endpoint's device.
+  kestor_device other;
+  Session intruder(registry, &other, "other", [](const std::string &) {});
+  const std::string del = "<delProperty device=\"Cam\"/>";
+  ASSERT_TRUE(intruder.feed(del.data(), del.size()));
+  EXPECT_NE(live("Cam", "CCD1"), nullptr);
+  EXPECT_TRUE(logged("belongs to another connection"));
+
+  ASSERT_TRUE(feed("<delProperty device=\"Cam\" message=\"bye\"/>"));
+  const auto deleted = recorder.events("delete", "Cam");
+  ASSERT_EQ(deleted.size(), 1u);
+  EXPECT_EQ(deleted[0].property, "");
+  EXPECT_EQ(deleted[0].message, "bye");
+  EXPECT_EQ(live("Cam", "CCD1"), nullptr);
+  EXPECT_EQ(live("Cam", "CONNECTION"), nullptr);
+  // Now free: the other endpoint may define it.
+  const std::string def = CONNECTION_DEF;
+  ASSERT_TRUE(intruder.feed(def.data(), def.size()));
+  EXPECT_NE(live("Cam", "CONNECTION"), nullptr);
+}
