@@ -5,7 +5,6 @@
 #include "skymap/MapViewPositionJob.h"
 #include "skymap/PositionThrottle.h"
 
-#include <QDateTime>
 #include <QPointer>
 
 std::shared_ptr<MapView::PositionJob> MapView::PositionJob::forView(const MapView &view, double latitude,
@@ -27,7 +26,7 @@ std::shared_ptr<MapView::PositionJob> MapView::PositionJob::forView(const MapVie
 }
 
 void MapView::update(double latitude, double longitude, double elevation) {
-  const double now = clock ? clock() : QDateTime::currentMSecsSinceEpoch() / 1000.0;
+  const double now = clock();
   PositionThrottle throttle{lastLatitude, lastLongitude, lastElevation, lastUpdate};
   if (!throttle.admit(latitude, longitude, elevation, now))
     return;

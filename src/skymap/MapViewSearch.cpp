@@ -48,7 +48,7 @@ void MapView::searchAction(QObject *sender) {
       QNetworkReply *reply = network->get(SimbadRequest::request(url, simbadTimeout));
       connect(reply, &QNetworkReply::finished, this, [this, reply] {
         reply->deleteLater();
-        const QByteArray body = reply->readAll();
+        const QByteArray body = reply->isReadable() ? reply->readAll() : QByteArray();
         // A failure that still delivered a body (an error page) is read like any answer.
         if (reply->error() != QNetworkReply::NoError && body.isEmpty())
           processSimbadResponse(std::nullopt);
