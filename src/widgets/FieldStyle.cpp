@@ -16,7 +16,7 @@ void setBase(QLineEdit *field, const QColor &color) {
 }
 }  // namespace
 
-QColor editedColor() { return QColor::fromRgbF(1.0f, 0.5f, 0.0f); }
+QColor editedColor() { return QColor(255, 128, 0); }
 
 void makeEditable(QLineEdit *field) {
   field->setReadOnly(false);

@@ -73,6 +73,11 @@ double PropertyWidget::contentHeight() const { return height() - 2 * WidgetGeome
 
 void PropertyWidget::place(QWidget *control, const QRectF &frame) { placeAt(control, frame, contentHeight()); }
 
+void PropertyWidget::addControl(QWidget *control, const QRectF &frame) {
+  place(control, frame);
+  control->show();
+}
+
 void PropertyWidget::setBoxHeight(double height) {
   const double inset = WidgetGeometry::CONTENT_INSET;
   resize(static_cast<int>(fullWidth), static_cast<int>(height));

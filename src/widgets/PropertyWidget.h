@@ -123,7 +123,11 @@ private:
   std::vector<QWidget *> rowControls() const;
   void clearRows();
   double contentHeight() const;
+  // Positions a control of the content area at its frame.
   void place(QWidget *control, const QRectF &frame);
+  // Positions a new control and shows it (a child made after its parent was shown stays hidden
+  // until then).
+  void addControl(QWidget *control, const QRectF &frame);
   void setBoxHeight(double height);
 
   // Rows (PropertyWidgetRows.cpp).

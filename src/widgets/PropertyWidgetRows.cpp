@@ -64,7 +64,7 @@ KButton *PropertyWidget::smallButton(const QString &title, const QRectF &frame, 
   auto *button = new KButton(title, content_);
   button->setObjectName(QLatin1String(objectName));
   button->setFont(FieldStyle::smallFont());
-  place(button, frame);
+  addControl(button, frame);
   return button;
 }
 
@@ -78,11 +78,11 @@ void PropertyWidget::buildSetReset() {
 void PropertyWidget::buildTextRow(const KESTOR::TextItem &item, int row) {
   const bool writable = kproperty->perm() != KESTOR_PERM_RO;
   const double y = rowY(fullHeight, row);
-  place(newLabel(content_, item.description() + QLatin1Char(':')), QRectF(5, y, 180, 20));
+  addControl(newLabel(content_, item.description() + QLatin1Char(':')), QRectF(5, y, 180, 20));
   QLineEdit *field = newField(content_, QStringLiteral("value:") + item.name);
   if (kproperty->name == QLatin1String("CCD_LOCAL_MODE") && item.name == QLatin1String("DIR")) {
     dirField = field;
-    place(field, QRectF(180, y, 175, 20));
+    addControl(field, QRectF(180, y, 175, 20));
     KButton *folder = smallButton(QString(), QRectF(360, y, 25, 20), "folder");
     folder->setIcon(resourceIcon(QStringLiteral("Folder")));
     connect(folder, &QAbstractButton::clicked, this, &PropertyWidget::folderAction);
@@ -90,7 +90,7 @@ void PropertyWidget::buildTextRow(const KESTOR::TextItem &item, int row) {
     if (item.name == QLatin1String("PASSWORD")) {
       field->setEchoMode(QLineEdit::Password);
     }
-    place(field, QRectF(180, y, 205, 20));
+    addControl(field, QRectF(180, y, 205, 20));
   }
   if (writable) {
     FieldStyle::makeEditable(field);
@@ -109,19 +109,19 @@ void PropertyWidget::buildNumberRow(const KESTOR::NumberItem &item, int row) {
   const bool writable = kproperty->perm() != KESTOR_PERM_RO;
   const double y = rowY(fullHeight, row);
   const QString format = item.format();
-  place(newLabel(content_, item.description() + QLatin1Char(':')), QRectF(5, y, writable ? 180 : 280, 20));
+  addControl(newLabel(content_, item.description() + QLatin1Char(':')), QRectF(5, y, writable ? 180 : 280, 20));
   QLineEdit *value = newField(content_, QStringLiteral("value:") + item.name);
   FieldStyle::makeDisplay(value, true);
   value->setAlignment(Qt::AlignRight);
   value->setText(numberText(item.value(), format));
-  place(value, QRectF(writable ? 180 : 285, y, 100, 20));
+  addControl(value, QRectF(writable ? 180 : 285, y, 100, 20));
   values[item.name] = value;
   if (writable) {
     QLineEdit *target = newField(content_, QStringLiteral("target:") + item.name);
     FieldStyle::makeEditable(target);
     target->setAlignment(Qt::AlignRight);
     target->setText(numberText(item.target(), format));
-    place(target, QRectF(285, y, 100, 20));
+    addControl(target, QRectF(285, y, 100, 20));
     targets[item.name] = target;
     connect(target, &QLineEdit::textEdited, this, [this, target] { controlTextDidChange(target); });
   }
@@ -140,7 +140,7 @@ void PropertyWidget::buildMapBlock() {
   entryNameLabel = newLabel(content_, tr("No selection"));
   entryNameLabel->setObjectName(QStringLiteral("entryName"));
   entryNameLabel->setFont(FieldStyle::smallFont());
-  place(entryNameLabel, QRectF(7, 27, 377, 20));
+  addControl(entryNameLabel, QRectF(7, 27, 377, 20));
 
   auto *scroll = new QScrollArea(content_);
   scroll->setObjectName(QStringLiteral("mapScroll"));
@@ -148,7 +148,7 @@ void PropertyWidget::buildMapBlock() {
   scroll->setWidgetResizable(false);
   scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  place(scroll, QRectF(7, 55, 377, 290));
+  addControl(scroll, QRectF(7, 55, 377, 290));
   mapView = new MapView(QRect(0, 0, 1024, 1024));
   mapView->setObjectName(QStringLiteral("map"));
   mapView->delegate = this;
@@ -165,7 +165,7 @@ void PropertyWidget::buildMapBlock() {
   QLineEdit *search = newField(content_, QStringLiteral("search"));
   search->setClearButtonEnabled(true);
   search->setPlaceholderText(tr("Search"));
-  place(search, QRectF(175, 5, 100, 20));
+  addControl(search, QRectF(175, 5, 100, 20));
   MapView *map = mapView;
   connect(search, &QLineEdit::returnPressed, map, [map, search] { map->searchAction(search); });
   map->objectSearch = search;
@@ -178,7 +178,7 @@ void PropertyWidget::buildGuiderBlock() {
   graphView = new GraphView(content_);
   graphView->setObjectName(QStringLiteral("graph"));
   graphView->mode = 0;
-  place(graphView, QRectF(7, 35, 377, 150));
+  addControl(graphView, QRectF(7, 35, 377, 150));
   graphView->update();
   connect(smallButton(QStringLiteral("+"), QRectF(5, 5, 25, 20), "zoomIn"), &QAbstractButton::clicked, this,
           &PropertyWidget::zoomInAction);
@@ -214,7 +214,7 @@ void PropertyWidget::buildSwitchRow(const KESTOR::SwitchItem &item, int row, int
   button->setText(button->fontMetrics().elidedText(label, Qt::ElideMiddle, static_cast<int>(frame.width()) - 12));
   button->setState(item.value() ? KButton::ON : KButton::OFF);
   button->setEnabled(switchEnabled(*kproperty, item.value()));
-  place(button, frame);
+  addControl(button, frame);
   connect(button, &QAbstractButton::clicked, this, [this, button] { switchAction(button); });
   values[item.name] = button;
 }
@@ -223,15 +223,15 @@ void PropertyWidget::buildLightRow(const KESTOR::LightItem &item, int row, int c
   auto *light = new ImageView(content_);
   light->setObjectName(QStringLiteral("value:") + item.name);
   light->setPixmap(statusImage(item.value()));
-  place(light, WidgetGeometry::lightImageFrame(row, columns, fullHeight));
-  place(newLabel(content_, item.description()), WidgetGeometry::lightLabelFrame(row, columns, fullHeight));
+  addControl(light, WidgetGeometry::lightImageFrame(row, columns, fullHeight));
+  addControl(newLabel(content_, item.description()), WidgetGeometry::lightLabelFrame(row, columns, fullHeight));
   values[item.name] = light;
 }
 
 void PropertyWidget::buildBLOBRow(KESTOR::BLOBItem &item) {
   auto *view = new ImageView(content_);
   view->setObjectName(QStringLiteral("value:") + item.name);
-  place(view, QRectF(5, 0, 379, 300));
+  addControl(view, QRectF(5, 0, 379, 300));
   values[item.name] = view;
   showBLOB(item, view);
 }
