@@ -1,0 +1,91 @@
+#include "app/ApplicationDelegate.h"
+
+#include "app/DocumentationPage.h"
+#include "app/SystemVersion.h"
+#include "app/VersionBanner.h"
+#include "core/Globals.h"
+#include "core/Settings.h"
+#include "image/ImageRepRegistry.h"
+#include "kestor/KESTOR.h"
+
+#include <QDesktopServices>
+#include <QDialog>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QSettings>
+
+#include <kestor.h>
+
+std::optional<ProcessActivity> ApplicationDelegate::activityToken;
+
+ApplicationDelegate::ApplicationDelegate(QObject *parent) : QObject(parent) {}
+
+void ApplicationDelegate::showPreferencesSheet() {
+  if (preferencePanel) preferencePanel->open();
+}
+
+void ApplicationDelegate::openDocumentation(QObject *sender) {
+  const QUrl address = documentationAddress(QStringLiteral(DOC_BASE_URL), appName(), appVersion(), sender == this);
+  if (address.isEmpty()) return;
+  QDesktopServices::openUrl(address);
+}
+
+void ApplicationDelegate::willFinishLaunching() { ImageRepRegistry::registerImageRepClasses(); }
+
+void ApplicationDelegate::didFinishLaunching() {
+  activityToken = ProcessActivity{QStringLiteral("Good Reason")};
+  kestor->log(banner(), false);
+
+  const QString firstLaunchKey = QStringLiteral("initialized_") + appVersion();
+  defaults().setValue(QStringLiteral("NSInitialToolTipDelay"), 300);
+  if (!UserDefaults::boolForKey(firstLaunchKey, false)) {
+    openDocumentation(this);
+    showPreferencesSheet();
+    defaults().setValue(firstLaunchKey, true);
+    defaults().sync();
+  }
+
+  markerColor() = UserDefaults::colorForKey(QStringLiteral("markerColor"), markerColor());
+  graphColor1() = UserDefaults::colorForKey(QStringLiteral("graphColor1"), graphColor1());
+  graphColor2() = UserDefaults::colorForKey(QStringLiteral("graphColor2"), graphColor2());
+
+  if (usesStoredBackground(operatingSystemVersion())) {
+    // Only a stored colour different from the current one is set, so that a window without one
+    // keeps following the desktop's palette.
+    QPalette palette = window->palette();
+    const QColor current = palette.color(QPalette::Window);
+    const QColor stored = UserDefaults::colorForKey(QStringLiteral("backgroundColor"), current);
+    if (stored != current) {
+      palette.setColor(QPalette::Window, stored);
+      window->setPalette(palette);
+      window->setAutoFillBackground(true);
+    }
+  }
+}
+
+void ApplicationDelegate::applicationWillFinishLaunching() { willFinishLaunching(); }
+
+void ApplicationDelegate::applicationDidFinishLaunching() { didFinishLaunching(); }
+
+void ApplicationDelegate::applicationWillTerminate() {
+  kestor_stop();
+  for (kestor_subprocess_entry &entry : kestor_available_subprocesses) {
+    if (entry.thread_started) kestor_kill_subprocess(&entry);
+  }
+}
+
+void ApplicationDelegate::preferences() { showPreferencesSheet(); }
+
+void ApplicationDelegate::preferencesCancel() {
+  if (preferencePanel) preferencePanel->hide();
+}
+
+void ApplicationDelegate::showHelp() { openDocumentation(sender()); }
+
+void ApplicationDelegate::about() {
+  QMessageBox::about(window, tr("About %1").arg(appName()), banner());
+}
+
+QString ApplicationDelegate::banner() {
+  return versionBanner(appName(), appVersion(), appBuild(), operatingSystemVersion());
+}

@@ -1,0 +1,5 @@
+#include "app/ServicesController.h"
+
+ServicesController::ServicesController(QObject *parent) : BaseController(parent) {}
+
+void ServicesController::awakeFromNib() {}

@@ -1,0 +1,24 @@
+#include "app/ZEPAppDelegate.h"
+
+#include "app/ServicesController.h"
+#include "core/Settings.h"
+#include "kestor/KESTOR.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+
+ZEPAppDelegate::ZEPAppDelegate(QObject *parent) : ApplicationDelegate(parent) {}
+
+void ZEPAppDelegate::applicationDidFinishLaunching() {
+  kestor->start(false, true);
+  didFinishLaunching();
+}
+
+void ZEPAppDelegate::showPreferencesSheet() {
+  if (servicesController) servicesController->reloadConfiguredServers();
+  if (enableBLOBTransferButton)
+    enableBLOBTransferButton->setChecked(UserDefaults::boolForKey(QStringLiteral("enableBLOBTransfer"), false));
+  if (logLevelPopup)
+    logLevelPopup->setCurrentIndex(int(UserDefaults::integerForKey(QStringLiteral("kestorLogLevel"), 0)));
+  ApplicationDelegate::showPreferencesSheet();
+}
