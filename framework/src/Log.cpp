@@ -17,8 +17,9 @@ std::atomic<bool> muted{false};
 bool logs(uint32_t level) { return level <= currentLevel.load(std::memory_order_relaxed) && !muted.load(); }
 
 void logLine(uint32_t level, std::string_view line) {
+  if (!logs(level)) return;
   auto *handler = kestor_log_message_handler;
-  if (!handler || !logs(level)) return;
+  if (!handler) return;
   const std::string text(line);
   handler(text.c_str());
 }

@@ -127,9 +127,7 @@ TEST_F(KestorConnection, BlobModesAndEnumeration) {
                                      "<enableBLOB device=\"Cam\" name=\"CCD1\">Also</enableBLOB>"));
 
   EXPECT_EQ(kestor_enumerate_properties(recorder.client(), &KESTOR_ALL_PROPERTIES), KESTOR_OK);
-  EXPECT_TRUE(server.waitForReceived("<getProperties version=\"1.7\"/>\n<enableBLOB"));
-  const std::string all = server.received();
-  EXPECT_NE(all.find("<getProperties version=\"1.7\"/>", all.find("<enableBLOB")), std::string::npos);
+  EXPECT_TRUE(server.waitForReceived("Also</enableBLOB>\n<getProperties version=\"1.7\"/>\n"));
   kestor_property *site = recorder.waitFor("define", "Scope", "GEOGRAPHIC_COORDINATES").record;
   EXPECT_EQ(kestor_enumerate_properties(recorder.client(), site), KESTOR_OK);
   EXPECT_TRUE(server.waitForReceived("<getProperties version=\"1.7\" device=\"Scope\" name=\"GEOGRAPHIC_COORD\"/>"));

@@ -5,6 +5,18 @@
 RecordingClient *RecordingClient::self = nullptr;
 
 namespace {
+// Framework log lines of the whole process; never destroyed, as library threads may still log
+// while a test ends.
+struct Log {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<std::string> lines;
+};
+Log &processLog() {
+  static auto *log = new Log();
+  return *log;
+}
+
 Event named(const char *kind) {
   Event event;
   event.kind = kind;
@@ -16,10 +28,14 @@ std::string text(const char *field, size_t size) { return std::string(field, str
 
 RecordingClient::RecordingClient() {
   self = this;
+  {
+    std::lock_guard lock(processLog().mutex);
+    firstLine_ = processLog().lines.size();
+  }
   kestor_log_message_handler = [](const char *line) {
-    std::lock_guard lock(self->mutex_);
-    self->log_.emplace_back(line);
-    self->changed_.notify_all();
+    std::lock_guard lock(processLog().mutex);
+    processLog().lines.emplace_back(line);
+    processLog().changed.notify_all();
   };
   client_.version = KESTOR_VERSION_2_0;
   client_.attach = [](kestor_client *) -> kestor_result {
@@ -50,10 +66,7 @@ RecordingClient::RecordingClient() {
   kestor_attach_client(&client_);
 }
 
-RecordingClient::~RecordingClient() {
-  kestor_stop();
-  kestor_log_message_handler = nullptr;
-}
+RecordingClient::~RecordingClient() { kestor_stop(); }
 
 kestor_result RecordingClient::property(const char *kind, kestor_property *p, const char *message) {
   Event event = named(kind);
@@ -109,15 +122,15 @@ Event RecordingClient::waitFor(const std::function<bool(const Event &)> &match, 
 }
 
 std::vector<std::string> RecordingClient::logLines() const {
-  std::lock_guard lock(mutex_);
-  return log_;
+  std::lock_guard lock(processLog().mutex);
+  return {processLog().lines.begin() + static_cast<ptrdiff_t>(firstLine_), processLog().lines.end()};
 }
 
 bool RecordingClient::waitForLog(const std::string &fragment, std::chrono::milliseconds timeout) {
-  std::unique_lock lock(mutex_);
-  return changed_.wait_for(lock, timeout, [&] {
-    for (const auto &line : log_)
-      if (line.find(fragment) != std::string::npos) return true;
+  std::unique_lock lock(processLog().mutex);
+  return processLog().changed.wait_for(lock, timeout, [&] {
+    for (size_t i = firstLine_; i < processLog().lines.size(); ++i)
+      if (processLog().lines[i].find(fragment) != std::string::npos) return true;
     return false;
   });
 }

@@ -40,7 +40,7 @@ class RecordingClient {
   // Called inside every property callback before it is recorded (on the library's thread).
   std::function<void(const Event &)> onEvent;
 
-  // Framework log lines seen so far.
+  // Framework log lines written since this client was made.
   std::vector<std::string> logLines() const;
   bool waitForLog(const std::string &fragment, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
@@ -53,5 +53,5 @@ class RecordingClient {
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<Event> events_;
-  std::vector<std::string> log_;
+  size_t firstLine_ = 0;  // the process log's lines before this client are not its own
 };
