@@ -4,6 +4,9 @@
 
 #include "app/BaseController.h"
 
+#include "views/ControlPanelView.h"
+#include "views/DashboardView.h"
+
 #include <QPointer>
 
 class QTreeView;
@@ -18,8 +21,8 @@ public:
   // Outlets, set by the interface loader.
   QPointer<QWidget> panel;
   QPointer<QTreeView> propertiesOutlineView;
-  QPointer<QWidget> propertiesView;
-  QPointer<QWidget> dashboardView;
+  QPointer<ControlPanelView> propertiesView;
+  QPointer<DashboardView> dashboardView;
 
 public slots:
   // Shows the control panel and brings it to the front.

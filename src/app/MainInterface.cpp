@@ -47,6 +47,23 @@ void MainInterface::setOutlets() {
   servicesController.removeButton = preferencesUi.removeButton;
   servicesController.setKestor(kestor.get());
 
+  DashboardView *dashboard = mainUi.dashboardView;
+  dashboard->lockButton = mainUi.lockButton;
+  dashboard->unlockButton = mainUi.unlockButton;
+  dashboard->lockMenu = mainUi.lockMenu;
+  dashboard->breakButton = mainUi.breakButton;
+  dashboard->infoButton = mainUi.infoButton;
+  dashboard->upButton = mainUi.upButton;
+  dashboard->downButton = mainUi.downButton;
+  dashboard->deleteButton = mainUi.deleteButton;
+  dashboard->grayButton = mainUi.grayButton;
+  dashboard->redButton = mainUi.redButton;
+  dashboard->greenButton = mainUi.greenButton;
+  dashboard->blueButton = mainUi.blueButton;
+  dashboard->yellowButton = mainUi.yellowButton;
+  dashboard->magentaButton = mainUi.magentaButton;
+  dashboard->cyanButton = mainUi.cyanButton;
+
   mainUi.appearanceView->setDelegate(&ctrlPanelController);
 }
 
@@ -69,4 +86,7 @@ void MainInterface::connectActions() {
   QObject::connect(mainUi.saveLogAction, &QAction::triggered, &messagesController, &MessagesController::saveLog);
 }
 
-void MainInterface::awake() { servicesController.awakeFromNib(); }
+void MainInterface::awake() {
+  mainUi.dashboardView->awakeFromNib();
+  servicesController.awakeFromNib();
+}

@@ -52,6 +52,20 @@ TEST_F(InterfaceTest, OutletsAreSet) {
   EXPECT_EQ(interface->mainUi.appearanceView->delegate(), &interface->ctrlPanelController);
 }
 
+TEST_F(InterfaceTest, TheBoardsGetTheirToolbarAndWakeAfterEveryOutletIsSet) {
+  DashboardView *dashboard = interface->ctrlPanelController.dashboardView;
+  ASSERT_TRUE(dashboard && interface->ctrlPanelController.propertiesView);
+  EXPECT_EQ(dashboard->lockMenu, interface->mainUi.lockMenu);
+  EXPECT_EQ(dashboard->cyanButton, interface->mainUi.cyanButton);
+  EXPECT_FALSE(dashboard->locked);
+
+  defaults().setValue(QStringLiteral("locked"), true);
+  MainInterface locked(makeFakeClient());
+  EXPECT_TRUE(locked.mainUi.dashboardView->locked);
+  EXPECT_TRUE(locked.mainUi.lockButton->isChecked());
+  EXPECT_FALSE(locked.mainUi.unlockButton->isChecked());
+}
+
 TEST_F(InterfaceTest, OnlyTheMainWindowIsATopLevelWindow) {
   EXPECT_TRUE(interface->window->isWindow());
   EXPECT_EQ(interface->panel->parentWidget(), interface->window.get());
