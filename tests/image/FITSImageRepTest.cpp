@@ -121,9 +121,7 @@ TEST(FITSImageRep, RefusesUnsupportedImages)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        const DecodeResult result = FITSImageRep::imageRepsWithData(c.data);
-        EXPECT_FALSE(result.bitmap);
-        EXPECT_FALSE(result.reason.isEmpty());
+        fixtures::expectNoBitmap(FITSImageRep::imageRepsWithData(c.data));
     }
 }
 

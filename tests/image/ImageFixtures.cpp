@@ -1,6 +1,7 @@
 #include "ImageFixtures.h"
 
 #include <fitsio.h>
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -65,6 +66,25 @@ QByteArray xisfFile(const QString &elements, qsizetype offset, const QByteArray 
     if (out.size() < offset)
         out.append(offset - out.size(), '\0');
     return out + block;
+}
+
+Bitmap bitmapOver(const std::vector<uint8_t> &pixels, int64_t width, int64_t height, int bitsPerSample,
+                  int samplesPerPixel, int bitsPerPixel, int64_t bytesPerRow)
+{
+    Bitmap bitmap = Bitmap::packed(width, height, bitsPerSample, samplesPerPixel, pixels.data(), nullptr);
+    if (bitsPerPixel) {
+        bitmap.bitsPerPixel = bitsPerPixel;
+        bitmap.bytesPerRow = width * bitsPerPixel / 8;
+    }
+    if (bytesPerRow)
+        bitmap.bytesPerRow = bytesPerRow;
+    return bitmap;
+}
+
+void expectNoBitmap(const DecodeResult &result)
+{
+    EXPECT_FALSE(result.bitmap);
+    EXPECT_FALSE(result.reason.isEmpty());
 }
 
 QByteArray bytes(std::initializer_list<int> values)

@@ -1,6 +1,8 @@
 #pragma once
 // Image files made by the tests: raw and XISF assembled byte by byte, FITS written by cfitsio.
 
+#include "image/Bitmap.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -19,6 +21,14 @@ QByteArray fitsFile(int imageType, const std::vector<long> &axes, int dataType, 
 // An XISF file whose header holds `elements` (e.g. `<Image geometry="4:2:1" .../>`), with
 // `block` placed at `offset` (the file is zero-filled up to it).
 QByteArray xisfFile(const QString &elements, qsizetype offset, const QByteArray &block);
+
+// A bitmap over `pixels`; bitsPerPixel defaults to bitsPerSample × samplesPerPixel and
+// bytesPerRow to packed rows.
+Bitmap bitmapOver(const std::vector<uint8_t> &pixels, int64_t width, int64_t height, int bitsPerSample,
+                  int samplesPerPixel, int bitsPerPixel = 0, int64_t bytesPerRow = 0);
+
+// A decoder's answer when it must make no bitmap: none, and a reason.
+void expectNoBitmap(const DecodeResult &result);
 
 // Bytes from a list of values.
 QByteArray bytes(std::initializer_list<int> values);

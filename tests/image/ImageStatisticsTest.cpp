@@ -1,3 +1,5 @@
+#include "ImageFixtures.h"
+
 #include "image/ImageStatistics.h"
 
 #include <gtest/gtest.h>
@@ -6,20 +8,7 @@
 
 namespace {
 
-// A bitmap over `pixels`, with the given layout; rows packed unless bytesPerRow says otherwise.
-Bitmap bitmapOver(const std::vector<uint8_t> &pixels, int64_t width, int64_t height, int bitsPerSample,
-                  int samplesPerPixel, int bitsPerPixel, int64_t bytesPerRow = 0)
-{
-    Bitmap b;
-    b.width = width;
-    b.height = height;
-    b.bitsPerSample = bitsPerSample;
-    b.samplesPerPixel = samplesPerPixel;
-    b.bitsPerPixel = bitsPerPixel;
-    b.bytesPerRow = bytesPerRow ? bytesPerRow : width * bitsPerPixel / 8;
-    b.pixels = pixels.data();
-    return b;
-}
+using fixtures::bitmapOver;
 
 ImageStatistics statsOf(const Bitmap &bitmap)
 {

@@ -1,3 +1,5 @@
+#include "ImageFixtures.h"
+
 #include "image/StretchRenderer.h"
 
 #include <gtest/gtest.h>
@@ -7,19 +9,7 @@
 
 namespace {
 
-Bitmap bitmapOver(const std::vector<uint8_t> &pixels, int64_t width, int64_t height, int bitsPerSample,
-                  int samplesPerPixel, int64_t bytesPerRow = 0)
-{
-    Bitmap b;
-    b.width = width;
-    b.height = height;
-    b.bitsPerSample = bitsPerSample;
-    b.samplesPerPixel = samplesPerPixel;
-    b.bitsPerPixel = bitsPerSample * samplesPerPixel;
-    b.bytesPerRow = bytesPerRow ? bytesPerRow : width * b.bitsPerPixel / 8;
-    b.pixels = pixels.data();
-    return b;
-}
+using fixtures::bitmapOver;
 
 // Output pixel i of a one-row rendering.
 std::vector<int> pixelAt(const QImage &image, int x, int y = 0)
@@ -133,7 +123,7 @@ TEST(StretchRenderer, PaddedRowsAreReadByTheirStride)
 {
     const std::vector<uint8_t> padded = {10, 20, 0xEE, 0xEE, 30, 40, 0xEE, 0xEE};
     QImage target;
-    ASSERT_TRUE(StretchRenderer::render(bitmapOver(padded, 2, 2, 8, 1, 4), {0, 256}, false, target));
+    ASSERT_TRUE(StretchRenderer::render(bitmapOver(padded, 2, 2, 8, 1, 0, 4), {0, 256}, false, target));
     EXPECT_EQ(pixelAt(target, 1, 0), std::vector<int>(3, 20));
     EXPECT_EQ(pixelAt(target, 0, 1), std::vector<int>(3, 30));
     EXPECT_EQ(pixelAt(target, 1, 1), std::vector<int>(3, 40));
