@@ -1,0 +1,105 @@
+// The BLOB preview: a picture made by the test, stretched, with overexposed pixels highlighted,
+// shown in the order the pictures arrived.
+#include <QBuffer>
+#include <QImage>
+#include <QTest>
+
+#include "WidgetFixture.h"
+#include "widgets/ImageView.h"
+
+namespace {
+
+// A grey gradient, dark at the top left, whose last pixel is saturated.
+QByteArray gradientPNG(int size) {
+  QImage image(size, size, QImage::Format_Grayscale8);
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      const int v = (x + y) * 200 / (2 * size);
+      image.setPixel(x, y, qRgb(v, v, v));
+    }
+  }
+  image.setPixel(size - 1, size - 1, qRgb(255, 255, 255));
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  return bytes;
+}
+
+class PropertyWidgetBLOB : public WidgetFixture {
+protected:
+  // Points the item record at new bytes and drops the item's caches, as an update does.
+  void replace(const std::shared_ptr<KESTOR::Property> &property, const QByteArray &bytes, uint32_t state) {
+    kestor_property *raw = record(property);
+    raw->state = state;
+    raw->items[0].blob_value = const_cast<char *>(bytes.constData());
+    raw->items[0].blob_size = bytes.size();
+    for (auto &[name, item] : property->items) {
+      static_cast<KESTOR::BLOBItem *>(item.get())->rollOver();
+    }
+  }
+  const QByteArray first = gradientPNG(64);
+  const QByteArray second = gradientPNG(32);
+  const QByteArray garbage = QByteArray("not a picture at all");
+};
+
+TEST_F(PropertyWidgetBLOB, ShowsTheStretchedPictureWithOverexposureInRed) {
+  auto property = define(PropertyRecord("CCD Simulator", "CCD1", KESTOR_BLOB, KESTOR_STATE_OK,
+                                        {blobItem("CCD1", first, ".png")}), KESTOR_PERM_RO);
+  PropertyWidget *widget = showWidget(property);
+  auto *view = control<ImageView>(widget, "value:CCD1");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !view->pixmap().isNull(); }, 2000));
+  const QImage shown = view->pixmap().toImage();
+  ASSERT_EQ(shown.size(), QSize(64, 64));
+  EXPECT_LT(qGray(shown.pixel(0, 0)), 40);
+  EXPECT_EQ(shown.pixelColor(63, 63), QColor(255, 0, 0));
+  saveScreenshot(widget, QStringLiteral("widget_blob"));
+
+  replace(property, second, KESTOR_STATE_BUSY);  // only state 1 refreshes the picture
+  widget->update(property);
+  QTest::qWait(20);
+  EXPECT_EQ(view->pixmap().size(), QSize(64, 64));
+
+  replace(property, garbage, KESTOR_STATE_OK);  // undecodable: the picture goes
+  widget->update(property);
+  QTest::qWait(20);
+  EXPECT_TRUE(view->pixmap().isNull());
+}
+
+TEST_F(PropertyWidgetBLOB, ANewerPictureIsNeverReplacedByAnOlderOne) {
+  auto property = define(PropertyRecord("CCD Simulator", "CCD1", KESTOR_BLOB, KESTOR_STATE_OK,
+                                        {blobItem("CCD1", first, ".png")}), KESTOR_PERM_RO);
+  PropertyWidget *widget = showWidget(property);  // the first picture is queued, not shown yet
+  auto *view = control<ImageView>(widget, "value:CCD1");
+  replace(property, second, KESTOR_STATE_OK);
+  widget->update(property);
+  QTest::qWait(50);
+  EXPECT_EQ(view->pixmap().size(), QSize(32, 32));
+
+  replace(property, first, KESTOR_STATE_OK);  // queued, then superseded by a clearing
+  widget->update(property);
+  replace(property, garbage, KESTOR_STATE_OK);
+  widget->update(property);
+  QTest::qWait(50);
+  EXPECT_TRUE(view->pixmap().isNull());
+}
+
+TEST_F(PropertyWidgetBLOB, AWidgetGoneBeforeItsPictureArrivesIsNoTrouble) {
+  auto property = define(PropertyRecord("CCD Simulator", "CCD1", KESTOR_BLOB, KESTOR_STATE_OK,
+                                        {blobItem("CCD1", first, ".png")}), KESTOR_PERM_RO);
+  delete showWidget(property);
+  QTest::qWait(20);
+  SUCCEED();
+}
+
+TEST_F(PropertyWidgetBLOB, ABusyItemLeavesTheViewEmpty) {
+  auto property = define(PropertyRecord("CCD Simulator", "CCD1", KESTOR_BLOB, KESTOR_STATE_OK,
+                                        {blobItem("CCD1", first, ".png")}), KESTOR_PERM_RO);
+  auto *item = static_cast<KESTOR::BLOBItem *>(property->items.begin()->second.get());
+  std::lock_guard held(item->lock);
+  PropertyWidget *widget = showWidget(property);
+  QTest::qWait(20);
+  EXPECT_TRUE(control<ImageView>(widget, "value:CCD1")->pixmap().isNull());
+}
+
+}  // namespace
