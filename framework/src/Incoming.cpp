@@ -13,6 +13,8 @@ namespace {
 
 using namespace std::string_view_literals;
 
+constexpr size_t NAME_FIELD = sizeof(kestor_property::name);
+
 constexpr std::array<std::string_view, 6> TYPE_NAMES{""sv, "Text"sv, "Number"sv, "Switch"sv, "Light"sv, "BLOB"sv};
 constexpr std::array<std::string_view, 4> STATES{"Idle"sv, "Ok"sv, "Busy"sv, "Alert"sv};
 constexpr std::array<std::string_view, 4> PERMS{""sv, "ro"sv, "wo"sv, "rw"sv};
@@ -73,10 +75,11 @@ class Reader {
     return false;
   }
 
+  // A name attribute, cut to what a record's name field holds, so that names compare as stored.
   bool required(const Element &e, std::string_view key, std::string &out) {
     const auto *value = e.attribute(key);
     if (!value || value->empty()) return fail("<" + e.name + "> without " + std::string(key));
-    out = *value;
+    out = fitted(*value, NAME_FIELD);
     return true;
   }
 
@@ -144,7 +147,7 @@ class Reader {
     IncomingItem &item = in_.items.emplace_back();
     std::string serverName;
     if (!required(e, "name", serverName)) return false;
-    item.name = translateItem(serverName_, serverName, Direction::FromServer);
+    item.name = fitted(translateItem(serverName_, serverName, Direction::FromServer), NAME_FIELD);
     if (define) {
       const auto *label = e.attribute("label");
       item.label = label && !label->empty() ? *label : item.name;
@@ -190,7 +193,8 @@ class Reader {
   std::optional<Incoming> deletion() {
     in_.kind = Incoming::Kind::Delete;
     if (!required(element_, "device", in_.device)) return std::nullopt;
-    if (const auto *name = element_.attribute("name")) in_.name = translateProperty(*name, Direction::FromServer);
+    if (const auto *name = element_.attribute("name"))
+      in_.name = translateProperty(fitted(*name, NAME_FIELD), Direction::FromServer);
     if (const auto *message = element_.attribute("message")) in_.message = *message;
     return std::move(in_);
   }

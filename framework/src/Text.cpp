@@ -35,17 +35,23 @@ bool isXmlChar(std::string_view text, size_t i, size_t length) {
 
 }  // namespace
 
-void copyField(char *field, size_t size, std::string_view text) {
-  if (size == 0) return;
+std::string_view fitted(std::string_view text, size_t size) {
+  if (size == 0) return {};
   size_t length = 0;
   while (length < text.size()) {
     size_t next = sequenceLength(text, length);
-    if (next == 0) next = 1;  // a stray byte is copied as it is; callers pass checked text
+    if (next == 0) next = 1;  // a stray byte is kept as it is; callers pass checked text
     if (length + next > size - 1) break;
     length += next;
   }
-  std::memcpy(field, text.data(), length);
-  std::memset(field + length, 0, size - length);
+  return text.substr(0, length);
+}
+
+void copyField(char *field, size_t size, std::string_view text) {
+  if (size == 0) return;
+  const std::string_view kept = fitted(text, size);
+  std::memcpy(field, kept.data(), kept.size());
+  std::memset(field + kept.size(), 0, size - kept.size());
 }
 
 std::string_view fieldText(const char *field, size_t size) { return {field, strnlen(field, size)}; }

@@ -8,6 +8,10 @@
 
 namespace kestor {
 
+// The part of the text that a fixed array of `size` bytes holds: cut after the last whole UTF-8
+// character that fits before the terminating NUL.
+std::string_view fitted(std::string_view text, size_t size);
+
 // Copies text into a fixed array of `size` bytes, cut after the last whole UTF-8 character that
 // fits before the terminating NUL; the rest of the array is zero-filled.
 void copyField(char *field, size_t size, std::string_view text);

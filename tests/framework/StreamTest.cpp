@@ -370,3 +370,20 @@ TEST_F(KestorStream, DeviceWideDeleteAndOwnership) {
   ASSERT_TRUE(intruder.feed(def.data(), def.size()));
   EXPECT_NE(live("Cam", "CONNECTION"), nullptr);
 }
+
+TEST_F(KestorStream, NamesLongerThanTheirFieldsAreCutAlike) {
+  const std::string device(200, 'D'), property = std::string(150, 'P') + "\xC3\xA9", itemName(300, 'I');
+  const std::string def = "<defSwitchVector device=\"" + device + "\" name=\"" + property + "\" perm=\"rw\" state=\"Idle\">"
+                          "<defSwitch name=\"" + itemName + "\">Off</defSwitch></defSwitchVector>";
+  ASSERT_TRUE(feed(def));
+  ASSERT_TRUE(feed(def));
+  ASSERT_TRUE(feed("<setSwitchVector device=\"" + device + "\" name=\"" + property + "\" state=\"Ok\">"
+                   "<oneSwitch name=\"" + itemName + "\">On</oneSwitch></setSwitchVector>"));
+  const auto defines = recorder.events("define", device.substr(0, 127));
+  ASSERT_EQ(defines.size(), 2u);
+  EXPECT_EQ(defines[0].record, defines[1].record);
+  EXPECT_EQ(defines[0].property, std::string(127, 'P'));
+  EXPECT_TRUE(defines[0].record->items[0].switch_value);
+  session.end();
+  EXPECT_EQ(recorder.events("delete", device.substr(0, 127)).size(), 1u);
+}
