@@ -1,0 +1,102 @@
+// One paint of the mount widget's sky map (a 377 x 290 viewport on the map) with the real
+// catalogues at a fixed site and instant: at the default settings (zoom 10, magnitude limit 5) and
+// at magnitude limit 8 with zoom 12, each with the cached layers kept (the usual paint) and with
+// them rebuilt (the first paint after a recomputation or zoom change), at 1 and 2 device pixels per
+// point.
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QImage>
+#include <QPainter>
+#include <QScrollArea>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+#include <kestor.h>
+
+#include <memory>
+
+#include "core/Globals.h"
+#include "skymap/MapView.h"
+
+namespace {
+
+constexpr double JD_2026_12_06_22H_UTC = 2461381.4166666665;
+
+struct Scene {
+  QScrollArea area;
+  MapView *map = nullptr;
+
+  Scene(double zoom, int magnitudeLimit) {
+    defaults().setValue("magnitudeLimit", magnitudeLimit);
+    map = new MapView(QRect(0, 0, 1024, 1024));
+    area.setFixedSize(377, 290);
+    area.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area.setFrameShape(QFrame::NoFrame);
+    area.setWidget(map);
+    area.show();
+    // Positions for the site: drawn once so that caches exist, then wait until the
+    // recomputation has dropped them.
+    QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
+    {
+      QPainter painter(&scratch);
+      map->draw(painter, QRect(0, 0, 1, 1));
+    }
+    map->update(48.2, 16.37, 200);
+    const QDeadlineTimer deadline(20000);
+    while (map->cachedStars && !deadline.hasExpired())
+      QApplication::processEvents(QEventLoop::AllEvents, 50);
+    map->setZoom(zoom);
+    // The Milky Way runs near the zenith at this instant: centre on the zenith.
+    auto zenith = std::make_shared<MapEntry>();
+    zenith->alt = 90;
+    map->center(zenith);
+  }
+
+  QRect visible() const { return QRect(map->mapFrom(area.viewport(), QPoint(0, 0)), area.viewport()->size()); }
+};
+
+void paint(benchmark::State &state, double zoom, int magnitudeLimit, bool rebuild) {
+  Scene scene(zoom, magnitudeLimit);
+  const double dpr = static_cast<double>(state.range(0));
+  QImage image(scene.area.viewport()->size() * dpr, QImage::Format_ARGB32_Premultiplied);
+  image.setDevicePixelRatio(dpr);
+  const QRegion region(scene.visible());
+  scene.map->render(&image, QPoint(), region);  // builds the caches
+  for (auto _ : state) {
+    if (rebuild) {
+      scene.map->cachedMilkyway.reset();
+      scene.map->cachedFigures.reset();
+      scene.map->cachedStars.reset();
+      scene.map->cachedDSOs.reset();
+    }
+    scene.map->render(&image, QPoint(), region);
+  }
+  state.counters["stars"] = scene.map->cachedStars ? scene.map->cachedStars->discs() : 0;
+}
+
+void defaultSettings(benchmark::State &state) { paint(state, 10, 5, false); }
+void limit8Zoom12(benchmark::State &state) { paint(state, 12, 8, false); }
+void defaultSettingsRebuilt(benchmark::State &state) { paint(state, 10, 5, true); }
+void limit8Zoom12Rebuilt(benchmark::State &state) { paint(state, 12, 8, true); }
+
+BENCHMARK(defaultSettings)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(limit8Zoom12)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(defaultSettingsRebuilt)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(limit8Zoom12Rebuilt)->Arg(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QTemporaryDir scratch;
+  qputenv("XDG_CONFIG_HOME", scratch.path().toUtf8());
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("kestor-skymap-bench"));
+  kestor_set_astro_time(JD_2026_12_06_22H_UTC);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
