@@ -3,6 +3,7 @@
 // scaling the rendering to the preview's size.
 
 #include "image/FITSImageRep.h"
+#include "image/PreviewScaling.h"
 #include "image/ImageStatistics.h"
 #include "image/RawImageRep.h"
 #include "image/StretchRenderer.h"
@@ -201,8 +202,16 @@ void scalingOf(benchmark::State &state, Qt::TransformationMode mode)
         benchmark::DoNotOptimize(rendering.scaled(PREVIEW, Qt::KeepAspectRatio, mode));
 }
 
-void BM_ScaleToPreview_Fast(benchmark::State &state) { scalingOf(state, Qt::FastTransformation); }
-void BM_ScaleToPreview_Smooth(benchmark::State &state) { scalingOf(state, Qt::SmoothTransformation); }
+void BM_ScaleToPreview_QtFast(benchmark::State &state) { scalingOf(state, Qt::FastTransformation); }
+void BM_ScaleToPreview_QtSmooth(benchmark::State &state) { scalingOf(state, Qt::SmoothTransformation); }
+
+void BM_ScaleToPreview_BlockAverageThenSmooth(benchmark::State &state)
+{
+    QImage rendering;
+    StretchRenderer::render(monoBitmap(), {0, 65535}, true, rendering);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PreviewScaling::scaledToFit(rendering, PREVIEW));
+}
 
 } // namespace
 
@@ -217,7 +226,8 @@ BENCHMARK(BM_RGB_RawDecode)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RGB_Statistics)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RGB_Rendering)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AutomaticPoints)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_ScaleToPreview_Fast)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ScaleToPreview_Smooth)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScaleToPreview_QtFast)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScaleToPreview_QtSmooth)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScaleToPreview_BlockAverageThenSmooth)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
