@@ -1,0 +1,66 @@
+// Decoding a camera-sized BLOB (2,626,560 bytes, as the CCD simulator sends it: one base64 line),
+// next to copying the same number of bytes with memcpy.
+#include "Base64.h"
+#include "Blob.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr size_t BLOB_BYTES = 2626560;
+
+const std::string &encoded() {
+  static const std::string text = [] {
+    static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::mt19937 random(42);
+    std::string out;
+    out.reserve(BLOB_BYTES / 3 * 4);
+    for (size_t i = 0; i < BLOB_BYTES; i += 3) {
+      const uint32_t v = random() & 0xFFFFFF;
+      for (int shift = 18; shift >= 0; shift -= 6) out.push_back(alphabet[(v >> shift) & 63]);
+    }
+    return out;
+  }();
+  return text;
+}
+
+void Base64Decode(benchmark::State &state) {
+  const std::string &text = encoded();
+  std::vector<unsigned char> out(kestor::base64Capacity(text.size()));
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(kestor::decodeBase64(text, out.data()));
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+}
+BENCHMARK(Base64Decode);
+
+void BlobDecodeWithAllocation(benchmark::State &state) {
+  const std::string &text = encoded();
+  const std::string size = std::to_string(BLOB_BYTES);
+  for (auto _ : state) {
+    kestor::BlobValue value;
+    std::string error;
+    benchmark::DoNotOptimize(kestor::decodeBlob(size, ".fits", text, value, error));
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+}
+BENCHMARK(BlobDecodeWithAllocation);
+
+void MemcpySameBytes(benchmark::State &state) {
+  const std::string &text = encoded();
+  std::vector<char> out(text.size());
+  for (auto _ : state) {
+    std::memcpy(out.data(), text.data(), text.size());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+}
+BENCHMARK(MemcpySameBytes);
+
+}  // namespace
