@@ -288,6 +288,77 @@ kestor_result kestor_site_topo_planet(const kestor_site_context *context, int32_
 void   kestor_site_eq2hor(const kestor_site_context *context, double *alt, double *az, double ra, double dec);
 
 /* @server: declarations of the in-process server go here */
+/*
+ * The in-process server: a bus server inside the application that speaks the same INDI XML 1.7
+ * protocol as remote servers, on TCP, to any number of clients, with its devices provided by
+ * drivers. The attached client sees the drivers' devices as it sees a remote server's.
+ *
+ * A driver speaks INDI XML over one bidirectional stream: an executable driver on its standard
+ * input and output (as INDI drivers are run), a library driver over a socket. Every driver loaded
+ * or started here serves the attached client whether or not the TCP server runs.
+ */
+
+/* A library driver's entry point, exported as "kestor_driver_main": it reads the server's elements
+ * from fd and writes its own to it until the server shuts the socket down (it then sees end of
+ * file), and returns. The library closes fd after it returns. */
+typedef int (*kestor_driver_main_fn)(int fd, const char *name);
+#define KESTOR_DRIVER_MAIN "kestor_driver_main"
+
+typedef struct kestor_driver_entry {      /* 280 bytes, one per loaded library driver */
+  char                  description[128]; /*   0 */
+  char                  name[128];        /* 128 */
+  kestor_driver_main_fn driver;           /* 256 */
+  void                 *dl_handle;        /* 264 */
+  bool                  initialized;      /* 272 true once its thread runs */
+} kestor_driver_entry;
+
+#ifdef __cplusplus
+#define KESTOR_SERVER_LAYOUT(condition) static_assert(condition, #condition)
+#else
+#define KESTOR_SERVER_LAYOUT(condition) _Static_assert(condition, #condition)
+#endif
+KESTOR_SERVER_LAYOUT(sizeof(kestor_driver_entry) == 280);
+KESTOR_SERVER_LAYOUT(offsetof(kestor_driver_entry, description) == 0);
+KESTOR_SERVER_LAYOUT(offsetof(kestor_driver_entry, name) == 128);
+KESTOR_SERVER_LAYOUT(offsetof(kestor_driver_entry, driver) == 256);
+KESTOR_SERVER_LAYOUT(offsetof(kestor_driver_entry, dl_handle) == 264);
+KESTOR_SERVER_LAYOUT(offsetof(kestor_driver_entry, initialized) == 272);
+#undef KESTOR_SERVER_LAYOUT
+
+/* The TCP port of the server: set before kestor_server_start (0 = any free port); the server
+ * writes the port it listens on back before its first client-count report. */
+extern int32_t kestor_server_tcp_port;
+
+/* Called with the number of connected clients: once with 0 as soon as the server listens, then
+ * after every client that connects or leaves. Runs on the server's threads, one call at a time. */
+typedef void (*kestor_server_callback)(int32_t clients);
+
+/* Runs the server (listening on every address) and returns only when it stops: after kestor_stop,
+ * or at once when it cannot listen (KESTOR_FAILED), the port is out of range (KESTOR_INVALID) or a
+ * server already runs (KESTOR_ALREADY). KESTOR_OK after a regular stop. */
+kestor_result kestor_server_start(kestor_server_callback callback);
+
+/* USB hot-plug handling for drivers; no driver here needs it, so it only reports success. */
+kestor_result kestor_start_usb_event_handler(void);
+
+/* Loads the library driver "<name>.so" from the folder named by the environment variable
+ * KESTOR_DRIVER_DIR (the library search path when unset) and, when start is true, runs it on a
+ * thread of its own. *entry is set to its entry. KESTOR_ALREADY (with *entry set) when that driver
+ * is already loaded and running. */
+kestor_result kestor_load_driver(const char *name, bool start, kestor_driver_entry **entry);
+
+/* Starts a driver executable as a subprocess in a free entry of kestor_available_subprocesses
+ * (KESTOR_FAILED when all are in use): its standard input and output carry the protocol, each
+ * line of its standard error goes to the log (level 1) as "<name>: <line>". *entry is set to its
+ * entry. KESTOR_ALREADY (with *entry set) when the same executable already runs. When the driver
+ * ends by itself its devices are deleted and its entry freed. kestor_kill_subprocess ends it:
+ * end of input first, SIGTERM after 1 s, SIGKILL after 2 s more; it is always reaped. */
+kestor_result kestor_start_subprocess(const char *executable, kestor_subprocess_entry **entry);
+
+/* Serves a copy of the bytes under the path, to HTTP GET requests on the server's port (with
+ * "Content-Encoding: gzip" when the bytes are a gzip member). A later call for the same path
+ * replaces it. KESTOR_INVALID for a path not starting with "/" or without data. */
+kestor_result kestor_server_add_resource(const char *path, const void *data, size_t length, const char *content_type);
 
 #ifdef __cplusplus
 }

@@ -1,11 +1,13 @@
 // The C entry points of the client side: start and stop, attaching the client, connections and
 // the changes sent to servers.
 #include "Connection.h"
+#include "DriverLink.h"
 #include "Lifecycle.h"
 #include "Log.h"
 #include "Numbers.h"
 #include "Outgoing.h"
 #include "Registry.h"
+#include "ServerListener.h"
 #include "Text.h"
 
 #include <kestor.h>
@@ -24,15 +26,16 @@ using Items = std::vector<std::pair<std::string, std::string>>;
 constexpr size_t NAME_BYTES = 128;   // the application's item-name buffers
 constexpr size_t VALUE_BYTES = 512;  // its text-value buffers
 
-// The connection that defined the device, or null (with a log line).
-std::shared_ptr<kestor::Connection> route(std::string_view device) {
+// The connection or driver that defined the device, or null (with a log line).
+std::shared_ptr<kestor_device> route(std::string_view device) {
   kestor_device *owner = nullptr;
   {
     auto &registry = kestor::libraryRegistry();
     std::lock_guard lock(registry.mutex());
     owner = registry.owner(device);
   }
-  auto connection = owner ? kestor::connections::byEndpoint(owner) : nullptr;
+  std::shared_ptr<kestor_device> connection = owner ? kestor::connections::byEndpoint(owner) : nullptr;
+  if (!connection && owner) connection = kestor::drivers::byEndpoint(owner);
   if (!connection) kestor::logLine(kestor::LOG_ERROR, "No connection serves device \"" + std::string(device) + "\"");
   return connection;
 }
@@ -72,6 +75,7 @@ kestor_result kestor_stop(void) {
   kestor_client *client = kestor::admittedClient();
   kestor::logLine(kestor::LOG_NOTICE, "KESTOR framework stopping");
   kestor::setStopped(true);
+  kestor::stopServer();
   for (const auto &connection : kestor::connections::all()) connection->close();
   if (client && client->detach) client->detach(client);
   kestor::setClient(nullptr);
@@ -90,6 +94,7 @@ kestor_result kestor_enumerate_properties(kestor_client *, kestor_property *whic
   try {
     if (!which || which == &KESTOR_ALL_PROPERTIES || kestor::fieldText(which->device).empty()) {
       for (const auto &connection : kestor::connections::all()) connection->send(kestor::getPropertiesXml("", ""));
+      for (const auto &driver : kestor::drivers::all()) driver->send(kestor::getPropertiesXml("", ""));
       return KESTOR_OK;
     }
     const auto device = kestor::fieldText(which->device);

@@ -20,7 +20,7 @@ class Connection final : public kestor_device, public std::enable_shared_from_th
   ~Connection() override;
 
   // Sends one element; false when the connection is gone.
-  bool send(const std::string &xml);
+  bool send(const std::string &xml) override;
 
   // Ends the connection from another thread; returns at once.
   void close();

@@ -1,5 +1,6 @@
 // The table of driver subprocesses and kestor_kill_subprocess: SIGTERM, then SIGKILL after a short
 // grace, and the process reaped either way.
+#include "DriverProcess.h"
 #include "Log.h"
 #include "Text.h"
 
@@ -30,6 +31,7 @@ bool reaped(pid_t pid) {
 
 kestor_result kestor_kill_subprocess(kestor_subprocess_entry *entry) {
   if (!entry) return KESTOR_INVALID;
+  if (const auto stopped = kestor::stopDriverProcess(entry)) return *stopped;
   if (!entry->thread_started || entry->pid <= 0) return KESTOR_NOT_FOUND;
   const pid_t pid = entry->pid;
   const std::string name(kestor::fieldText(entry->executable));

@@ -1,0 +1,131 @@
+#include "DriverLink.h"
+
+#include "Log.h"
+#include "Outgoing.h"
+#include "ServerHub.h"
+#include "Socket.h"
+#include "Text.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace kestor {
+
+namespace {
+
+constexpr size_t READ_CHUNK = 64 * 1024;
+constexpr timeval SEND_TIMEOUT{5, 0};  // a driver that stops reading fails the send
+
+std::mutex listMutex;
+std::vector<std::shared_ptr<DriverLink>> &list() {
+  static auto *links = new std::vector<std::shared_ptr<DriverLink>>();  // never destroyed: threads may outlive exit
+  return *links;
+}
+
+}  // namespace
+
+DriverLink::DriverLink(int socket, std::string name, std::function<void()> ended)
+    : socket_(socket),
+      name_(std::move(name)),
+      ended_(std::move(ended)),
+      session_(libraryRegistry(), this, name_, [this](const std::string &xml) { send(xml); }),
+      parser_([this](const Element &element) { ServerHub::shared().fromDriver(*this, element); }) {}
+
+DriverLink::~DriverLink() { ::close(socket_); }
+
+std::shared_ptr<DriverLink> DriverLink::open(int socket, std::string name, std::function<void()> ended) {
+  setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &SEND_TIMEOUT, sizeof SEND_TIMEOUT);
+  std::shared_ptr<DriverLink> link;
+  try {
+    link.reset(new DriverLink(socket, std::move(name), std::move(ended)));
+    {
+      std::lock_guard lock(listMutex);
+      list().push_back(link);
+    }
+    std::thread([link] { link->run(); }).detach();
+  } catch (const std::exception &e) {
+    logLine(LOG_ERROR, "Failed to start reading driver " + (link ? link->name_ : std::string()) + ": " + e.what());
+    if (link) {
+      std::lock_guard lock(listMutex);
+      std::erase(list(), link);
+    } else {
+      ::close(socket);
+    }
+    return nullptr;
+  }
+  link->send(getPropertiesXml("", ""));
+  return link;
+}
+
+bool DriverLink::send(const std::string &xml) {
+  if (closing_) return false;
+  if (logs(LOG_TRAFFIC)) logLine(LOG_TRAFFIC, "Sending to driver " + name_ + ": " + std::string(trim(xml)));
+  std::lock_guard lock(sendMutex_);
+  return sendAll(socket_, xml);
+}
+
+void DriverLink::closeInput() { shutdown(socket_, SHUT_WR); }
+
+void DriverLink::close() {
+  closing_ = true;
+  shutdown(socket_, SHUT_RDWR);
+}
+
+bool DriverLink::feed(const char *data, size_t length) {
+  const std::string filtered = filter_.filter(std::string_view(data, length));
+  return session_.feed(filtered.data(), filtered.size()) && parser_.feed(filtered.data(), filtered.size());
+}
+
+void DriverLink::run() {
+  std::string why = "end of its output";
+  try {
+    std::vector<char> buffer(READ_CHUNK);
+    for (;;) {
+      const ssize_t received = recv(socket_, buffer.data(), buffer.size(), 0);
+      if (received < 0 && errno == EINTR) continue;
+      if (received == 0 || closing_) break;
+      if (received < 0) {
+        why = std::strerror(errno);
+        break;
+      }
+      if (!feed(buffer.data(), static_cast<size_t>(received))) {
+        why = !session_.error().empty() ? session_.error() : parser_.error();
+        break;
+      }
+    }
+  } catch (const std::exception &e) {
+    why = e.what();
+  }
+  closing_ = true;
+  shutdown(socket_, SHUT_RDWR);
+  {
+    std::lock_guard lock(listMutex);
+    std::erase_if(list(), [this](const auto &link) { return link.get() == this; });
+  }
+  ServerHub::shared().driverEnded(*this);
+  session_.end();
+  logLine(LOG_NOTICE, "Driver " + name_ + " ended: " + why);
+  if (ended_) ended_();
+}
+
+namespace drivers {
+
+std::shared_ptr<DriverLink> byEndpoint(const kestor_device *endpoint) {
+  std::lock_guard lock(listMutex);
+  const auto found = std::find_if(list().begin(), list().end(),
+                                  [&](const auto &link) { return static_cast<const kestor_device *>(link.get()) == endpoint; });
+  return found == list().end() ? nullptr : *found;
+}
+
+std::vector<std::shared_ptr<DriverLink>> all() {
+  std::lock_guard lock(listMutex);
+  return list();
+}
+
+}  // namespace drivers
+
+}  // namespace kestor

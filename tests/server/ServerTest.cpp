@@ -1,0 +1,166 @@
+// The in-process server end to end: the stock INDI tools talk to it, with our library driver and
+// the telescope simulator as an executable driver; the attached client sees the same devices.
+#include "ServerFixture.h"
+
+#include <kestor.h>
+
+#include <cerrno>
+#include <csignal>
+#include <sys/wait.h>
+
+namespace {
+
+constexpr char TELESCOPE[] = "Telescope Simulator";
+constexpr char TEST_DEVICE[] = "Test Simulator";
+
+void loadTestDriver() {
+  kestor_driver_entry *entry = nullptr;
+  const kestor_result result = kestor_load_driver("test_simulator", true, &entry);
+  ASSERT_TRUE(result == KESTOR_OK || result == KESTOR_ALREADY) << result;
+  ASSERT_NE(entry, nullptr);
+  EXPECT_STREQ(entry->name, "test_simulator");
+  EXPECT_NE(entry->driver, nullptr);
+  EXPECT_NE(entry->dl_handle, nullptr);
+  EXPECT_TRUE(entry->initialized);
+  kestor_driver_entry *again = nullptr;
+  EXPECT_EQ(kestor_load_driver("test_simulator", true, &again), KESTOR_ALREADY);
+  EXPECT_EQ(again, entry);
+}
+
+bool reaped(pid_t pid) { return waitpid(pid, nullptr, WNOHANG) < 0 && errno == ECHILD; }
+
+}  // namespace
+
+TEST_F(ServerFixture, PublishesTheRealPortAndReportsClients) {
+  EXPECT_GT(port, 0);
+  EXPECT_EQ(counts().front(), 0);
+  {
+    RawClient first(port);
+    ASSERT_TRUE(first.connected());
+    EXPECT_TRUE(waitForCount(1));
+    RawClient second(port);
+    EXPECT_TRUE(waitForCount(2));
+  }
+  EXPECT_TRUE(waitForCount(0));
+  kestor_server_tcp_port = port;
+  EXPECT_EQ(kestor_server_start(nullptr), KESTOR_ALREADY);
+}
+
+TEST_F(ServerFixture, StockToolsListBothKindsOfDrivers) {
+  ASSERT_NO_FATAL_FAILURE(loadTestDriver());
+  ASSERT_NE(startTelescope(), nullptr);
+  std::string listed;
+  EXPECT_TRUE(eventually([&] {
+    listed = getprop();
+    return contains(listed, "Telescope Simulator.CONNECTION.CONNECT=Off") && contains(listed, "Test Simulator.TEST_VALUE.VALUE=");
+  })) << listed;
+  EXPECT_TRUE(contains(listed, "Telescope Simulator.CONNECTION.DISCONNECT=On")) << listed;
+  // The application's own client sees the same devices, under the bus's names.
+  kestor_enumerate_properties(client->client(), &KESTOR_ALL_PROPERTIES);
+  EXPECT_FALSE(client->waitFor("define", TELESCOPE, "CONNECTION").kind.empty());
+  EXPECT_FALSE(client->waitFor("define", TEST_DEVICE, "TEST_VALUE").kind.empty());
+  EXPECT_FALSE(client->waitFor("define", TELESCOPE, "DRIVER_INFO").kind.empty());
+}
+
+TEST_F(ServerFixture, ChangesReachTheDriverThatOwnsTheDevice) {
+  ASSERT_NO_FATAL_FAILURE(loadTestDriver());
+  ASSERT_NE(startTelescope(), nullptr);
+  ASSERT_TRUE(eventually([&] { return contains(getprop("Telescope Simulator.CONNECTION.*"), "CONNECT=Off"); }));
+
+  EXPECT_EQ(setprop("Test Simulator.TEST_VALUE.VALUE=7"), 0);
+  EXPECT_TRUE(eventually([&] { return contains(getprop("Test Simulator.TEST_VALUE.VALUE"), "VALUE=7"); }));
+  EXPECT_EQ(setprop("Telescope Simulator.CONNECTION.CONNECT=On"), 0);
+  EXPECT_TRUE(eventually([&] { return contains(getprop("Telescope Simulator.CONNECTION.*"), "CONNECT=On"); }));
+
+  // A change from the application's own client is routed to the library driver too.
+  char item[] = "VALUE";
+  char *items[] = {item};
+  double values[] = {9};
+  EXPECT_EQ(kestor_change_number_property(client->client(), TEST_DEVICE, "TEST_VALUE", 1, items, values), KESTOR_OK);
+  const Event update = client->waitFor([](const Event &e) {
+    return e.kind == "update" && e.device == TEST_DEVICE && e.property == "TEST_VALUE" && e.record->items[0].number_value == 9;
+  });
+  EXPECT_EQ(update.kind, "update");
+  EXPECT_TRUE(eventually([&] { return contains(getprop("Test Simulator.TEST_VALUE.VALUE"), "VALUE=9"); }));
+}
+
+TEST_F(ServerFixture, BlobsGoOnlyToClientsThatEnabledThem) {
+  ASSERT_NO_FATAL_FAILURE(loadTestDriver());
+  RawClient enabled(port), plain(port), only(port);
+  for (RawClient *c : {&enabled, &plain, &only}) {
+    c->send("<getProperties version=\"1.7\"/>\n");
+    EXPECT_TRUE(contains(c->readUntil("TEST_BLOB"), "defBLOBVector"));
+  }
+  enabled.send("<enableBLOB device=\"Test Simulator\">Also</enableBLOB>\n");
+  only.send("<enableBLOB device=\"Test Simulator\" name=\"TEST_BLOB\">Also</enableBLOB>\n"
+            "<enableBLOB device=\"Test Simulator\">Only</enableBLOB>\n");
+  // The pings make sure the modes are in place before the BLOB is sent.
+  for (RawClient *c : {&enabled, &only}) {
+    c->send("<pingRequest uid=\"p1\"/>\n");
+    EXPECT_TRUE(contains(c->readUntil("pingReply"), "uid=\"p1\""));
+  }
+  plain.send("<newSwitchVector device=\"Test Simulator\" name=\"SEND_BLOB\"><oneSwitch name=\"SEND\">On</oneSwitch></newSwitchVector>\n");
+
+  EXPECT_TRUE(contains(enabled.readUntil("aGVsbG8="), "<setBLOBVector"));
+  EXPECT_TRUE(contains(enabled.readUntil("name=\"SEND_BLOB\" state=\"Ok\""), "<setSwitchVector"));
+  const std::string seen = plain.readUntil("<setSwitchVector device=\"Test Simulator\" name=\"SEND_BLOB\"");
+  EXPECT_TRUE(contains(seen, "<setSwitchVector")) << seen;
+  EXPECT_FALSE(contains(seen, "setBLOBVector")) << seen;
+  // "Only": the BLOB arrives, the device's other traffic does not.
+  const std::string onlySeen = only.readUntil("aGVsbG8=");
+  EXPECT_TRUE(contains(onlySeen, "<setBLOBVector")) << onlySeen;
+  only.send("<pingRequest uid=\"p2\"/>\n");
+  EXPECT_FALSE(contains(only.readUntil("uid=\"p2\""), "<setSwitchVector"));
+}
+
+TEST_F(ServerFixture, KillingADriverRemovesItsDevices) {
+  kestor_subprocess_entry *entry = startTelescope();
+  ASSERT_NE(entry, nullptr);
+  const pid_t pid = entry->pid;
+  EXPECT_TRUE(entry->thread_started);
+  EXPECT_STREQ(entry->executable, "/usr/bin/indi_simulator_telescope");
+  kestor_subprocess_entry *again = nullptr;
+  EXPECT_EQ(kestor_start_subprocess("/usr/bin/indi_simulator_telescope", &again), KESTOR_ALREADY);
+  EXPECT_EQ(again, entry);
+  ASSERT_FALSE(client->waitFor("define", TELESCOPE, "CONNECTION").kind.empty());
+  ASSERT_TRUE(eventually([&] { return contains(getprop(), TELESCOPE); }));
+
+  EXPECT_EQ(kestor_kill_subprocess(entry), KESTOR_OK);
+  EXPECT_FALSE(entry->thread_started);
+  EXPECT_TRUE(reaped(pid));
+  EXPECT_FALSE(client->waitFor("delete", TELESCOPE, "").kind.empty());
+  EXPECT_FALSE(contains(getprop(), TELESCOPE));
+}
+
+TEST_F(ServerFixture, ADriverThatDiesFreesItsEntry) {
+  kestor_subprocess_entry *entry = startTelescope();
+  ASSERT_NE(entry, nullptr);
+  ASSERT_FALSE(client->waitFor("define", TELESCOPE, "CONNECTION").kind.empty());
+  const pid_t pid = entry->pid;
+  kill(pid, SIGKILL);
+  EXPECT_FALSE(client->waitFor("delete", TELESCOPE, "").kind.empty());
+  EXPECT_TRUE(eventually([&] { return !entry->thread_started; }));
+  EXPECT_TRUE(reaped(pid));
+  EXPECT_STREQ(entry->last_error, "ended");
+}
+
+TEST_F(ServerFixture, ShutDownReapsEveryChild) {
+  kestor_subprocess_entry *entry = startTelescope();
+  ASSERT_NE(entry, nullptr);
+  const pid_t pid = entry->pid;
+  ASSERT_FALSE(client->waitFor("define", TELESCOPE, "CONNECTION").kind.empty());
+  RawClient remote(port);
+  remote.send("<getProperties version=\"1.7\"/>\n");
+  remote.readUntil(TELESCOPE);
+  client.reset();  // kestor_stop: the server stops and its clients are let go
+  EXPECT_TRUE(contains(remote.readAll(), TELESCOPE));
+  for (auto &e : kestor_available_subprocesses) {
+    if (e.thread_started) {
+      EXPECT_EQ(kestor_kill_subprocess(&e), KESTOR_OK);
+    }
+  }
+  EXPECT_TRUE(reaped(pid));
+  for (const auto &e : kestor_available_subprocesses) {
+    EXPECT_FALSE(e.thread_started);
+  }
+}
