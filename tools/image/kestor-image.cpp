@@ -44,12 +44,12 @@ int main(int argc, char **argv)
     const QString suffix = QFileInfo(path).suffix();
     Image image(file.readAll(), suffix.isEmpty() ? QString() : u'.' + suffix);
 
-    std::printf("%-22s %s\n", "decoder", qPrintable(image.decoder()));
     const std::optional<Bitmap> &bitmap = image.originalImageRep();
     if (!bitmap) {
-        std::printf("no image: %s\n", qPrintable(image.failureReason()));
+        std::printf("no image (%s): %s\n", qPrintable(image.decoder()), qPrintable(image.failureReason()));
         return 1;
     }
+    std::printf("%-22s %s\n", "decoder", qPrintable(image.decoder()));
     print("width", image.width());
     print("height", image.height());
     print("bits per sample", bitmap->bitsPerSample);
