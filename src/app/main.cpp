@@ -20,12 +20,14 @@ int main(int argc, char **argv) {
   application.setStyle(new ToolTipStyle);
   QuitSignals quitSignals;
 
-  MainInterface interface;
-  ZEPAppDelegate &delegate = interface.delegate;
   // Termination is never delayed: whatever still runs a moment after the request is cut short.
+  // Armed first, before the delegate's own termination work can block.
   QObject::connect(&application, &QCoreApplication::aboutToQuit, [] {
     ShutdownWatchdog::arm(std::chrono::milliseconds(1500));
   });
+
+  MainInterface interface;
+  ZEPAppDelegate &delegate = interface.delegate;
 
   delegate.applicationWillFinishLaunching();
   interface.window->show();

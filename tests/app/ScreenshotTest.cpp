@@ -7,7 +7,6 @@
 
 #include <QSettings>
 
-#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSet>
@@ -26,25 +25,36 @@ qsizetype distinctColours(const QImage &image) {
   return colours.size();
 }
 
-TEST(ScreenshotTest, TheMainWindowIsNotBlank) {
+// Grabs the window from the screen, keeps it as <name>.png in the build folder and checks that
+// it shows more than the given number of colours.
+void expectShown(QWidget *window, const QString &name, qsizetype colours) {
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+  QTest::qWait(200);
+  const QImage shot = window->screen()->grabWindow(window->winId()).toImage();
+  ASSERT_FALSE(shot.isNull());
+  EXPECT_TRUE(shot.save(QStringLiteral(SCREENSHOT_FOLDER "/") + name + QStringLiteral(".png")));
+  EXPECT_GE(shot.width(), 300);
+  EXPECT_GE(shot.height(), 200);
+  EXPECT_GT(distinctColours(shot), colours) << name.toStdString() << ": a blank window has one or two colours";
+}
+
+TEST(ScreenshotTest, TheWindowsAreNotBlank) {
   defaults().clear();
   defaults().setValue(QStringLiteral("initialized_") + appVersion(), true);
   MainInterface interface(makeFakeClient());
   interface.delegate.applicationWillFinishLaunching();
   interface.window->show();
   interface.delegate.applicationDidFinishLaunching();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(interface.window.get()));
   KESTOR &kestor = *interface.kestor;
   ASSERT_TRUE(waitUntil([&kestor] { return kestor.messages.size() >= 2; }));
-  QTest::qWait(200);
+  expectShown(interface.window.get(), QStringLiteral("main-window"), 8);
 
-  QScreen *screen = interface.window->screen();
-  const QImage shot = screen->grabWindow(interface.window->winId()).toImage();
-  ASSERT_FALSE(shot.isNull());
-  EXPECT_TRUE(shot.save(QStringLiteral(SCREENSHOT_PATH)));
-  EXPECT_GE(shot.width(), 400);
-  EXPECT_GE(shot.height(), 300);
-  EXPECT_GT(distinctColours(shot), 8) << "a blank window has one or two colours";
+  interface.mainUi.panelAction->trigger();
+  expectShown(interface.panel, QStringLiteral("control-panel"), 2);  // frames of an empty outline and board
+  interface.panel->hide();
+
+  interface.mainUi.preferencesAction->trigger();
+  expectShown(interface.preferencePanel, QStringLiteral("preferences"), 8);
 }
 
 }  // namespace

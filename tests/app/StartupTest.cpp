@@ -6,6 +6,10 @@
 #include "app/ToolTipStyle.h"
 #include "core/Globals.h"
 #include "core/Settings.h"
+#include "image/FITSImageRep.h"
+#include "image/ImageRepRegistry.h"
+#include "image/RawImageRep.h"
+#include "image/XISFImageRep.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -134,6 +138,16 @@ TEST_F(StartupTest, HelpFromTheMenuOpensThePageWithoutAnchor) {
   interface->mainUi.showHelpAction->trigger();
   ASSERT_EQ(recorder.urls.size(), 1);
   EXPECT_EQ(recorder.urls.first().toString(), documentationPage());
+}
+
+TEST_F(StartupTest, ImageRepresentationsAreRegisteredRawFITSXISFBeforeLaunchingFinishes) {
+  ApplicationDelegate delegate;
+  delegate.applicationWillFinishLaunching();
+  QStringList names;
+  for (const ImageRepClass &repClass : ImageRepRegistry::registeredClasses()) names << repClass.name;
+  const QStringList expected{RawImageRep::imageRepClass().name, FITSImageRep::imageRepClass().name,
+                             XISFImageRep::imageRepClass().name};
+  EXPECT_EQ(names.mid(0, 3), expected);
 }
 
 TEST_F(StartupTest, LaunchingTakesTheProcessActivity) {
