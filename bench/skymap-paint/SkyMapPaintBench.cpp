@@ -46,7 +46,7 @@ struct Scene {
     map->update(48.2, 16.37, 200);
     const QDeadlineTimer deadline(20000);
     while (map->cachedStars && !deadline.hasExpired())
-      QApplication::processEvents(QEventLoop::AllEvents, 50);
+      QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     map->setZoom(zoom);
     // The Milky Way runs near the zenith at this instant: centre on the zenith.
     auto zenith = std::make_shared<MapEntry>();

@@ -1,5 +1,7 @@
 #include "skymap/MapPaths.h"
 
+#include <kestor.h>
+
 #include "skymap/MapProjection.h"
 
 namespace MapPaths {
@@ -12,7 +14,7 @@ QRectF discBox(const MapEntry &entry) {
   return {c.x() - d / 2, c.y() - d / 2, d, d};
 }
 
-QPainterPath milkyWay(const std::vector<std::vector<MapEntryPtr>> &outline) {
+QPainterPath milkyWay(const std::vector<std::vector<MapEntryPtr>> &outline, QPointF outside) {
   QPainterPath path;
   path.setFillRule(Qt::OddEvenFill);
   for (const auto &polyline : outline) {
@@ -26,7 +28,20 @@ QPainterPath milkyWay(const std::vector<std::vector<MapEntryPtr>> &outline) {
       first = false;
     }
   }
+  if (path.contains(outside)) {
+    constexpr double BEYOND_THE_NADIR = 200;
+    path.addEllipse(QRectF(-BEYOND_THE_NADIR, -BEYOND_THE_NADIR, 2 * BEYOND_THE_NADIR, 2 * BEYOND_THE_NADIR));
+  }
   return path;
+}
+
+QPointF galacticPole(double latitude, double longitude, double elevation) {
+  constexpr double NORTH_POLE_RA = 12.8573, NORTH_POLE_DEC = 27.1283;  // hours, degrees (J2000)
+  double alt = 0, az = 0;
+  kestor_eq2hor(nullptr, &alt, &az, latitude, longitude, elevation, NORTH_POLE_RA, NORTH_POLE_DEC);
+  if (alt < 0)
+    kestor_eq2hor(nullptr, &alt, &az, latitude, longitude, elevation, NORTH_POLE_RA - 12, -NORTH_POLE_DEC);
+  return mapPoint(alt, az);
 }
 
 QPainterPath figures(const std::vector<std::vector<std::vector<MapEntryPtr>>> &constellations) {

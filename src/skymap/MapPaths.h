@@ -11,8 +11,15 @@
 
 namespace MapPaths {
 
-// Every outline polyline at its map points, below the horizon too, under the even-odd rule.
-QPainterPath milkyWay(const std::vector<std::vector<MapEntryPtr>> &outline);
+// Every outline polyline at its map points, below the horizon too, under the even-odd rule. The
+// projection turns an outline around the nadir inside out (the nadir is the circle of radius 180),
+// which would fill the sky around the band instead of the band: when the even-odd fill covers
+// `outside`, the map point of a place known to lie outside the Milky Way, a circle around
+// everything is added so that the band is filled again.
+QPainterPath milkyWay(const std::vector<std::vector<MapEntryPtr>> &outline, QPointF outside);
+// The map point of the galactic pole that is above the horizon for the site now: a place far from
+// the Milky Way.
+QPointF galacticPole(double latitude, double longitude, double elevation);
 // The stick figures through their stars above the horizon; a star below it is skipped and its
 // neighbours are joined.
 QPainterPath figures(const std::vector<std::vector<std::vector<MapEntryPtr>>> &constellations);

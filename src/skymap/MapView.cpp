@@ -87,7 +87,8 @@ void MapView::draw(QPainter &painter, const QRect &dirty) {
 
   painter.setClipPath(circle(MapProjection::HORIZON));
   if (!cachedMilkyway)
-    cachedMilkyway = MapPaths::milkyWay(milkyway);
+    cachedMilkyway =
+        MapPaths::milkyWay(milkyway, MapPaths::galacticPole(lastLatitude, lastLongitude, lastElevation));
   painter.fillPath(*cachedMilkyway, pass.palette.milkyWay);
 
   // Discs just above the horizon may reach past it, up to this radius.

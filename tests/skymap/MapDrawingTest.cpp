@@ -4,6 +4,8 @@
 
 #include <QSettings>
 
+#include <cmath>
+
 #include "MapFixtures.h"
 #include "core/Globals.h"
 #include "skymap/MapPaths.h"
@@ -118,12 +120,32 @@ TEST_F(MapDrawing, FiguresSkipStarsBelowTheHorizon) {
 }
 
 TEST_F(MapDrawing, MilkyWayKeepsPointsBelowTheHorizon) {
-  const QPainterPath path =
-      MapPaths::milkyWay({{placedEntry(10, 0), placedEntry(-20, 90), placedEntry(10, 180)}, {placedEntry(5, 5)}});
+  const QPainterPath path = MapPaths::milkyWay(
+      {{placedEntry(10, 0), placedEntry(-20, 90), placedEntry(10, 180)}, {placedEntry(5, 5)}}, QPointF(-50, 0));
   EXPECT_EQ(path.elementCount(), 4);
   EXPECT_EQ(path.fillRule(), Qt::OddEvenFill);
   EXPECT_EQ(path.elementAt(3).type, QPainterPath::MoveToElement);
   EXPECT_NEAR(path.elementAt(1).x, 110, 1e-9);
+}
+
+// An outline around the nadir projects to a ring around the zenith; the band lies beyond it, so
+// the zenith stays unfilled and the space between the ring and the nadir is filled.
+TEST_F(MapDrawing, MilkyWayAroundTheNadirIsNotTurnedInsideOut) {
+  std::vector<MapEntryPtr> ring;
+  for (int az = 0; az < 360; az += 10)
+    ring.push_back(placedEntry(-30, az));
+  const QPointF zenith(0, 0);
+  const QPainterPath path = MapPaths::milkyWay({ring}, zenith);
+  EXPECT_FALSE(path.contains(zenith));
+  EXPECT_TRUE(path.contains(QPointF(0, 150)));
+  EXPECT_TRUE(path.contains(QPointF(-170, 0)));
+}
+
+TEST_F(MapDrawing, GalacticPoleIsAboveTheHorizon) {
+  for (const double latitude : {-60.0, 0.0, 48.2, 89.0}) {
+    const QPointF pole = MapPaths::galacticPole(latitude, 16.37, 200);
+    EXPECT_LE(std::hypot(pole.x(), pole.y()), 90.0) << latitude;
+  }
 }
 
 TEST_F(MapDrawing, GridAndMarksFollowTheRotation) {
