@@ -18,6 +18,17 @@ namespace kestor {
 namespace {
 constexpr std::chrono::milliseconds CONNECT_TIMEOUT{5000};
 constexpr size_t READ_CHUNK = 64 * 1024;
+
+// A new server entry. Entries are the application's handles and are never freed; the list keeps
+// every one reachable for the life of the process.
+kestor_server_entry *newEntry() {
+  static auto *issued = new std::vector<kestor_server_entry *>();
+  static std::mutex mutex;
+  auto *entry = static_cast<kestor_server_entry *>(std::calloc(1, sizeof(kestor_server_entry)));
+  std::lock_guard lock(mutex);
+  if (entry) issued->push_back(entry);
+  return entry;
+}
 }  // namespace
 
 Connection::Connection(int socket, std::string peer, kestor_server_entry *entry)
@@ -37,13 +48,13 @@ kestor_result Connection::open(const char *name, const char *host, int32_t port,
     logLine(LOG_ERROR, "Failed to connect to " + peer + ": " + error);
     return KESTOR_FAILED;
   }
-  // The entry is the application's handle for the connection; it is never freed.
-  auto *entry = static_cast<kestor_server_entry *>(std::calloc(1, sizeof(kestor_server_entry)));
-  if (!entry) {
-    ::close(socket);
-    return KESTOR_NO_MEMORY;
-  }
+  kestor_server_entry *entry = nullptr;
   try {
+    entry = newEntry();
+    if (!entry) {
+      ::close(socket);
+      return KESTOR_NO_MEMORY;
+    }
     std::shared_ptr<Connection> connection(new Connection(socket, peer, entry));
     copyField(entry->name, name && *name ? std::string_view(name) : std::string_view(peer));
     copyField(entry->host, host);
@@ -54,14 +65,12 @@ kestor_result Connection::open(const char *name, const char *host, int32_t port,
     entry->protocol_adapter = connection.get();
     if (!connection->send(getPropertiesXml("", ""))) {
       logLine(LOG_ERROR, "Failed to send to " + peer);
-      std::free(entry);
       return KESTOR_FAILED;
     }
     connections::add(connection);
     std::thread([connection] { connection->run(); }).detach();
   } catch (const std::exception &e) {
     logLine(LOG_ERROR, "Failed to start reading from " + peer + ": " + e.what());
-    std::free(entry);
     return KESTOR_FAILED;
   }
   logLine(LOG_NOTICE, "Connected to " + peer);

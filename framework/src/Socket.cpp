@@ -1,7 +1,11 @@
 #include "Socket.h"
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -53,6 +57,42 @@ int open(const addrinfo &address, Clock::time_point deadline, std::chrono::milli
   return fd;
 }
 
+// getaddrinfo has no time-out of its own (a name server may take long to answer), so it runs on a
+// detached thread that the caller stops waiting for at the deadline.
+struct Lookup {
+  std::mutex mutex;
+  std::condition_variable done;
+  bool finished = false;
+  int status = EAI_AGAIN;
+  addrinfo *addresses = nullptr;
+  ~Lookup() {
+    if (addresses) freeaddrinfo(addresses);
+  }
+};
+
+std::shared_ptr<Lookup> resolve(const std::string &host, int port, Clock::time_point deadline) {
+  auto lookup = std::make_shared<Lookup>();
+  try {
+    std::thread([lookup, host, port] {
+      addrinfo hints{};
+      hints.ai_family = AF_UNSPEC;
+      hints.ai_socktype = SOCK_STREAM;
+      addrinfo *addresses = nullptr;
+      const int status = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &addresses);
+      std::lock_guard lock(lookup->mutex);
+      lookup->status = status;
+      lookup->addresses = addresses;
+      lookup->finished = true;
+      lookup->done.notify_all();
+    }).detach();
+  } catch (const std::system_error &) {
+    return lookup;  // no thread: reported as a failed lookup
+  }
+  std::unique_lock lock(lookup->mutex);
+  lookup->done.wait_until(lock, deadline, [&] { return lookup->finished; });
+  return lookup;
+}
+
 }  // namespace
 
 int connectTcp(const std::string &host, int port, std::chrono::milliseconds timeout, std::string &error) {
@@ -61,19 +101,20 @@ int connectTcp(const std::string &host, int port, std::chrono::milliseconds time
     return -1;
   }
   const auto deadline = Clock::now() + timeout;
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo *addresses = nullptr;
-  const int status = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &addresses);
-  if (status != 0) {
-    error = gai_strerror(status);
+  const auto lookup = resolve(host, port, deadline);
+  std::lock_guard lock(lookup->mutex);
+  if (!lookup->finished) {
+    error = "no address for " + host + " in time";
+    return -1;
+  }
+  if (lookup->status != 0) {
+    error = gai_strerror(lookup->status);
     return -1;
   }
   int fd = -1;
   int last = ETIMEDOUT;
-  for (addrinfo *a = addresses; a && fd < 0 && Clock::now() < deadline; a = a->ai_next) fd = open(*a, deadline, timeout, last);
-  freeaddrinfo(addresses);
+  for (addrinfo *a = lookup->addresses; a && fd < 0 && Clock::now() < deadline; a = a->ai_next)
+    fd = open(*a, deadline, timeout, last);
   if (fd < 0) error = std::strerror(last);
   return fd;
 }
