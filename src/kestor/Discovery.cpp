@@ -12,29 +12,14 @@
 #include <QSettings>
 #include "kestor/KESTOR.h"
 #include "kestor/KESTORDelegate.h"
+#include "kestor/ServiceNames.h"
 
 namespace {
 
 constexpr int CONNECT_ATTEMPTS = 10;
 constexpr double RESOLVE_TIMEOUT = 5.0;
 
-// The name of the program's own service: the setting "kestorServiceName", else the program name.
-QString ownServiceName() {
-  const QVariant stored = defaults().value(QStringLiteral("kestorServiceName"));
-  return stored.typeId() == QMetaType::QString ? stored.toString() : appName();
-}
-
-QString serviceText(const NetService &service, const QString &what) {
-  return QStringLiteral("KESTOR Service ") + service.name + u' ' + what;
-}
-
-// ["key": number, ...]
-QString errorText(const QMap<QString, qint64> &errors) {
-  QStringList entries;
-  for (auto entry = errors.begin(); entry != errors.end(); ++entry)
-    entries.append(u'"' + entry.key() + QStringLiteral("\": ") + QString::number(entry.value()));
-  return u'[' + entries.join(QStringLiteral(", ")) + u']';
-}
+QString serviceText(const NetService &service, const QString &what) { return ::serviceText(service.name, what); }
 
 }  // namespace
 

@@ -56,11 +56,12 @@ void KESTOR::start(bool serverMode, bool browse) {
     consoleLine("Ignoring kestorLogLevel " + QByteArray::number(level) + ": not a log level");
   if (const QString base = mainBundle().resourcePath; !base.isEmpty())  // 6
     qputenv("KESTOR_FIRMWARE_BASE", base.toUtf8());
-  if (serverMode) consoleLine("KESTOR server mode is not available in this program; starting as a client");  // 7
+  if (serverMode) framework.startUsbEventHandler();                // 7
   framework.start();                                               // 8
   fillClientRecord(client);                                        // 9
   framework.attachClient(client);                                  // 10
   syncMain([this] { notifyClientAttached(); });                    // 11
+  if (serverMode) startServerMode();                               // 12
   if (browse) {                                                    // 13
     kestorBrowser->delegate = this;
     kestorBrowser->searchForServices(QStringLiteral("_kestor._tcp"), QStringLiteral("local."));

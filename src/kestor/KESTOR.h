@@ -17,6 +17,7 @@
 #include <kestor.h>
 
 #include "kestor/NetService.h"
+#include "kestor/PublishedService.h"
 
 class KESTORDelegate;
 class SerialQueue;
@@ -49,6 +50,10 @@ public:
     decltype(&kestor_enable_blob) enableBlob = &kestor_enable_blob;
     decltype(&kestor_connect_server) connectServer = &kestor_connect_server;
     decltype(&kestor_disconnect_server) disconnectServer = &kestor_disconnect_server;
+    decltype(&kestor_start_usb_event_handler) startUsbEventHandler = &kestor_start_usb_event_handler;
+    decltype(&kestor_server_start) serverStart = &kestor_server_start;
+    decltype(&kestor_load_driver) loadDriver = &kestor_load_driver;
+    decltype(&kestor_start_subprocess) startSubprocess = &kestor_start_subprocess;
   };
 
   // Discovery uses the Avahi browsers.
@@ -119,6 +124,25 @@ public:
   // Records a discovered service's connection (main thread).
   void storeServer(const std::shared_ptr<NetService> &service, kestor_server_entry *entry);
 
+  // --- in-process server and drivers (server mode) ----------------------------------------
+  // Start-up's server-mode step: the server on the global pool, then the drivers file.
+  void startServerMode();
+  // Runs the library's server on the calling (global-pool) thread until it stops.
+  void runServer();
+  // The library's client-count hook; onServerClientCount has the publishing done on main.
+  static void serverCallback(int32_t clients);
+  void onServerClientCount(int32_t clients);
+  // Main thread: publishes the own service once (the port the server listens on).
+  void publishService();
+  void netServiceWillPublish(PublishedService &service);
+  void netServiceDidNotPublish(PublishedService &service, const QMap<QString, qint64> &errors);
+  // Main thread: reads a drivers file, handing every start element to readDriverElement.
+  void readDriversFile(const QString &path);
+  void readDriverElement(const QString &element, const QMap<QString, QString> &attributes);
+  void notifyDriverAdded(const std::shared_ptr<Driver> &driver);
+  // True when the first listed driver's description sorts before the second's.
+  bool compareDriverDescriptions(const QString &a, const QString &b) const;
+
   // --- fields (main thread) ---------------------------------------------------------------
   kestor_client *client;                                      // never freed
   QStringList driverNames;                                    // in-process server's drivers
@@ -132,6 +156,8 @@ public:
   std::unique_ptr<NetServiceBrowser> indiBrowser;
   std::unique_ptr<NetServiceBrowser> kestorBrowser;
   QString timeFormat;
+  std::shared_ptr<PublishedService> kestorService;            // the own service, once published
+  PublishedServiceFactory makePublishedService;               // empty: published through Avahi
 
   // Library entry points (replaced by tests before start).
   Framework framework;

@@ -24,7 +24,7 @@ std::shared_ptr<KESTOR::Item> makeItem(uint32_t type, const QString &name, kesto
 
 KESTOR::Property::Property(std::shared_ptr<Device> device, kestor_property *property)
     : device(std::move(device)), group(nameFromField(property->group)), name(nameFromField(property->name)),
-      property(property) {
+      property(property), typeAtDefinition(property->type), versionAtDefinition(property->version) {
   for (int32_t i = 0; i < property->count; ++i) {
     kestor_item *record = &property->items[i];
     const QString itemName = nameFromField(record->name);

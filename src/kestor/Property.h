@@ -32,6 +32,10 @@ public:
   std::map<QString, std::shared_ptr<Item>> items;
   qint64 seq = 0;         // +1 per update
   kestor_property *property;
+  // The record's type and version when the property was defined; a record keeps them for life,
+  // so other threads read these instead of the record.
+  const uint32_t typeAtDefinition;
+  const int16_t versionAtDefinition;
   // Set on the main thread when the property leaves the model.
   std::atomic<bool> deleted{false};
 };

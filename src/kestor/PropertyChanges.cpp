@@ -5,7 +5,6 @@
 #include <chrono>
 #include <thread>
 
-#include "core/Dispatch.h"
 #include "core/SerialQueue.h"
 #include "kestor/ChangeBuffers.h"
 #include "kestor/Device.h"
@@ -66,19 +65,11 @@ void KESTOR::sendSwitchChange(const std::shared_ptr<Property> &property, ChangeB
 void KESTOR::waitForChanges() { changes->drain(); }
 
 void KESTOR::enableBLOB(const std::shared_ptr<Property> &property, bool enabled) {
-  if (!property) return;
-  // Read the record where it changes, and not at all once the property has left the model.
-  bool live = false;
-  uint32_t type = KESTOR_TYPE_NONE;
-  int16_t version = 0;
-  syncMain([&] {
-    live = !property->deleted;
-    if (!live) return;
-    type = property->property->type;
-    version = property->property->version;
-  });
-  if (!live || type != KESTOR_BLOB) return;
-  const uint32_t mode = !enabled ? KESTOR_BLOB_NEVER : version >= KESTOR_VERSION_2_0 ? KESTOR_BLOB_URL : KESTOR_BLOB_ALSO;
+  // A property that has left the model is not touched; its record is not read from this thread.
+  if (!property || property->deleted || property->typeAtDefinition != KESTOR_BLOB) return;
+  const uint32_t mode = !enabled                                            ? KESTOR_BLOB_NEVER
+                        : property->versionAtDefinition >= KESTOR_VERSION_2_0 ? KESTOR_BLOB_URL
+                                                                              : KESTOR_BLOB_ALSO;
   framework.enableBlob(client, property->property, mode);
 }
 

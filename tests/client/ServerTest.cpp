@@ -1,0 +1,152 @@
+// The client object against a real indiserver with the simulator drivers: the model follows the
+// definitions, changes reach the server, BLOBs arrive only when enabled, and a stopped server
+// leaves an empty model.
+#include <QSettings>
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+#include "EventLoopWait.h"
+#include "Fakes.h"
+#include "core/Dispatch.h"
+#include "core/Globals.h"
+#include "core/Settings.h"
+#include "kestor/Model.h"
+#include "support/IndiServer.h"
+
+namespace {
+
+const QString TELESCOPE = QStringLiteral("Telescope Simulator");
+const QString CCD = QStringLiteral("CCD Simulator");
+
+class Server : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(server.start()) << server.log();
+    kestor.addDelegate(&delegate);
+    kestor.start(false, false);
+    kestor.connect(QStringLiteral("127.0.0.1"), server.port());
+    ASSERT_EQ(kestor.configuredServers.size(), 1u);
+  }
+  void TearDown() override {
+    kestor.waitForChanges();
+    for (kestor_server_entry *entry : kestor.configuredServers) kestor_disconnect_server(entry);
+    waitUntil([&] { return kestor.devices.empty(); });
+    kestor_stop();
+    defaults().remove(QStringLiteral("enableBLOBTransfer"));
+  }
+
+  std::shared_ptr<KESTOR::Property> property(const QString &device, const QString &name, int timeoutMs = 10000) {
+    std::shared_ptr<KESTOR::Property> found;
+    waitUntil(
+        [&] {
+          auto owner = kestor.devices.find(device);
+          if (owner == kestor.devices.end()) return false;
+          auto named = owner->second->properties.find(name);
+          if (named == owner->second->properties.end()) return false;
+          found = named->second;
+          return true;
+        },
+        timeoutMs);
+    return found;
+  }
+
+  void connectDevice(const QString &device) {
+    auto connection = property(device, QStringLiteral("CONNECTION"));
+    ASSERT_TRUE(connection) << device.toStdString();
+    kestor.changeSwitch(connection, QStringLiteral("CONNECTED"), true);
+    ASSERT_TRUE(waitUntil([&] { return kestor.devices.at(device)->connected; }, 10000));
+  }
+
+  // Exposes the CCD for a moment, enabling BLOB transfer as the "enableBLOBTransfer" setting says;
+  // true when the image arrived.
+  bool exposeAndWaitForImage(int waitMs) {
+    auto blob = property(CCD, QStringLiteral("CCD1"));
+    auto exposure = property(CCD, QStringLiteral("CCD_EXPOSURE"));
+    if (!blob || !exposure) return false;
+    const bool enabled = UserDefaults::boolForKey(QStringLiteral("enableBLOBTransfer"), false);
+    std::atomic<bool> sent{false};
+    asyncGlobal([&] {
+      kestor.enableBLOB(blob, enabled);
+      sent = true;
+    });
+    waitUntil([&] { return sent.load(); });
+    events.clear();
+    kestor.changeNumber(exposure, {{exposure->itemNames.first(), 0.1}});
+    const bool arrived = waitUntil([&] { return events.contains(QStringLiteral("changed CCD Simulator.CCD1")); }, waitMs);
+    if (!arrived) return false;
+    auto image = std::static_pointer_cast<KESTOR::BLOBItem>(blob->items.at(QStringLiteral("CCD1")));
+    auto value = image->value();
+    return value && value->startsWith("SIMPLE") && image->format() == QStringLiteral(".fits");
+  }
+
+  test_support::IndiServer server{{"indi_simulator_telescope", "indi_simulator_ccd"}};
+  KESTOR kestor;
+  QStringList events;
+  RecordingDelegate delegate{&events};
+};
+
+TEST_F(Server, ModelFollowsDefinitionsAndConnectingSetsTheFlags) {
+  auto connection = property(TELESCOPE, QStringLiteral("CONNECTION"));
+  ASSERT_TRUE(connection);
+  auto device = kestor.devices.at(TELESCOPE);
+  EXPECT_FALSE(device->connected);
+  EXPECT_EQ(device->connectionProperty.lock(), connection);
+  EXPECT_EQ(connection->itemNames, (QStringList{"CONNECTED", "DISCONNECTED"}));
+  EXPECT_EQ(device->groups.at(connection->group)->properties.at(QStringLiteral("CONNECTION")), connection);
+  connectDevice(TELESCOPE);
+  EXPECT_FALSE(device->disconnected);
+  EXPECT_TRUE(property(TELESCOPE, QStringLiteral("MOUNT_EQUATORIAL_COORDINATES")));
+  EXPECT_GT(connection->seq, 0);
+}
+
+TEST_F(Server, TextNumberAndSwitchChangesArriveAtTheServer) {
+  connectDevice(TELESCOPE);
+  // Numbers leave the client in the same form whatever the user's locale.
+  const char *savedLocale = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+  auto info = property(TELESCOPE, QStringLiteral("TELESCOPE_INFO"));
+  ASSERT_TRUE(info);
+  QMap<QString, double> numbers;
+  for (const QString &name : info->itemNames) numbers.insert(name, 100);
+  numbers.insert(QStringLiteral("TELESCOPE_APERTURE"), 1500.5);
+  kestor.changeNumber(info, numbers);
+  auto aperture = std::static_pointer_cast<KESTOR::NumberItem>(info->items.at(QStringLiteral("TELESCOPE_APERTURE")));
+  EXPECT_TRUE(waitUntil([&] { return aperture->value() == 1500.5; }, 10000)) << aperture->value();
+  if (savedLocale != nullptr) std::setlocale(LC_NUMERIC, "C");
+
+  auto active = property(TELESCOPE, QStringLiteral("ACTIVE_DEVICES"));
+  ASSERT_TRUE(active);
+  const QString text = QStringLiteral("GPS <&\"'> Simulator");
+  kestor.changeText(active, {{active->itemNames.first(), text}});
+  auto item = std::static_pointer_cast<KESTOR::TextItem>(active->items.at(active->itemNames.first()));
+  EXPECT_TRUE(waitUntil([&] { return item->value() == text; }, 10000)) << item->value().toStdString();
+
+  auto connection = property(TELESCOPE, QStringLiteral("CONNECTION"));
+  kestor.changeSwitch(connection, QStringLiteral("DISCONNECTED"), true);
+  EXPECT_TRUE(waitUntil([&] { return !kestor.devices.at(TELESCOPE)->connected; }, 10000));
+}
+
+TEST_F(Server, BlobArrivesWhenTransferIsEnabled) {
+  connectDevice(CCD);
+  defaults().setValue(QStringLiteral("enableBLOBTransfer"), true);
+  EXPECT_TRUE(exposeAndWaitForImage(15000));
+}
+
+TEST_F(Server, NoBlobArrivesWhenTransferIsOff) {
+  connectDevice(CCD);
+  auto exposure = property(CCD, QStringLiteral("CCD_EXPOSURE"));
+  EXPECT_FALSE(exposeAndWaitForImage(3000));
+  // The exposure itself completed.
+  EXPECT_TRUE(waitUntil([&] { return exposure->state() == KESTOR_STATE_OK; }, 5000));
+}
+
+TEST_F(Server, StoppingTheServerEmptiesTheModel) {
+  connectDevice(TELESCOPE);
+  ASSERT_TRUE(property(CCD, QStringLiteral("CONNECTION")));
+  server.stop();
+  EXPECT_TRUE(waitUntil([&] { return kestor.devices.empty(); }, 10000));
+  EXPECT_TRUE(events.contains(QStringLiteral("deleted Telescope Simulator.CONNECTION")));
+}
+
+}  // namespace
