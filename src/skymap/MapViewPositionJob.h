@@ -5,6 +5,7 @@
 #include "skymap/MapView.h"
 #include "skymap/SkyPlace.h"
 
+#include <atomic>
 #include <vector>
 
 struct MapView::PositionJob {
@@ -13,6 +14,9 @@ struct MapView::PositionJob {
   std::vector<MapEntryPtr> starLike;  // stars, deep-sky objects, Milky Way points
   std::vector<MapEntryPtr> bodies;    // solar-system bodies
   std::vector<SkyPlace> starPlaces, bodyPlaces;
+  // Set (release) by the pool thread once the places are complete; read (acquire) before they are
+  // applied on the main thread.
+  std::atomic<bool> computed{false};
 
   // A job for the map's lists and the site.
   static std::shared_ptr<PositionJob> forView(const MapView &view, double latitude, double longitude,

@@ -51,10 +51,12 @@ void MapView::recomputePositions(PositionJob &job) {
   job.bodyPlaces.resize(job.bodies.size());
   for (size_t i = 0; i < job.bodies.size(); ++i)
     job.bodyPlaces[i] = SkyPlace::ofBody(*job.bodies[i], site.get());
+  job.computed.store(true, std::memory_order_release);
 }
 
 void MapView::invalidateCachedPaths(const PositionJob &job) {
-  if (job.generation != recomputeGeneration)  // overtaken by a newer recomputation
+  // Overtaken by a newer recomputation (or, defensively, not computed): dropped.
+  if (job.generation != recomputeGeneration || !job.computed.load(std::memory_order_acquire))
     return;
   for (size_t i = 0; i < job.starLike.size(); ++i)
     job.starPlaces[i].applyTo(*job.starLike[i]);
