@@ -37,13 +37,21 @@ Session::Session(Registry &registry, kestor_device *endpoint, std::string peer, 
 
 bool Session::feed(const char *data, size_t length) { return parser_.feed(data, length); }
 
-void Session::skip(const std::string &why) { logLine(LOG_ERROR, "Skipped an element from " + peer_ + ": " + why); }
+void Session::skip(const std::string &why) { skipped_.push_back("Skipped an element from " + peer_ + ": " + why); }
+
+void Session::flushSkipped() {
+  for (const auto &line : skipped_) logLine(LOG_ERROR, line);
+  skipped_.clear();
+}
 
 void Session::handle(const Element &element) {
   if (logs(LOG_TRAFFIC)) logLine(LOG_TRAFFIC, "Received " + describe(element) + " from " + peer_);
   std::string why;
   auto in = readElement(element, why);
-  if (!in) return skip(why);
+  if (!in) {
+    skip(why);
+    return flushSkipped();
+  }
   switch (in->kind) {
     case Incoming::Kind::Ping:
       reply_(pingReplyXml(in->uid));
@@ -79,6 +87,7 @@ void Session::apply(Incoming &in) {
   } catch (const std::bad_alloc &) {
     skip("no memory for " + in.device + "." + in.name);
   }
+  flushSkipped();  // the log hook, like the callbacks, runs without the registry's lock
   deliver(calls);
   for (void *buffer : released) std::free(buffer);
 }

@@ -36,7 +36,8 @@ class Session {
   void remove(Incoming &in, std::vector<Call> &calls);
   void removeDevice(const std::string &device, std::vector<Call> &calls);
   bool owns(const std::string &device);
-  void skip(const std::string &why);
+  void skip(const std::string &why);  // noted, and written to the log by flushSkipped
+  void flushSkipped();
   void deliver(const std::vector<Call> &calls);
   void deliverMessage(const std::string &text);
 
@@ -45,6 +46,7 @@ class Session {
   std::string peer_;
   Reply reply_;
   StreamParser parser_;
+  std::vector<std::string> skipped_;
 };
 
 }  // namespace kestor

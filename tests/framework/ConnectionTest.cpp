@@ -133,6 +133,22 @@ TEST_F(KestorConnection, BlobModesAndEnumeration) {
   EXPECT_TRUE(server.waitForReceived("<getProperties version=\"1.7\" device=\"Scope\" name=\"GEOGRAPHIC_COORD\"/>"));
 }
 
+TEST_F(KestorConnection, RecordedSessionReplayedOverLoopback) {
+  ASSERT_EQ(kestor_connect_server(nullptr, "127.0.0.1", server.port(), &entry), KESTOR_OK);
+  ASSERT_TRUE(server.waitForClient());
+  ASSERT_TRUE(server.sendFile(TRACES_DIR "/indi-trace-session-C-slew-guide-disconnect.xml"));
+  ASSERT_TRUE(server.send("<message message=\"end of replay\"/>\n"));
+  ASSERT_FALSE(recorder.waitFor([](const Event &e) { return e.message == "end of replay"; }).kind.empty());
+  const Event mount = recorder.waitFor("define", "Telescope Simulator", "MOUNT_EQUATORIAL_COORDINATES");
+  ASSERT_FALSE(mount.kind.empty());
+  EXPECT_EQ(recorder.events("delete", "Guide Simulator").size(), 32u);
+  EXPECT_FALSE(recorder.events("update", "Telescope Simulator", "MOUNT_EQUATORIAL_COORDINATES").empty());
+  EXPECT_EQ(mount.record->state, uint32_t(KESTOR_STATE_OK));  // the slew has ended
+  server.closeClient();
+  for (const char *device : {"CCD Simulator", "Telescope Simulator", "Guide Simulator"})
+    EXPECT_FALSE(recorder.waitFor("delete", device, "").kind.empty()) << device;
+}
+
 TEST_F(KestorConnection, PingsAreAnswered) {
   connectAndDefine();
   ASSERT_TRUE(server.send("<pingRequest uid=\"p1\"/>\n"));
