@@ -1,0 +1,133 @@
+// Refreshing property widgets: values into controls, guider samples into the graph and the
+// mount onto the map.
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+#include <cmath>
+
+#include "WidgetFixture.h"
+#include "skymap/MapView.h"
+#include "views/GraphView.h"
+#include "widgets/ImageView.h"
+#include "widgets/NumberText.h"
+#include "widgets/StatusImage.h"
+
+namespace {
+
+using PropertyWidgetRefresh = WidgetFixture;
+
+std::vector<ItemSpec> guiderItems() {
+  std::vector<ItemSpec> items;
+  for (const char *name : {"FRAME", "DRIFT_X", "DRIFT_Y", "DRIFT_RA", "DRIFT_DEC", "CORR_RA", "CORR_DEC"}) {
+    items.push_back(numberItem(name, 0));
+  }
+  return items;
+}
+
+TEST_F(PropertyWidgetRefresh, GuiderSamplesFeedTheGraphAndFrameOneStartsAgain) {
+  auto property = define(PropertyRecord("Guider", "AGENT_GUIDER_STATS", KESTOR_NUMBER, KESTOR_STATE_OK, guiderItems()),
+                         KESTOR_PERM_RO);
+  PropertyWidget *widget = showWidget(property);
+  kestor_property *raw = record(property);
+  std::vector<size_t> sizes;
+  for (double frame : {1.0, 2.0, 3.0, 1.0, 2.0}) {
+    raw->items[0].number_value = frame;
+    raw->items[1].number_value = frame / 10;
+    widget->update(property);
+    sizes.push_back(widget->graphView->driftsXY.size());
+  }
+  EXPECT_EQ(sizes, (std::vector<size_t>{1, 2, 3, 1, 2}));
+  EXPECT_EQ(widget->graphView->driftsXY.back(), QPointF(0.2, 0));
+  EXPECT_EQ(control<QLineEdit>(widget, "value:FRAME")->text(), QStringLiteral("2"));
+}
+
+TEST_F(PropertyWidgetRefresh, GuiderWithoutAllItemsAddsNothing) {
+  auto items = guiderItems();
+  items.pop_back();
+  auto property = define(PropertyRecord("Guider", "AGENT_GUIDER_STATS", KESTOR_NUMBER, 0, items), KESTOR_PERM_RO);
+  PropertyWidget *widget = showWidget(property);
+  widget->update(property);
+  EXPECT_TRUE(widget->graphView->driftsXY.empty());
+}
+
+TEST_F(PropertyWidgetRefresh, EditedFieldsKeepTheirTextOthersFollow) {
+  auto text = define(PropertyRecord("D", "T", KESTOR_TEXT, 0, {textItem("A", "one")}));
+  PropertyWidget *widget = showWidget(text);
+  auto *field = control<QLineEdit>(widget, "value:A");
+  PropertyRecord::copy(record(text)->items[0].text_value, "two");
+  widget->update(text);
+  EXPECT_EQ(field->text(), QStringLiteral("two"));
+  widget->controlTextDidChange(field);
+  PropertyRecord::copy(record(text)->items[0].text_value, "three");
+  widget->update(text);
+  EXPECT_EQ(field->text(), QStringLiteral("two"));
+
+  auto lights = define(PropertyRecord("D", "L", KESTOR_LIGHT, KESTOR_STATE_IDLE, {lightItem("X", 0)}), KESTOR_PERM_RO);
+  PropertyWidget *lightWidget = showWidget(lights);
+  record(lights)->items[0].light_value = KESTOR_STATE_ALERT;
+  lightWidget->update(lights);
+  EXPECT_EQ(control<ImageView>(lightWidget, "value:X")->pixmap().toImage(), statusImage(KESTOR_STATE_ALERT).toImage());
+}
+
+class MountRefresh : public WidgetFixture {
+protected:
+  void SetUp() override {
+    site = define(PropertyRecord("Telescope Simulator", "GEOGRAPHIC_COORDINATES", KESTOR_NUMBER, KESTOR_STATE_OK,
+                                 {numberItem("LATITUDE", 45, "%012.8m"), numberItem("LONGITUDE", 7, "%012.8m"),
+                                  numberItem("ELEVATION", 300)}));
+    mount = define(PropertyRecord("Telescope Simulator", "MOUNT_EQUATORIAL_COORDINATES", KESTOR_NUMBER, KESTOR_STATE_OK,
+                                  {numberItem("RA", 3, "%010.6m"), numberItem("DEC", 60, "%010.6m")}));
+    widget = showWidget(mount);
+  }
+  QPoint scrolled() const {
+    auto *scroll = widget->findChild<QScrollArea *>(QStringLiteral("mapScroll"));
+    return {scroll->horizontalScrollBar()->value(), scroll->verticalScrollBar()->value()};
+  }
+  std::shared_ptr<KESTOR::Property> site, mount;
+  PropertyWidget *widget = nullptr;
+};
+
+TEST_F(MountRefresh, TheMapFollowsTheMount) {
+  MapView *map = widget->mapView;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return map->position() != nullptr; }, 500));
+  EXPECT_EQ(map->position()->j2kRA, 3);
+  EXPECT_NE(map->position()->alt, 0);  // placed for the site
+  const QPoint first = scrolled();
+
+  kestor_property *raw = record(mount);
+  raw->state = KESTOR_STATE_BUSY;  // slewing: every update centres the map
+  std::vector<QPoint> positions;
+  for (double ra : {9.0, 15.0, 21.0}) {
+    raw->items[0].number_value = ra;
+    widget->update(mount);
+    positions.push_back(scrolled());
+    EXPECT_EQ(map->position()->j2kRA, ra);
+  }
+  EXPECT_NE(positions[0], first);
+  EXPECT_NE(positions[1], positions[0]);
+  EXPECT_NE(positions[2], positions[1]);
+
+  raw->state = KESTOR_STATE_OK;  // tracking: the marker moves, the view stays
+  raw->items[0].number_value = 3;
+  widget->update(mount);
+  EXPECT_EQ(scrolled(), positions[2]);
+
+  const double before = map->width();
+  QTest::mouseClick(control<QAbstractButton>(widget, "zoomIn"), Qt::LeftButton);
+  EXPECT_NEAR(map->width(), before * std::sqrt(2.0), 2);
+}
+
+TEST(NumberText, FormatsAndReadsNumbers) {
+  struct Row {
+    double value;
+    const char *format;
+    const char *text;
+  };
+  for (const Row &row : {Row{12.5, "%010.6m", "12:30:00.0"}, Row{1.5, "%g", "1.5"}, Row{2.0, "%g", "2"},
+                         Row{0.25, "%.2f", "0.25"}, Row{-3.1234567, "%g", "-3.123457"}, Row{1e7, "%g", "10000000"}}) {
+    EXPECT_EQ(numberText(row.value, QLatin1String(row.format)), QLatin1String(row.text)) << row.text;
+  }
+}
+
+}  // namespace
