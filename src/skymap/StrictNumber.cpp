@@ -28,21 +28,30 @@ std::optional<std::string> unsignedPart(QStringView text, bool &negative, bool a
   return ascii;
 }
 
+// The magnitude of the number in the text, read as a whole; negative tells its sign.
+template <typename T, typename... Format>
+std::optional<T> readMagnitude(QStringView text, bool allowPoint, bool &negative, Format... format) {
+  const std::optional<std::string> ascii = unsignedPart(text, negative, allowPoint);
+  if (!ascii)
+    return std::nullopt;
+  T value{};
+  const char *end = ascii->data() + ascii->size();
+  const auto [stop, error] = std::from_chars(ascii->data(), end, value, format...);
+  if (error != std::errc() || stop != end)
+    return std::nullopt;
+  return value;
+}
+
 }  // namespace
 
 namespace StrictNumber {
 
 std::optional<int32_t> toInt32(QStringView text) {
   bool negative;
-  const std::optional<std::string> digits = unsignedPart(text, negative, false);
-  if (!digits)
+  const std::optional<int64_t> magnitude = readMagnitude<int64_t>(text, false, negative);
+  if (!magnitude)
     return std::nullopt;
-  int64_t value = 0;
-  const char *end = digits->data() + digits->size();
-  const auto [stop, error] = std::from_chars(digits->data(), end, value);
-  if (error != std::errc() || stop != end)
-    return std::nullopt;
-  value = negative ? -value : value;
+  const int64_t value = negative ? -*magnitude : *magnitude;
   if (value < INT32_MIN || value > INT32_MAX)
     return std::nullopt;
   return int32_t(value);
@@ -50,15 +59,10 @@ std::optional<int32_t> toInt32(QStringView text) {
 
 std::optional<double> toDouble(QStringView text) {
   bool negative;
-  const std::optional<std::string> number = unsignedPart(text, negative, true);
-  if (!number)
+  const std::optional<double> magnitude = readMagnitude<double>(text, true, negative, std::chars_format::general);
+  if (!magnitude)
     return std::nullopt;
-  double value = 0;
-  const char *end = number->data() + number->size();
-  const auto [stop, error] = std::from_chars(number->data(), end, value, std::chars_format::general);
-  if (error != std::errc() || stop != end)
-    return std::nullopt;
-  return negative ? -value : value;
+  return negative ? -*magnitude : *magnitude;
 }
 
 QStringView trimBlanks(QStringView text) {
