@@ -20,12 +20,13 @@ struct Blob {
     QString format;
 };
 
-// Reads the server's stream until the first BLOB of the camera has arrived, sending the
-// exposure once the camera has defined its exposure property.
+// Reads the server's stream until the first BLOB of the camera has arrived: connects the camera
+// once it has defined its connection, and exposes once it has defined its exposure after that.
 std::optional<Blob> exposeAndReceive(QTcpSocket &socket, int timeoutMs)
 {
     QXmlStreamReader xml;
     xml.addData("<stream>"); // the protocol's stream has no root element of its own
+    bool connecting = false;
     bool exposed = false;
     bool inBlob = false;
     Blob blob;
@@ -44,9 +45,15 @@ std::optional<Blob> exposeAndReceive(QTcpSocket &socket, int timeoutMs)
                 break;
             }
             const QXmlStreamAttributes attributes = xml.attributes();
-            if (token == QXmlStreamReader::StartElement && xml.name() == u"defNumberVector" && !exposed &&
-                attributes.value(QLatin1String("device")) == DEVICE &&
-                attributes.value(QLatin1String("name")) == u"CCD_EXPOSURE") {
+            const bool ours = attributes.value(QLatin1String("device")) == DEVICE;
+            const QStringView property = attributes.value(QLatin1String("name"));
+            if (token == QXmlStreamReader::StartElement && xml.name() == u"defSwitchVector" && !connecting && ours &&
+                property == u"CONNECTION") {
+                socket.write("<newSwitchVector device=\"CCD Simulator\" name=\"CONNECTION\">"
+                             "<oneSwitch name=\"CONNECT\">On</oneSwitch></newSwitchVector>\n");
+                connecting = true;
+            } else if (token == QXmlStreamReader::StartElement && xml.name() == u"defNumberVector" && connecting &&
+                       !exposed && ours && property == u"CCD_EXPOSURE") {
                 socket.write("<newNumberVector device=\"CCD Simulator\" name=\"CCD_EXPOSURE\">"
                              "<oneNumber name=\"CCD_EXPOSURE_VALUE\">1</oneNumber></newNumberVector>\n");
                 exposed = true;
@@ -73,10 +80,7 @@ TEST(SimulatorFITS, CameraFrameDecodesTo1280x1024SixteenBit)
     QTcpSocket socket;
     socket.connectToHost(QStringLiteral("127.0.0.1"), quint16(server.port()));
     ASSERT_TRUE(socket.waitForConnected(5000));
-    socket.write("<getProperties version=\"1.7\"/>\n"
-                 "<enableBLOB device=\"CCD Simulator\">Also</enableBLOB>\n"
-                 "<newSwitchVector device=\"CCD Simulator\" name=\"CONNECTION\">"
-                 "<oneSwitch name=\"CONNECT\">On</oneSwitch></newSwitchVector>\n");
+    socket.write("<getProperties version=\"1.7\"/>\n<enableBLOB device=\"CCD Simulator\">Also</enableBLOB>\n");
 
     const std::optional<Blob> blob = exposeAndReceive(socket, 30000);
     ASSERT_TRUE(blob) << server.log();
