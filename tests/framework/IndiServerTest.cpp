@@ -1,6 +1,7 @@
 // End to end against a real indiserver with the simulator drivers, on a free loopback port.
 #include "RecordingClient.h"
 
+#include "support/Command.h"
 #include "support/IndiServer.h"
 
 #include <gtest/gtest.h>
@@ -18,16 +19,6 @@ const kestor_item *item(const kestor_property *p, const char *name) {
   for (int32_t i = 0; i < p->count; ++i)
     if (std::strncmp(p->items[i].name, name, sizeof p->items[i].name) == 0) return &p->items[i];
   return nullptr;
-}
-
-std::string run(const std::string &command) {
-  std::string output;
-  if (FILE *pipe = popen(command.c_str(), "r")) {
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
-    pclose(pipe);
-  }
-  return output;
 }
 
 void switchOn(RecordingClient &recorder, const char *device, const char *property, const char *name) {
@@ -75,7 +66,7 @@ TEST_F(KestorIndiServer, TelescopeConnectsTakesChangesAndDiesCleanly) {
             KESTOR_OK);
   ASSERT_FALSE(recorder.waitFor("update", "Telescope Simulator", "GEOGRAPHIC_COORDINATES").kind.empty());
   // Checked independently of the library, with INDI's own command-line client.
-  const std::string value = run("indi_getprop -h 127.0.0.1 -p " + std::to_string(server.port()) +
+  const std::string value = test_support::runCommand("indi_getprop -h 127.0.0.1 -p " + std::to_string(server.port()) +
                                 " -t 5 'Telescope Simulator.GEOGRAPHIC_COORD.LAT' 2>&1");
   EXPECT_NE(value.find("Telescope Simulator.GEOGRAPHIC_COORD.LAT=51.47"), std::string::npos) << value;
 

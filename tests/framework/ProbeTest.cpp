@@ -1,24 +1,16 @@
 // kestor-probe against a scripted server: one line per callback, and the change it was asked for.
+#include "support/Command.h"
 #include "support/ScriptedServer.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <future>
 
 TEST(KestorProbe, PrintsCallbacksAndSendsTheChange) {
   test_support::ScriptedServer server;
   const std::string command = std::string(PROBE_PATH) + " 127.0.0.1:" + std::to_string(server.port()) +
                               " --seconds 2 --set 'Tele.scope.CONNECTION.CONNECTED=On' --blobs 'Tele.scope.CCD1'";
-  auto output = std::async(std::launch::async, [&] {
-    std::string text;
-    if (FILE *pipe = popen(command.c_str(), "r")) {
-      char buffer[512];
-      while (std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
-      pclose(pipe);
-    }
-    return text;
-  });
+  auto output = std::async(std::launch::async, [&] { return test_support::runCommand(command); });
   ASSERT_TRUE(server.waitForClient());
   server.send(
       "<defSwitchVector device=\"Tele.scope\" name=\"CONNECTION\" state=\"Idle\" perm=\"rw\" rule=\"OneOfMany\">"

@@ -1,5 +1,6 @@
 // The stream of one server, fed straight into a session: the recorded traces, the records they
 // leave behind, and every kind of bad input.
+#include "Base64Text.h"
 #include "RecordingClient.h"
 
 #include "Registry.h"
@@ -21,18 +22,6 @@ std::string readTrace(const std::string &name) {
   std::stringstream text;
   text << file.rdbuf();
   return text.str();
-}
-
-std::string base64(const std::string &bytes) {
-  static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string text;
-  for (size_t i = 0; i < bytes.size(); i += 3) {
-    uint32_t v = uint32_t(uint8_t(bytes[i])) << 16;
-    if (i + 1 < bytes.size()) v |= uint32_t(uint8_t(bytes[i + 1])) << 8;
-    if (i + 2 < bytes.size()) v |= uint8_t(bytes[i + 2]);
-    for (int k = 0; k < 4; ++k) text.push_back(k <= int(bytes.size() - i) ? alphabet[(v >> (18 - 6 * k)) & 63] : '=');
-  }
-  return text;
 }
 
 const kestor_item *item(const kestor_property *p, std::string_view name) {
@@ -241,7 +230,7 @@ TEST_F(KestorStream, BlobsDecodedInflatedAndChecked) {
   ASSERT_NE(p, nullptr);
 
   const std::string fits = "SIMPLE  =                    T" + std::string(2850, ' ');
-  ASSERT_TRUE(feed(blobSet(std::to_string(fits.size()), ".fits", base64(fits))));
+  ASSERT_TRUE(feed(blobSet(std::to_string(fits.size()), ".fits", encodeBase64(fits))));
   ASSERT_EQ(p->items[0].blob_size, int64_t(fits.size()));
   EXPECT_EQ(std::string(static_cast<const char *>(p->items[0].blob_value), fits.size()), fits);
   EXPECT_EQ(fieldText(p->items[0].blob_format), ".fits");
@@ -254,7 +243,7 @@ TEST_F(KestorStream, BlobsDecodedInflatedAndChecked) {
             Z_OK);
   packed.resize(packedSize);
   const std::string reversed(fits.rbegin(), fits.rend());
-  ASSERT_TRUE(feed(blobSet(std::to_string(fits.size()), ".fits.z", base64(packed))));
+  ASSERT_TRUE(feed(blobSet(std::to_string(fits.size()), ".fits.z", encodeBase64(packed))));
   EXPECT_EQ(fieldText(p->items[0].blob_format), ".fits");
   EXPECT_EQ(std::string(static_cast<const char *>(p->items[0].blob_value), fits.size()), fits);
   EXPECT_EQ(recorder.events("update", "Cam", "CCD1").size(), 2u);
@@ -262,12 +251,12 @@ TEST_F(KestorStream, BlobsDecodedInflatedAndChecked) {
   // Every bad BLOB is skipped and leaves the record as it was.
   const void *before = p->items[0].blob_value;
   const std::vector<std::string> bad = {
-      blobSet("10", ".fits", base64(fits)),                       // fewer bytes declared than sent
-      blobSet("99999999999999", ".fits", base64(fits)),           // absurd size
-      blobSet("-1", ".fits", base64(fits)),
-      blobSet("1e3", ".fits", base64(fits)),
-      blobSet(std::to_string(fits.size() + 1), ".fits.z", base64(packed)),  // inflates to another size
-      blobSet("100", ".fits.z", base64("not zlib data")),
+      blobSet("10", ".fits", encodeBase64(fits)),                       // fewer bytes declared than sent
+      blobSet("99999999999999", ".fits", encodeBase64(fits)),           // absurd size
+      blobSet("-1", ".fits", encodeBase64(fits)),
+      blobSet("1e3", ".fits", encodeBase64(fits)),
+      blobSet(std::to_string(fits.size() + 1), ".fits.z", encodeBase64(packed)),  // inflates to another size
+      blobSet("100", ".fits.z", encodeBase64("not zlib data")),
       blobSet("6", ".fits", "U0lN*UExF"),
   };
   for (const auto &element : bad) ASSERT_TRUE(feed(element)) << element.substr(0, 120);

@@ -1,6 +1,7 @@
 // Records change only inside the application's sync executor: with an executor that runs the
 // steps on this test's "main" thread, the main thread may read every record between steps while
 // other threads send changes, and ThreadSanitizer sees no race.
+#include "Base64Text.h"
 #include "RecordingClient.h"
 
 #include "support/ScriptedServer.h"
@@ -54,17 +55,6 @@ void runSteps(std::chrono::milliseconds timeout, Between between, Finished finis
   }
 }
 
-std::string base64Of(char byte, size_t count) {
-  // count is a multiple of 3, so every group of three equal bytes has the same four characters.
-  static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  const uint32_t v = uint32_t(uint8_t(byte)) * 0x10101u;
-  std::string group;
-  for (int shift = 18; shift >= 0; shift -= 6) group.push_back(alphabet[(v >> shift) & 63]);
-  std::string text;
-  for (size_t i = 0; i < count; i += 3) text += group;
-  return text;
-}
-
 }  // namespace
 
 TEST(KestorThreads, RecordsChangeOnlyInTheExecutor) {
@@ -92,7 +82,7 @@ TEST(KestorThreads, RecordsChangeOnlyInTheExecutor) {
       if (i % 30 == 0) {
         const char fill = static_cast<char>('a' + i / 30);
         server.send("<setBLOBVector device=\"Scope\" name=\"CCD1\" state=\"Ok\"><oneBLOB name=\"CCD1\" size=\"3000\" "
-                    "format=\".fits\">" + base64Of(fill, 3000) + "</oneBLOB></setBLOBVector>\n");
+                    "format=\".fits\">" + encodeBase64(std::string(3000, fill)) + "</oneBLOB></setBLOBVector>\n");
       }
     }
     server.send("<message message=\"done\"/>\n");
