@@ -62,7 +62,7 @@ void Session::handle(const Element &element) {
     case Incoming::Kind::Ignored:
       break;
     default:
-      runSynchronised([&] { apply(*in); });
+      if (!isStopped()) runSynchronised([&] { apply(*in); });  // after stop the executor may never run
   }
 }
 
