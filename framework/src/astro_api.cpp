@@ -64,12 +64,14 @@ extern "C" void kestor_topo_star(double *ra, double *dec, double lat, double lon
 
 extern "C" void kestor_topo_planet(int32_t body, double *ra, double *dec, double lat, double lon,
                                    double elev) {
-  const kestor_site_context *context = siteNow(lat, lon, elev);
-  if (context == nullptr) {
+  // The Moon moves half an arcsecond a second: bodies get a context of this instant, not the
+  // thread's cached one.
+  kestor_site_context context;
+  if (!kestor_astro::fillContext(context, kestor_astro::nowJd(), lat, lon, elev)) {
     *ra = *dec = NaN;
     return;
   }
-  kestor_site_topo_planet(context, body, ra, dec);
+  kestor_site_topo_planet(&context, body, ra, dec);
 }
 
 extern "C" void kestor_eq2hor(kestor_client *, double *alt, double *az, double lat, double lon,
