@@ -77,7 +77,8 @@ void DriverLink::close() {
 
 bool DriverLink::feed(const char *data, size_t length) {
   const std::string filtered = filter_.filter(std::string_view(data, length));
-  return session_.feed(filtered.data(), filtered.size()) && parser_.feed(filtered.data(), filtered.size());
+  // The server's clients first: the attached client's session may wait for the application.
+  return parser_.feed(filtered.data(), filtered.size()) && session_.feed(filtered.data(), filtered.size());
 }
 
 void DriverLink::run() {
