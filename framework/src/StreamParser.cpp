@@ -33,6 +33,7 @@ struct StreamParser::Impl {
   static Impl &of(void *data) { return *static_cast<Impl *>(data); }
 
   template <typename Handler> void guarded(Handler handler) {
+    if (!failure.empty()) return;  // expat may still report a little after being stopped
     try {
       handler(*this);
     } catch (const std::exception &e) {
@@ -61,7 +62,7 @@ struct StreamParser::Impl {
 
   Element *current() {
     if (depth == TOP) return &element;
-    if (depth == CHILD) return &element.children.back();
+    if (depth == CHILD && !element.children.empty()) return &element.children.back();
     return nullptr;
   }
 

@@ -24,6 +24,12 @@ std::string readTrace(const std::string &name) {
   return text.str();
 }
 
+std::string repeated(const std::string &text, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += text;
+  return out;
+}
+
 const kestor_item *item(const kestor_property *p, std::string_view name) {
   for (int32_t i = 0; i < p->count; ++i)
     if (fieldText(p->items[i].name) == name) return &p->items[i];
@@ -314,6 +320,7 @@ TEST_F(KestorStream, UnreadableStreamsAreGivenUp) {
       {"<message device=\"a\" message=\"" + std::string(9 << 20, 'x'), "before an element starts"},
       {"<defTextVector device=\"a\" name=\"b\"><defText name=\"t\">" + std::string(9 << 20, 'x'), "size limit"},
       {std::string(100 << 10, 'x'), "before an element starts"},
+      {"<defTextVector device=\"a\" name=\"b\">" + repeated("<defText name=\"t\">x</defText>", 5000), "too many children"},
   };
   for (const auto &c : cases) {
     Session fresh(registry, &endpoint, "test", [](const std::string &) {});
