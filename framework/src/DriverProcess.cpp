@@ -88,11 +88,11 @@ void release(const std::shared_ptr<DriverProcess> &process, const std::string &w
   for (size_t i = 0; i < KESTOR_MAX_SUBPROCESSES; ++i) {
     if (processes[i] != process) continue;
     kestor_subprocess_entry &entry = kestor_available_subprocesses[i];
-    setStarted(entry, false);
     entry.pid = 0;
     entry.thread = nullptr;
     entry.protocol_adapter = nullptr;
     copyField(entry.last_error, why);
+    setStarted(entry, false);  // last: a reader that sees false sees the fields above
     processes[i] = nullptr;
   }
 }

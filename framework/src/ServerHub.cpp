@@ -56,12 +56,43 @@ void ServerHub::broadcast(const std::string &device, const std::string &property
     if (client->wants(device, property, blob)) client->send(xml);
 }
 
+void ServerHub::snoop(DriverLink &driver, const std::string &device, const std::string &property) {
+  std::vector<std::string> definitions;
+  {
+    std::lock_guard lock(mutex_);
+    const bool known = std::any_of(snoops_.begin(), snoops_.end(), [&](const Snoop &s) {
+      return s.driver == &driver && s.device == device && s.property == property;
+    });
+    if (!known) snoops_.push_back({&driver, device, property});
+    definitions = cache_.replay(device, property);
+  }
+  for (const auto &xml : definitions) driver.send(xml);
+}
+
+void ServerHub::forwardToSnoopers(const DriverLink &from, const std::string &device, const std::string &property,
+                                  const std::string &xml) {
+  std::vector<const DriverLink *> snoopers;
+  {
+    std::lock_guard lock(mutex_);
+    for (const Snoop &s : snoops_)
+      if (s.driver != &from && s.device == device && (s.property.empty() || s.property == property) &&
+          std::find(snoopers.begin(), snoopers.end(), s.driver) == snoopers.end())
+        snoopers.push_back(s.driver);
+  }
+  for (const DriverLink *snooper : snoopers)
+    if (const auto link = drivers::byEndpoint(snooper)) link->send(xml);
+}
+
 void ServerHub::fromDriver(DriverLink &driver, const Element &element) {
   const std::string device(deviceOf(element));
   const std::string name(nameOf(element));
+  if (element.name == "getProperties") {
+    if (!device.empty()) snoop(driver, device, name);
+    return;
+  }
   {
     std::lock_guard lock(mutex_);
-    if (!device.empty() && element.name != "message" && element.name != "getProperties") {
+    if (!device.empty() && element.name != "message") {
       const auto owner = owners_.find(device);
       if (owner != owners_.end() && owner->second != &driver) {
         logLine(LOG_ERROR, "Driver " + driver.name() + " sent device \"" + device + "\" that another driver owns");
@@ -77,16 +108,20 @@ void ServerHub::fromDriver(DriverLink &driver, const Element &element) {
     } else if (element.name == "delProperty") {
       cache_.remove(device, name);
     } else if (element.name != "message") {
-      return;  // snooping requests and anything else stay with the server
+      return;  // anything else stays with the server
     }
   }
-  broadcast(device, name, element.name == "setBLOBVector", elementXml(element));
+  const std::string xml = elementXml(element);
+  const bool blob = element.name == "setBLOBVector";
+  broadcast(device, name, blob, xml);
+  if (!blob && element.name != "message") forwardToSnoopers(driver, device, name, xml);
 }
 
 void ServerHub::driverEnded(DriverLink &driver) {
   std::vector<std::string> devices;
   {
     std::lock_guard lock(mutex_);
+    std::erase_if(snoops_, [&](const Snoop &s) { return s.driver == &driver; });
     for (auto owner = owners_.begin(); owner != owners_.end();) {
       if (owner->second != &driver) {
         ++owner;
@@ -97,7 +132,11 @@ void ServerHub::driverEnded(DriverLink &driver) {
       owner = owners_.erase(owner);
     }
   }
-  for (const auto &device : devices) broadcast(device, "", false, deletePropertyXml(device, ""));
+  for (const auto &device : devices) {
+    const std::string xml = deletePropertyXml(device, "");
+    broadcast(device, "", false, xml);
+    forwardToSnoopers(driver, device, "", xml);
+  }
 }
 
 std::shared_ptr<DriverLink> ServerHub::ownerOf(const std::string &device) {

@@ -1,6 +1,7 @@
 // The in-process server's switchboard: which driver owns which device, the definitions to replay,
-// and the connected clients. Driver elements go to every client that wants them; client requests
-// go to the driver that owns the device. Thread-safe; never destroyed.
+// and the connected clients. Driver elements go to every client that wants them, and to drivers
+// that asked to snoop on the device (getProperties with a device); client requests go to the
+// driver that owns the device. Thread-safe; never destroyed.
 #pragma once
 
 #include "Element.h"
@@ -36,13 +37,21 @@ class ServerHub {
 
  private:
   ServerHub() = default;
+  struct Snoop {
+    const DriverLink *driver;
+    std::string device, property;  // property "" = every property of the device
+  };
   void broadcast(const std::string &device, const std::string &property, bool blob, const std::string &xml);
+  void snoop(DriverLink &driver, const std::string &device, const std::string &property);
+  void forwardToSnoopers(const DriverLink &from, const std::string &device, const std::string &property,
+                         const std::string &xml);
   std::shared_ptr<DriverLink> ownerOf(const std::string &device);
 
   std::mutex mutex_;
   ServerCache cache_;
   std::map<std::string, DriverLink *> owners_;  // device → the driver that defined it
   std::vector<std::shared_ptr<ServerClient>> clients_;
+  std::vector<Snoop> snoops_;
 };
 
 }  // namespace kestor

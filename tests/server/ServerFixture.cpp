@@ -61,7 +61,7 @@ void ServerFixture::TearDown() {
   if (server_.joinable()) server_.join();
   EXPECT_EQ(serverResult_, KESTOR_OK);
   for (auto &entry : kestor_available_subprocesses)
-    if (entry.thread_started) kestor_kill_subprocess(&entry);
+    if (started(entry)) kestor_kill_subprocess(&entry);
   std::filesystem::remove_all(scratch);
 }
 

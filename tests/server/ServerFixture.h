@@ -42,6 +42,9 @@ class ServerFixture : public ::testing::Test {
   kestor_result serverResult_ = KESTOR_FAILED;
 };
 
+// The entry's started flag, read as the library writes it (atomically).
+inline bool started(const kestor_subprocess_entry &entry) { return __atomic_load_n(&entry.thread_started, __ATOMIC_ACQUIRE); }
+
 inline bool contains(const std::string &text, const std::string &fragment) { return text.find(fragment) != std::string::npos; }
 
 // Polls the condition every 20 ms until it holds or the time-out passes.

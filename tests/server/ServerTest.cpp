@@ -117,7 +117,7 @@ TEST_F(ServerFixture, KillingADriverRemovesItsDevices) {
   kestor_subprocess_entry *entry = startTelescope();
   ASSERT_NE(entry, nullptr);
   const pid_t pid = entry->pid;
-  EXPECT_TRUE(entry->thread_started);
+  EXPECT_TRUE(started(*entry));
   EXPECT_STREQ(entry->executable, "/usr/bin/indi_simulator_telescope");
   kestor_subprocess_entry *again = nullptr;
   EXPECT_EQ(kestor_start_subprocess("/usr/bin/indi_simulator_telescope", &again), KESTOR_ALREADY);
@@ -126,7 +126,7 @@ TEST_F(ServerFixture, KillingADriverRemovesItsDevices) {
   ASSERT_TRUE(eventually([&] { return contains(getprop(), TELESCOPE); }));
 
   EXPECT_EQ(kestor_kill_subprocess(entry), KESTOR_OK);
-  EXPECT_FALSE(entry->thread_started);
+  EXPECT_FALSE(started(*entry));
   EXPECT_TRUE(reaped(pid));
   EXPECT_FALSE(client->waitFor("delete", TELESCOPE, "").kind.empty());
   EXPECT_FALSE(contains(getprop(), TELESCOPE));
@@ -139,7 +139,7 @@ TEST_F(ServerFixture, ADriverThatDiesFreesItsEntry) {
   const pid_t pid = entry->pid;
   kill(pid, SIGKILL);
   EXPECT_FALSE(client->waitFor("delete", TELESCOPE, "").kind.empty());
-  EXPECT_TRUE(eventually([&] { return !entry->thread_started; }));
+  EXPECT_TRUE(eventually([&] { return !started(*entry); }));
   EXPECT_TRUE(reaped(pid));
   EXPECT_STREQ(entry->last_error, "ended");
 }
@@ -155,12 +155,12 @@ TEST_F(ServerFixture, ShutDownReapsEveryChild) {
   client.reset();  // kestor_stop: the server stops and its clients are let go
   EXPECT_TRUE(contains(remote.readAll(), TELESCOPE));
   for (auto &e : kestor_available_subprocesses) {
-    if (e.thread_started) {
+    if (started(e)) {
       EXPECT_EQ(kestor_kill_subprocess(&e), KESTOR_OK);
     }
   }
   EXPECT_TRUE(reaped(pid));
   for (const auto &e : kestor_available_subprocesses) {
-    EXPECT_FALSE(e.thread_started);
+    EXPECT_FALSE(started(e));
   }
 }

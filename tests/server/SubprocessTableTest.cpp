@@ -1,5 +1,5 @@
-// The table of driver subprocesses: ten entries at most, the same executable once, standard error
-// to the log, XML declarations of driver output ignored.
+// Driver subprocesses: ten entries at most, the same executable once, standard error to the log,
+// XML declarations of driver output ignored, snooping requests served.
 #include "ServerFixture.h"
 
 #include <kestor.h>
@@ -19,7 +19,7 @@ std::string script(const std::string &folder, const std::string &name, const std
 }  // namespace
 
 TEST_F(ServerFixture, AtMostTenSubprocessesRun) {
-  std::vector<kestor_subprocess_entry *> started;
+  std::vector<kestor_subprocess_entry *> running;
   for (int i = 0; i < KESTOR_MAX_SUBPROCESSES; ++i) {
     const std::string path = scratch + "/cat" + std::to_string(i);
     std::filesystem::create_symlink("/bin/cat", path);
@@ -27,17 +27,17 @@ TEST_F(ServerFixture, AtMostTenSubprocessesRun) {
     ASSERT_EQ(kestor_start_subprocess(path.c_str(), &entry), KESTOR_OK) << path;
     EXPECT_EQ(entry, &kestor_available_subprocesses[i]);
     EXPECT_GT(entry->pid, 0);
-    started.push_back(entry);
+    running.push_back(entry);
   }
   const std::string extra = scratch + "/cat-extra";
   std::filesystem::create_symlink("/bin/cat", extra);
   kestor_subprocess_entry *entry = nullptr;
   EXPECT_EQ(kestor_start_subprocess(extra.c_str(), &entry), KESTOR_FAILED);
   // A freed entry is taken again.
-  EXPECT_EQ(kestor_kill_subprocess(started[3]), KESTOR_OK);
-  EXPECT_FALSE(started[3]->thread_started);
+  EXPECT_EQ(kestor_kill_subprocess(running[3]), KESTOR_OK);
+  EXPECT_FALSE(started(*running[3]));
   EXPECT_EQ(kestor_start_subprocess(extra.c_str(), &entry), KESTOR_OK);
-  EXPECT_EQ(entry, started[3]);
+  EXPECT_EQ(entry, running[3]);
 }
 
 TEST_F(ServerFixture, AMissingExecutableFailsToStart) {
@@ -45,7 +45,7 @@ TEST_F(ServerFixture, AMissingExecutableFailsToStart) {
   EXPECT_EQ(kestor_start_subprocess((scratch + "/none").c_str(), &entry), KESTOR_FAILED);
   EXPECT_EQ(kestor_start_subprocess(nullptr, &entry), KESTOR_INVALID);
   for (const auto &e : kestor_available_subprocesses) {
-    EXPECT_FALSE(e.thread_started);
+    EXPECT_FALSE(started(e));
   }
 }
 
@@ -72,6 +72,20 @@ TEST_F(ServerFixture, ADriverIgnoringEndOfInputIsTerminated) {
   ASSERT_EQ(kestor_start_subprocess(path.c_str(), &entry), KESTOR_OK);
   const pid_t pid = entry->pid;
   EXPECT_EQ(kestor_kill_subprocess(entry), KESTOR_OK);
-  EXPECT_FALSE(entry->thread_started);
+  EXPECT_FALSE(started(*entry));
   EXPECT_NE(kill(pid, 0), 0);
+}
+
+TEST_F(ServerFixture, SnoopingDriversGetTheDeviceTheyAskedFor) {
+  kestor_driver_entry *library = nullptr;
+  const kestor_result loaded = kestor_load_driver("test_simulator", true, &library);
+  ASSERT_TRUE(loaded == KESTOR_OK || loaded == KESTOR_ALREADY);
+  ASSERT_TRUE(eventually([&] { return contains(getprop("Test Simulator.TEST_VALUE.VALUE"), "VALUE="); }));
+  // The snooper writes whatever it is sent to its standard error, which goes to the log.
+  const std::string path = script(scratch, "snooper", "printf \"<getProperties version='1.7' device='Test Simulator'/>\"\nexec cat >&2");
+  kestor_subprocess_entry *entry = nullptr;
+  ASSERT_EQ(kestor_start_subprocess(path.c_str(), &entry), KESTOR_OK);
+  EXPECT_TRUE(client->waitForLog("snooper: <defNumberVector device=\"Test Simulator\" name=\"TEST_VALUE\""));
+  EXPECT_EQ(setprop("Test Simulator.TEST_VALUE.VALUE=5"), 0);
+  EXPECT_TRUE(client->waitForLog("snooper: <setNumberVector device=\"Test Simulator\" name=\"TEST_VALUE\""));
 }
