@@ -7,6 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <clocale>
 #include <future>
@@ -77,6 +82,31 @@ TEST_F(KestorConnection, FailedConnectsReturnAtOnce) {
   EXPECT_EQ(none, nullptr);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   EXPECT_TRUE(recorder.waitForLog("Failed to connect to 127.0.0.1:"));
+}
+
+// A server whose accept queue is full never answers the handshake: the connect gives up at 5 s.
+TEST_F(KestorConnection, ConnectGivesUpAfterFiveSeconds) {
+  const int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 0), 0);
+  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length), 0);
+  std::vector<int> fillers;
+  for (int i = 0; i < 4; ++i) {
+    fillers.push_back(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+    connect(fillers.back(), reinterpret_cast<sockaddr *>(&address), sizeof address);
+  }
+  const auto start = std::chrono::steady_clock::now();
+  kestor_server_entry *none = nullptr;
+  EXPECT_NE(kestor_connect_server(nullptr, "127.0.0.1", ntohs(address.sin_port), &none), KESTOR_OK);
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(took, std::chrono::milliseconds(4900));
+  EXPECT_LT(took, std::chrono::milliseconds(6000));
+  for (int fd : fillers) close(fd);
+  close(listener);
 }
 
 TEST_F(KestorConnection, ChangesGoToTheServerWithItsOwnNames) {
