@@ -36,6 +36,8 @@ DecodeResult CameraRawDecoder::decode(const QByteArray &data)
     if (image->type != LIBRAW_IMAGE_BITMAP || image->colors != 3 || image->bits != 8 || image->width == 0 ||
         image->height == 0 || !bytes || *bytes != int64_t(image->data_size))
         return DecodeResult::failure(QStringLiteral("LibRaw made no 8-bit RGB image"));
+    const int64_t width = image->width;
+    const int64_t height = image->height;
     const uint8_t *pixels = image->data;
-    return DecodeResult::success(Bitmap::packed(image->width, image->height, 8, 3, pixels, std::move(image)));
+    return DecodeResult::success(Bitmap::packed(width, height, 8, 3, pixels, std::move(image)));
 }

@@ -22,6 +22,10 @@ QByteArray fitsFile(int imageType, const std::vector<long> &axes, int dataType, 
 // `block` placed at `offset` (the file is zero-filled up to it).
 QByteArray xisfFile(const QString &elements, qsizetype offset, const QByteArray &block);
 
+// A minimal DNG (uncompressed 16-bit RGGB mosaic, little-endian TIFF) of a checkerboard of
+// 8-pixel squares, as a camera raw file that LibRaw reads.
+QByteArray dngFile(uint16_t width, uint16_t height);
+
 // A bitmap over `pixels`; bitsPerPixel defaults to bitsPerSample × samplesPerPixel and
 // bytesPerRow to packed rows.
 Bitmap bitmapOver(const std::vector<uint8_t> &pixels, int64_t width, int64_t height, int bitsPerSample,

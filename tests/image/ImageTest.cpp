@@ -63,11 +63,21 @@ TEST(Image, TooSmallBitmapHasNoStatistics)
 TEST(Image, CameraRawFormatsGoThroughLibRawFromMemory)
 {
     const QStringList before = QDir::temp().entryList({QStringLiteral("tmp.*")});
+    const QByteArray dng = fixtures::dngFile(64, 48);
     for (const char *format : {".nef", ".NEF", ".Arw"}) {
         SCOPED_TRACE(format);
-        Image image(fixtures::rawFile("RAW1", 2, 2, QByteArray(4, 'x')), QString::fromLatin1(format));
+        Image image(dng, QString::fromLatin1(format));
         EXPECT_EQ(image.decoder(), QStringLiteral("camera raw"));
-        EXPECT_FALSE(image.originalImageRep());
+        ASSERT_TRUE(image.originalImageRep()) << image.failureReason().toStdString();
+        EXPECT_EQ(image.width(), 64);
+        EXPECT_EQ(image.height(), 48);
+        EXPECT_EQ(image.bitsPerPixel(), 24);
+        EXPECT_TRUE(image.imageStatistics());
+
+        Image garbage(fixtures::rawFile("RAW1", 2, 2, QByteArray(4, 'x')), QString::fromLatin1(format));
+        EXPECT_EQ(garbage.decoder(), QStringLiteral("camera raw"));
+        EXPECT_FALSE(garbage.originalImageRep()); // no second try through the other decoders
+        EXPECT_FALSE(garbage.failureReason().isEmpty());
     }
     EXPECT_EQ(QDir::temp().entryList({QStringLiteral("tmp.*")}), before);
 }
