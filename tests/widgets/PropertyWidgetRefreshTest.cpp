@@ -1,5 +1,6 @@
 // Refreshing property widgets: values into controls, guider samples into the graph and the
 // mount onto the map.
+#include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -9,8 +10,10 @@
 #include "WidgetFixture.h"
 #include "skymap/MapView.h"
 #include "views/GraphView.h"
+#include "widgets/FieldStyle.h"
 #include "widgets/ImageView.h"
 #include "widgets/NumberText.h"
+#include "widgets/Sexagesimal.h"
 #include "widgets/StatusImage.h"
 
 namespace {
@@ -116,6 +119,30 @@ TEST_F(MountRefresh, TheMapFollowsTheMount) {
   const double before = map->width();
   QTest::mouseClick(control<QAbstractButton>(widget, "zoomIn"), Qt::LeftButton);
   EXPECT_NEAR(map->width(), before * std::sqrt(2.0), 2);
+}
+
+TEST_F(MountRefresh, AStarClickedOnTheMapFillsTheTargets) {
+  MapView *map = widget->mapView;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return map->position() != nullptr; }, 500));
+  map->grab();  // a drawing pass marks what is visible
+  MapEntryPtr star;
+  for (const MapEntryPtr &candidate : map->stars) {
+    if (candidate->visible && candidate->alt > 20 && candidate->mag < 3) {
+      star = candidate;
+      break;
+    }
+  }
+  ASSERT_NE(star, nullptr);
+  const QPointF at = map->mapTransform().map(MapProjection::mapPoint(star->alt, star->az));
+  QTest::mouseClick(map, Qt::LeftButton, {}, at.toPoint());
+  ASSERT_NE(map->selection(), nullptr);
+  const MapEntryPtr chosen = map->selection();
+  EXPECT_EQ(widget->entryNameLabel->text(), chosen->name.value_or(QStringLiteral("HIP") + QString::number(chosen->id)));
+  for (const auto &[item, value] : {std::pair{"RA", chosen->ra}, std::pair{"DEC", chosen->dec}}) {
+    QLineEdit *target = widget->targets.at(QLatin1String(item));
+    EXPECT_EQ(target->text(), formatSexagesimal(value)) << item;
+    EXPECT_TRUE(FieldStyle::isEdited(target)) << item;
+  }
 }
 
 TEST(NumberText, FormatsAndReadsNumbers) {
