@@ -8,7 +8,7 @@ PKGS=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   indi-bin avahi-daemon avahi-utils dbus iproute2 util-linux
-  xvfb xauth x11-apps imagemagick python3 locales
+  xvfb xauth x11-apps imagemagick python3 locales fonts-dejavu-core
 )
 missing=()
 for p in "${PKGS[@]}"; do
