@@ -58,8 +58,7 @@ void runSteps(std::chrono::milliseconds timeout, Between between, Finished finis
 }  // namespace
 
 TEST(KestorThreads, RecordsChangeOnlyInTheExecutor) {
-  MainQueue mainQueue;
-  queue = &mainQueue;
+  queue = new MainQueue();  // never destroyed: a reader thread may still be leaving execute()
   kestor_sync_executor = execute;
   RecordingClient recorder;
   test_support::ScriptedServer server;
@@ -129,5 +128,4 @@ TEST(KestorThreads, RecordsChangeOnlyInTheExecutor) {
   kestor_disconnect_server(entry);
   runSteps(std::chrono::seconds(5), [] {}, [&] { return !recorder.events("delete", "Scope", "").empty(); });
   EXPECT_FALSE(recorder.events("delete", "Scope", "").empty());
-  kestor_sync_executor = nullptr;
 }
