@@ -1,6 +1,10 @@
 #include "Lifecycle.h"
 
+#include "Log.h"
+
+#include <exception>
 #include <mutex>
+#include <string>
 
 void (*kestor_sync_executor)(void (*fn)(void *arg), void *arg) = nullptr;
 
@@ -33,10 +37,18 @@ void setStopped(bool value) {
 }
 
 void runSynchronised(const std::function<void()> &step) {
+  // No exception may leave the step: it runs inside the application's executor.
+  static constexpr auto run = [](void *arg) {
+    try {
+      (*static_cast<const std::function<void()> *>(arg))();
+    } catch (const std::exception &e) {
+      logLine(LOG_ERROR, std::string("A bus step failed: ") + e.what());
+    }
+  };
   auto *executor = kestor_sync_executor;
-  if (!executor) return step();
-  executor([](void *arg) { (*static_cast<const std::function<void()> *>(arg))(); },
-           const_cast<std::function<void()> *>(&step));
+  void *arg = const_cast<std::function<void()> *>(&step);
+  if (executor) executor(run, arg);
+  else run(arg);
 }
 
 }  // namespace kestor
