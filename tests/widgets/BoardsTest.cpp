@@ -145,6 +145,28 @@ TEST_F(Boards, CollapseFollowsButtonOneAndTheBoardLaysOut) {
   saveScreenshot(&window, QStringLiteral("dashboard_pinned"));
 }
 
+TEST_F(Boards, ShownButtonsAreDressedByTheBoard) {
+  auto property = numbers("N", 1);
+  PropertyWidget plain(panel, kestor.get(), QStringLiteral("plain"), dashboard);
+  EXPECT_FALSE(plain.button1->isEnabled());
+  EXPECT_FALSE(plain.button2->isEnabled());
+  panel->showButtons = true;
+  dashboard->showButtons = true;
+  PropertyWidget pinnable(panel, kestor.get(), QStringLiteral("pinnable"), dashboard);
+  EXPECT_EQ(pinnable.button1->buttonType(), KButton::OnOff);
+  EXPECT_TRUE(pinnable.button1->isEnabled());
+  EXPECT_FALSE(pinnable.button1->icon().isNull());
+  EXPECT_FALSE(pinnable.button2->isEnabled());
+  PropertyWidget copy(dashboard, kestor.get(), QStringLiteral("copy"), nullptr);
+  EXPECT_FALSE(copy.button1->isEnabled());
+  EXPECT_TRUE(copy.button2->isEnabled());
+  EXPECT_EQ(copy.button2->buttonType(), KButton::OnOff);
+  EXPECT_FALSE(copy.button2->icon().isNull());
+  copy.build(property);
+  EXPECT_TRUE(copy.button1->isEnabled());
+  EXPECT_EQ(copy.button1->state(), KButton::ON);
+}
+
 TEST_F(Boards, ToolbarAndHighlightFollowTheSelection) {
   auto *board = boardIn<DashboardView>(QSize(900, 600));
   QPushButton info, breakButton, red, lock, unlock;
