@@ -33,6 +33,7 @@ void ApplicationDelegate::openDocumentation(QObject *sender) {
 void ApplicationDelegate::willFinishLaunching() { ImageRepRegistry::registerImageRepClasses(); }
 
 void ApplicationDelegate::didFinishLaunching() {
+  if (!kestor || !window) qFatal("ApplicationDelegate: launching needs the client object and the main window");
   activityToken = ProcessActivity{QStringLiteral("Good Reason")};
   kestor->log(banner(), false);
 

@@ -10,6 +10,7 @@
 ZEPAppDelegate::ZEPAppDelegate(QObject *parent) : ApplicationDelegate(parent) {}
 
 void ZEPAppDelegate::applicationDidFinishLaunching() {
+  if (!kestor) qFatal("ZEPAppDelegate: launching needs the client object");
   kestor->start(false, true);
   didFinishLaunching();
 }
