@@ -1,5 +1,6 @@
 #include "Connection.h"
 
+#include "Lifecycle.h"
 #include "Log.h"
 #include "Outgoing.h"
 #include "Socket.h"
@@ -122,8 +123,12 @@ void Connection::run() {
   closing_ = true;
   shutdown(socket_, SHUT_RDWR);
   connections::remove(this);
-  session_.end();
+  const auto devices = session_.end();
   logLine(level, "Connection to " + peer_ + " ended: " + why);
+  // Another connection may serve the same devices (one server found twice): it may define them now.
+  if (!isStopped())
+    for (const auto &other : connections::all())
+      for (const auto &device : devices) other->send(getPropertiesXml(device, ""));
 }
 
 }  // namespace kestor

@@ -69,7 +69,9 @@ void Session::handle(const Element &element) {
 bool Session::owns(const std::string &device) {
   kestor_device *owner = registry_.owner(device);
   if (!owner || owner == endpoint_) return true;
-  skip("device \"" + device + "\" belongs to another connection");
+  // Two connections to one server are plausible (found by DNS-SD and typed in): said once per device.
+  if (foreign_.insert(device).second)
+    skip("device \"" + device + "\" belongs to another connection; its elements from here are skipped");
   return false;
 }
 
@@ -135,17 +137,20 @@ void Session::removeDevice(const std::string &device, std::vector<Call> &calls) 
   calls.push_back({&kestor_client::delete_property, registry_.deviceRecord(device), std::nullopt});
 }
 
-void Session::end() {
-  const auto step = [this] {
+std::vector<std::string> Session::end() {
+  std::vector<std::string> devices;
+  const auto step = [&] {
     std::vector<Call> calls;
     {
       std::lock_guard lock(registry_.mutex());
-      for (const auto &device : registry_.devicesOf(endpoint_)) removeDevice(device, calls);
+      devices = registry_.devicesOf(endpoint_);
+      for (const auto &device : devices) removeDevice(device, calls);
     }
     if (!isStopped()) deliver(calls);
   };
-  if (isStopped()) return step();  // only the registry is touched: no executor, no callback
-  runSynchronised(step);
+  if (isStopped()) step();  // only the registry is touched: no executor, no callback
+  else runSynchronised(step);
+  return devices;
 }
 
 void Session::deliver(const std::vector<Call> &calls) {

@@ -8,6 +8,8 @@
 #include "StreamParser.h"
 
 #include <functional>
+#include <set>
+#include <vector>
 #include <string>
 
 namespace kestor {
@@ -25,7 +27,8 @@ class Session {
   const std::string &error() const { return parser_.error(); }
 
   // The stream has ended: every device it defined is deleted, one device-wide delete each.
-  void end();
+  // Returns the names of those devices.
+  std::vector<std::string> end();
 
  private:
   struct Call;
@@ -47,6 +50,7 @@ class Session {
   Reply reply_;
   StreamParser parser_;
   std::vector<std::string> skipped_;
+  std::set<std::string> foreign_;  // devices of other endpoints already reported
 };
 
 }  // namespace kestor

@@ -196,6 +196,28 @@ TEST_F(KestorConnection, ServerClosingDeletesItsDevices) {
   EXPECT_EQ(kestor_change_switch_property(recorder.client(), "Cam", "CONNECTION", 1, items, &on), KESTOR_NOT_FOUND);
 }
 
+// One server reached twice: the second connection takes the devices over when the first ends.
+TEST_F(KestorConnection, AnotherConnectionTakesOverTheDevices) {
+  connectAndDefine();
+  ScriptedServer twin;
+  kestor_server_entry *second = nullptr;
+  ASSERT_EQ(kestor_connect_server(nullptr, "127.0.0.1", twin.port(), &second), KESTOR_OK);
+  ASSERT_TRUE(twin.waitForClient());
+  ASSERT_TRUE(twin.send(std::string(DEFS) + "<message message=\"twin done\"/>\n"));
+  ASSERT_FALSE(recorder.waitFor([](const Event &e) { return e.message == "twin done"; }).kind.empty());
+  EXPECT_TRUE(recorder.waitForLog("belongs to another connection"));
+  EXPECT_EQ(recorder.events("define", "Cam", "CCD1").size(), 1u);
+
+  server.closeClient();
+  EXPECT_FALSE(recorder.waitFor("delete", "Cam", "").kind.empty());
+  EXPECT_TRUE(twin.waitForReceived("<getProperties version=\"1.7\" device=\"Cam\"/>"));
+  ASSERT_TRUE(twin.send(DEFS));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (recorder.events("define", "Cam", "CCD1").size() < 2 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(recorder.events("define", "Cam", "CCD1").size(), 2u);
+}
+
 TEST_F(KestorConnection, DisconnectDeletesItsDevices) {
   connectAndDefine();
   EXPECT_EQ(kestor_disconnect_server(entry), KESTOR_OK);
