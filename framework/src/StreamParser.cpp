@@ -152,6 +152,12 @@ bool StreamParser::feed(const char *data, size_t length) {
       error_ = p.depth < TOP ? "too much data before an element starts" : "element exceeds the size limit";
       return false;
     }
+    // expat scans an unfinished token again with every chunk: a long one would cost quadratic time.
+    const XML_Index held = p.fed - XML_GetCurrentByteIndex(p.parser);
+    if (held > 0 && static_cast<size_t>(held) > p.limits.tagBytes) {
+      error_ = "a tag exceeds the size limit";
+      return false;
+    }
   }
   return true;
 }

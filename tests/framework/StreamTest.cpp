@@ -320,6 +320,7 @@ TEST_F(KestorStream, UnreadableStreamsAreGivenUp) {
       {"<message device=\"a\" message=\"" + std::string(9 << 20, 'x'), "before an element starts"},
       {"<defTextVector device=\"a\" name=\"b\"><defText name=\"t\">" + std::string(9 << 20, 'x'), "size limit"},
       {std::string(100 << 10, 'x'), "before an element starts"},
+      {"<setBLOBVector device=\"a\" name=\"b\"><oneBLOB name=\"" + std::string(2 << 20, 'x'), "a tag exceeds"},
       {"<defTextVector device=\"a\" name=\"b\">" + repeated("<defText name=\"t\">x</defText>", 5000), "too many children"},
   };
   for (const auto &c : cases) {
