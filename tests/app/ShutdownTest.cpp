@@ -62,7 +62,12 @@ TEST_F(ShutdownTest, KillsExactlyTheStartedSubprocesses) {
   waitpid(idle, nullptr, 0);
 }
 
-TEST_F(ShutdownTest, ClosingTheLastWindowTerminates) {
+// How the user ends the program: closing the main window or the Quit command.
+enum class Ending { CloseMainWindow, QuitCommand };
+
+class EndingTest : public ShutdownTest, public testing::WithParamInterface<Ending> {};
+
+TEST_P(EndingTest, EndsTheEventLoopAndKillsTheStartedSubprocesses) {
   defaults().clear();
   defaults().setValue(QStringLiteral("initialized_") + appVersion(), true);
   const pid_t driver = spawnSleeper();
@@ -73,10 +78,18 @@ TEST_F(ShutdownTest, ClosingTheLastWindowTerminates) {
   MainInterface interface(makeFakeClient());
   interface.window->show();
   interface.ctrlPanelController.showPanel();
-  QTimer::singleShot(0, interface.window.get(), [&interface] { interface.window->close(); });
+  const Ending ending = GetParam();
+  QTimer::singleShot(0, interface.window.get(), [&interface, ending] {
+    if (ending == Ending::CloseMainWindow)
+      interface.window->close();
+    else
+      interface.mainUi.quitAction->trigger();
+  });
   QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(1); });
-  EXPECT_EQ(QApplication::exec(), 0) << "the event loop ends with the last window; the tool panel does not hold it";
+  EXPECT_EQ(QApplication::exec(), 0) << "the event loop ends; the tool panel does not hold it";
   EXPECT_TRUE(waitUntil([&] { return ended(driver); })) << "termination killed the started subprocess";
 }
+
+INSTANTIATE_TEST_SUITE_P(Endings, EndingTest, testing::Values(Ending::CloseMainWindow, Ending::QuitCommand));
 
 }  // namespace
