@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QSettings>
 #include <QTcpServer>
 #include <QTemporaryDir>
 
@@ -49,11 +50,14 @@ TEST_P(ProgramExitTest, EndsWithinTwoSecondsOfTheSignal) {
   QByteArray output;
   QElapsedTimer running;
   running.start();
-  while (!output.contains("KESTOR Started...") && running.elapsed() < 20000 && program.state() == QProcess::Running) {
+  while (!output.contains(" KESTOR 2.0_88 OS ") && running.elapsed() < 20000 && program.state() == QProcess::Running) {
     program.waitForReadyRead(100);
     output += program.readAll();
   }
-  ASSERT_TRUE(output.contains("KESTOR Started...")) << output.toStdString();
+  // The banner follows the client's start on the console.
+  const qsizetype started = output.indexOf("KESTOR Started..."), banner = output.indexOf(" KESTOR 2.0_88 OS ");
+  ASSERT_GE(started, 0) << output.toStdString();
+  EXPECT_GT(banner, started);
   // Past the moment the saved servers are restored and connecting begins.
   program.waitForFinished(1300);
   ASSERT_EQ(program.state(), QProcess::Running) << output.toStdString();
@@ -65,6 +69,8 @@ TEST_P(ProgramExitTest, EndsWithinTwoSecondsOfTheSignal) {
   EXPECT_LT(ending.elapsed(), 2000);
   EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(program.exitCode(), 0) << (output + program.readAll()).toStdString();
+  const QSettings stored(folder.filePath(QStringLiteral("config/" KESTOR_SETTINGS_FILE)), QSettings::IniFormat);
+  EXPECT_EQ(stored.value(QStringLiteral("NSInitialToolTipDelay")).toString(), QStringLiteral("300"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, ProgramExitTest, testing::Values(SIGTERM, SIGINT));
