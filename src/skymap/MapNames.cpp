@@ -43,19 +43,19 @@ int labelMagnitude(double width) {
     return 2;
   if (z < 11.5)
     return 3;
-  return 4;
+  return BRIGHTEST_LABEL_LIMIT;
 }
 
 QString labelText(const QString &name) {
   return name.section(QStringLiteral(", "), -1);
 }
 
-void draw(QPainter &painter, const MapPass &pass, double width, const std::vector<MapEntryPtr> &stars,
+void draw(QPainter &painter, const MapPass &pass, double width, const std::vector<MapEntryPtr> &namedStars,
           const std::vector<MapEntryPtr> &deepSky, const std::vector<MapEntryPtr> &bodies) {
   const int magnitude = labelMagnitude(width);
   ViewCoordinates view(painter, mapFont(pass.fontSize));
   painter.setPen(pass.palette.secondaryLabel);
-  drawCatalogue(painter, pass, stars, magnitude);
+  drawCatalogue(painter, pass, namedStars, magnitude);
   painter.setPen(pass.palette.orange);
   drawCatalogue(painter, pass, deepSky, magnitude);
   painter.setPen(pass.palette.red);

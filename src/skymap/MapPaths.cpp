@@ -2,6 +2,7 @@
 
 #include <kestor.h>
 
+#include "skymap/MapNames.h"
 #include "skymap/MapProjection.h"
 
 namespace MapPaths {
@@ -75,15 +76,18 @@ QPainterPath deepSky(const std::vector<MapEntryPtr> &objects, double rawScale) {
   return path;
 }
 
-TiledPath stars(const std::vector<MapEntryPtr> &stars, double rawScale, qint64 magnitudeLimit) {
-  TiledPath path;
+StarLayer stars(const std::vector<MapEntryPtr> &stars, double rawScale, qint64 magnitudeLimit) {
+  StarLayer layer;
   for (const MapEntryPtr &star : stars) {
     star->visible = star->alt >= 0 && static_cast<double>(star->mag) < static_cast<double>(magnitudeLimit) &&
                     largeEnough(star->diameter, rawScale);
-    if (star->visible)
-      path.addDisc(mapPoint(star->alt, star->az), star->diameter);
+    if (!star->visible)
+      continue;
+    layer.discs.addDisc(mapPoint(star->alt, star->az), star->diameter);
+    if (star->name && static_cast<double>(star->mag) <= MapNames::BRIGHTEST_LABEL_LIMIT)
+      layer.named.push_back(star);
   }
-  return path;
+  return layer;
 }
 
 }  // namespace MapPaths

@@ -25,9 +25,15 @@ QPointF galacticPole(double latitude, double longitude, double elevation);
 QPainterPath figures(const std::vector<std::vector<std::vector<MapEntryPtr>>> &constellations);
 // Discs of the objects above the horizon at least one view point across, under the even-odd rule.
 QPainterPath deepSky(const std::vector<MapEntryPtr> &objects, double rawScale);
+// The star layer: the discs, and the drawn stars that may get a name (so that a paint need not
+// walk every star).
+struct StarLayer {
+  TiledPath discs;
+  std::vector<MapEntryPtr> named;  // drawn, with a name, magnitude 4 or brighter
+};
 // Discs of the stars above the horizon that are brighter than the magnitude limit (strictly) and
 // at least one view point across.
-TiledPath stars(const std::vector<MapEntryPtr> &stars, double rawScale, qint64 magnitudeLimit);
+StarLayer stars(const std::vector<MapEntryPtr> &stars, double rawScale, qint64 magnitudeLimit);
 
 // True when an object of the given diameter (degrees) is at least one view point across.
 inline bool largeEnough(float diameter, double rawScale) {

@@ -103,12 +103,12 @@ void MapView::draw(QPainter &painter, const QRect &dirty) {
 
   if (!cachedStars)
     cachedStars = MapPaths::stars(stars, rawScale, UserDefaults::integerForKey(QStringLiteral("magnitudeLimit"), 5));
-  cachedStars->fill(painter, pass.exposed, pass.palette.stars);
+  cachedStars->discs.fill(painter, pass.exposed, pass.palette.stars);
 
   MapBodies::draw(painter, pass, solarsys);
 
   if (UserDefaults::boolForKey(QStringLiteral("showStars"), true))
-    MapNames::draw(painter, pass, width(), stars, dsos, solarsys);
+    MapNames::draw(painter, pass, width(), cachedStars->named, dsos, solarsys);
 }
 
 MapProjection::Transform MapView::mapTransform() const {

@@ -10,7 +10,7 @@
 // Where each concern lives:
 //   MapView.cpp             construction, painting pass, the layer order
 //   MapProjection.*         pure arithmetic: map points and the map transform, both ways
-//   MapPalette.*, MapGrid.*, MapPaths.*, MapNames.*, TiledPath.*   the layers
+//   MapPalette.*, MapGrid.*, MapPaths.*, MapBodies.*, MapNames.*, TiledPath.*   the layers
 //   MapOverlay.*            MapView::Overlay
 //   MapViewInteraction.cpp  zoom, rotation, centring, selection, mouse and gestures
 //   MapViewCatalogs.cpp     loadCatalogs, figureTable
@@ -34,7 +34,7 @@
 #include "skymap/MapEntry.h"
 #include "skymap/MapProjection.h"
 #include "skymap/MapViewDelegate.h"
-#include "skymap/TiledPath.h"
+#include "skymap/MapPaths.h"
 
 class QAbstractScrollArea;
 class QNetworkAccessManager;
@@ -78,7 +78,7 @@ public:
 
   // --- cached layers in map units; absent ones are rebuilt by the next drawing pass ----------
   std::optional<QPainterPath> cachedMilkyway, cachedFigures, cachedDSOs;
-  std::optional<TiledPath> cachedStars;
+  std::optional<MapPaths::StarLayer> cachedStars;
 
   // --- positions (MapViewPositions.cpp) ------------------------------------------------------
   double lastLatitude = 0, lastLongitude = 0, lastElevation = 0;  // site of the latest recomputation
