@@ -1,26 +1,33 @@
 #include "core/Dispatch.h"
 
 #include <QCoreApplication>
-#include <QMetaObject>
 #include <QPointer>
 #include <QThread>
 
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <future>
+#include <mutex>
 
 #include "core/GlobalPool.h"
+#include "core/MainQueue.h"
 
 bool isMainThread() {
   QCoreApplication *app = QCoreApplication::instance();
   return app == nullptr || QThread::currentThread() == app->thread();
 }
 
-void asyncMain(Block block) { asyncMain(QCoreApplication::instance(), std::move(block)); }
+void asyncMain(Block block) {
+  if (MainQueue *queue = MainQueue::instance()) queue->post(std::move(block));
+}
 
 void asyncMain(QObject *context, Block block) {
-  if (context == nullptr || QCoreApplication::instance() == nullptr) return;
-  QMetaObject::invokeMethod(context, std::move(block), Qt::QueuedConnection);
+  if (context == nullptr) return;
+  // The context is alive while its thread posts; it is destroyed, if at all, on the main thread.
+  asyncMain([guard = QPointer<QObject>(context), block = std::move(block)] {
+    if (guard) block();
+  });
 }
 
 void asyncGlobal(Block block) { GlobalPool::shared().start(std::move(block)); }
@@ -42,10 +49,22 @@ void syncGlobal(Block block) {
 }
 
 void syncMain(Block block) {
-  QCoreApplication *app = QCoreApplication::instance();
-  if (app == nullptr || QThread::currentThread() == app->thread()) {
+  MainQueue *queue = MainQueue::instance();
+  if (queue == nullptr || isMainThread()) {
     block();
     return;
   }
-  QMetaObject::invokeMethod(app, std::move(block), Qt::BlockingQueuedConnection);
+  // The flag is set and signalled under the lock, so the waiter cannot leave (and destroy the
+  // primitives) before the main thread is done with them.
+  std::mutex mutex;
+  std::condition_variable ran;
+  bool done = false;
+  queue->post([&] {
+    block();
+    std::lock_guard guard(mutex);
+    done = true;
+    ran.notify_one();
+  });
+  std::unique_lock guard(mutex);
+  ran.wait(guard, [&] { return done; });
 }
