@@ -1,11 +1,15 @@
 // The client object against a real indiserver with the simulator drivers: the model follows the
 // definitions, changes reach the server, BLOBs arrive only when enabled, and a stopped server
 // leaves an empty model.
+#include <QProcess>
 #include <QSettings>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdio>
+#include <iostream>
 
 #include "EventLoopWait.h"
 #include "Fakes.h"
@@ -103,8 +107,20 @@ TEST_F(Server, ModelFollowsDefinitionsAndConnectingSetsTheFlags) {
 
 TEST_F(Server, TextNumberAndSwitchChangesArriveAtTheServer) {
   connectDevice(TELESCOPE);
-  // Numbers leave the client in the same form whatever the user's locale.
+  // Numbers leave the client in the same form whatever the user's locale: run under a German
+  // one, made for the test where the system has none.
+  QTemporaryDir locales;
+  QProcess::execute(QStringLiteral("localedef"), {QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"),
+                                                  QStringLiteral("UTF-8"), locales.filePath(QStringLiteral("de_DE.UTF-8"))});
+  qputenv("LOCPATH", locales.path().toUtf8());
   const char *savedLocale = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+  if (savedLocale != nullptr) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", 1500.5);
+    EXPECT_STREQ(text, "1500,5");  // the locale is in force
+  } else {
+    std::cout << "no German locale could be made: numbers checked in the C locale only\n";
+  }
   auto info = property(TELESCOPE, QStringLiteral("TELESCOPE_INFO"));
   ASSERT_TRUE(info);
   QMap<QString, double> numbers;
@@ -113,7 +129,8 @@ TEST_F(Server, TextNumberAndSwitchChangesArriveAtTheServer) {
   kestor.changeNumber(info, numbers);
   auto aperture = std::static_pointer_cast<KESTOR::NumberItem>(info->items.at(QStringLiteral("TELESCOPE_APERTURE")));
   EXPECT_TRUE(waitUntil([&] { return aperture->value() == 1500.5; }, 10000)) << aperture->value();
-  if (savedLocale != nullptr) std::setlocale(LC_NUMERIC, "C");
+  std::setlocale(LC_NUMERIC, "C");
+  qunsetenv("LOCPATH");
 
   auto active = property(TELESCOPE, QStringLiteral("ACTIVE_DEVICES"));
   ASSERT_TRUE(active);
