@@ -163,6 +163,9 @@ protected:
   void paintEvent(QPaintEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
   void mousePressEvent(QMouseEvent *event) override;
+  // The wheel scrolls the enclosing scroll area; with Ctrl held it zooms like a pinch, for mice
+  // and touchpads that send no pinch gestures.
+  void wheelEvent(QWheelEvent *event) override;
   bool event(QEvent *event) override;
 
 private:

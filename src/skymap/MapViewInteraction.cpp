@@ -5,6 +5,7 @@
 #include <QPinchGesture>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <QSettings>
 
 #include <cmath>
@@ -177,6 +178,17 @@ void MapView::mousePressEvent(QMouseEvent *event) {
     rightMouseDown();
   else
     QWidget::mousePressEvent(event);
+}
+
+void MapView::wheelEvent(QWheelEvent *event) {
+  if (!(event->modifiers() & Qt::ControlModifier)) {
+    QWidget::wheelEvent(event);
+    return;
+  }
+  // One notch of a mouse wheel (120 eighths of a degree) zooms as much as a pinch of 0.5.
+  constexpr double MAGNIFICATION_PER_NOTCH = 0.5;
+  magnifyWithEvent(event->angleDelta().y() / 120.0 * MAGNIFICATION_PER_NOTCH, GesturePhase::Changed);
+  event->accept();
 }
 
 bool MapView::event(QEvent *event) {

@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <cmath>
 
@@ -179,6 +180,18 @@ TEST_F(MapInteraction, GesturesZoomAndRotate) {
   EXPECT_DOUBLE_EQ(map->rotation(), 355);
   map->rotateWithEvent(10, MapView::GesturePhase::Ended);
   EXPECT_DOUBLE_EQ(map->rotation(), 355);
+}
+
+TEST_F(MapInteraction, CtrlWheelZooms) {
+  const auto wheel = [&](Qt::KeyboardModifiers modifiers) {
+    QWheelEvent event(QPointF(50, 50), map->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      modifiers, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(map, &event);
+  };
+  wheel(Qt::NoModifier);
+  EXPECT_NEAR(map->zoom(), 10.0, 1e-3) << "a plain wheel is left to the scroll area";
+  wheel(Qt::ControlModifier);
+  EXPECT_NEAR(map->zoom(), 9.9, 1e-3);
 }
 
 TEST_F(MapInteraction, CentringScrollsTheEntryToTheMiddle) {
