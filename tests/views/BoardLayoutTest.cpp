@@ -26,6 +26,8 @@ struct PlaceCase {
   double lastColumnX;
 };
 
+void PrintTo(const PlaceCase &c, std::ostream *out) { *out << c.name; }
+
 Input dragged(Input input, int active, QPointF pointer) {
   input.active = active;
   input.dragging = pointer;

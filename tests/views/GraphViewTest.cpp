@@ -61,6 +61,8 @@ struct ScaleCase {
   int circles;
 };
 
+void PrintTo(const ScaleCase &c, std::ostream *out) { *out << c.name; }
+
 class GraphScaleTable : public testing::TestWithParam<ScaleCase> {};
 
 TEST_P(GraphScaleTable, PicksRangeAndGrid) {

@@ -59,6 +59,8 @@ struct HeightCase {
   double height;
 };
 
+void PrintTo(const HeightCase &c, std::ostream *out) { *out << c.name; }
+
 class WidgetHeights : public WidgetFixture, public testing::WithParamInterface<HeightCase> {};
 
 TEST_P(WidgetHeights, FollowTypeItemsAndBoard) {
@@ -162,6 +164,8 @@ struct ColumnCase {
   int columns;
   std::vector<QRectF> frames;  // of items 0, 1 and 2
 };
+
+void PrintTo(const ColumnCase &c, std::ostream *out) { *out << c.name; }
 
 class SwitchColumns : public WidgetFixture, public testing::WithParamInterface<ColumnCase> {};
 

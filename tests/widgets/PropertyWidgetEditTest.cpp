@@ -82,6 +82,8 @@ struct TargetCase {
   std::optional<double> sent;
 };
 
+void PrintTo(const TargetCase &c, std::ostream *out) { *out << c.name; }
+
 class TargetTexts : public WidgetFixture, public testing::WithParamInterface<TargetCase> {};
 
 TEST_P(TargetTexts, AreSentOnlyWhenTheyReadAsNumbers) {

@@ -18,6 +18,8 @@ struct Shot {
   uint32_t rule;
 };
 
+void PrintTo(const Shot &c, std::ostream *out) { *out << c.name; }
+
 class WidgetPictures : public WidgetFixture, public testing::WithParamInterface<Shot> {};
 
 TEST_P(WidgetPictures, AreSaved) {
