@@ -24,6 +24,17 @@ struct KESTOR::ChangeBuffers {
   void addNumber(double value) { numbers.push_back(value); }
   int32_t count() const { return static_cast<int32_t>(names.size()); }
 
+  // The buffers of a change of several items: each entry's name, and its value through addValue.
+  template <typename Values, typename AddValue>
+  static std::shared_ptr<ChangeBuffers> of(const Values &values, AddValue addValue) {
+    auto buffers = std::make_shared<ChangeBuffers>();
+    for (auto entry = values.begin(); entry != values.end(); ++entry) {
+      buffers->addName(entry.key());
+      addValue(*buffers, entry.value());
+    }
+    return buffers;
+  }
+
   std::vector<std::unique_ptr<char[]>> nameBuffers;
   std::vector<std::unique_ptr<char[]>> valueBuffers;
   std::vector<char *> names;

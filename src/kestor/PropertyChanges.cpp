@@ -13,21 +13,13 @@
 
 void KESTOR::changeText(const std::shared_ptr<Property> &property, const QMap<QString, QString> &values) {
   if (!property) return;
-  auto buffers = std::make_shared<ChangeBuffers>();
-  for (auto entry = values.begin(); entry != values.end(); ++entry) {
-    buffers->addName(entry.key());
-    buffers->addText(entry.value());
-  }
+  auto buffers = ChangeBuffers::of(values, [](ChangeBuffers &change, const QString &value) { change.addText(value); });
   changes->async([this, property, buffers] { sendTextChange(property, *buffers); });
 }
 
 void KESTOR::changeNumber(const std::shared_ptr<Property> &property, const QMap<QString, double> &values) {
   if (!property) return;
-  auto buffers = std::make_shared<ChangeBuffers>();
-  for (auto entry = values.begin(); entry != values.end(); ++entry) {
-    buffers->addName(entry.key());
-    buffers->addNumber(entry.value());
-  }
+  auto buffers = ChangeBuffers::of(values, [](ChangeBuffers &change, double value) { change.addNumber(value); });
   changes->async([this, property, buffers] { sendNumberChange(property, *buffers); });
 }
 

@@ -5,7 +5,7 @@
 
 void speak(const QString &text) {
   static QTextToSpeech *speech = new QTextToSpeech;  // main thread; lives as long as the program
-  if (speech->state() != QTextToSpeech::Error && !speech->availableVoices().isEmpty()) speech->say(text);
+  if (!speech->availableVoices().isEmpty()) speech->say(text);  // no voice: nothing is spoken
 }
 #else
 void speak(const QString &text) { (void)text; }

@@ -32,6 +32,14 @@ protected:
   bool settled(const std::shared_ptr<FakeService> &service) {
     return waitUntil([&] { return !service->connecting; });
   }
+  // Connect attempts wait until released, then succeed with the first entry.
+  void connectWhenReleased(std::shared_future<void> released) {
+    fixture.framework.connect = [this, released](const char *, const char *, int32_t, kestor_server_entry **entry) {
+      released.wait();
+      *entry = &first;
+      return kestor_result(KESTOR_OK);
+    };
+  }
   int count(const QStringList &list, const QString &text) { return static_cast<int>(list.count(text)); }
 
   ClientFixture fixture;
@@ -103,12 +111,7 @@ TEST_F(Discovery, TenFailedAttemptsLogElevenLines) {
 
 TEST_F(Discovery, ResolvedTwiceStartsOneConnectionLoop) {
   std::promise<void> release;
-  std::shared_future<void> released = release.get_future().share();
-  fixture.framework.connect = [&, released](const char *, const char *, int32_t, kestor_server_entry **entry) {
-    released.wait();
-    *entry = &first;
-    return kestor_result(KESTOR_OK);
-  };
+  connectWhenReleased(release.get_future().share());
   auto service = found(QStringLiteral("S"));
   resolved(service);
   resolved(service);
@@ -135,12 +138,7 @@ TEST_F(Discovery, StoringANewEntryDisconnectsTheOldOne) {
 
 TEST_F(Discovery, ConnectionThatSucceedsAfterRemovalIsClosed) {
   std::promise<void> release;
-  std::shared_future<void> released = release.get_future().share();
-  fixture.framework.connect = [&, released](const char *, const char *, int32_t, kestor_server_entry **entry) {
-    released.wait();
-    *entry = &first;
-    return kestor_result(KESTOR_OK);
-  };
+  connectWhenReleased(release.get_future().share());
   auto service = found(QStringLiteral("S"));
   resolved(service);
   ASSERT_TRUE(waitUntil([&] { return fixture.framework.calls("connect_server").size() == 1; }));
