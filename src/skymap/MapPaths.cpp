@@ -2,12 +2,33 @@
 
 #include <kestor.h>
 
+#include <cmath>
+
 #include "skymap/MapNames.h"
 #include "skymap/MapProjection.h"
 
 namespace MapPaths {
 
 using MapProjection::mapPoint;
+
+namespace {
+
+// One polyline through the map points of the entries at or above the given altitude.
+void addPolyline(QPainterPath &path, const std::vector<MapEntryPtr> &points, double lowestAltitude) {
+  bool first = true;
+  for (const MapEntryPtr &point : points) {
+    if (point->alt < lowestAltitude)
+      continue;
+    const QPointF p = mapPoint(point->alt, point->az);
+    if (first)
+      path.moveTo(p);
+    else
+      path.lineTo(p);
+    first = false;
+  }
+}
+
+}  // namespace
 
 QRectF discBox(const MapEntry &entry) {
   const double d = entry.diameter;
@@ -18,17 +39,8 @@ QRectF discBox(const MapEntry &entry) {
 QPainterPath milkyWay(const std::vector<std::vector<MapEntryPtr>> &outline, QPointF outside) {
   QPainterPath path;
   path.setFillRule(Qt::OddEvenFill);
-  for (const auto &polyline : outline) {
-    bool first = true;
-    for (const MapEntryPtr &point : polyline) {
-      const QPointF p = mapPoint(point->alt, point->az);
-      if (first)
-        path.moveTo(p);
-      else
-        path.lineTo(p);
-      first = false;
-    }
-  }
+  for (const auto &polyline : outline)
+    addPolyline(path, polyline, -HUGE_VAL);
   if (path.contains(outside)) {
     constexpr double BEYOND_THE_NADIR = 200;
     path.addEllipse(QRectF(-BEYOND_THE_NADIR, -BEYOND_THE_NADIR, 2 * BEYOND_THE_NADIR, 2 * BEYOND_THE_NADIR));
@@ -48,19 +60,8 @@ QPointF galacticPole(double latitude, double longitude, double elevation) {
 QPainterPath figures(const std::vector<std::vector<std::vector<MapEntryPtr>>> &constellations) {
   QPainterPath path;
   for (const auto &slot : constellations) {
-    for (const auto &polyline : slot) {
-      bool first = true;
-      for (const MapEntryPtr &star : polyline) {
-        if (star->alt < 0)
-          continue;
-        const QPointF p = mapPoint(star->alt, star->az);
-        if (first)
-          path.moveTo(p);
-        else
-          path.lineTo(p);
-        first = false;
-      }
-    }
+    for (const auto &polyline : slot)
+      addPolyline(path, polyline, 0);
   }
   return path;
 }

@@ -2,7 +2,9 @@
 // under rotation and mirroring.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
+#include <string>
 
 #include "skymap/MapProjection.h"
 
@@ -11,6 +13,17 @@ using namespace MapProjection;
 namespace {
 
 constexpr double EPS = 1e-9;
+
+// The case's name with everything but letters and digits turned into "_".
+template <typename Case>
+std::string caseName(const testing::TestParamInfo<Case> &info) {
+  std::string name = info.param.name;
+  for (char &ch : name) {
+    if (!std::isalnum(static_cast<unsigned char>(ch)))
+      ch = '_';
+  }
+  return name;
+}
 
 struct MapPointCase {
   const char *name;
@@ -43,13 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
                     MapPointCase{"north-east at 60", 60, 45, {30 * std::sqrt(0.5), -30 * std::sqrt(0.5)}},
                     MapPointCase{"below the horizon", -10, 0, {0, -100}},
                     MapPointCase{"negative azimuth", 0, -90, {-90, 0}}),
-    [](const testing::TestParamInfo<MapPointCase> &info) {
-      std::string name = info.param.name;
-      for (char &ch : name)
-        if (!std::isalnum(static_cast<unsigned char>(ch)))
-          ch = '_';
-      return name;
-    });
+    caseName<MapPointCase>);
 
 struct TransformCase {
   const char *name;
@@ -92,13 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TransformCase{"rotated 180", 180, 1, 1, {80, 10}},
                     TransformCase{"rotated 270", 270, 1, 1, {140, 30}},
                     TransformCase{"rotated 90 and mirrored", 90, -1, 1, {140, 70}}),
-    [](const testing::TestParamInfo<TransformCase> &info) {
-      std::string name = info.param.name;
-      for (char &ch : name)
-        if (!std::isalnum(static_cast<unsigned char>(ch)))
-          ch = '_';
-      return name;
-    });
+    caseName<TransformCase>);
 
 TEST(Projection, HorizonSpansSixSeventhsOfTheWidth) {
   Transform t;
