@@ -40,36 +40,33 @@ MainQueue::MainQueue(int fd) : fd(fd), notifier(fd, QSocketNotifier::Read) {
 void MainQueue::post(std::function<void()> block) {
   std::lock_guard guard(mutex);
   blocks.push_back(std::move(block));
-  if (!signalled) {
-    signalled = true;
-    signal();
-  }
+  arm();
 }
 
-void MainQueue::signal() {
+void MainQueue::arm() {
+  if (armed) return;
+  armed = true;
   const uint64_t one = 1;
   [[maybe_unused]] const ssize_t written = write(fd, &one, sizeof one);
 }
 
 void MainQueue::drain() {
   uint64_t count = 0;
-  [[maybe_unused]] const ssize_t taken = read(fd, &count, sizeof count);
-  // One block at a time from the shared queue, so a block that runs a nested event loop keeps
-  // the order of the blocks after it.
-  for (size_t ran = 0;; ++ran) {
+  {
+    std::lock_guard guard(mutex);
+    [[maybe_unused]] const ssize_t taken = read(fd, &count, sizeof count);
+    armed = false;
+  }
+  for (size_t ran = 0; ran < BATCH; ++ran) {
     std::function<void()> block;
     {
       std::lock_guard guard(mutex);
-      if (blocks.empty()) {
-        signalled = false;
-        return;
-      }
-      if (ran == BATCH) {
-        signal();  // the rest on the next turn
-        return;
-      }
+      if (blocks.empty()) return;
       block = std::move(blocks.front());
       blocks.pop_front();
+      // With more to come the event loop is woken again, also a nested one that this block may
+      // run, which then goes on with the blocks after it, in order.
+      if (!blocks.empty()) arm();
     }
     block();
   }

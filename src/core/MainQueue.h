@@ -24,11 +24,11 @@ public:
 private:
   explicit MainQueue(int fd);
   void drain();
-  void signal();
+  void arm();  // wakes the event loop unless it is already woken; under the lock
 
   int fd;
   QSocketNotifier notifier;
   std::mutex mutex;
   std::deque<std::function<void()>> blocks;
-  bool signalled = false;
+  bool armed = false;  // the eventfd holds a wake-up not yet taken
 };

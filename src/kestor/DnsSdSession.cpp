@@ -51,7 +51,12 @@ void DnsSdSession::changed(AvahiClient *current, AvahiClientState state) {
     for (DnsSdBrowser *browser : std::vector(browsers)) browser->begin(current);
     return;
   case AVAHI_CLIENT_CONNECTING:
+    // No daemon (yet, or any more): searches end, and start again once it is running.
     unavailable(QStringLiteral("the DNS-SD daemon is not running"));
+    if (running) {
+      running = false;
+      for (DnsSdBrowser *browser : std::vector(browsers)) browser->end();
+    }
     return;
   case AVAHI_CLIENT_FAILURE: {
     unavailable(QString::fromUtf8(avahi_strerror(avahi_client_errno(current))));

@@ -19,7 +19,7 @@ public:
   void add(DnsSdBrowser *browser);
   void remove(DnsSdBrowser *browser);
 
-  // Seconds between two attempts to reach the daemon.
+  // Milliseconds between two attempts to reach the daemon.
   static constexpr int RETRY_MS = 10000;
 
 private:

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -107,6 +109,30 @@ TEST(Dispatch, AsyncMainKeepsTheOrderOfOneThread) {
   poster.join();
   ASSERT_TRUE(waitUntil([&] { return order.size() == 1000; }));
   for (int i = 0; i < 1000; ++i) ASSERT_EQ(order[static_cast<size_t>(i)], i);
+}
+
+// A block that runs a nested event loop (a modal dialog, say) does not hold up the blocks after it.
+TEST(Dispatch, BlocksAfterOneThatRunsANestedLoopRunInsideItInOrder) {
+  std::vector<std::string> order;
+  std::atomic<bool> served{false};
+  asyncMain([&] {
+    order.push_back("outer begins");
+    std::thread library([&] {
+      syncMain([&] { order.push_back("from a library thread"); });
+      served = true;
+    });
+    waitUntil([&] { return served.load() && order.size() >= 4; });
+    library.join();
+    order.push_back("outer ends");
+  });
+  asyncMain([&] { order.push_back("second"); });
+  asyncMain([&] { order.push_back("third"); });
+  ASSERT_TRUE(waitUntil([&] { return order.size() == 5; }));
+  EXPECT_EQ(order[0], "outer begins");
+  EXPECT_EQ(order[4], "outer ends");
+  const auto second = std::find(order.begin(), order.end(), "second");
+  const auto third = std::find(order.begin(), order.end(), "third");
+  EXPECT_LT(second, third);
 }
 
 TEST(Dispatch, AsyncMainDropsTheBlockOfADestroyedContext) {
