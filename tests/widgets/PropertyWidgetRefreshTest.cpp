@@ -7,6 +7,7 @@
 #include <QTest>
 #include <cmath>
 
+#include "MapClicks.h"
 #include "WidgetFixture.h"
 #include "skymap/MapView.h"
 #include "views/GraphView.h"
@@ -124,17 +125,7 @@ TEST_F(MountRefresh, TheMapFollowsTheMount) {
 TEST_F(MountRefresh, AStarClickedOnTheMapFillsTheTargets) {
   MapView *map = widget->mapView;
   ASSERT_TRUE(QTest::qWaitFor([&] { return map->position() != nullptr; }, 500));
-  map->grab();  // a drawing pass marks what is visible
-  MapEntryPtr star;
-  for (const MapEntryPtr &candidate : map->stars) {
-    if (candidate->visible && candidate->alt > 20 && candidate->mag < 3) {
-      star = candidate;
-      break;
-    }
-  }
-  ASSERT_NE(star, nullptr);
-  const QPointF at = map->mapTransform().map(MapProjection::mapPoint(star->alt, star->az));
-  QTest::mouseClick(map, Qt::LeftButton, {}, at.toPoint());
+  ASSERT_NE(clickBrightStar(map), nullptr);
   ASSERT_NE(map->selection(), nullptr);
   const MapEntryPtr chosen = map->selection();
   EXPECT_EQ(widget->entryNameLabel->text(), chosen->name.value_or(QStringLiteral("HIP") + QString::number(chosen->id)));
@@ -143,6 +134,29 @@ TEST_F(MountRefresh, AStarClickedOnTheMapFillsTheTargets) {
     EXPECT_EQ(target->text(), formatSexagesimal(value)) << item;
     EXPECT_TRUE(FieldStyle::isEdited(target)) << item;
   }
+}
+
+TEST_F(MountRefresh, ASearchResultChosenFillsTheTargets) {
+  auto *search = control<QLineEdit>(widget, "search");
+  QTest::mouseClick(search, Qt::LeftButton);
+  QTest::keyClicks(search, QStringLiteral("M31"));
+  QTest::keyClick(search, Qt::Key_Return);
+  MapView *map = widget->mapView;
+  QAction *found = nullptr;
+  for (QAction *action : map->searchMenu->actions()) {
+    if (action->text().contains(QStringLiteral("M31")) && action->isEnabled()) {
+      found = action;
+    }
+  }
+  ASSERT_NE(found, nullptr);
+  map->searchMenu->hide();
+  found->trigger();
+  ASSERT_NE(map->selection(), nullptr);
+  EXPECT_TRUE(widget->entryNameLabel->text().contains(QStringLiteral("M31")) ||
+              widget->entryNameLabel->text().contains(QStringLiteral("NGC224")))
+      << widget->entryNameLabel->text().toStdString();
+  EXPECT_TRUE(FieldStyle::isEdited(widget->targets.at(QStringLiteral("RA"))));
+  EXPECT_TRUE(FieldStyle::isEdited(widget->targets.at(QStringLiteral("DEC"))));
 }
 
 TEST(NumberText, FormatsAndReadsNumbers) {
