@@ -1,12 +1,14 @@
 // Discovery for real: an indiserver announced with avahi-publish is found, resolved and connected,
 // and withdrawing the announcement disconnects it. Runs only inside the loopback-only namespace
 // that dnssd-namespace.sh sets up.
+#include <QFile>
 #include <QProcess>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 
 #include "EventLoopWait.h"
 #include "kestor/Model.h"
@@ -25,6 +27,18 @@ public:
   bool offMainThread = false;
 };
 
+// Announces the server's port as "Test INDI" until the process ends.
+void announce(QProcess &publish, int port) {
+  publish.start(QStringLiteral("avahi-publish"),
+                {QStringLiteral("-s"), QStringLiteral("Test INDI"), QStringLiteral("_indi._tcp"), QString::number(port)});
+  publish.waitForStarted();
+}
+
+int count(const KESTOR &kestor, const QString &text) {
+  return static_cast<int>(std::count_if(kestor.messages.begin(), kestor.messages.end(),
+                                        [&](const QString &entry) { return entry.mid(13) == text; }));
+}
+
 bool logged(const KESTOR &kestor, const QString &text) {
   for (const QString &entry : kestor.messages)
     if (entry.mid(13) == text) return true;
@@ -42,9 +56,7 @@ TEST(DnsSd, AnnouncedServerIsConnectedAndDisconnectedWhenWithdrawn) {
   kestor.start(false, true);
 
   QProcess publish;
-  publish.start(QStringLiteral("avahi-publish"),
-                {QStringLiteral("-s"), QStringLiteral("Test INDI"), QStringLiteral("_indi._tcp"), QString::number(server.port())});
-  ASSERT_TRUE(publish.waitForStarted());
+  announce(publish, server.port());
 
   const QString prefix = QStringLiteral("KESTOR Service Test INDI ");
   EXPECT_TRUE(waitUntil([&] { return logged(kestor, prefix + QStringLiteral("was discovered")); }, 20000))
@@ -89,6 +101,47 @@ TEST(DnsSd, WithoutADaemonTypedInServersStillWork) {
   EXPECT_EQ(unavailable(), 1) << kestor.messages.join(u'\n').toStdString();
   EXPECT_TRUE(logged(kestor, QStringLiteral("KESTOR Started...")));
   for (kestor_server_entry *entry : kestor.configuredServers) kestor_disconnect_server(entry);
+  waitUntil([&] { return kestor.devices.empty(); });
+  kestor_stop();
+}
+
+// The daemon goes away and comes back: its services are removed, then found and connected again.
+TEST(DnsSd, DiscoveryResumesWhenTheDaemonRestarts) {
+  if (qgetenv("KESTOR_DNSSD_NAMESPACE") != "1") GTEST_SKIP() << "runs only inside dnssd-namespace.sh";
+  test_support::IndiServer server({"indi_simulator_telescope"});
+  ASSERT_TRUE(server.start()) << server.log();
+  KESTOR kestor;
+  kestor.start(false, true);
+  QProcess publish;
+  announce(publish, server.port());
+  const QString telescope = QStringLiteral("Telescope Simulator");
+  ASSERT_TRUE(waitUntil([&] { return kestor.devices.count(telescope) != 0; }, 20000));
+
+  // Stop the daemon (the one this namespace started) by the pid it wrote.
+  QFile pidFile(QStringLiteral("/run/avahi-daemon/pid"));
+  ASSERT_TRUE(pidFile.open(QIODevice::ReadOnly));
+  const pid_t daemon = pidFile.readAll().trimmed().toInt();
+  ASSERT_GT(daemon, 1);
+  ::kill(daemon, SIGKILL);
+  pidFile.close();
+  QFile::remove(pidFile.fileName());  // the killed daemon cannot remove it
+  EXPECT_TRUE(waitUntil([&] { return kestor.devices.empty() && kestor.services.empty(); }, 20000))
+      << kestor.messages.join(u'\n').toStdString();
+  publish.kill();
+  publish.waitForFinished();
+
+  ASSERT_EQ(QProcess::execute(QStringLiteral("avahi-daemon"),
+                              {QStringLiteral("-D"), QStringLiteral("--no-chroot"), QStringLiteral("-f"),
+                               qEnvironmentVariable("KESTOR_AVAHI_CONF")}),
+            0);
+  QProcess again;
+  waitUntil([&] { return QProcess::execute(QStringLiteral("avahi-daemon"), {QStringLiteral("-c")}) == 0; }, 10000);
+  announce(again, server.port());
+  EXPECT_TRUE(waitUntil([&] { return kestor.devices.count(telescope) != 0; }, 30000))
+      << kestor.messages.join(u'\n').toStdString();
+  EXPECT_EQ(count(kestor, QStringLiteral("KESTOR Service Test INDI was discovered")), 2);
+  again.kill();
+  again.waitForFinished();
   waitUntil([&] { return kestor.devices.empty(); });
   kestor_stop();
 }

@@ -19,6 +19,6 @@ exec unshare --net --mount --pid --fork --mount-proc bash -euc '
   mkdir -p /run/dbus
   dbus-daemon --system --fork
   avahi-daemon -D --no-chroot -f "$conf"
-  export KESTOR_DNSSD_NAMESPACE=1
+  export KESTOR_DNSSD_NAMESPACE=1 KESTOR_AVAHI_CONF="$conf"
   "$binary" "$@"
 ' dnssd "$@"
