@@ -179,6 +179,27 @@ TEST_F(KestorConnection, RecordedSessionReplayedOverLoopback) {
     EXPECT_FALSE(recorder.waitFor("delete", device, "").kind.empty()) << device;
 }
 
+TEST_F(KestorConnection, LogLinesFollowTheLevel) {
+  const auto count = [&](const std::string &fragment) {
+    size_t n = 0;
+    for (const auto &line : recorder.logLines()) n += line.find(fragment) != std::string::npos;
+    return n;
+  };
+  kestor_set_log_level(KESTOR_LOG_ERROR);
+  connectAndDefine();
+  EXPECT_EQ(count("Connected to"), 0u);
+  EXPECT_EQ(count("Received <"), 0u);
+
+  kestor_set_log_level(KESTOR_LOG_DEBUG);
+  ASSERT_TRUE(server.send("<setSwitchVector device=\"Cam\" name=\"CONNECTION\" state=\"Ok\"/>\n"));
+  EXPECT_TRUE(recorder.waitForLog("Received <setSwitchVector device=\"Cam\" name=\"CONNECTION\"> from 127.0.0.1:"));
+  char item[128] = "CONNECTED";
+  char *items[] = {item};
+  bool on = true;
+  kestor_change_switch_property(recorder.client(), "Cam", "CONNECTION", 1, items, &on);
+  EXPECT_TRUE(recorder.waitForLog("Sending to 127.0.0.1:"));
+}
+
 TEST_F(KestorConnection, PingsAreAnswered) {
   connectAndDefine();
   ASSERT_TRUE(server.send("<pingRequest uid=\"p1\"/>\n"));
