@@ -137,6 +137,7 @@ private:
   void buildLightRow(const KESTOR::LightItem &item, int row, int columns);
   void buildBLOBRow(KESTOR::BLOBItem &item);
   void buildSetReset();
+  void buildZoomButtons();
   void buildMapBlock();
   void buildGuiderBlock();
   int columnsFor(const KESTOR::Property &property) const;

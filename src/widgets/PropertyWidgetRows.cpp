@@ -136,6 +136,13 @@ void PropertyWidget::buildNumberRow(const KESTOR::NumberItem &item, int row) {
   }
 }
 
+void PropertyWidget::buildZoomButtons() {
+  connect(smallButton(QStringLiteral("+"), QRectF(5, 5, 25, 20), "zoomIn"), &QAbstractButton::clicked, this,
+          &PropertyWidget::zoomInAction);
+  connect(smallButton(QStringLiteral("-"), QRectF(35, 5, 25, 20), "zoomOut"), &QAbstractButton::clicked, this,
+          &PropertyWidget::zoomOutAction);
+}
+
 void PropertyWidget::buildMapBlock() {
   entryNameLabel = newLabel(content_, tr("No selection"));
   entryNameLabel->setObjectName(QStringLiteral("entryName"));
@@ -154,10 +161,7 @@ void PropertyWidget::buildMapBlock() {
   mapView->delegate = this;
   scroll->setWidget(mapView);
 
-  connect(smallButton(QStringLiteral("+"), QRectF(5, 5, 25, 20), "zoomIn"), &QAbstractButton::clicked, this,
-          &PropertyWidget::zoomInAction);
-  connect(smallButton(QStringLiteral("-"), QRectF(35, 5, 25, 20), "zoomOut"), &QAbstractButton::clicked, this,
-          &PropertyWidget::zoomOutAction);
+  buildZoomButtons();
   connect(smallButton(tr("Pos"), QRectF(65, 5, 50, 20), "pos"), &QAbstractButton::clicked, this,
           &PropertyWidget::centerPositionAction);
   connect(smallButton(tr("Sel"), QRectF(120, 5, 50, 20), "sel"), &QAbstractButton::clicked, this,
@@ -180,10 +184,7 @@ void PropertyWidget::buildGuiderBlock() {
   graphView->mode = 0;
   addControl(graphView, QRectF(7, 35, 377, 150));
   graphView->update();
-  connect(smallButton(QStringLiteral("+"), QRectF(5, 5, 25, 20), "zoomIn"), &QAbstractButton::clicked, this,
-          &PropertyWidget::zoomInAction);
-  connect(smallButton(QStringLiteral("-"), QRectF(35, 5, 25, 20), "zoomOut"), &QAbstractButton::clicked, this,
-          &PropertyWidget::zoomOutAction);
+  buildZoomButtons();
   KButton *xy = smallButton(QStringLiteral("XY"), QRectF(65, 5, 50, 20), "xy");
   KButton *eq = smallButton(QStringLiteral("EQ"), QRectF(120, 5, 50, 20), "eq");
   KButton *corr = smallButton(tr("Corr"), QRectF(175, 5, 50, 20), "corr");
