@@ -1,5 +1,6 @@
 // kestor-probe against a scripted server: one line per callback, and the change it was asked for.
 #include "support/Command.h"
+#include "support/IndiServer.h"
 #include "support/ScriptedServer.h"
 
 #include <gtest/gtest.h>
@@ -36,4 +37,17 @@ TEST(KestorProbe, RefusesBadArguments) {
     const int status = std::system((std::string(PROBE_PATH) + " " + arguments + " 2>/dev/null").c_str());
     EXPECT_EQ(WEXITSTATUS(status), 2) << arguments;
   }
+}
+
+// What ./run.sh shows when no application is built: the probe on a simulator server.
+TEST(KestorProbe, ConnectsATelescopeSimulator) {
+  test_support::IndiServer server({"indi_simulator_telescope"});
+  ASSERT_TRUE(server.start()) << server.log();
+  const std::string text = test_support::runCommand(
+      std::string(PROBE_PATH) + " 127.0.0.1:" + std::to_string(server.port()) +
+      " --seconds 2 --set 'Telescope Simulator.CONNECTION.CONNECTED=On'");
+  EXPECT_NE(text.find("define Telescope Simulator CONNECTION state=0\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("update Telescope Simulator CONNECTION state=1\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("define Telescope Simulator MOUNT_EQUATORIAL_COORDINATES state="), std::string::npos) << text;
+  EXPECT_NE(text.find("define Telescope Simulator GEOGRAPHIC_COORDINATES state="), std::string::npos) << text;
 }
