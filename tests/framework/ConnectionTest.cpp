@@ -1,5 +1,6 @@
 // Connections over loopback against a scripted server: what the library sends, how a connection
 // ends, and that stopping and disconnecting never wait for a thread stuck in a callback.
+#include "CommaLocale.h"
 #include "RecordingClient.h"
 
 #include "support/FreePort.h"
@@ -13,7 +14,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <clocale>
 #include <future>
 
 using test_support::ScriptedServer;
@@ -110,8 +110,8 @@ TEST_F(KestorConnection, ConnectGivesUpAfterFiveSeconds) {
 }
 
 TEST_F(KestorConnection, ChangesGoToTheServerWithItsOwnNames) {
+  const bool comma = useCommaLocale();  // before any library thread runs: setlocale is not thread-safe
   connectAndDefine();
-  std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
 
   char connect[128] = "CONNECTED";
   char *switchItems[] = {connect};
@@ -138,7 +138,8 @@ TEST_F(KestorConnection, ChangesGoToTheServerWithItsOwnNames) {
   EXPECT_EQ(kestor_change_text_property(recorder.client(), "Cam", "FITS_HEADER", 0, nullptr, nullptr), KESTOR_OK);
   EXPECT_TRUE(server.waitForReceived("<newTextVector device=\"Cam\" name=\"FITS_HEADER\">\n</newTextVector>"))
       << server.received();
-  std::setlocale(LC_NUMERIC, "C");
+  useCLocale();
+  EXPECT_TRUE(comma) << "the numbers were not sent under a decimal-comma locale";
 
   // A device that no connection serves: nothing is sent.
   EXPECT_EQ(kestor_change_switch_property(recorder.client(), "Nobody", "CONNECTION", 1, switchItems, &on),
