@@ -1,7 +1,7 @@
 // The map view's recomputation: throttled by an injected clock, applied on the main thread,
 // dropped when overtaken or when the view is gone.
 #include "EventLoopWait.h"
-#include "skymap/MapView.h"
+#include "skymap/MapViewPositionJob.h"
 
 #include <kestor.h>
 
@@ -76,6 +76,35 @@ TEST_F(MapPositions, NewestSiteWins) {
   ASSERT_TRUE(waitUntil([&] { return showsSite(50.0, 20.0, 0.0); }));
   spinFor(300);  // an older result arriving late must not undo the newest
   EXPECT_TRUE(showsSite(50.0, 20.0, 0.0));
+}
+
+TEST_F(MapPositions, OvertakenResultIsDropped) {
+  MapView::PositionJob job;
+  job.generation = map.recomputeGeneration;  // then a newer recomputation is queued
+  job.starLike = {map.stars[0]};
+  job.starPlaces = {SkyPlace{1.0, 2.0, 3.0, 4.0}};
+  job.computed = true;
+  ++map.recomputeGeneration;
+  map.cachedMilkyway = QPainterPath();
+  map.invalidateCachedPaths(job);
+  EXPECT_NE(map.stars[0]->alt, 3.0);
+  EXPECT_TRUE(map.cachedMilkyway.has_value());
+  job.generation = map.recomputeGeneration;  // the newest one is applied
+  map.invalidateCachedPaths(job);
+  EXPECT_EQ(map.stars[0]->alt, 3.0);
+  EXPECT_EQ(map.stars[0]->az, 4.0);
+  EXPECT_FALSE(map.cachedMilkyway.has_value());
+}
+
+TEST_F(MapPositions, EmptyResultStillDropsTheCaches) {
+  MapView::PositionJob job;
+  job.generation = map.recomputeGeneration;
+  job.computed = true;
+  map.cachedMilkyway = QPainterPath();
+  map.cachedFigures = QPainterPath();
+  map.cachedDSOs = QPainterPath();
+  map.invalidateCachedPaths(job);
+  EXPECT_FALSE(map.cachedMilkyway || map.cachedFigures || map.cachedDSOs || map.cachedStars);
 }
 
 TEST(MapPositionsLifetime, ResultForAViewThatIsGoneIsDropped) {
