@@ -8,9 +8,16 @@
 #include <future>
 #include <thread>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include "Fakes.h"
 #include "Records.h"
+#include "EventLoopWait.h"
 #include "core/Console.h"
+#include "core/Dispatch.h"
 #include "kestor/Model.h"
 
 namespace {
@@ -218,6 +225,49 @@ TEST_F(BlobUrl, FileUrlIsRead) {
   EXPECT_EQ(valueOf(url), QByteArray("SIMPLE"));
   EXPECT_EQ(blob->format(), ".fits");
   EXPECT_TRUE(console.isEmpty());
+}
+
+// A one-shot HTTP server on loopback, answering from its own thread.
+class OneShotHttpServer {
+public:
+  explicit OneShotHttpServer(QByteArray body) {
+    listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(listener, reinterpret_cast<sockaddr *>(&address), length);
+    ::listen(listener, 1);
+    ::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length);
+    port = ntohs(address.sin_port);
+    server = std::thread([this, body] {
+      const int client = ::accept(listener, nullptr, nullptr);
+      char request[4096];
+      [[maybe_unused]] const ssize_t received = ::recv(client, request, sizeof request, 0);
+      const QByteArray answer = "HTTP/1.0 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+      [[maybe_unused]] const ssize_t sent = ::send(client, answer.constData(), static_cast<size_t>(answer.size()), 0);
+      ::close(client);
+    });
+  }
+  ~OneShotHttpServer() {
+    server.join();
+    ::close(listener);
+  }
+  int port = 0;
+
+private:
+  int listener;
+  std::thread server;
+};
+
+TEST_F(BlobUrl, HttpUrlIsFetchedWithoutRunningTheMainEventLoop) {
+  OneShotHttpServer server("SIMPLE  = T");
+  bool mainLoopRan = false;
+  asyncMain([&] { mainLoopRan = true; });
+  EXPECT_EQ(valueOf(QStringLiteral("http://127.0.0.1:%1/image.fits").arg(server.port)), QByteArray("SIMPLE  = T"));
+  EXPECT_FALSE(mainLoopRan);  // no queued block ran in the middle of the read
+  EXPECT_EQ(blob->format(), ".fits");
+  waitUntil([&] { return mainLoopRan; });
 }
 
 TEST_F(BlobUrl, FailedFetchWritesAConsoleLineAndIsRetried) {
