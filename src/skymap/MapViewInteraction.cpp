@@ -193,12 +193,18 @@ void MapView::wheelEvent(QWheelEvent *event) {
 
 bool MapView::event(QEvent *event) {
   if (event->type() == QEvent::NativeGesture) {
+    // Qt sends the changes of a pinch or rotation between a begin and an end event.
     const auto *gesture = static_cast<QNativeGestureEvent *>(event);
-    if (gesture->gestureType() == Qt::ZoomNativeGesture)
+    switch (gesture->gestureType()) {
+    case Qt::ZoomNativeGesture:
       magnifyWithEvent(gesture->value(), GesturePhase::Changed);
-    else if (gesture->gestureType() == Qt::RotateNativeGesture)
+      return true;
+    case Qt::RotateNativeGesture:
       rotateWithEvent(-gesture->value(), GesturePhase::Changed);
-    return true;
+      return true;
+    default:
+      break;
+    }
   }
   if (event->type() == QEvent::Gesture) {
     auto *gestures = static_cast<QGestureEvent *>(event);
