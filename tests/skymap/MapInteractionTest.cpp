@@ -234,4 +234,25 @@ TEST_F(MapInteraction, SearchResultsArePositionedForTheLastSiteAndSelected) {
   EXPECT_EQ(map->selection(), star) << "an item without an entry does nothing";
 }
 
+// A map made from a form restores zoom and rotation at once and the visible centre a second later.
+TEST(MapFromForm, RestoresZoomRotationAndCentre) {
+  defaults().clear();
+  defaults().setValue("zoom", 11.0);
+  defaults().setValue("rotation", -30.0);
+  defaults().setValue("centerX", 20.0);
+  defaults().setValue("centerY", -35.0);
+  QScrollArea area;
+  area.setFixedSize(377, 290);
+  auto *map = new MapView();
+  EXPECT_EQ(map->width(), 2048);
+  EXPECT_DOUBLE_EQ(map->rotation(), 330);
+  area.setWidget(map);
+  area.show();
+  const auto middle = [&] {
+    const QRectF visible(map->mapFrom(area.viewport(), QPoint(0, 0)), area.viewport()->size());
+    return map->mapTransform().unmap(visible.center());
+  };
+  EXPECT_TRUE(QTest::qWaitFor([&] { return std::hypot(middle().x() - 20, middle().y() + 35) < 0.5; }, 3000));
+}
+
 }  // namespace
