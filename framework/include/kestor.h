@@ -352,7 +352,9 @@ kestor_result kestor_load_driver(const char *name, bool start, kestor_driver_ent
  * line of its standard error goes to the log (level 1) as "<name>: <line>". *entry is set to its
  * entry. KESTOR_ALREADY (with *entry set) when the same executable already runs. When the driver
  * ends by itself its devices are deleted and its entry freed. kestor_kill_subprocess ends it:
- * end of input first, SIGTERM after 1 s, SIGKILL after 2 s more; it is always reaped. */
+ * end of input first, SIGTERM after 1 s, SIGKILL after 2 s more; it is always reaped, and its
+ * devices are deleted before it returns (unless the attached client's callbacks keep them waiting
+ * for more than 2 s). */
 kestor_result kestor_start_subprocess(const char *executable, kestor_subprocess_entry **entry);
 
 /* Serves a copy of the bytes under the path, to HTTP GET requests on the server's port (with

@@ -88,7 +88,7 @@ void DriverLink::run() {
     for (;;) {
       const ssize_t received = recv(socket_, buffer.data(), buffer.size(), 0);
       if (received < 0 && errno == EINTR) continue;
-      if (received == 0 || closing_) break;
+      if (received == 0) break;
       if (received < 0) {
         why = std::strerror(errno);
         break;
@@ -110,7 +110,17 @@ void DriverLink::run() {
   ServerHub::shared().driverEnded(*this);
   session_.end();
   logLine(LOG_NOTICE, "Driver " + name_ + " ended: " + why);
+  {
+    std::lock_guard lock(finishMutex_);
+    finished_ = true;
+  }
+  finishedChanged_.notify_all();
   if (ended_) ended_();
+}
+
+bool DriverLink::waitFinished(std::chrono::milliseconds timeout) {
+  std::unique_lock lock(finishMutex_);
+  return finishedChanged_.wait_for(lock, timeout, [this] { return finished_; });
 }
 
 namespace drivers {

@@ -10,6 +10,8 @@
 #include "StreamParser.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -35,6 +37,9 @@ class DriverLink final : public kestor_device, public std::enable_shared_from_th
   // Ends the link from another thread; returns at once.
   void close();
 
+  // Waits until the link has ended and the driver's devices are deleted; false after the time-out.
+  bool waitFinished(std::chrono::milliseconds timeout);
+
   const std::string &name() const { return name_; }
 
  private:
@@ -47,6 +52,9 @@ class DriverLink final : public kestor_device, public std::enable_shared_from_th
   std::function<void()> ended_;
   std::mutex sendMutex_;
   std::atomic<bool> closing_{false};
+  std::mutex finishMutex_;
+  std::condition_variable finishedChanged_;
+  bool finished_ = false;
   DriverStreamFilter filter_;
   Session session_;
   StreamParser parser_;

@@ -4,6 +4,7 @@
 #include "Log.h"
 #include "Text.h"
 
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -28,6 +29,7 @@ using namespace std::chrono_literals;
 constexpr auto INPUT_GRACE = 1000ms;  // after the end of its input
 constexpr auto TERM_GRACE = 2000ms;   // after SIGTERM
 constexpr auto POLL = 10ms;
+constexpr auto FINISH_WAIT = 2000ms;  // for the link to delete the driver's devices
 
 // One started executable: its process id until reaped, and its link.
 class DriverProcess {
@@ -73,7 +75,11 @@ class DriverProcess {
 // The processes behind the entries of kestor_available_subprocesses; guarded by tableMutex, as
 // are the entries' fields (thread_started is also written atomically, as the application reads it).
 std::mutex tableMutex;
-std::shared_ptr<DriverProcess> processes[KESTOR_MAX_SUBPROCESSES];
+using Processes = std::array<std::shared_ptr<DriverProcess>, KESTOR_MAX_SUBPROCESSES>;
+Processes &processTable() {
+  static auto *table = new Processes();  // never destroyed: reader threads may outlive exit
+  return *table;
+}
 
 size_t indexOf(const kestor_subprocess_entry *entry) { return static_cast<size_t>(entry - kestor_available_subprocesses); }
 
@@ -86,14 +92,14 @@ void setStarted(kestor_subprocess_entry &entry, bool started) { __atomic_store_n
 // Frees the entry when it still belongs to the process; call with tableMutex held.
 void release(const std::shared_ptr<DriverProcess> &process, const std::string &why) {
   for (size_t i = 0; i < KESTOR_MAX_SUBPROCESSES; ++i) {
-    if (processes[i] != process) continue;
+    if (processTable()[i] != process) continue;
     kestor_subprocess_entry &entry = kestor_available_subprocesses[i];
     entry.pid = 0;
     entry.thread = nullptr;
     entry.protocol_adapter = nullptr;
     copyField(entry.last_error, why);
     setStarted(entry, false);  // last: a reader that sees false sees the fields above
-    processes[i] = nullptr;
+    processTable()[i] = nullptr;
   }
 }
 
@@ -155,7 +161,7 @@ kestor_result start(const std::string &path, kestor_subprocess_entry **out) {
       *out = &entry;
       return KESTOR_ALREADY;
     }
-    if (!free && !entry.thread_started && !processes[indexOf(&entry)]) free = &entry;
+    if (!free && !entry.thread_started && !processTable()[indexOf(&entry)]) free = &entry;
   }
   if (!free) {
     logLine(LOG_ERROR, "Cannot start " + path + ": every subprocess entry is in use");
@@ -187,12 +193,12 @@ kestor_result start(const std::string &path, kestor_subprocess_entry **out) {
   } catch (const std::exception &) {
     close(errors[0]);
   }
-  processes[indexOf(free)] = process;
+  processTable()[indexOf(free)] = process;
   process->link = DriverLink::open(protocol[0], name, [weak = std::weak_ptr(process)] { outputEnded(weak); });
   if (!process->link) {
     process->signal(SIGKILL);
     while (!process->awaitReaped(TERM_GRACE)) {}
-    processes[indexOf(free)] = nullptr;
+    processTable()[indexOf(free)] = nullptr;
     return KESTOR_FAILED;
   }
   copyField(free->executable, path);
@@ -212,7 +218,7 @@ std::optional<kestor_result> stopDriverProcess(kestor_subprocess_entry *entry) {
   std::shared_ptr<DriverProcess> process;
   {
     std::lock_guard lock(tableMutex);
-    if (inTable(entry)) process = processes[indexOf(entry)];
+    if (inTable(entry)) process = processTable()[indexOf(entry)];
   }
   if (!process) return std::nullopt;
   if (process->link) process->link->closeInput();
@@ -223,7 +229,12 @@ std::optional<kestor_result> stopDriverProcess(kestor_subprocess_entry *entry) {
       while (!process->awaitReaped(TERM_GRACE)) {}
     }
   }
-  if (process->link) process->link->close();
+  // Its devices are gone before it returns, so the same driver can start again at once. Bounded:
+  // the attached client's deletions may wait for the application's thread.
+  if (process->link) {
+    process->link->close();
+    process->link->waitFinished(FINISH_WAIT);
+  }
   {
     std::lock_guard lock(tableMutex);
     release(process, "killed");

@@ -51,7 +51,9 @@ bool ServerClient::send(const std::string &xml) {
   if (closing_) return false;
   std::lock_guard lock(sendMutex_);
   if (sendAll(socket_, xml)) return true;
-  close();
+  // Nothing more goes out; what the client sent before it went is still read and acted on.
+  closing_ = true;
+  shutdown(socket_, SHUT_WR);
   return false;
 }
 
@@ -94,8 +96,8 @@ void ServerClient::run(void (*ended)()) {
     for (;;) {
       const ssize_t received = recv(socket_, buffer.data(), buffer.size(), 0);
       if (received < 0 && errno == EINTR) continue;
-      if (received <= 0 || closing_) {
-        if (received < 0 && !closing_) why = std::strerror(errno);
+      if (received <= 0) {
+        if (received < 0) why = std::strerror(errno);
         break;
       }
       const std::string_view data(buffer.data(), static_cast<size_t>(received));

@@ -95,6 +95,12 @@ int ServerFixture::setprop(const std::string &assignment) const {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+std::string ServerFixture::logText() const {
+  std::string text;
+  for (const auto &line : client->logLines()) text += line + "\n";
+  return text;
+}
+
 kestor_subprocess_entry *ServerFixture::startTelescope() {
   kestor_subprocess_entry *entry = nullptr;
   const kestor_result result = kestor_start_subprocess("/usr/bin/indi_simulator_telescope", &entry);

@@ -30,6 +30,9 @@ class ServerFixture : public ::testing::Test {
   // indi_setprop against the server; its exit status.
   int setprop(const std::string &assignment) const;
 
+  // The library's log lines so far, for failure messages.
+  std::string logText() const;
+
   // Starts indi_simulator_telescope as an executable driver.
   kestor_subprocess_entry *startTelescope();
 

@@ -87,5 +87,5 @@ TEST_F(ServerFixture, SnoopingDriversGetTheDeviceTheyAskedFor) {
   ASSERT_EQ(kestor_start_subprocess(path.c_str(), &entry), KESTOR_OK);
   EXPECT_TRUE(client->waitForLog("snooper: <defNumberVector device=\"Test Simulator\" name=\"TEST_VALUE\""));
   EXPECT_EQ(setprop("Test Simulator.TEST_VALUE.VALUE=5"), 0);
-  EXPECT_TRUE(client->waitForLog("snooper: <setNumberVector device=\"Test Simulator\" name=\"TEST_VALUE\""));
+  EXPECT_TRUE(client->waitForLog("snooper: <setNumberVector device=\"Test Simulator\" name=\"TEST_VALUE\"")) << logText();
 }
