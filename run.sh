@@ -8,7 +8,7 @@ cmake --build build -j "$(nproc)"
 
 SCRATCH=$(mktemp -d /tmp/kestor-run.XXXXXX)
 PORT=$(scripts/free-port.sh)
-HOME="$SCRATCH" indiserver -p "$PORT" -f "$SCRATCH/indi.fifo" \
+HOME="$SCRATCH" indiserver -p "$PORT" -u "$SCRATCH/indiserver.sock" -f "$SCRATCH/indi.fifo" \
   indi_simulator_telescope indi_simulator_ccd indi_simulator_guide >"$SCRATCH/indiserver.log" 2>&1 &
 SERVER=$!
 trap 'kill $SERVER 2>/dev/null; wait $SERVER 2>/dev/null; rm -rf "$SCRATCH"' EXIT
