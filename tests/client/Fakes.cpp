@@ -104,8 +104,18 @@ void FakeFramework::install(KESTOR &kestor) {
   }
   connect = nullptr;
   logLevel = 0;
-  kestor.framework = {setLogLevel,  getLogLevel,  start,      attachClient,  enumerateProperties, changeText,
-                      changeNumber, changeSwitch, enableBlob, connectServer, disconnectServer};
+  KESTOR::Framework &entry = kestor.framework;
+  entry.setLogLevel = setLogLevel;
+  entry.getLogLevel = getLogLevel;
+  entry.start = start;
+  entry.attachClient = attachClient;
+  entry.enumerateProperties = enumerateProperties;
+  entry.changeTextProperty = changeText;
+  entry.changeNumberProperty = changeNumber;
+  entry.changeSwitchProperty = changeSwitch;
+  entry.enableBlob = enableBlob;
+  entry.connectServer = connectServer;
+  entry.disconnectServer = disconnectServer;
 }
 
 std::vector<FrameworkCall> FakeFramework::calls(const std::string &function) {
