@@ -7,7 +7,7 @@ PKGS=(
   libexpat1-dev zlib1g-dev libcfitsio-dev libraw-dev libavahi-client-dev liberfa-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  indi-bin avahi-daemon avahi-utils dbus iproute2 util-linux locales
+  indi-bin avahi-daemon avahi-utils dbus iproute2 util-linux
   xvfb xauth x11-apps imagemagick python3 locales fonts-dejavu-core
 )
 missing=()
