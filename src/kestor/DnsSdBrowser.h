@@ -29,14 +29,16 @@ public:
   void end();
   void unavailable(const QString &reason);
 
+  // One report of Avahi's browser (public for tests).
+  void report(AvahiIfIndex interface, AvahiProtocol protocol, AvahiBrowserEvent event, const char *name,
+              const char *type, const char *domain);
+
 private:
   struct Known {
     std::shared_ptr<DnsSdService> service;
     std::set<std::pair<AvahiIfIndex, AvahiProtocol>> instances;
   };
 
-  void report(AvahiIfIndex interface, AvahiProtocol protocol, AvahiBrowserEvent event, const char *name,
-              const char *type, const char *domain);
   static void browseCallback(AvahiServiceBrowser *, AvahiIfIndex interface, AvahiProtocol protocol,
                              AvahiBrowserEvent event, const char *name, const char *type, const char *domain,
                              AvahiLookupResultFlags flags, void *userdata);
