@@ -1,3 +1,4 @@
+#include <QProcess>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -142,6 +143,27 @@ TEST(Dispatch, AsyncMainDropsTheBlockOfADestroyedContext) {
   delete context;
   spinFor(20);
   EXPECT_FALSE(ran);
+}
+
+// Run as a child process by the next test: leaves a block sleeping on the pool and returns.
+TEST(DispatchExit, LeavesABlockRunning) {
+  if (qgetenv("KESTOR_EXIT_HELPER") != "1") GTEST_SKIP() << "run by ExitDoesNotWaitForPoolBlocks";
+  std::promise<void> started;
+  asyncGlobal([&started] {
+    started.set_value();
+    std::this_thread::sleep_for(std::chrono::seconds(60));
+  });
+  started.get_future().wait();
+}
+
+TEST(Dispatch, ExitDoesNotWaitForPoolBlocks) {
+  QProcess child;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("KESTOR_EXIT_HELPER"), QStringLiteral("1"));
+  child.setProcessEnvironment(environment);
+  child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=DispatchExit.LeavesABlockRunning")});
+  ASSERT_TRUE(child.waitForFinished(20000)) << "the program did not end while a pool block was running";
+  EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
 }
 
 }  // namespace
