@@ -7,6 +7,16 @@
 
 #include <QPointer>
 
+#include <algorithm>
+#include <thread>
+
+namespace {
+
+constexpr size_t MAX_THREADS = 4;
+constexpr size_t MIN_ENTRIES_PER_THREAD = 4096;
+
+}  // namespace
+
 std::shared_ptr<MapView::PositionJob> MapView::PositionJob::forView(const MapView &view, double latitude,
                                                                     double longitude, double elevation) {
   auto job = std::make_shared<PositionJob>();
@@ -45,9 +55,21 @@ void MapView::update(double latitude, double longitude, double elevation) {
 
 void MapView::recomputePositions(PositionJob &job) {
   const SiteContext site(job.latitude, job.longitude, job.elevation);
-  job.starPlaces.resize(job.starLike.size());
-  for (size_t i = 0; i < job.starLike.size(); ++i)
-    job.starPlaces[i] = SkyPlace::ofStar(*job.starLike[i], site.get());
+  const size_t count = job.starLike.size();
+  job.starPlaces.resize(count);
+  auto placeRange = [&job, &site](size_t begin, size_t end) {
+    for (size_t i = begin; i < end; ++i)
+      job.starPlaces[i] = SkyPlace::ofStar(*job.starLike[i], site.get());
+  };
+  // The context is shared read-only; a few helper threads split the long list between them.
+  const size_t parts = count < MIN_ENTRIES_PER_THREAD ? 1 : std::clamp<size_t>(std::thread::hardware_concurrency(), 1, MAX_THREADS);
+  const size_t part = (count + parts - 1) / parts;
+  {
+    std::vector<std::jthread> helpers;
+    for (size_t k = 1; k < parts; ++k)
+      helpers.emplace_back(placeRange, std::min(count, k * part), std::min(count, (k + 1) * part));
+    placeRange(0, std::min(count, part));
+  }
   job.bodyPlaces.resize(job.bodies.size());
   for (size_t i = 0; i < job.bodies.size(); ++i)
     job.bodyPlaces[i] = SkyPlace::ofBody(*job.bodies[i], site.get());
