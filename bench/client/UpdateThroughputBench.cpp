@@ -12,6 +12,7 @@
 #include <memory>
 #include <thread>
 
+#include "core/Dispatch.h"
 #include "kestor/Callbacks.h"
 #include "kestor/Model.h"
 
@@ -62,8 +63,10 @@ void BM_UpdatesThroughMainThread(benchmark::State &state) {
     std::thread library([&] {
       for (int64_t i = 0; i < perIteration; ++i) runOnMainThread(&applyUpdate, &update);
       done = true;
+      asyncMain([] {});  // wakes the main thread for the last time
     });
-    while (!done) QCoreApplication::processEvents(QEventLoop::AllEvents);
+    // The main thread waits in its event loop as an idle application's does.
+    while (!done) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     library.join();
   }
   state.SetItemsProcessed(state.iterations() * perIteration);
