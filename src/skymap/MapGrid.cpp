@@ -42,7 +42,7 @@ void drawGrid(QPainter &painter, const MapPass &pass) {
 void drawAzimuthLabels(QPainter &painter, const MapPass &pass) {
   constexpr double RADIANS = std::numbers::pi / 180.0;
   const double rotation = pass.transform.rotation;
-  ViewCoordinates view(painter, mapFont(pass.fontSize));
+  ViewCoordinates view(painter, pass.view, mapFont(pass.fontSize));
   painter.setPen(pass.palette.secondaryLabel);
   for (int az = 15; az < 360; az += 15) {
     if (az == 180)

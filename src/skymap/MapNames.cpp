@@ -53,7 +53,7 @@ QString labelText(const QString &name) {
 void draw(QPainter &painter, const MapPass &pass, double width, const std::vector<MapEntryPtr> &namedStars,
           const std::vector<MapEntryPtr> &deepSky, const std::vector<MapEntryPtr> &bodies) {
   const int magnitude = labelMagnitude(width);
-  ViewCoordinates view(painter, mapFont(pass.fontSize));
+  ViewCoordinates view(painter, pass.view, mapFont(pass.fontSize));
   painter.setPen(pass.palette.secondaryLabel);
   drawCatalogue(painter, pass, namedStars, magnitude);
   painter.setPen(pass.palette.orange);

@@ -3,12 +3,14 @@
 
 #include <QRect>
 #include <QRectF>
+#include <QTransform>
 
 #include "skymap/MapPalette.h"
 #include "skymap/MapProjection.h"
 
 struct MapPass {
   MapProjection::Transform transform;  // map units to view points
+  QTransform view;                     // the painter's transform for view points
   double rawScale = 1;                 // view points per map unit
   double scale = 1;                    // device pixels per map unit
   QRect dirty;                         // the rectangle being drawn, in view points

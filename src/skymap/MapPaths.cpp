@@ -28,7 +28,49 @@ void addPolyline(QPainterPath &path, const std::vector<MapEntryPtr> &points, dou
   }
 }
 
+// One step of Sutherland and Hodgman's clipping: the polygon cut to the half-plane where
+// inside(point) holds, crossings found with cross(a, b).
+template <typename Inside, typename Cross>
+QPolygonF clipEdge(const QPolygonF &polygon, Inside inside, Cross cross) {
+  QPolygonF out;
+  if (polygon.isEmpty())
+    return out;
+  out.reserve(polygon.size());
+  QPointF previous = polygon.last();
+  bool previousInside = inside(previous);
+  for (const QPointF &point : polygon) {
+    const bool pointInside = inside(point);
+    if (pointInside != previousInside)
+      out.append(cross(previous, point));
+    if (pointInside)
+      out.append(point);
+    previous = point;
+    previousInside = pointInside;
+  }
+  return out;
+}
+
 }  // namespace
+
+QPainterPath clipRings(const QPainterPath &rings, const QRectF &rect) {
+  const auto atX = [](double x) {
+    return [x](QPointF a, QPointF b) { return QPointF(x, a.y() + (b.y() - a.y()) * (x - a.x()) / (b.x() - a.x())); };
+  };
+  const auto atY = [](double y) {
+    return [y](QPointF a, QPointF b) { return QPointF(a.x() + (b.x() - a.x()) * (y - a.y()) / (b.y() - a.y()), y); };
+  };
+  QPainterPath clipped;
+  clipped.setFillRule(rings.fillRule());
+  for (const QPolygonF &ring : rings.toSubpathPolygons()) {
+    QPolygonF p = clipEdge(ring, [&](QPointF q) { return q.x() >= rect.left(); }, atX(rect.left()));
+    p = clipEdge(p, [&](QPointF q) { return q.x() <= rect.right(); }, atX(rect.right()));
+    p = clipEdge(p, [&](QPointF q) { return q.y() >= rect.top(); }, atY(rect.top()));
+    p = clipEdge(p, [&](QPointF q) { return q.y() <= rect.bottom(); }, atY(rect.bottom()));
+    if (p.size() >= 3)
+      clipped.addPolygon(p);
+  }
+  return clipped;
+}
 
 QRectF discBox(const MapEntry &entry) {
   const double d = entry.diameter;

@@ -17,6 +17,9 @@ namespace MapPaths {
 // `outside`, the map point of a place known to lie outside the Milky Way, a circle around
 // everything is added so that the band is filled again.
 QPainterPath milkyWay(const std::vector<std::vector<MapEntryPtr>> &outline, QPointF outside);
+// The closed rings of a path cut to a rectangle: filled under the path's rule, the result covers
+// the same area inside the rectangle, so a paint need not hand every point to the rasteriser.
+QPainterPath clipRings(const QPainterPath &rings, const QRectF &rect);
 // The map point of the galactic pole that is above the horizon for the site now: a place far from
 // the Milky Way.
 QPointF galacticPole(double latitude, double longitude, double elevation);

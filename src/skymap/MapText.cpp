@@ -9,9 +9,10 @@ QFont mapFont(int size) {
   return font;
 }
 
-ViewCoordinates::ViewCoordinates(QPainter &painter, const QFont &font) : painter(painter) {
+ViewCoordinates::ViewCoordinates(QPainter &painter, const QTransform &view, const QFont &font)
+    : painter(painter) {
   painter.save();
-  painter.resetTransform();
+  painter.setWorldTransform(view);
   painter.setFont(font);
 }
 

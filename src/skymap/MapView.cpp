@@ -79,8 +79,10 @@ void MapView::draw(QPainter &painter, const QRect &dirty) {
                                        ? UserDefaults::integerForKey(QStringLiteral("largeFontSize"), 14)
                                        : UserDefaults::integerForKey(QStringLiteral("fontSize"), 10));
 
+  // Map units on top of whatever the painter was given (the widget's own coordinates when painting).
+  pass.view = painter.worldTransform();
   painter.setRenderHint(QPainter::Antialiasing);
-  painter.setWorldTransform(pass.transform.toQTransform());
+  painter.setWorldTransform(pass.transform.toQTransform() * pass.view);
   MapGrid::drawGrid(painter, pass);
   MapGrid::drawAzimuthLabels(painter, pass);
   MapGrid::drawCardinalMarks(painter, pass);
@@ -89,7 +91,7 @@ void MapView::draw(QPainter &painter, const QRect &dirty) {
   if (!cachedMilkyway)
     cachedMilkyway =
         MapPaths::milkyWay(milkyway, MapPaths::galacticPole(lastLatitude, lastLongitude, lastElevation));
-  painter.fillPath(*cachedMilkyway, pass.palette.milkyWay);
+  painter.fillPath(MapPaths::clipRings(*cachedMilkyway, pass.exposed.adjusted(-1, -1, 1, 1)), pass.palette.milkyWay);
 
   // Discs just above the horizon may reach past it, up to this radius.
   painter.setClipPath(circle(100));

@@ -141,6 +141,23 @@ TEST_F(MapDrawing, MilkyWayAroundTheNadirIsNotTurnedInsideOut) {
   EXPECT_TRUE(path.contains(QPointF(-170, 0)));
 }
 
+// Cut to a rectangle, rings cover the same points inside it under the even-odd rule.
+TEST_F(MapDrawing, ClippedRingsCoverTheSameArea) {
+  QPainterPath rings;
+  rings.setFillRule(Qt::OddEvenFill);
+  rings.addPolygon(QPolygonF({{-50, -50}, {50, -50}, {50, 50}, {0, 0}, {-50, 50}}));  // concave, crosses the rectangle
+  rings.addPolygon(QPolygonF({{-8, -30}, {8, -30}, {8, -20}, {-8, -20}}));           // a hole in it
+  rings.addPolygon(QPolygonF({{60, 60}, {70, 60}, {70, 70}}));                       // outside the rectangle
+  rings.addEllipse(QRectF(-200, -200, 400, 400));                                    // around everything
+  const QRectF rect(-20, -40, 45, 50);
+  const QPainterPath clipped = MapPaths::clipRings(rings, rect);
+  EXPECT_LT(clipped.elementCount(), rings.elementCount());
+  for (double y = rect.top() + 0.25; y < rect.bottom(); y += 1.5) {
+    for (double x = rect.left() + 0.25; x < rect.right(); x += 1.5)
+      ASSERT_EQ(clipped.contains(QPointF(x, y)), rings.contains(QPointF(x, y))) << x << "," << y;
+  }
+}
+
 TEST_F(MapDrawing, GalacticPoleIsAboveTheHorizon) {
   for (const double latitude : {-60.0, 0.0, 48.2, 89.0}) {
     const QPointF pole = MapPaths::galacticPole(latitude, 16.37, 200);

@@ -8,6 +8,8 @@
 #include <QSettings>
 #include <QTest>
 
+#include <cstdlib>
+
 #include <kestor.h>
 
 #include "MapFixtures.h"
@@ -91,6 +93,41 @@ TEST_F(MapScreenshot, WholeSkyShowsEveryLayer) {
     EXPECT_GT(without([](MapView &) { defaults().setValue("showStars", false); }), 2000) << look.file << ": names";
     defaults().remove("showStars");
   }
+}
+
+// A paint of part of the map (the mount widget's viewport) culls stars and cuts the Milky Way to the
+// exposed area; it must look like the same part of the whole map.
+TEST_F(MapScreenshot, PartialPaintMatchesTheWholeMap) {
+  QPalette dark;
+  dark.setColor(QPalette::Window, QColor(30, 30, 34));
+  auto map = mapAtSite(dark);
+  map->setZoom(11);
+  const QImage whole = renderAfresh(*map);
+  const QRect viewport(700, 800, 377, 290);
+  QImage part(viewport.size(), QImage::Format_ARGB32);
+  {
+    QPainter painter(&part);
+    painter.translate(-viewport.topLeft());
+    map->draw(painter, viewport);
+  }
+  ASSERT_TRUE(part.save(QStringLiteral(SKYMAP_ARTEFACTS "/sky-map-viewport.png")));
+  // Thin lines may land a fraction of a pixel apart: a pixel matches when one within a pixel of it
+  // in the whole map does.
+  const auto close = [](const QColor &a, const QColor &b) {
+    return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) <= 12;
+  };
+  int differing = 0;
+  for (int y = 0; y < part.height(); ++y) {
+    for (int x = 0; x < part.width(); ++x) {
+      bool matched = false;
+      for (int dy = -1; dy <= 1 && !matched; ++dy) {
+        for (int dx = -1; dx <= 1 && !matched; ++dx)
+          matched = close(part.pixelColor(x, y), whole.pixelColor(viewport.x() + x + dx, viewport.y() + y + dy));
+      }
+      differing += !matched;
+    }
+  }
+  EXPECT_LT(differing, part.width() * part.height() / 1000);
 }
 
 }  // namespace
