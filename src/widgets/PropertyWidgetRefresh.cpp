@@ -7,6 +7,7 @@
 #include "image/Image.h"
 #include "kestor/Model.h"
 #include "skymap/MapView.h"
+#include "skymap/MountEntry.h"
 #include "views/GraphView.h"
 #include "widgets/FieldStyle.h"
 #include "widgets/ImageView.h"
@@ -115,7 +116,7 @@ void PropertyWidget::updateMountPosition(const std::shared_ptr<KESTOR::Property>
   if (!ra || !dec) {
     return;
   }
-  auto entry = std::make_shared<MapEntry>(*ra, *dec);
+  auto entry = std::make_shared<MountEntry>(*ra, *dec);
   if (const KESTOR::Property *site = deviceProperty(*property, QStringLiteral("GEOGRAPHIC_COORDINATES"))) {
     const auto latitude = numberValue(*site, QStringLiteral("LATITUDE"));
     const auto longitude = numberValue(*site, QStringLiteral("LONGITUDE"));
