@@ -10,9 +10,11 @@
 // Where each concern lives:
 //   MapView.cpp             construction, painting pass, the layer order
 //   MapProjection.*         pure arithmetic: map points and the map transform, both ways
-//   MapPalette.*, MapGrid.*, MapPaths.*, MapBodies.*, MapNames.*, TiledPath.*   the layers
+//   MapPass.h, MapPalette.*, MapText.*   what a drawing pass shares: transform, colours, text
+//   MapGrid.*, MapPaths.*, MapBodies.*, MapNames.*, TiledPath.*   the layers
 //   MapOverlay.*            MapView::Overlay
-//   MapViewInteraction.cpp  zoom, rotation, centring, selection, mouse and gestures
+//   MapInteraction.*        pure rules of zoom, rotation and centring
+//   MapViewInteraction.cpp  zoom, rotation, centring, selection, mouse, wheel and gestures
 //   MapViewCatalogs.cpp     loadCatalogs, figureTable
 //   MapViewPositions.cpp    update(latitude, longitude, elevation) and the recomputation
 //   MapViewSearch.cpp       the object search (local catalogues and SIMBAD)
