@@ -39,28 +39,29 @@ kestor_result enumerateProperties(kestor_client *, kestor_property *which) {
   return KESTOR_OK;
 }
 
-kestor_result changeText(kestor_client *, const char *device, const char *property, int32_t count, char **items,
-                         char **values) {
-  FrameworkCall call = change("change_text", device, property, count, items);
-  for (int32_t i = 0; i < count; ++i) call.texts.emplace_back(values[i]);
+// Records a change: its item names, and its values in the call member `into`.
+template <typename Value, typename Element>
+kestor_result recordChange(const char *function, const char *device, const char *property, int32_t count,
+                           char **items, Value *values, std::vector<Element> FrameworkCall::*into) {
+  FrameworkCall call = change(function, device, property, count, items);
+  (call.*into).assign(values, values + count);
   FakeFramework::shared().record(call);
   return KESTOR_OK;
+}
+
+kestor_result changeText(kestor_client *, const char *device, const char *property, int32_t count, char **items,
+                         char **values) {
+  return recordChange("change_text", device, property, count, items, values, &FrameworkCall::texts);
 }
 
 kestor_result changeNumber(kestor_client *, const char *device, const char *property, int32_t count, char **items,
                            double *values) {
-  FrameworkCall call = change("change_number", device, property, count, items);
-  call.numbers.assign(values, values + count);
-  FakeFramework::shared().record(call);
-  return KESTOR_OK;
+  return recordChange("change_number", device, property, count, items, values, &FrameworkCall::numbers);
 }
 
 kestor_result changeSwitch(kestor_client *, const char *device, const char *property, int32_t count, char **items,
                            bool *values) {
-  FrameworkCall call = change("change_switch", device, property, count, items);
-  call.switches.assign(values, values + count);
-  FakeFramework::shared().record(call);
-  return KESTOR_OK;
+  return recordChange("change_switch", device, property, count, items, values, &FrameworkCall::switches);
 }
 
 kestor_result enableBlob(kestor_client *, kestor_property *property, uint32_t mode) {
