@@ -3,6 +3,7 @@
 #include "app/AppearanceView.h"
 #include "app/NamedImage.h"
 #include "kestor/KESTOR.h"
+#include "views/BoardControls.h"
 
 #include <QCoreApplication>
 
@@ -36,6 +37,7 @@ void MainInterface::setOutlets() {
   ctrlPanelController.propertiesView = panelUi.propertiesView;
   ctrlPanelController.dashboardView = mainUi.dashboardView;
   ctrlPanelController.setKestor(kestor.get());
+  ctrlPanelController.setOutline();
 
   messagesController.setMessagesTableView(mainUi.messagesTableView);
   messagesController.setKestor(kestor.get());
@@ -71,6 +73,9 @@ void MainInterface::connectActions() {
   QObject::connect(mainUi.preferencesAction, &QAction::triggered, &delegate, &ApplicationDelegate::preferences);
   QObject::connect(preferencesUi.buttonBox, &QDialogButtonBox::rejected, &delegate,
                    &ApplicationDelegate::preferencesCancel);
+  QObject::connect(preferencesUi.buttonBox, &QDialogButtonBox::accepted, &delegate, &ZEPAppDelegate::preferencesOK);
+  QObject::connect(mainUi.resetPrefsAction, &QAction::triggered, &delegate, &ApplicationDelegate::resetPrefs);
+  QObject::connect(mainUi.toggleTitleAction, &QAction::triggered, &delegate, &ApplicationDelegate::toggleTitle);
   QObject::connect(mainUi.showHelpAction, &QAction::triggered, &delegate, &ApplicationDelegate::showHelp);
   QObject::connect(mainUi.aboutAction, &QAction::triggered, &delegate, &ApplicationDelegate::about);
   QObject::connect(mainUi.quitAction, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
@@ -80,10 +85,21 @@ void MainInterface::connectActions() {
 
   QObject::connect(mainUi.panelAction, &QAction::triggered, &ctrlPanelController, &CtrlPanelController::showPanel);
 
+  QObject::connect(preferencesUi.addButton, &QPushButton::clicked, &servicesController, &ServicesController::addAction);
+  QObject::connect(preferencesUi.removeButton, &QPushButton::clicked, &servicesController,
+                   &ServicesController::removeAction);
+
   QObject::connect(mainUi.clearButton, &QPushButton::clicked, &messagesController, &MessagesController::clearLog);
   QObject::connect(mainUi.clearLogAction, &QAction::triggered, &messagesController, &MessagesController::clearLog);
   QObject::connect(mainUi.saveButton, &QPushButton::clicked, &messagesController, &MessagesController::saveLog);
   QObject::connect(mainUi.saveLogAction, &QAction::triggered, &messagesController, &MessagesController::saveLog);
+
+  connectDashboardActions();
+}
+
+void MainInterface::connectDashboardActions() {
+  connectBoardControls(mainUi.dashboardView);
+  QObject::connect(mainUi.selectAllAction, &QAction::triggered, mainUi.dashboardView, &PropertiesView::selectAllAction);
 }
 
 void MainInterface::awake() {

@@ -46,5 +46,7 @@ public:
 private:
   void setOutlets();
   void connectActions();
+  // The dashboard's toolbar buttons, Select All and Lock Dashboard.
+  void connectDashboardActions();
   void awake();
 };

@@ -54,12 +54,36 @@ public:
   // updates the toolbar and the selection highlight.
   virtual void layoutWidgets();
 
+public slots:
+  // Toolbar and menu commands (PropertiesViewCommands.cpp). The lock and colour commands act by
+  // the control that sent them.
+  virtual void lockAction(QObject *sender);
+  virtual void selectAllAction();
+  virtual void breakAction();
+  virtual void infoAction();
+  virtual void upAction();
+  virtual void downAction();
+  virtual void deleteAction();
+  virtual void colourAction(QObject *sender);
+
 protected:
   void childEvent(QChildEvent *event) override;
   bool event(QEvent *event) override;
   bool eventFilter(QObject *watched, QEvent *event) override;
+  // Selection and dragging with the mouse (PropertiesViewSelection.cpp).
+  void mousePressEvent(QMouseEvent *event) override;
+  void mouseMoveEvent(QMouseEvent *event) override;
+  void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+  bool isSelected(const PropertyWidget *widget) const;
+  // Moves each run of selected widgets one place towards the top or the end, then lays out.
+  void moveSelection(bool towardsTop);
+  // Empties the selection, giving its widgets their normal fill again.
+  void clearSelection();
+  // Takes a selected widget off the board but keeps it, hidden, until the selection is replaced.
+  void detach(PropertyWidget *widget);
+  void releaseDetached();
   void resizeForContainer(const QSize &container);
   void placeWidgets(int containerWidth);
   void saveWorkspace() const;
@@ -68,6 +92,8 @@ private:
 
   std::vector<QPointer<PropertyWidget>> order_;
   QPointer<QWidget> watchedParent_;
+  QPointer<QWidget> detached_;  // holds the widgets that delete took off the board
+  QPointF lastMouse_;           // global pointer position of the last mouse event
 };
 
 // Sets the state of an on/off button (or a KButton of either kind): on is checked.
