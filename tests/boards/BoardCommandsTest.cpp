@@ -260,4 +260,20 @@ TEST_F(BoardCommands, TheMenuWithoutALockButtonChangesNothingButStoresAndLaysOut
   EXPECT_FALSE(unlockButton.isChecked());
 }
 
+TEST_F(BoardCommands, PictureOfASelectedAndColouredDashboard) {
+  auto w = pinnedAll("ABCDEF", 80);
+  select(w, {1});
+  QTest::mouseClick(&redButton, Qt::LeftButton);
+  select(w, {4});
+  QTest::mouseClick(&cyanButton, Qt::LeftButton);
+  select(w, {1, 2, 4});
+  EXPECT_EQ(origin(w[3]), QPointF(405, 220));  // three fit in a column 300 high
+  QImage picture = dashboard->grab().toImage();
+  // Selected widgets are filled more strongly than the others.
+  const QColor selectedFill = picture.pixelColor(w[2]->geometry().topLeft() + QPoint(200, 2));
+  const QColor normalFill = picture.pixelColor(w[0]->geometry().topLeft() + QPoint(200, 2));
+  EXPECT_LT(selectedFill.lightness(), normalFill.lightness());
+  saveScreenshot(dashboard, QStringLiteral("dashboard_selected"));
+}
+
 }  // namespace
