@@ -158,6 +158,37 @@ TEST_F(Server, NoBlobArrivesWhenTransferIsOff) {
   EXPECT_TRUE(waitUntil([&] { return exposure->state() == KESTOR_STATE_OK; }, 5000));
 }
 
+TEST_F(Server, RefreshingKeepsTheModelAsItIs) {
+  connectDevice(TELESCOPE);
+  auto &properties = kestor.devices.at(TELESCOPE)->properties;
+  // Let the definitions that follow the connection settle.
+  size_t count = 0;
+  waitUntil([&] {
+    const bool settled = properties.size() == count;
+    count = properties.size();
+    spinFor(300);
+    return settled;
+  }, 10000);
+  const auto before = properties;
+  kestor.refreshDelay = 0;
+  events.clear();
+  std::atomic<bool> asked{false};
+  asyncGlobal([&] {
+    kestor.refreshProperties();
+    asked = true;
+  });
+  ASSERT_TRUE(waitUntil([&] { return asked.load(); }));
+  spinFor(1000);  // the servers send every definition again
+  QStringList changed;
+  for (const auto &[name, property] : properties) {
+    auto old = before.find(name);
+    if (old == before.end() || old->second != property) changed.append(name);
+  }
+  EXPECT_EQ(properties.size(), before.size());
+  EXPECT_TRUE(changed.isEmpty()) << changed.join(u' ').toStdString();
+  EXPECT_TRUE(events.filter(QStringLiteral("defined ")).isEmpty()) << events.join(u'\n').toStdString();
+}
+
 TEST_F(Server, StoppingTheServerEmptiesTheModel) {
   connectDevice(TELESCOPE);
   ASSERT_TRUE(property(CCD, QStringLiteral("CONNECTION")));
