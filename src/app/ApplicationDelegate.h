@@ -41,6 +41,10 @@ public:
   // The program, framework and system versions in one line.
   static QString banner();
 
+  // The main window's title visibility: shown (0) or hidden (1).
+  enum TitleVisibility { TitleVisible = 0, TitleHidden = 1 };
+  TitleVisibility titleVisibility() const { return titleState; }
+
 public slots:
   void applicationWillFinishLaunching();
   virtual void applicationDidFinishLaunching();
@@ -49,7 +53,15 @@ public slots:
 
   void preferences();
   void preferencesCancel();
+  // Asks on the main window whether to reset the preferences; "Reset" removes every setting.
+  void resetPrefs();
+  // Shows or hides the main window's title.
+  void toggleTitle();
   void showHelp();
   // Names the program and its versions.
   void about();
+
+private:
+  TitleVisibility titleState = TitleVisible;
+  QString hiddenTitle;  // the title while it is hidden
 };

@@ -1,12 +1,306 @@
 #include "app/CtrlPanelController.h"
 
+#include "app/NameOrder.h"
+#include "app/OutlineSelectionModel.h"
+#include "core/Dispatch.h"
+#include "core/Settings.h"
+#include "kestor/Model.h"
+#include "widgets/PropertyWidget.h"
+
+#include <QGuiApplication>
+#include <QScrollArea>
+#include <QTreeView>
 #include <QWidget>
+
+namespace {
+
+using DevicePtr = std::shared_ptr<KESTOR::Device>;
+using GroupPtr = std::shared_ptr<KESTOR::Group>;
+using PropertyPtr = std::shared_ptr<KESTOR::Property>;
+
+// The value under the key at the index of the map's keys in name order; the empty text past the
+// end or when the key has gone.
+template <typename Map> OutlineItem childOf(const Map &map, size_t index) {
+  if (index >= map.size()) return QString();
+  QStringList keys;
+  for (const auto &entry : map) keys.append(entry.first);
+  const auto found = map.find(sortedByName(keys).at(qsizetype(index)));
+  if (found == map.end()) return QString();
+  return found->second;
+}
+
+template <typename T> const std::shared_ptr<T> *itemAs(const OutlineItem *item) {
+  return item ? std::get_if<std::shared_ptr<T>>(item) : nullptr;
+}
+
+}  // namespace
 
 CtrlPanelController::CtrlPanelController(QObject *parent) : BaseController(parent) {}
 
+QString CtrlPanelController::widgetName(const KESTOR::Property &property) {
+  return property.name + QStringLiteral(" @ ") + (property.device ? property.device->name : QString());
+}
+
+void CtrlPanelController::setOutline() {
+  model = new OutlineModel(
+      [this](const OutlineItem *item) {
+        std::vector<OutlineItem> items;
+        const size_t count = numberOfChildren(item);
+        for (size_t i = 0; i < count; ++i) items.push_back(children(item, i));
+        return items;
+      },
+      [this](const OutlineItem &item) { return cellView(item); }, this);
+  if (propertiesOutlineView) {
+    propertiesOutlineView->setModel(model);
+    QItemSelectionModel *original = propertiesOutlineView->selectionModel();
+    selection = new OutlineSelectionModel(
+        model, [this](const QModelIndex &index) {
+          const OutlineItem *item = model->item(index);
+          return item && selectItem(*item);
+        },
+        this);
+    propertiesOutlineView->setSelectionModel(selection);
+    delete original;
+    connect(propertiesOutlineView, &QTreeView::expanded, this, [this] { selectCurrentRow(); });
+    connect(propertiesOutlineView, &QTreeView::collapsed, this, &CtrlPanelController::itemCollapsed);
+  }
+  if (auto *application = qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+    connect(application, &QGuiApplication::applicationStateChanged, this, &CtrlPanelController::applicationStateChanged);
+}
+
+size_t CtrlPanelController::numberOfChildren(const OutlineItem *item) const {
+  if (!item) return kestor().devices.size();
+  if (const DevicePtr *device = itemAs<KESTOR::Device>(item)) return (*device)->groups.size();
+  if (const GroupPtr *group = itemAs<KESTOR::Group>(item)) return (*group)->properties.size();
+  return 0;
+}
+
+OutlineItem CtrlPanelController::children(const OutlineItem *item, size_t index) const {
+  if (!item) return childOf(kestor().devices, index);
+  if (const DevicePtr *device = itemAs<KESTOR::Device>(item)) return childOf((*device)->groups, index);
+  if (const GroupPtr *group = itemAs<KESTOR::Group>(item)) return childOf((*group)->properties, index);
+  return QString();
+}
+
+OutlineModel::Cell CtrlPanelController::cellView(const OutlineItem &item) const {
+  if (const DevicePtr *device = itemAs<KESTOR::Device>(&item))
+    return {QStringLiteral("state"), (*device)->name,
+            (*device)->connected ? QStringLiteral("NSStatusAvailable") : QStringLiteral("NSStatusNone")};
+  if (const GroupPtr *group = itemAs<KESTOR::Group>(&item)) return {QStringLiteral("text"), (*group)->name, {}};
+  if (const PropertyPtr *property = itemAs<KESTOR::Property>(&item))
+    return {QStringLiteral("state"), (*property)->description(), (*property)->stateImage()};
+  return {QStringLiteral("text"), {}, {}};
+}
+
+bool CtrlPanelController::selectItem(const OutlineItem &item) {
+  if (const PropertyPtr *property = itemAs<KESTOR::Property>(&item)) {
+    selectedProperty = *property;
+    selectedGroup.reset();
+    showProperties();
+    return true;
+  }
+  if (const GroupPtr *group = itemAs<KESTOR::Group>(&item)) {
+    selectedProperty.reset();
+    selectedGroup = *group;
+    showProperties();
+    return true;
+  }
+  if (const DevicePtr *device = itemAs<KESTOR::Device>(&item)) {
+    selectedProperty.reset();
+    if (propertiesOutlineView) propertiesOutlineView->expand(model->indexFor(device->get()));
+    for (const auto &[name, group] : (*device)->groups) {
+      if (name != QStringLiteral("Main")) continue;
+      selectedGroup = group;
+      selectRowFor(group.get());
+      showProperties();
+    }
+  }
+  return false;
+}
+
+PropertyWidget *CtrlPanelController::makeWidget(const PropertyPtr &property) {
+  return new PropertyWidget(propertiesView, &kestor(), widgetName(*property), dashboardView);
+}
+
+void CtrlPanelController::clearWidgets() {
+  for (PropertyWidget *widget : propertiesView->widgets()) {
+    propertiesView->removeWidget(widget);
+    widget->deleteLater();
+  }
+}
+
+void CtrlPanelController::showProperties() {
+  clearWidgets();
+  if (selectedGroup) {
+    QStringList keys;
+    for (const auto &entry : selectedGroup->properties) keys.append(entry.first);
+    for (const QString &key : sortedByName(keys)) {
+      const auto found = selectedGroup->properties.find(key);
+      if (found == selectedGroup->properties.end()) continue;
+      PropertyWidget *widget = makeWidget(found->second);
+      propertiesView->addWidget(widget);
+      widget->build(found->second);
+    }
+  }
+  if (selectedProperty) {
+    PropertyWidget *widget = makeWidget(selectedProperty);
+    widget->build(selectedProperty);
+    propertiesView->addWidget(widget);
+  }
+  propertiesView->layoutWidgets();
+  const std::vector<PropertyWidget *> shown = propertiesView->widgets();
+  if (shown.empty()) return;
+  for (QWidget *ancestor = propertiesView->parentWidget(); ancestor; ancestor = ancestor->parentWidget()) {
+    if (auto *scrollArea = qobject_cast<QScrollArea *>(ancestor)) {
+      scrollArea->ensureWidgetVisible(shown.front(), 0, 0);
+      break;
+    }
+  }
+}
+
+bool CtrlPanelController::hasRow(const QModelIndex &index) const {
+  if (!index.isValid() || !propertiesOutlineView) return false;
+  for (QModelIndex ancestor = index.parent(); ancestor.isValid(); ancestor = ancestor.parent())
+    if (!propertiesOutlineView->isExpanded(ancestor)) return false;
+  return true;
+}
+
+void CtrlPanelController::selectRowFor(const void *object) {
+  if (!selection) return;
+  const QModelIndex index = model->indexFor(object);
+  if (hasRow(index)) selection->selectRow(index);
+}
+
+void CtrlPanelController::selectCurrentRow() {
+  if (selectedProperty) selectRowFor(selectedProperty.get());
+}
+
+void CtrlPanelController::selectRows() {
+  if (selectedGroup) selectRowFor(selectedGroup.get());
+  if (selectedProperty) selectRowFor(selectedProperty.get());
+}
+
+void CtrlPanelController::itemCollapsed(const QModelIndex &index) {
+  // A row under a collapsed item has no row any more: it is no longer selected.
+  if (selection) {
+    for (const QModelIndex &selected : selection->selectedIndexes()) {
+      for (QModelIndex ancestor = selected.parent(); ancestor.isValid(); ancestor = ancestor.parent()) {
+        if (ancestor == index) selection->clearSelection();
+      }
+    }
+  }
+  selectCurrentRow();
+}
+
+// The outline reads the model anew, keeping what was expanded, and selects the rows of the
+// selected group and property again.
+void CtrlPanelController::reloadData() {
+  if (!propertiesOutlineView) {
+    model->reload();
+    return;
+  }
+  std::vector<const void *> expanded;
+  std::function<void(const QModelIndex &)> collect = [&](const QModelIndex &parent) {
+    for (int row = 0; row < model->rowCount(parent); ++row) {
+      const QModelIndex index = model->index(row, 0, parent);
+      if (!propertiesOutlineView->isExpanded(index)) continue;
+      expanded.push_back(outlineObject(*model->item(index)));
+      collect(index);
+    }
+  };
+  collect({});
+  model->reload();
+  {
+    const QSignalBlocker blocker(propertiesOutlineView);
+    for (const void *object : expanded) {
+      const QModelIndex index = model->indexFor(object);
+      if (index.isValid()) propertiesOutlineView->expand(index);
+    }
+  }
+  selectRows();
+}
+
+PropertyWidget *CtrlPanelController::widgetNamed(const QString &name) const {
+  for (PropertyWidget *widget : propertiesView->widgets())
+    if (widget->name == name) return widget;
+  return nullptr;
+}
+
+void CtrlPanelController::propertyDefined(const PropertyPtr &property) {
+  if (property->type() == KESTOR_BLOB && UserDefaults::boolForKey(QStringLiteral("enableBLOBTransfer"), false)) {
+    KESTOR *client = &kestor();
+    asyncGlobal([client, property] { client->enableBLOB(property, true); });
+  }
+  reloadData();
+  const QString name = widgetName(*property);
+  if (reselectName && *reselectName == name) asyncMain(this, [this, property] { reselect(property); });
+  if (!selectedGroup || selectedProperty) return;
+  const bool inGroup = std::any_of(selectedGroup->properties.begin(), selectedGroup->properties.end(),
+                                   [&](const auto &entry) { return entry.second == property; });
+  if (!inGroup) return;
+  if (PropertyWidget *widget = widgetNamed(name)) {
+    widget->build(property);
+    propertiesView->layoutWidgets();
+    return;
+  }
+  PropertyWidget *widget = makeWidget(property);
+  widget->build(property);
+  PropertyWidget *after = nullptr;
+  for (PropertyWidget *shown : propertiesView->widgets()) {
+    if (sortsByNameBefore(name, shown->name)) {
+      after = shown;
+      break;
+    }
+  }
+  if (after) propertiesView->insertWidget(widget, after, true);
+  else propertiesView->addWidget(widget);
+  propertiesView->layoutWidgets();
+}
+
+void CtrlPanelController::reselect(const PropertyPtr &property) {
+  const QModelIndex index = model->indexFor(property.get());
+  if (hasRow(index)) {
+    selectItem(property);
+    selection->selectRow(index);
+  }
+  reselectName.reset();
+}
+
+void CtrlPanelController::propertyChanged(const PropertyPtr &property) {
+  reloadData();
+  if (PropertyWidget *widget = widgetNamed(widgetName(*property))) widget->update(property);
+}
+
+void CtrlPanelController::propertyDeleted(const PropertyPtr &property) {
+  reloadData();
+  if (PropertyWidget *widget = widgetNamed(widgetName(*property))) {
+    propertiesView->removeWidget(widget);
+    widget->deleteLater();
+    propertiesView->layoutWidgets();
+  }
+  if (selectedProperty && selectedProperty == property) {
+    reselectName = widgetName(*property);
+    selectedProperty.reset();
+    selectRows();
+  }
+}
+
 void CtrlPanelController::showPanel() {
+  hideOnDeactivate = UserDefaults::boolForKey(QStringLiteral("hidePanels"), true);
   if (!panel) return;
+  hiddenByDeactivation = false;
   panel->show();
   panel->raise();
   panel->activateWindow();
+}
+
+void CtrlPanelController::applicationStateChanged(Qt::ApplicationState state) {
+  if (!panel || !hideOnDeactivate) return;
+  if (state == Qt::ApplicationActive) {
+    if (hiddenByDeactivation) panel->show();
+    hiddenByDeactivation = false;
+  } else if (panel->isVisible()) {
+    panel->hide();
+    hiddenByDeactivation = true;
+  }
 }

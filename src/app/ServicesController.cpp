@@ -1,5 +1,187 @@
 #include "app/ServicesController.h"
 
-ServicesController::ServicesController(QObject *parent) : BaseController(parent) {}
+#include "app/ServicesModel.h"
+#include "core/Dispatch.h"
+#include "core/Globals.h"
+#include "kestor/KESTOR.h"
+#include "kestor/NetService.h"
+#include "kestor/RecordText.h"
 
-void ServicesController::awakeFromNib() {}
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTableView>
+
+namespace {
+
+const QString SERVERS_KEY = QStringLiteral("servers");
+
+QString entryHost(const kestor_server_entry *entry) { return textFromField(entry->host); }
+
+}  // namespace
+
+ServicesController::ServicesController(QObject *parent) : BaseController(parent) {
+  servicesModel = new ServicesModel([this] { return numberOfRows(); },
+                                    [this](int row) {
+                                      const Row item = itemForRow(row);
+                                      if (const auto *service = std::get_if<std::shared_ptr<NetService>>(&item))
+                                        return ServicesModel::Row{(*service)->name, QStringLiteral("NSBonjour"), false};
+                                      if (const auto *server = std::get_if<ServerPtr>(&item))
+                                        return ServicesModel::Row{QStringLiteral("%1 (%2)").arg((*server)->host).arg((*server)->port),
+                                                                  QStringLiteral("NSNetwork"), true};
+                                      return ServicesModel::Row{};
+                                    },
+                                    this);
+}
+
+void ServicesController::awakeFromNib() {
+  if (servicesTableView) {
+    servicesTableView->setModel(servicesModel);
+    connect(servicesTableView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+              if (current.isValid()) rowSelected(current.row());
+            });
+  }
+  if (removeButton) removeButton->setEnabled(false);
+  loadServers();
+}
+
+int ServicesController::numberOfRows() const {
+  return int(kestor().services.size() + configuredServers.size());
+}
+
+ServicesController::Row ServicesController::itemForRow(int row) const {
+  const auto &services = kestor().services;
+  if (row < 0) return {};
+  if (size_t(row) < services.size()) return services[size_t(row)];
+  const size_t position = size_t(row) - services.size();
+  if (position < configuredServers.size()) return configuredServers[position];
+  return {};
+}
+
+void ServicesController::reloadTable() {
+  servicesModel->reload();
+  if (removeButton) removeButton->setEnabled(false);
+}
+
+void ServicesController::rowSelected(int row) {
+  const Row item = itemForRow(row);
+  const auto *server = std::get_if<ServerPtr>(&item);
+  if (!server) return;
+  if (removeButton) removeButton->setEnabled(true);
+  if (hostnameField) hostnameField->setText((*server)->host);
+  if (portField) portField->setText(QString::number((*server)->port));
+}
+
+void ServicesController::saveServers() {
+  std::vector<SavedServer> servers;
+  for (const ServerPtr &server : configuredServers) servers.push_back({server->host, server->port});
+  defaults().setValue(SERVERS_KEY, savedServersValue(servers));
+}
+
+std::vector<SavedServer> ServicesController::readSetting(const QVariant &value) {
+  return readSavedServers(value, [this](const QString &reason) { kestor().log(reason); });
+}
+
+void ServicesController::loadServers() {
+  if (!configuredServers.empty()) return;
+  const QVariant value = defaults().value(SERVERS_KEY);
+  if (!value.isValid()) return;
+  asyncGlobalAfter(RESTORE_DELAY, [this, value] { restoreServers(value); });
+}
+
+void ServicesController::restoreServers(const QVariant &value) {
+  // The list and the table belong to the main thread: each server joins them there, and only
+  // the connection, which may take the library's whole time-out, runs here.
+  const QPointer<ServicesController> self(this);
+  const std::vector<SavedServer> saved = readSetting(value);
+  for (size_t i = 0; i < saved.size(); ++i) {
+    bool connected = true;
+    syncMain([&] {
+      if (!self) return;
+      if (listedTimes(saved[i]) < occurrence(saved, i)) {
+        configuredServers.push_back(std::make_shared<Server>(saved[i].host, saved[i].port));
+        reloadTable();
+      }
+      connected = isConnected(saved[i]);
+    });
+    if (!connected) kestor().connect(saved[i].host, saved[i].port);
+  }
+}
+
+size_t ServicesController::listedTimes(const SavedServer &server) const {
+  return size_t(std::count_if(configuredServers.begin(), configuredServers.end(), [&](const ServerPtr &listed) {
+    return listed->host == server.host && listed->port == server.port;
+  }));
+}
+
+size_t ServicesController::occurrence(const std::vector<SavedServer> &servers, size_t index) {
+  return size_t(std::count(servers.begin(), servers.begin() + qsizetype(index) + 1, servers[index]));
+}
+
+void ServicesController::addAction() {
+  const qint64 port = parseDecimalInteger(portField ? portField->text() : QString()).value_or(DEFAULT_PORT);
+  const QString host = hostnameField ? hostnameField->text() : QString();
+  configuredServers.push_back(std::make_shared<Server>(host, port));
+  reloadTable();
+  saveServers();
+}
+
+void ServicesController::removeAction() {
+  if (servicesTableView && servicesTableView->selectionModel()) {
+    const QModelIndexList selected = servicesTableView->selectionModel()->selectedRows();
+    const size_t services = kestor().services.size();
+    if (!selected.isEmpty() && size_t(selected.first().row()) >= services) {
+      const size_t position = size_t(selected.first().row()) - services;
+      if (position < configuredServers.size()) configuredServers.erase(configuredServers.begin() + qsizetype(position));
+    }
+  }
+  reloadTable();
+  saveServers();
+}
+
+void ServicesController::servicesChanged() { reloadTable(); }
+
+void ServicesController::reloadConfiguredServers() {
+  configuredServers.clear();
+  for (const kestor_server_entry *entry : kestor().configuredServers)
+    configuredServers.push_back(std::make_shared<Server>(entryHost(entry), qint64(entry->port)));
+  // Saved servers that are not connected (down at launch, still being restored, or added and
+  // not yet confirmed) stay in the list, so that confirming tries them again and saving the
+  // list keeps them.
+  const std::vector<SavedServer> saved = readSetting(defaults().value(SERVERS_KEY, QVariantList()));
+  for (size_t i = 0; i < saved.size(); ++i) {
+    if (listedTimes(saved[i]) < occurrence(saved, i))
+      configuredServers.push_back(std::make_shared<Server>(saved[i].host, saved[i].port));
+  }
+}
+
+bool ServicesController::isConnected(const SavedServer &server) const {
+  const auto &entries = kestor().configuredServers;
+  return std::any_of(entries.begin(), entries.end(), [&](const kestor_server_entry *entry) {
+    return entryHost(entry) == server.host && qint64(entry->port) == server.port;
+  });
+}
+
+void ServicesController::applyConfiguredServers() {
+  const std::vector<kestor_server_entry *> entries = kestor().configuredServers;
+  for (kestor_server_entry *entry : entries) {
+    if (listedTimes({entryHost(entry), qint64(entry->port)}) > 0) continue;
+    kestor().framework.disconnectServer(entry);
+    syncMain([&] { kestor().removeServer(entry); });
+  }
+  // Connecting waits for the server's answer, up to the library's time-out: off the main
+  // thread, one server after the other in list order, each only when still not connected.
+  std::vector<SavedServer> wanted;
+  for (const ServerPtr &server : configuredServers) wanted.push_back({server->host, server->port});
+  const QPointer<ServicesController> self(this);
+  asyncGlobal([self, wanted] {
+    for (const SavedServer &server : wanted) {
+      bool connected = true;
+      syncMain([&] { connected = !self || self->isConnected(server); });
+      if (connected) continue;
+      self->kestor().connect(server.host, server.port);
+    }
+  });
+}

@@ -1,18 +1,43 @@
-// The server list of the preferences sheet: discovered services and the user's own servers.
+// The server list of the preferences sheet: the discovered services and the user's own servers
+// in one table; servers are added from the host and port fields, removed when selected, saved
+// under "servers" at once, connected again shortly after launch, and made to agree with the
+// framework's connections when the sheet opens and when it is confirmed.
 #pragma once
 
 #include "app/BaseController.h"
+#include "app/SavedServers.h"
 
 #include <QPointer>
+#include <QVariant>
 
+#include <memory>
+#include <variant>
+#include <vector>
+
+class NetService;
 class QLineEdit;
 class QPushButton;
 class QTableView;
+class ServicesModel;
 
 class ServicesController : public BaseController {
   Q_OBJECT
 
 public:
+  // One server of the user's list; shared by reference.
+  class Server {
+  public:
+    Server(QString host, qint64 port) : host(std::move(host)), port(port) {}
+    QString host;
+    qint64 port;
+  };
+  using ServerPtr = std::shared_ptr<Server>;
+  using Row = std::variant<std::monostate, std::shared_ptr<NetService>, ServerPtr>;
+
+  static constexpr qint64 DEFAULT_PORT = 7624;
+  // Seconds between waking and the restore of the saved servers.
+  static constexpr double RESTORE_DELAY = 1.0;
+
   explicit ServicesController(QObject *parent = nullptr);
 
   // Outlets, set by the interface loader.
@@ -22,6 +47,41 @@ public:
   QPointer<QPushButton> addButton;
   QPointer<QPushButton> removeButton;
 
-  // Runs once every outlet of the interface is set.
+  // The user's servers in the order added or restored (main thread).
+  std::vector<ServerPtr> configuredServers;
+
+  // Runs once every outlet of the interface is set: shows the table and restores the saved list.
   void awakeFromNib();
+
+  // The service or server shown in a row; nothing past the end.
+  Row itemForRow(int row) const;
+  int numberOfRows() const;
+  ServicesModel *model() const { return servicesModel; }
+
+  // The list as stored under "servers" (the settings are not written to disk here).
+  void saveServers();
+  // Restores the saved list a second later on the global pool, unless the list has entries.
+  void loadServers();
+  // Appends the servers of a stored value and connects each; runs off the main thread.
+  void restoreServers(const QVariant &value);
+
+  void servicesChanged() override;
+  void reloadConfiguredServers() override;
+  void applyConfiguredServers() override;
+
+public slots:
+  void addAction();
+  void removeAction();
+
+private:
+  void reloadTable();
+  void rowSelected(int row);
+  std::vector<SavedServer> readSetting(const QVariant &value);
+  bool isConnected(const SavedServer &server) const;
+  // How often the list holds the server.
+  size_t listedTimes(const SavedServer &server) const;
+  // How often the server at the index occurs in the list up to and including the index.
+  static size_t occurrence(const std::vector<SavedServer> &servers, size_t index);
+
+  ServicesModel *servicesModel = nullptr;
 };

@@ -1,0 +1,24 @@
+#include "app/OutlineSelectionModel.h"
+
+OutlineSelectionModel::OutlineSelectionModel(QAbstractItemModel *model, ShouldSelect shouldSelect, QObject *parent)
+    : QItemSelectionModel(model, parent), shouldSelect(std::move(shouldSelect)) {}
+
+void OutlineSelectionModel::select(const QModelIndex &index, QItemSelectionModel::SelectionFlags command) {
+  select(QItemSelection(index, index), command);
+}
+
+void OutlineSelectionModel::select(const QItemSelection &selection, QItemSelectionModel::SelectionFlags command) {
+  const QModelIndexList chosen = selection.indexes();
+  const bool asks = !selecting && command.testFlag(QItemSelectionModel::Select) && chosen.size() == 1 &&
+                    !isSelected(chosen.first());
+  if (asks && !shouldSelect(chosen.first())) return;
+  QItemSelectionModel::select(selection, command);
+}
+
+void OutlineSelectionModel::selectRow(const QModelIndex &index) {
+  if (!index.isValid()) return;
+  selecting = true;
+  QItemSelectionModel::select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+  selecting = false;
+}

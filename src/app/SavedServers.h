@@ -1,0 +1,29 @@
+// The "servers" setting: the user's bus servers, an array of {"host": text, "port": integer} in
+// list order, and the reading of port texts typed or stored as decimal numbers.
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+struct SavedServer {
+  QString host;
+  qint64 port = 0;
+  bool operator==(const SavedServer &) const = default;
+};
+
+// The text read as a whole as a decimal integer: an optional sign, then digits only, within
+// 64 bits; nullopt otherwise (empty text, blanks, other characters, out of range).
+std::optional<qint64> parseDecimalInteger(const QString &text);
+
+// The servers of a stored "servers" value, in order. The port may be stored as an integer or as a
+// decimal text. An entry that is not a dictionary, lacks a text "host" or has no readable "port"
+// is skipped and reported through skipped; a value that is not an array (or a single
+// dictionary, which the settings file gives back for an array of one) is skipped whole.
+std::vector<SavedServer> readSavedServers(const QVariant &value, const std::function<void(const QString &)> &skipped);
+
+// The stored form of the servers: one dictionary per server, in order.
+QVariantList savedServersValue(const std::vector<SavedServer> &servers);

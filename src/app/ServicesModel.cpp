@@ -1,0 +1,34 @@
+#include "app/ServicesModel.h"
+
+#include "app/NamedImage.h"
+
+ServicesModel::ServicesModel(std::function<int()> rowCount, std::function<Row(int)> row, QObject *parent)
+    : QAbstractTableModel(parent), count(std::move(rowCount)), row(std::move(row)) {}
+
+int ServicesModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : count(); }
+
+int ServicesModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : 1; }
+
+QVariant ServicesModel::data(const QModelIndex &index, int role) const {
+  if (!index.isValid() || index.row() >= count()) return {};
+  switch (role) {
+  case Qt::DisplayRole:
+    return row(index.row()).text;
+  case Qt::DecorationRole:
+    return namedImage(row(index.row()).image);
+  case CellIdentifierRole:
+    return QStringLiteral("service");
+  default:
+    return {};
+  }
+}
+
+Qt::ItemFlags ServicesModel::flags(const QModelIndex &index) const {
+  if (!index.isValid() || index.row() >= count()) return Qt::NoItemFlags;
+  return row(index.row()).selectable ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::ItemIsEnabled;
+}
+
+void ServicesModel::reload() {
+  beginResetModel();
+  endResetModel();
+}

@@ -1,0 +1,40 @@
+// Confirming the preferences sheet of the application delegate.
+#include "app/ZEPAppDelegate.h"
+
+#include "app/ServicesController.h"
+#include "core/Dispatch.h"
+#include "core/Globals.h"
+#include "kestor/Model.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QSettings>
+
+void ZEPAppDelegate::preferencesOK() { savePreferences(); }
+
+void ZEPAppDelegate::savePreferences() {
+  if (!kestor) qFatal("ZEPAppDelegate: confirming the preferences needs the client object");
+  if (preferencePanel) preferencePanel->hide();
+
+  const bool enabled = enableBLOBTransferButton && enableBLOBTransferButton->checkState() == Qt::Checked;
+  defaults().setValue(QStringLiteral("enableBLOBTransfer"), enabled);
+  KESTOR *client = kestor;
+  for (const auto &[deviceName, device] : kestor->devices) {
+    for (const auto &[propertyName, property] : device->properties) {
+      if (property->type() != KESTOR_BLOB) continue;
+      asyncGlobal([client, property, enabled] { client->enableBLOB(property, enabled); });
+    }
+  }
+
+  // A pop-up without a selected item names no level: nothing is stored or applied.
+  const int level = logLevelPopup ? logLevelPopup->currentIndex() : -1;
+  if (level >= 0) {
+    defaults().setValue(QStringLiteral("kestorLogLevel"), level);
+    kestor->framework.setLogLevel(uint32_t(level));
+  }
+
+  if (servicesController) servicesController->applyConfiguredServers();
+  defaults().sync();
+  asyncGlobal([client] { client->refreshProperties(); });
+}
