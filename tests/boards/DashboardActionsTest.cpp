@@ -78,19 +78,32 @@ TEST_F(DashboardActions, TheLockMenuItemAndButtonsLockAndUnlock) {
   EXPECT_TRUE(dashboard->locked);
   QTest::mouseClick(interface->mainUi.unlockButton, Qt::LeftButton);
   EXPECT_FALSE(dashboard->locked);
-  ASSERT_TRUE(QTest::qWaitFor([this] { return interface->mainUi.unlockButton->isChecked(); }, 2000));
-  EXPECT_FALSE(defaults().value(QStringLiteral("locked")).toBool());
+  ASSERT_TRUE(QTest::qWaitFor([] { return !defaults().value(QStringLiteral("locked")).toBool(); }, 2000));
+  EXPECT_FALSE(interface->mainUi.lockButton->isChecked());
+  EXPECT_TRUE(interface->mainUi.unlockButton->isChecked());
 }
 
-TEST_F(DashboardActions, InfoTracesTheSelection) {
+TEST_F(DashboardActions, KeysSelectAllAndLock) {
+  interface->window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(interface->window.get()));
+  QTest::keyClick(interface->window.get(), Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(dashboard->selection.size(), 3);
+  EXPECT_EQ(dashboard->active, widgets[0]);
+  QTest::keyClick(interface->window.get(), Qt::Key_L, Qt::ControlModifier);
+  EXPECT_TRUE(dashboard->locked);
+}
+
+TEST_F(DashboardActions, InfoTracesTheSelectionIntoTheMessageLog) {
+  KESTOR &kestor = *interface->kestor;
+  kestor.start(false, false);  // installs the library's log hook
   QTest::mouseClick(widgets[0]->titleField, Qt::LeftButton);
-  static std::vector<std::string> lines;
-  lines.clear();
-  kestor_log_message_handler = [](const char *line) { lines.emplace_back(line); };
   QTest::mouseClick(interface->mainUi.infoButton, Qt::LeftButton);
-  kestor_log_message_handler = nullptr;
-  ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines.front().rfind("Property Device.A ", 0), 0u) << lines.front();
+  const auto traced = [&kestor] {
+    return std::any_of(kestor.messages.begin(), kestor.messages.end(),
+                       [](const QString &entry) { return entry.section(u' ', 1).startsWith("Property Device.A "); });
+  };
+  EXPECT_TRUE(QTest::qWaitFor(traced, 2000));
+  EXPECT_EQ(kestor_get_log_level(), 0u);
 }
 
 }  // namespace
