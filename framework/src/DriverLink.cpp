@@ -2,7 +2,9 @@
 
 #include "Log.h"
 #include "Outgoing.h"
+#include "ServerCache.h"
 #include "ServerHub.h"
+#include "ServerXml.h"
 #include "Socket.h"
 #include "Text.h"
 
@@ -33,7 +35,7 @@ DriverLink::DriverLink(int socket, std::string name, std::function<void()> ended
       name_(std::move(name)),
       ended_(std::move(ended)),
       session_(libraryRegistry(), this, name_, [this](const std::string &xml) { send(xml); }),
-      parser_([this](const Element &element) { ServerHub::shared().fromDriver(*this, element); }) {}
+      parser_([this](const Element &element) { handle(element); }) {}
 
 DriverLink::~DriverLink() { ::close(socket_); }
 
@@ -63,6 +65,7 @@ std::shared_ptr<DriverLink> DriverLink::open(int socket, std::string name, std::
 
 bool DriverLink::send(const std::string &xml) {
   if (closing_) return false;
+  if (keepBlobMode(xml)) return true;
   if (logs(LOG_TRAFFIC)) logLine(LOG_TRAFFIC, "Sending to driver " + name_ + ": " + std::string(trim(xml)));
   std::lock_guard lock(sendMutex_);
   return sendAll(socket_, xml);
@@ -75,10 +78,36 @@ void DriverLink::close() {
   shutdown(socket_, SHUT_RDWR);
 }
 
+bool DriverLink::keepBlobMode(const std::string &xml) {
+  if (!xml.starts_with("<enableBLOB")) return false;
+  StreamParser reader([this](const Element &element) {
+    const std::string device(deviceOf(element)), property(nameOf(element));
+    std::lock_guard lock(blobMutex_);
+    blobModes_[property.empty() ? device : device + '\0' + property] = trim(element.text) != "Never";
+  });
+  reader.feed(xml.data(), xml.size());
+  return true;
+}
+
+bool DriverLink::attachedClientWantsBlob(const Element &update) {
+  const std::string device(deviceOf(update)), property(nameOf(update));
+  std::lock_guard lock(blobMutex_);
+  auto found = blobModes_.find(device + '\0' + property);
+  if (found == blobModes_.end()) found = blobModes_.find(device);
+  return found != blobModes_.end() && found->second;  // "Never" until enabled
+}
+
+void DriverLink::handle(const Element &element) {
+  // The server's clients first: the attached client's session may wait for the application.
+  ServerHub::shared().fromDriver(*this, element);
+  if (sessionFailed_ || (element.name == "setBLOBVector" && !attachedClientWantsBlob(element))) return;
+  const std::string xml = elementXml(element);
+  sessionFailed_ = !session_.feed(xml.data(), xml.size());
+}
+
 bool DriverLink::feed(const char *data, size_t length) {
   const std::string filtered = filter_.filter(std::string_view(data, length));
-  // The server's clients first: the attached client's session may wait for the application.
-  return parser_.feed(filtered.data(), filtered.size()) && session_.feed(filtered.data(), filtered.size());
+  return parser_.feed(filtered.data(), filtered.size()) && !sessionFailed_;
 }
 
 void DriverLink::run() {

@@ -1,7 +1,9 @@
 // One driver as the server sees it: a bus endpoint that owns the devices the driver defines. It
 // reads the driver's stream on a thread of its own, hands every element to the server hub (for
 // the TCP clients) and to a session (for the attached client), and sends elements to the driver.
-// Executable and library drivers differ only in what is at the other end of the socket.
+// The attached client's BLOB modes (its enableBLOB elements) are kept here, as a server keeps a
+// client's: its BLOB updates reach it only where it enabled them. Executable and library drivers
+// differ only in what is at the other end of the socket.
 #pragma once
 
 #include "Device.h"
@@ -13,6 +15,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -29,7 +32,8 @@ class DriverLink final : public kestor_device, public std::enable_shared_from_th
 
   ~DriverLink() override;
 
-  // Sends one element to the driver; false when the link is gone.
+  // Sends one element to the driver (an enableBLOB is kept as the attached client's mode instead);
+  // false when the link is gone.
   bool send(const std::string &xml) override;
 
   // Ends the driver's input: a driver reading it sees end of file.
@@ -46,6 +50,9 @@ class DriverLink final : public kestor_device, public std::enable_shared_from_th
   DriverLink(int socket, std::string name, std::function<void()> ended);
   void run();
   bool feed(const char *data, size_t length);
+  void handle(const Element &element);
+  bool keepBlobMode(const std::string &xml);
+  bool attachedClientWantsBlob(const Element &update);
 
   const int socket_;
   const std::string name_;
@@ -55,6 +62,9 @@ class DriverLink final : public kestor_device, public std::enable_shared_from_th
   std::mutex finishMutex_;
   std::condition_variable finishedChanged_;
   bool finished_ = false;
+  std::mutex blobMutex_;
+  std::map<std::string, bool> blobModes_;  // key: device, or device + '\0' + property
+  bool sessionFailed_ = false;
   DriverStreamFilter filter_;
   Session session_;
   StreamParser parser_;
