@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "skymap/MapEntry.h"
-#include "skymap/TiledPath.h"
+#include "skymap/TiledDiscs.h"
 
 namespace MapPaths {
 
@@ -31,7 +31,7 @@ QPainterPath deepSky(const std::vector<MapEntryPtr> &objects, double rawScale);
 // The star layer: the discs, and the drawn stars that may get a name (so that a paint need not
 // walk every star).
 struct StarLayer {
-  TiledPath discs;
+  TiledDiscs discs;
   std::vector<MapEntryPtr> named;  // drawn, with a name, magnitude 4 or brighter
 };
 // Discs of the stars above the horizon that are brighter than the magnitude limit (strictly) and

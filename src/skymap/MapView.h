@@ -11,7 +11,7 @@
 //   MapView.cpp             construction, painting pass, the layer order
 //   MapProjection.*         pure arithmetic: map points and the map transform, both ways
 //   MapPass.h, MapPalette.*, MapText.*   what a drawing pass shares: transform, colours, text
-//   MapGrid.*, MapPaths.*, MapBodies.*, MapNames.*, TiledPath.*   the layers
+//   MapGrid.*, MapPaths.*, MapBodies.*, MapNames.*, TiledDiscs.*   the layers
 //   MapOverlay.*            MapView::Overlay
 //   MapInteraction.*        pure rules of zoom, rotation and centring
 //   MapViewInteraction.cpp  zoom, rotation, centring, selection, mouse, wheel and gestures

@@ -9,7 +9,7 @@
 #include "skymap/MapInteraction.h"
 #include "skymap/MapNames.h"
 #include "skymap/MapOverlay.h"
-#include "skymap/TiledPath.h"
+#include "skymap/TiledDiscs.h"
 
 namespace {
 
@@ -83,32 +83,32 @@ TEST(MapRules, FieldOfViewTurnsWithTheHourAngle) {
 
 // Fills of the tiled layer: only discs near the exposed rectangle are painted, and the painted
 // pixels there are those of the discs.
-TEST(MapRules, TiledPathFillsOnlyNearTheExposedArea) {
-  TiledPath path;
-  path.addDisc(QPointF(-50, -50), 4);
-  path.addDisc(QPointF(50, 50), 4);
-  EXPECT_EQ(path.discs(), 2);
+TEST(MapRules, TiledDiscsDrawOnlyNearTheExposedArea) {
+  TiledDiscs discs;
+  discs.addDisc(QPointF(-50, -50), 4);
+  discs.addDisc(QPointF(50, 50), 4);
+  EXPECT_EQ(discs.discs(), 2);
   QImage image(200, 200, QImage::Format_ARGB32);
   image.fill(Qt::white);
   {
     QPainter painter(&image);
     painter.translate(100, 100);
-    path.fill(painter, QRectF(-60, -60, 20, 20), Qt::black);
+    discs.fill(painter, QRectF(-60, -60, 20, 20), Qt::black);
   }
   EXPECT_EQ(image.pixelColor(50, 50), QColor(Qt::black));   // the disc at (-50, -50)
   EXPECT_EQ(image.pixelColor(150, 150), QColor(Qt::white)); // culled
   EXPECT_EQ(image.pixelColor(60, 60), QColor(Qt::white));   // outside both discs
 }
 
-TEST(MapRules, TiledPathKeepsDiscsOutsideTheGridAtItsEdge) {
-  TiledPath path(10, 4);
-  path.addDisc(QPointF(25, -25), 2);
+TEST(MapRules, TiledDiscsKeepDiscsOutsideTheGridAtTheEdge) {
+  TiledDiscs discs(10, 4);
+  discs.addDisc(QPointF(25, -25), 2);
   QImage image(100, 100, QImage::Format_ARGB32);
   image.fill(Qt::white);
   {
     QPainter painter(&image);
     painter.translate(50, 50);
-    path.fill(painter, QRectF(20, -30, 10, 10), Qt::black);
+    discs.fill(painter, QRectF(20, -30, 10, 10), Qt::black);
   }
   EXPECT_EQ(image.pixelColor(75, 25), QColor(Qt::black));
 }
