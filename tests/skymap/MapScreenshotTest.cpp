@@ -1,8 +1,9 @@
 // A picture of the whole map with the real catalogues at a fixed site and instant, saved beside
-// the test binary (sky-map-light.png, sky-map-dark.png) for people to look at, and checked for
-// the layers that must show: Milky Way, figures, stars, planets and labels.
+// the test binary (offscreen-sky-map-light.png, offscreen-sky-map-dark.png) for people to look at,
+// and checked for the layers that must show: Milky Way, figures, stars, planets and labels.
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QSettings>
@@ -49,6 +50,12 @@ std::unique_ptr<MapView> mapAtSite(const QPalette &palette) {
   return map;
 }
 
+// Where a picture is kept: beside the test binary, named after the platform that drew it
+// (offscreen-sky-map-dark.png, xcb-sky-map-dark.png), so that runs on both may go at once.
+QString artefact(const char *name) {
+  return QStringLiteral(SKYMAP_ARTEFACTS "/") + QGuiApplication::platformName() + "-" + name;
+}
+
 // Pixels that differ between two pictures of the same size.
 int differingPixels(const QImage &a, const QImage &b) {
   int count = 0;
@@ -68,7 +75,7 @@ TEST_F(MapScreenshot, WholeSkyShowsEveryLayer) {
   for (const auto &look : looks) {
     auto map = mapAtSite(look.palette);
     const QImage image = map->grab().toImage();
-    ASSERT_TRUE(image.save(QStringLiteral(SKYMAP_ARTEFACTS "/") + look.file));
+    ASSERT_TRUE(image.save(artefact(look.file)));
 
     std::vector<MapEntryPtr> planets;
     for (const MapEntryPtr &body : map->solarsys) {
@@ -110,7 +117,7 @@ TEST_F(MapScreenshot, PartialPaintMatchesTheWholeMap) {
     painter.translate(-viewport.topLeft());
     map->draw(painter, viewport);
   }
-  ASSERT_TRUE(part.save(QStringLiteral(SKYMAP_ARTEFACTS "/sky-map-viewport.png")));
+  ASSERT_TRUE(part.save(artefact("sky-map-viewport.png")));
   // Thin lines may land a fraction of a pixel apart: a pixel matches when one within a pixel of it
   // in the whole map does.
   const auto close = [](const QColor &a, const QColor &b) {
