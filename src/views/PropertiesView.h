@@ -83,6 +83,7 @@ private:
   void clearSelection();
   // Takes a selected widget off the board but keeps it, hidden, until the selection is replaced.
   void detach(PropertyWidget *widget);
+  // Deletes the widgets delete took off the board.
   void releaseDetached();
   void resizeForContainer(const QSize &container);
   void placeWidgets(int containerWidth);
