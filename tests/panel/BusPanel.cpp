@@ -12,6 +12,7 @@
 BusPanel::BusPanel() : server({"indi_simulator_telescope", "indi_simulator_ccd", "indi_simulator_guide"}) {
   if (!server.start()) return;
   interface = std::make_unique<MainInterface>();
+  interface->delegate.applicationWillFinishLaunching();  // the image decoders, as at launch
   kestor().start(false, false);
   interface->window->show();
   interface->ctrlPanelController.showPanel();
