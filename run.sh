@@ -8,6 +8,7 @@ cmake --build build -j "$(nproc)"
 
 SCRATCH=$(mktemp -d /tmp/kestor-run.XXXXXX)
 PORT=$(scripts/free-port.sh)
+mkfifo "$SCRATCH/indi.fifo"  # indiserver opens it for starting and stopping drivers
 HOME="$SCRATCH" indiserver -p "$PORT" -u "$SCRATCH/indiserver.sock" -f "$SCRATCH/indi.fifo" \
   indi_simulator_telescope indi_simulator_ccd indi_simulator_guide >"$SCRATCH/indiserver.log" 2>&1 &
 SERVER=$!
