@@ -155,6 +155,8 @@ void ServicesController::reloadConfiguredServers() {
     if (listedTimes(saved[i]) < occurrence(saved, i))
       configuredServers.push_back(std::make_shared<Server>(saved[i].host, saved[i].port));
   }
+  // The table's rows follow the list: a view must hear of every change of their number.
+  reloadTable();
 }
 
 bool ServicesController::isConnected(const SavedServer &server) const {
