@@ -23,7 +23,7 @@ void ZEPAppDelegate::savePreferences() {
   for (const auto &[deviceName, device] : kestor->devices) {
     for (const auto &[propertyName, property] : device->properties) {
       if (property->type() != KESTOR_BLOB) continue;
-      asyncGlobal([client, property, enabled] { client->enableBLOB(property, enabled); });
+      asyncGlobal([client, property = property, enabled] { client->enableBLOB(property, enabled); });
     }
   }
 
