@@ -17,11 +17,18 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 namespace {
 
 const QString SERVERS = QStringLiteral("servers");
 
-kestor_result noEnumeration(kestor_client *, kestor_property *) { return KESTOR_OK; }
+std::atomic<int> enumerations{0};
+
+kestor_result countEnumeration(kestor_client *, kestor_property *) {
+  ++enumerations;
+  return KESTOR_OK;
+}
 
 QVariantMap server(const QVariant &host, const QVariant &port) {
   QVariantMap map;
@@ -38,15 +45,22 @@ public:
 
 class ServerList : public ::testing::Test {
 protected:
-  ServerList() { defaults().clear(); }
-  ~ServerList() override { QTest::qWait(50); }
+  ServerList() {
+    defaults().clear();
+    enumerations = 0;
+  }
+  ~ServerList() override { finishRefreshes(); }
+
+  // Every confirmation's refresh has run: the client object may go.
+  void finishRefreshes() { EXPECT_TRUE(QTest::qWaitFor([&] { return enumerations == confirmations; }, 5000)); }
 
   // Loads the interface as at launch, reading the settings as they are now.
   void launch() {
+    finishRefreshes();
     interface.reset();
     auto client = makeFakeClient();
     fake_servers::install(*client);
-    client->framework.enumerateProperties = &noEnumeration;
+    client->framework.enumerateProperties = &countEnumeration;
     client->refreshDelay = 0;
     interface = std::make_unique<MainInterface>(std::move(client));
   }
@@ -55,7 +69,10 @@ protected:
     interface->mainUi.preferencesAction->trigger();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(interface->preferencePanel));
   }
-  void confirm() { QTest::mouseClick(interface->preferencesUi.buttonBox->button(QDialogButtonBox::Ok), Qt::LeftButton); }
+  void confirm() {
+    ++confirmations;
+    QTest::mouseClick(interface->preferencesUi.buttonBox->button(QDialogButtonBox::Ok), Qt::LeftButton);
+  }
 
   void add(const QString &host, const QString &port) {
     interface->preferencesUi.hostnameField->setText(host);
@@ -92,6 +109,7 @@ protected:
   KESTOR &kestor() const { return *interface->kestor; }
   ServicesController &services() const { return interface->servicesController; }
 
+  int confirmations = 0;
   std::unique_ptr<MainInterface> interface;
 };
 
