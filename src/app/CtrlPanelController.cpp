@@ -192,8 +192,8 @@ void CtrlPanelController::itemCollapsed(const QModelIndex &index) {
   selectCurrentRow();
 }
 
-// The outline reads the model anew, keeping what was expanded, and selects the rows of the
-// selected group and property again.
+// The outline reads the model anew, keeping what was expanded (and so where it was scrolled to),
+// and selects the rows of the selected group and property again.
 void CtrlPanelController::reloadData() {
   if (!propertiesOutlineView) {
     model->reload();
@@ -267,8 +267,12 @@ void CtrlPanelController::reselect(const PropertyPtr &property) {
 }
 
 void CtrlPanelController::propertyChanged(const PropertyPtr &property) {
-  reloadData();
+  // A change leaves devices, groups and properties where they are: the outline draws their
+  // names, labels and state images again without being rebuilt, so it keeps its place while
+  // values stream in.
+  model->refresh();
   if (PropertyWidget *widget = widgetNamed(widgetName(*property))) widget->update(property);
+  selectRows();
 }
 
 void CtrlPanelController::propertyDeleted(const PropertyPtr &property) {

@@ -49,6 +49,14 @@ void OutlineModel::reload() {
   endResetModel();
 }
 
+void OutlineModel::refresh() { refresh(*root); }
+
+void OutlineModel::refresh(const Node &node) {
+  if (node.children.empty()) return;
+  emit dataChanged(indexOf(node.children.front().get()), indexOf(node.children.back().get()));
+  for (const auto &child : node.children) refresh(*child);
+}
+
 QModelIndex OutlineModel::index(int row, int column, const QModelIndex &parent) const {
   const Node *owner = parent.isValid() ? static_cast<const Node *>(parent.internalPointer()) : root.get();
   if (column != 0 || row < 0 || size_t(row) >= owner->children.size()) return {};

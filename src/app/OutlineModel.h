@@ -47,11 +47,14 @@ public:
 
   // Takes the tree anew from the controller.
   void reload();
+  // The items stay, their cells changed: every view draws them again.
+  void refresh();
 
 private:
   struct Node;
   void build(Node &node);
   QModelIndex indexOf(const Node *node) const;
+  void refresh(const Node &node);
 
   Children children;
   CellView cellView;

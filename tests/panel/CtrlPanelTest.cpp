@@ -11,6 +11,7 @@
 #include "kestor/Model.h"
 #include "widgets/PropertyWidget.h"
 
+#include <QScrollBar>
 #include <QSettings>
 #include <QTest>
 #include <QTreeView>
@@ -176,6 +177,23 @@ TEST_F(CtrlPanel, ASelectedPropertyThatComesBackIsSelectedAgainOnce) {
   EXPECT_EQ(controller().selectedProperty->name, "P");
   EXPECT_EQ(shownWidgets(controller()), QStringList{"P @ Mount"});
   EXPECT_EQ(selectedRow(), row({"Mount", "Site", "P label"}));
+}
+
+TEST_F(CtrlPanel, TheOutlineKeepsItsPlaceThroughChangesAndDefinitions) {
+  for (int i = 0; i < 60; ++i) define("Mount", "P" + std::to_string(100 + i), "Site");
+  outline()->expandAll();
+  QTest::qWait(50);
+  QScrollBar *scroll = outline()->verticalScrollBar();
+  ASSERT_GT(scroll->maximum(), 10);
+  scroll->setValue(scroll->maximum() / 2);
+  const int place = scroll->value();
+  kestor().handleUpdateProperty(records.front().get());
+  QTest::qWait(50);
+  EXPECT_EQ(scroll->value(), place);
+  define("Mount", "Q", "Site");
+  QTest::qWait(50);
+  EXPECT_EQ(scroll->value(), place);
+  EXPECT_TRUE(outline()->isExpanded(row({"Mount", "Site"})));
 }
 
 TEST_F(CtrlPanel, ACollapsedParentLeavesNothingSelected) {
