@@ -88,7 +88,10 @@ void ServicesController::loadServers() {
   if (!configuredServers.empty()) return;
   const QVariant value = defaults().value(SERVERS_KEY);
   if (!value.isValid()) return;
-  asyncGlobalAfter(RESTORE_DELAY, [this, value] { restoreServers(value); });
+  const QPointer<ServicesController> self(this);
+  asyncGlobalAfter(RESTORE_DELAY, [self, value] {
+    if (self) self->restoreServers(value);
+  });
 }
 
 void ServicesController::restoreServers(const QVariant &value) {
