@@ -7,10 +7,9 @@
 //     with frames FIRST_FRAME, FIRST_FRAME + 1, ...; sample f has
 //     DRIFT_X = f/100 cos(f/10), DRIFT_Y = f/100 sin(f/10), DRIFT_RA = 2 DRIFT_X, DRIFT_DEC = 2 DRIFT_Y,
 //     CORR_RA = -DRIFT_X, CORR_DEC = -DRIFT_Y.
+#include "ClientMessages.h"
+
 #include <QByteArray>
-#include <QMap>
-#include <QString>
-#include <QXmlStreamReader>
 #include <cmath>
 #include <cstdio>
 #include <unistd.h>
@@ -67,70 +66,21 @@ void publish(int count, int firstFrame) {
   }
 }
 
-// Reads the client's messages: getProperties and newNumberVector are answered, the rest ignored.
-class Session {
-public:
-  Session() { reader.addData("<stream>"); }  // the protocol is a sequence of root elements
-
-  void feed(const QByteArray &data) {
-    reader.addData(data);
-    while (!reader.atEnd()) {
-      const QXmlStreamReader::TokenType token = reader.readNext();
-      if (token == QXmlStreamReader::Invalid) {
-        return;  // more data needed (or a broken peer; indiserver closes us then)
-      }
-      if (token == QXmlStreamReader::StartElement) {
-        start();
-      } else if (token == QXmlStreamReader::EndElement) {
-        end();
-      } else if (token == QXmlStreamReader::Characters && inNumber) {
-        text += reader.text();
-      }
-    }
-  }
-
-private:
-  void start() {
-    const auto name = reader.name();
-    const auto attributes = reader.attributes();
-    if (name == QLatin1String("getProperties")) {
-      const QString device = attributes.value(QLatin1String("device")).toString();
-      if (device.isEmpty() || device == QLatin1String(DEVICE)) {
-        defineProperties();
-      }
-    } else if (name == QLatin1String("newNumberVector")) {
-      vector = attributes.value(QLatin1String("name")).toString();
-      numbers.clear();
-    } else if (name == QLatin1String("oneNumber")) {
-      item = attributes.value(QLatin1String("name")).toString();
-      text.clear();
-      inNumber = true;
-    }
-  }
-
-  void end() {
-    const auto name = reader.name();
-    if (name == QLatin1String("oneNumber")) {
-      numbers[item] = text.trimmed().toDouble();
-      inNumber = false;
-    } else if (name == QLatin1String("newNumberVector") && vector == QLatin1String("GUIDER_STATS_PUBLISH")) {
-      publish(static_cast<int>(numbers.value(QStringLiteral("COUNT"), 0)),
-              static_cast<int>(numbers.value(QStringLiteral("FIRST_FRAME"), 1)));
-    }
-  }
-
-  QXmlStreamReader reader;
-  QString vector;
-  QString item;
-  QString text;
-  bool inNumber = false;
-  QMap<QString, double> numbers;
-};
-
 }  // namespace
 
 int main() {
-  Session session;
+  ClientMessages session;
+  session.getProperties = [](const QString &device) {
+    if (device.isEmpty() || device == QLatin1String(DEVICE)) {
+      defineProperties();
+    }
+  };
+  session.newNumberVector = [](const QString &vector, const QMap<QString, double> &numbers) {
+    if (vector == QLatin1String("GUIDER_STATS_PUBLISH")) {
+      publish(static_cast<int>(numbers.value(QStringLiteral("COUNT"), 0)),
+              static_cast<int>(numbers.value(QStringLiteral("FIRST_FRAME"), 1)));
+    }
+  };
   char buffer[4096];
   for (;;) {
     const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);

@@ -1,0 +1,47 @@
+// bench_load [SECONDS [IMAGES]]: number updates at 1,000 per second for SECONDS (60) and then
+// IMAGES (20) images of 5000 × 5000 16-bit pixels (50 MB each) in a row, through indiserver
+// running our load driver into the shown control panel (offscreen unless QT_QPA_PLATFORM says
+// otherwise). Prints the figures; exits 1 when a goal was missed, 2 when the panel did not come up.
+#include "BlobLoad.h"
+#include "LoadPanel.h"
+#include "UpdateLoad.h"
+#include "app/ApplicationIdentity.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+bool report(const QString &summary, const QStringList &misses) {
+  std::printf("%s\n", qPrintable(summary));
+  for (const QString &miss : misses) std::printf("  MISSED: %s\n", qPrintable(miss));
+  return misses.isEmpty();
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  const double seconds = argc > 1 ? std::atof(argv[1]) : 60;
+  const int images = argc > 2 ? std::atoi(argv[2]) : 20;
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QTemporaryDir scratch;  // the settings and HOME of this run only
+  if (!scratch.isValid()) return 2;
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.filePath(QStringLiteral("config"))));
+  qputenv("HOME", QFile::encodeName(scratch.path()));
+  ApplicationIdentity::apply();
+  QApplication application(argc, argv);
+
+  LoadPanel panel;
+  if (!panel.ok()) {
+    std::fprintf(stderr, "%s\n", qPrintable(panel.failure()));
+    return 2;
+  }
+  const UpdateFigures updates = runUpdateLoad(panel, 1000, seconds);
+  const bool updatesMet = report(updates.summary(), updates.misses());
+  const BlobFigures blobs = runBlobLoad(panel, images, 5000, 5000);
+  const bool blobsMet = report(blobs.summary(), blobs.misses());
+  return updatesMet && blobsMet ? 0 : 1;
+}
