@@ -22,17 +22,17 @@ QString entryHost(const kestor_server_entry *entry) { return textFromField(entry
 }  // namespace
 
 ServicesController::ServicesController(QObject *parent) : BaseController(parent) {
-  servicesModel = new ServicesModel([this] { return numberOfRows(); },
-                                    [this](int row) {
-                                      const Row item = itemForRow(row);
-                                      if (const auto *service = std::get_if<std::shared_ptr<NetService>>(&item))
-                                        return ServicesModel::Row{(*service)->name, QStringLiteral("NSBonjour"), false};
-                                      if (const auto *server = std::get_if<ServerPtr>(&item))
-                                        return ServicesModel::Row{QStringLiteral("%1 (%2)").arg((*server)->host).arg((*server)->port),
-                                                                  QStringLiteral("NSNetwork"), true};
-                                      return ServicesModel::Row{};
-                                    },
-                                    this);
+  servicesModel = new ServicesModel([this] { return numberOfRows(); }, [this](int row) { return cellForRow(row); }, this);
+}
+
+ServicesModel::Row ServicesController::cellForRow(int row) const {
+  const Row item = itemForRow(row);
+  if (const auto *service = std::get_if<std::shared_ptr<NetService>>(&item))
+    return {(*service)->name, QStringLiteral("NSBonjour"), false};
+  if (const auto *server = std::get_if<ServerPtr>(&item))
+    return {(*server)->host + QStringLiteral(" (") + QString::number((*server)->port) + QLatin1Char(')'),
+            QStringLiteral("NSNetwork"), true};
+  return {};
 }
 
 void ServicesController::awakeFromNib() {

@@ -6,6 +6,7 @@
 
 #include "app/BaseController.h"
 #include "app/SavedServers.h"
+#include "app/ServicesModel.h"
 
 #include <QPointer>
 #include <QVariant>
@@ -18,7 +19,6 @@ class NetService;
 class QLineEdit;
 class QPushButton;
 class QTableView;
-class ServicesModel;
 
 class ServicesController : public BaseController {
   Q_OBJECT
@@ -56,6 +56,8 @@ public:
   // The service or server shown in a row; nothing past the end.
   Row itemForRow(int row) const;
   int numberOfRows() const;
+  // What the table shows in a row: a service's name, or a server's host and port.
+  ServicesModel::Row cellForRow(int row) const;
   ServicesModel *model() const { return servicesModel; }
 
   // The list as stored under "servers" (the settings are not written to disk here).

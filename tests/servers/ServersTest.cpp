@@ -156,8 +156,9 @@ TEST_F(ServerList, AddTakesTheHostAsTypedAndTheTypedPortOr7624AndSavesAtOnce) {
   add("gamma", "+80");
   add("", "7625");
   add("gamma", "+80");
-  EXPECT_EQ(rows(), (QStringList{"alpha (7624)", "beta (7624)", "gamma (80)", " (7625)", "gamma (80)"}));
-  EXPECT_EQ(savedOnDisk(), (QStringList{"alpha:7624", "beta:7624", "gamma:80", ":7625", "gamma:80"}));
+  add("%2", "1");
+  EXPECT_EQ(rows(), (QStringList{"alpha (7624)", "beta (7624)", "gamma (80)", " (7625)", "gamma (80)", "%2 (1)"}));
+  EXPECT_EQ(savedOnDisk(), (QStringList{"alpha:7624", "beta:7624", "gamma:80", ":7625", "gamma:80", "%2:1"}));
   EXPECT_TRUE(connected().isEmpty());  // nothing is connected before the sheet is confirmed
   EXPECT_TRUE(fake_servers::connects().isEmpty());
 }
