@@ -28,15 +28,27 @@ void Image::setWhitePoint(int64_t value)
     cached = false;
 }
 
+bool Image::highlightsOverexposure() const
+{
+    const bool grey = original && (original->bitsPerPixel == 8 || original->bitsPerPixel == 16);
+    return grey && UserDefaults::boolForKey(QStringLiteral("highlightOverexposure"), true);
+}
+
+QImage Image::rendering(RenderingPoints at, bool highlight) const
+{
+    QImage target;
+    if (!original || !StretchRenderer::render(*original, at, highlight, target))
+        return {};
+    return target;
+}
+
 QImage Image::image()
 {
     if (cached)
         return cachedBitmapData;
     if (!original)
         return {};
-    const bool grey = original->bitsPerPixel == 8 || original->bitsPerPixel == 16;
-    const bool highlight = grey && UserDefaults::boolForKey(QStringLiteral("highlightOverexposure"), true);
-    if (!StretchRenderer::render(*original, points, highlight, cachedBitmapData))
+    if (!StretchRenderer::render(*original, points, highlightsOverexposure(), cachedBitmapData))
         return {};
     cached = true;
     return cachedBitmapData;

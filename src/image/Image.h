@@ -28,6 +28,12 @@ public:
 
     // The stretched 8-bit RGB rendering; a null image when there is none.
     QImage image();
+    // Whether renderings paint saturated grey pixels red (grey images, as the settings say).
+    bool highlightsOverexposure() const;
+    // A new rendering between the given points, neither using nor filling the cache: it reads
+    // only the decoded bitmap, so another thread may make it while the owner uses the image.
+    QImage rendering(RenderingPoints at, bool highlight) const;
+    RenderingPoints renderingPoints() const { return points; }
     // The histogram picture; a null image without statistics.
     QImage histogram() const { return cachedHistogram; }
 

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <optional>
 
+#include "core/Dispatch.h"
 #include "image/Image.h"
 #include "kestor/Model.h"
 #include "skymap/MapView.h"
@@ -100,14 +101,20 @@ void PropertyWidget::showBLOB(KESTOR::BLOBItem &item, ImageView *view) {
   }
   image->setBlackPoint(image->autoBlackPoint());
   image->setWhitePoint(image->autoWhitePoint());
-  QMetaObject::invokeMethod(
-      view,
-      [this, view, image, ticket] {
-        if (pictureSequence_[view] == ticket) {
-          view->setPixmap(QPixmap::fromImage(image->image()));
-        }
-      },
-      Qt::QueuedConnection);
+  // The stretch and the conversion to the screen's format of a camera-sized picture take a
+  // tenth of a second or more: they run on the pool, the main thread only takes the result.
+  const RenderingPoints points = image->renderingPoints();
+  const bool highlight = image->highlightsOverexposure();
+  const QPointer<ImageView> target(view);
+  asyncGlobal([this, target, image, points, highlight, ticket] {
+    QImage picture = image->rendering(points, highlight).convertToFormat(QImage::Format_RGB32);
+    asyncMain([this, target, picture = std::move(picture), ticket]() mutable {
+      // The view is a child of this widget: while it exists, so does the widget.
+      if (target && pictureSequence_[target] == ticket) {
+        target->setPixmap(QPixmap::fromImage(std::move(picture)));
+      }
+    });
+  });
 }
 
 void PropertyWidget::updateMountPosition(const std::shared_ptr<KESTOR::Property> &property) {
