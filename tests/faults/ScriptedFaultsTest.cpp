@@ -121,6 +121,9 @@ TEST_F(ScriptedFault, ServerThatClosesAndComesBackIsEmptiedThenRefilledByANewCon
   EXPECT_TRUE(client.waitForEmptyModel()) << client.log().toStdString();
   EXPECT_TRUE(before->deleted);
   EXPECT_TRUE(client.waitForLog(ended() + QStringLiteral("closed by the server")));
+  // A change to what the server had defined goes nowhere, and does not hold up later changes.
+  client.kestor.changeNumber(before, {{QStringLiteral("CCD_TEMPERATURE_VALUE"), 5.0}});
+  client.kestor.waitForChanges();
 
   // Nothing connects again by itself: the server is connected again the way the user does it.
   connectAndDefine("-20");
@@ -130,6 +133,7 @@ TEST_F(ScriptedFault, ServerThatClosesAndComesBackIsEmptiedThenRefilledByANewCon
   EXPECT_EQ(temperature(client), -20);
   ASSERT_TRUE(server.send(temperatureUpdate("-21")));
   EXPECT_TRUE(waitUntil([&] { return temperature(client) == -21; }));
+  EXPECT_EQ(server.received().find("<newNumberVector"), std::string::npos);
   EXPECT_EQ(client.logged(QStringLiteral("closed by the server")), 1) << client.log().toStdString();
   EXPECT_LT(client.longestStall(), FREEZE_MS);
 }
