@@ -7,12 +7,14 @@
 //     second for DURATION seconds, paced against the clock (late updates are caught up at once);
 //     LOAD_PUBLISH is Busy meanwhile and Ok once the last update is out. SEQUENCE starts at 1 again.
 //   IMAGE_SEND (number, rw): WIDTH, HEIGHT, FRAME. Setting it sends one 16-bit FITS image of
-//     WIDTH × HEIGHT pixels made in memory on IMAGE (pixel (x, y) = (x + y + FRAME) mod 65536 plus a
+//     WIDTH × HEIGHT pixels made in memory on IMAGE (pixel (x, y) = (x + y + FRAME) mod 4096 plus a
 //     bright 5 × 5 star at (FRAME mod WIDTH, FRAME mod HEIGHT)), then IMAGE_SEND Ok.
 //   IMAGE (BLOB, ro): IMAGE, format ".fits".
 #include "ClientMessages.h"
 
 #include <QByteArray>
+#include <QList>
+#include <QMap>
 #include <chrono>
 #include <cmath>
 #include <cstdio>

@@ -33,7 +33,8 @@ BlobFigures runBlobLoad(LoadPanel &panel, int count, int width, int height) {
   figures.count = count;
   figures.imageMB = double((qint64(width) * height * 2 + 2880 * 2) / 2880 * 2880) / 1e6;
   const auto image = panel.property(QStringLiteral("IMAGE"));
-  auto *view = panel.widget(QStringLiteral("IMAGE"))->findChild<ImageView *>(QStringLiteral("value:IMAGE"));
+  PropertyWidget *widget = panel.widget(QStringLiteral("IMAGE"));
+  auto *view = widget ? widget->findChild<ImageView *>(QStringLiteral("value:IMAGE")) : nullptr;
   if (!image || !view) return figures;
   panel.kestor().enableBLOB(image, true);
   figures.startMB = settledMB();

@@ -4,7 +4,6 @@
 #include "LoadGoals.h"
 #include "LoadPanel.h"
 #include "ResidentMemory.h"
-#include "kestor/Model.h"
 #include "widgets/PropertyWidget.h"
 
 #include <QElapsedTimer>
@@ -40,9 +39,9 @@ UpdateFigures runUpdateLoad(LoadPanel &panel, int rate, double seconds) {
   figures.rate = rate;
   figures.seconds = seconds;
   figures.sent = std::lround(rate * seconds);
-  const auto values = panel.property(QStringLiteral("LOAD_VALUES"));
-  auto *sequence = panel.widget(QStringLiteral("LOAD_VALUES"))->findChild<QLineEdit *>(QStringLiteral("value:SEQUENCE"));
-  if (!values || !sequence) return figures;
+  PropertyWidget *widget = panel.widget(QStringLiteral("LOAD_VALUES"));
+  auto *sequence = widget ? widget->findChild<QLineEdit *>(QStringLiteral("value:SEQUENCE")) : nullptr;
+  if (!sequence) return figures;
 
   std::vector<Sample> samples;
   QElapsedTimer clock;
