@@ -19,3 +19,15 @@ function(kestor_component name)
   endforeach()
   set_target_properties(${name} PROPERTIES AUTOUIC_SEARCH_PATHS "${ARG_DIRS}")
 endfunction()
+
+# kestor_add_subfolders(): adds every direct subfolder of the current folder that has a
+# CMakeLists.txt, in name order.
+function(kestor_add_subfolders)
+  file(GLOB children RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child ${children})
+    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child} AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
