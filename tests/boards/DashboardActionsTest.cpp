@@ -27,7 +27,7 @@ protected:
     ASSERT_TRUE(QTest::qWaitForWindowExposed(interface->window.get()));
     for (const char *name : {"A", "B", "C"}) {
       records.push_back(std::make_unique<PropertyRecord>("Device", name, KESTOR_NUMBER, KESTOR_STATE_OK,
-                                                         std::vector<ItemSpec>{numberItem("N", 1)}));
+                                                         std::vector<ItemRecipe>{numberItem("N", 1)}));
       auto property = interface->kestor->device(records.back()->get())->property(records.back()->get());
       auto *widget = new PropertyWidget(dashboard, interface->kestor.get(), QString::fromLatin1(name), nullptr);
       dashboard->addWidget(widget);

@@ -204,7 +204,7 @@ protected:
   }
   std::optional<QByteArray> valueOf(const QString &url) {
     record = std::make_unique<PropertyRecord>("Dev", "B", KESTOR_BLOB, 0,
-                                              std::vector<ItemSpec>{{"B", [&](kestor_item &item) {
+                                              std::vector<ItemRecipe>{{"B", [&](kestor_item &item) {
                                                                        PropertyRecord::copy(item.blob_url, url.toStdString());
                                                                      }}});
     blob = std::make_unique<KESTOR::BLOBItem>("B", &record->item(0));

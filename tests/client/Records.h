@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-struct ItemSpec {
+struct ItemRecipe {
   std::string name;
   std::function<void(kestor_item &)> fill = [](kestor_item &) {};
 };
@@ -19,7 +19,7 @@ struct ItemSpec {
 class PropertyRecord {
 public:
   PropertyRecord(const std::string &device, const std::string &name, uint32_t type, uint32_t state = KESTOR_STATE_IDLE,
-                 const std::vector<ItemSpec> &items = {}, const std::string &group = "Main Control")
+                 const std::vector<ItemRecipe> &items = {}, const std::string &group = "Main Control")
       : memory(static_cast<kestor_property *>(std::calloc(1, size(items.size()))), &std::free) {
     kestor_property *record = memory.get();
     copy(record->device, device);
@@ -50,11 +50,11 @@ private:
   std::unique_ptr<kestor_property, decltype(&std::free)> memory;
 };
 
-inline ItemSpec switchItem(const std::string &name, bool on) {
+inline ItemRecipe switchItem(const std::string &name, bool on) {
   return {name, [on](kestor_item &item) { item.switch_value = on; }};
 }
 
-inline ItemSpec numberItem(const std::string &name, double value, const std::string &format = "%g") {
+inline ItemRecipe numberItem(const std::string &name, double value, const std::string &format = "%g") {
   return {name, [value, format](kestor_item &item) {
             item.number_value = value;
             item.number_target = value;
@@ -62,6 +62,6 @@ inline ItemSpec numberItem(const std::string &name, double value, const std::str
           }};
 }
 
-inline ItemSpec textItem(const std::string &name, const std::string &value) {
+inline ItemRecipe textItem(const std::string &name, const std::string &value) {
   return {name, [value](kestor_item &item) { PropertyRecord::copy(item.text_value, value); }};
 }

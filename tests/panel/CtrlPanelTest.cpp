@@ -45,7 +45,7 @@ protected:
 
   KESTOR::Property &define(const std::string &device, const std::string &name, const std::string &group,
                            uint32_t type = KESTOR_SWITCH) {
-    std::vector<ItemSpec> items{type == KESTOR_BLOB ? ItemSpec{"IMAGE"} : switchItem("ON", true)};
+    std::vector<ItemRecipe> items{type == KESTOR_BLOB ? ItemRecipe{"IMAGE"} : switchItem("ON", true)};
     records.emplace_back(device, name, type, KESTOR_STATE_OK, items, group);
     kestor().handleDefineProperty(records.back().get());
     return *kestor().devices.at(QString::fromStdString(device))->properties.at(QString::fromStdString(name));

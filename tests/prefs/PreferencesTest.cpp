@@ -46,7 +46,7 @@ protected:
   ~Preferences() override { EXPECT_TRUE(QTest::qWaitFor([&] { return enumerations == confirmations; }, 5000)); }
 
   void define(const std::string &device, const std::string &name, uint32_t type) {
-    records.emplace_back(device, name, type, KESTOR_STATE_IDLE, std::vector<ItemSpec>{{"ITEM"}});
+    records.emplace_back(device, name, type, KESTOR_STATE_IDLE, std::vector<ItemRecipe>{{"ITEM"}});
     interface->kestor->handleDefineProperty(records.back().get());
   }
   void open() {

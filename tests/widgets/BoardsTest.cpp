@@ -27,7 +27,7 @@ protected:
     return board;
   }
   std::shared_ptr<KESTOR::Property> numbers(const std::string &name, int count, uint32_t perm = KESTOR_PERM_RO) {
-    std::vector<ItemSpec> items;
+    std::vector<ItemRecipe> items;
     for (int i = 0; i < count; ++i) {
       items.push_back(numberItem("N" + std::to_string(i), i));
     }
@@ -82,7 +82,7 @@ TEST_F(Boards, ContainerResizeLaysOut) {
 }
 
 TEST_F(Boards, PinCopiesToTheDashboardAndUnpinRemovesTheCopy) {
-  std::vector<ItemSpec> lights;
+  std::vector<ItemRecipe> lights;
   for (int i = 0; i < 45; ++i) {
     lights.push_back(labelled(lightItem("L" + std::to_string(i), KESTOR_STATE_OK), "Light number " + std::to_string(i + 10)));
   }

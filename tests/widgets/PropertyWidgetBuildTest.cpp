@@ -12,8 +12,8 @@
 
 namespace {
 
-std::vector<ItemSpec> items(int count, const std::function<ItemSpec(int)> &make) {
-  std::vector<ItemSpec> list;
+std::vector<ItemRecipe> items(int count, const std::function<ItemRecipe(int)> &make) {
+  std::vector<ItemRecipe> list;
   for (int i = 0; i < count; ++i) {
     list.push_back(make(i));
   }
@@ -26,20 +26,20 @@ std::string labelOf(int length, int i) {
   return label;
 }
 
-std::vector<ItemSpec> switches(int count, int labelLength) {
+std::vector<ItemRecipe> switches(int count, int labelLength) {
   return items(count, [&](int i) {
     return labelled(switchItem("S" + std::to_string(i), false), labelOf(labelLength, i));
   });
 }
 
-std::vector<ItemSpec> lights(int count, int labelLength) {
+std::vector<ItemRecipe> lights(int count, int labelLength) {
   return items(count, [&](int i) {
     return labelled(lightItem("L" + std::to_string(i), KESTOR_STATE_OK), labelOf(labelLength, i));
   });
 }
 
-std::vector<ItemSpec> numbers(const std::vector<std::string> &names) {
-  std::vector<ItemSpec> list;
+std::vector<ItemRecipe> numbers(const std::vector<std::string> &names) {
+  std::vector<ItemRecipe> list;
   for (const std::string &name : names) {
     list.push_back(numberItem(name, 1.5));
   }

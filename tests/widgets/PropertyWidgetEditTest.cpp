@@ -227,7 +227,7 @@ TEST_F(PropertyWidgetEdit, ObjectChosenOnTheMapFillsTheTargets) {
   EXPECT_DOUBLE_EQ(sent[0].numbers.value(QStringLiteral("DEC")), -30.25);
 }
 
-const std::vector<ItemSpec> GUIDER = {numberItem("FRAME", 0),    numberItem("DRIFT_X", 0),   numberItem("DRIFT_Y", 0),
+const std::vector<ItemRecipe> GUIDER = {numberItem("FRAME", 0),    numberItem("DRIFT_X", 0),   numberItem("DRIFT_Y", 0),
                                       numberItem("DRIFT_RA", 0), numberItem("DRIFT_DEC", 0), numberItem("CORR_RA", 0),
                                       numberItem("CORR_DEC", 0)};
 

@@ -21,8 +21,8 @@ namespace {
 
 using PropertyWidgetRefresh = WidgetFixture;
 
-std::vector<ItemSpec> guiderItems() {
-  std::vector<ItemSpec> items;
+std::vector<ItemRecipe> guiderItems() {
+  std::vector<ItemRecipe> items;
   for (const char *name : {"FRAME", "DRIFT_X", "DRIFT_Y", "DRIFT_RA", "DRIFT_DEC", "CORR_RA", "CORR_DEC"}) {
     items.push_back(numberItem(name, 0));
   }

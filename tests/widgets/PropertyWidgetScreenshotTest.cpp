@@ -42,7 +42,7 @@ TEST_P(WidgetPictures, AreSaved) {
   saveScreenshot(widget, QStringLiteral("widget_") + QLatin1String(shot.name));
 }
 
-std::vector<ItemSpec> switchRow() {
+std::vector<ItemRecipe> switchRow() {
   return {switchItem("CONNECT", true), switchItem("DISCONNECT", false), labelled(switchItem("ABORT", false), "Abort motion now")};
 }
 

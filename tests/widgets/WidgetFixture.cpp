@@ -9,20 +9,20 @@ void PrintTo(const QRectF &rect, std::ostream *out) {
 
 void PrintTo(const QRect &rect, std::ostream *out) { PrintTo(QRectF(rect), out); }
 
-ItemSpec labelled(ItemSpec spec, const std::string &label) {
-  auto fill = spec.fill;
-  spec.fill = [fill, label](kestor_item &item) {
+ItemRecipe labelled(ItemRecipe recipe, const std::string &label) {
+  auto fill = recipe.fill;
+  recipe.fill = [fill, label](kestor_item &item) {
     fill(item);
     PropertyRecord::copy(item.label, label);
   };
-  return spec;
+  return recipe;
 }
 
-ItemSpec lightItem(const std::string &name, uint32_t state) {
+ItemRecipe lightItem(const std::string &name, uint32_t state) {
   return {name, [state](kestor_item &item) { item.light_value = state; }};
 }
 
-ItemSpec blobItem(const std::string &name, const QByteArray &bytes, const std::string &format) {
+ItemRecipe blobItem(const std::string &name, const QByteArray &bytes, const std::string &format) {
   return {name, [bytes, format](kestor_item &item) {
             PropertyRecord::copy(item.blob_format, format);
             item.blob_value = const_cast<char *>(bytes.constData());

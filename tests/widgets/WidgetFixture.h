@@ -20,11 +20,11 @@
 void PrintTo(const QRectF &rect, std::ostream *out);
 void PrintTo(const QRect &rect, std::ostream *out);
 
-// An item spec with its own label.
-ItemSpec labelled(ItemSpec spec, const std::string &label);
-ItemSpec lightItem(const std::string &name, uint32_t state);
+// An item recipe with its own label.
+ItemRecipe labelled(ItemRecipe recipe, const std::string &label);
+ItemRecipe lightItem(const std::string &name, uint32_t state);
 // A BLOB item whose bytes live in the given array (kept by the caller).
-ItemSpec blobItem(const std::string &name, const QByteArray &bytes, const std::string &format);
+ItemRecipe blobItem(const std::string &name, const QByteArray &bytes, const std::string &format);
 
 // The control of that object name inside the widget (a test failure when there is none).
 template <typename T> T *control(const QWidget *widget, const QString &name) {
