@@ -15,8 +15,7 @@ const QString CONNECTION = QStringLiteral("CONNECTION");
 
 // The switch item of that name, when the property has one.
 const KESTOR::SwitchItem *switchItem(const KESTOR::Property &property, const QString &name) {
-  auto found = property.items.find(name);
-  return found == property.items.end() ? nullptr : dynamic_cast<const KESTOR::SwitchItem *>(found->second.get());
+  return dynamic_cast<const KESTOR::SwitchItem *>(property.item(name));
 }
 
 }  // namespace

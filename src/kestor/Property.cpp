@@ -45,3 +45,19 @@ QString statusImageName(uint32_t state) {
   default: return QStringLiteral("NSStatusNone");
   }
 }
+
+KESTOR::Item *KESTOR::Property::item(const QString &itemName) const {
+  const auto found = items.find(itemName);
+  return found == items.end() ? nullptr : found->second.get();
+}
+
+std::vector<KESTOR::Item *> KESTOR::Property::orderedItems() const {
+  std::vector<Item *> ordered;
+  ordered.reserve(itemNames.size());
+  for (const QString &itemName : itemNames) {
+    if (Item *found = item(itemName)) {
+      ordered.push_back(found);
+    }
+  }
+  return ordered;
+}

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "kestor/KESTOR.h"
 
@@ -24,6 +25,10 @@ public:
   QString stateImage() const;
   // The record's label.
   QString description() const;
+  // The item of that name, or nullptr.
+  Item *item(const QString &itemName) const;
+  // The items in record order.
+  std::vector<Item *> orderedItems() const;
 
   std::shared_ptr<Device> device;
   QString group;

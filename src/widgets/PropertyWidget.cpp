@@ -147,12 +147,7 @@ void PropertyWidget::build(const std::shared_ptr<KESTOR::Property> &property) {
   placeHeader(fullHeight);
 
   int row = 0;
-  for (const QString &itemName : property->itemNames) {
-    const auto found = property->items.find(itemName);
-    if (found == property->items.end()) {
-      continue;
-    }
-    KESTOR::Item *item = found->second.get();
+  for (KESTOR::Item *item : property->orderedItems()) {
     if (auto *text = dynamic_cast<KESTOR::TextItem *>(item)) {
       buildTextRow(*text, row);
     } else if (auto *number = dynamic_cast<KESTOR::NumberItem *>(item)) {

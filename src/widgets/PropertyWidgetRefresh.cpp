@@ -21,11 +21,7 @@ namespace {
 
 // The value of a number item of the property, when it has one of that name.
 std::optional<double> numberValue(const KESTOR::Property &property, const QString &itemName) {
-  const auto found = property.items.find(itemName);
-  if (found == property.items.end()) {
-    return std::nullopt;
-  }
-  const auto *number = dynamic_cast<const KESTOR::NumberItem *>(found->second.get());
+  const auto *number = dynamic_cast<const KESTOR::NumberItem *>(property.item(itemName));
   return number ? std::optional<double>(number->value()) : std::nullopt;
 }
 
@@ -50,12 +46,8 @@ template <typename Control> Control *control(const std::map<QString, QWidget *> 
 
 void PropertyWidget::update(const std::shared_ptr<KESTOR::Property> &property) {
   stateIcon->setPixmap(statusImage(property->state()));
-  for (const QString &itemName : property->itemNames) {
-    const auto found = property->items.find(itemName);
-    if (found == property->items.end()) {
-      continue;
-    }
-    KESTOR::Item *item = found->second.get();
+  for (KESTOR::Item *item : property->orderedItems()) {
+    const QString &itemName = item->name;
     if (auto *text = dynamic_cast<KESTOR::TextItem *>(item)) {
       if (auto *field = control<QLineEdit>(values, itemName); field && !FieldStyle::isEdited(field)) {
         field->setText(text->value());
