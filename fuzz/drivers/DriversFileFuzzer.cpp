@@ -11,7 +11,7 @@
 
 #include "core/Console.h"
 #include "kestor/KESTOR.h"
-#include "kestor/KESTORDriver.h"
+#include "kestor/server/KESTORDriver.h"
 
 namespace {
 

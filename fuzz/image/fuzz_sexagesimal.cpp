@@ -1,6 +1,6 @@
 // Fuzzes the sexagesimal parser on any text, and the formatting of what it reads.
 
-#include "widgets/Sexagesimal.h"
+#include "core/Sexagesimal.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

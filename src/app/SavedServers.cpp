@@ -2,22 +2,9 @@
 
 #include <QVariantMap>
 
-#include <limits>
+#include "core/StrictNumber.h"
 
-std::optional<qint64> parseDecimalInteger(const QString &text) {
-  qsizetype digits = 0;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const QChar c = text[i];
-    if (i == 0 && (c == QLatin1Char('+') || c == QLatin1Char('-'))) continue;
-    if (c < QLatin1Char('0') || c > QLatin1Char('9')) return std::nullopt;
-    ++digits;
-  }
-  if (digits == 0) return std::nullopt;
-  bool ok = false;
-  const qint64 value = text.toLongLong(&ok, 10);
-  if (!ok) return std::nullopt;
-  return value;
-}
+#include <limits>
 
 namespace {
 
@@ -33,7 +20,7 @@ std::optional<qint64> portReading(const QVariant &port) {
     if (port.toULongLong() > quint64(std::numeric_limits<qint64>::max())) return std::nullopt;
     return port.toLongLong();
   case QMetaType::QString:
-    return parseDecimalInteger(port.toString());
+    return StrictNumber::toInt64(port.toString());
   default:
     return std::nullopt;
   }

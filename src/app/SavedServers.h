@@ -1,5 +1,5 @@
 // The "servers" setting: the user's bus servers, an array of {"host": text, "port": integer} in
-// list order, and the reading of port texts typed or stored as decimal numbers.
+// list order.
 #pragma once
 
 #include <QString>
@@ -14,10 +14,6 @@ struct SavedServer {
   qint64 port = 0;
   bool operator==(const SavedServer &) const = default;
 };
-
-// The text read as a whole as a decimal integer: an optional sign, then digits only, within
-// 64 bits; nullopt otherwise (empty text, blanks, other characters, out of range).
-std::optional<qint64> parseDecimalInteger(const QString &text);
 
 // The servers of a stored "servers" value, in order. The port may be stored as an integer or as a
 // decimal text. An entry that is not a dictionary, lacks a text "host" or has no readable "port"

@@ -3,9 +3,10 @@
 #include "app/ServicesModel.h"
 #include "core/Dispatch.h"
 #include "core/Globals.h"
+#include "core/StrictNumber.h"
 #include "kestor/KESTOR.h"
-#include "kestor/NetService.h"
 #include "kestor/RecordText.h"
+#include "kestor/discovery/NetService.h"
 
 #include <QItemSelectionModel>
 #include <QLineEdit>
@@ -124,7 +125,7 @@ size_t ServicesController::occurrence(const std::vector<SavedServer> &servers, s
 }
 
 void ServicesController::addAction() {
-  const qint64 port = parseDecimalInteger(portField ? portField->text() : QString()).value_or(DEFAULT_PORT);
+  const qint64 port = StrictNumber::toInt64(portField ? portField->text() : QString()).value_or(DEFAULT_PORT);
   const QString host = hostnameField ? hostnameField->text() : QString();
   configuredServers.push_back(std::make_shared<Server>(host, port));
   reloadTable();

@@ -10,11 +10,11 @@
 #include "core/Globals.h"
 #include "core/SerialQueue.h"
 #include "core/Settings.h"
-#include "kestor/DnsSdBrowser.h"
 #include "kestor/Callbacks.h"
 #include "kestor/Device.h"
 #include "kestor/KESTORDelegate.h"
 #include "kestor/Property.h"
+#include "kestor/discovery/DnsSdBrowser.h"
 
 std::atomic<KESTOR *> KESTOR::instance{nullptr};
 

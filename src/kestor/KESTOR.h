@@ -16,8 +16,8 @@
 
 #include <kestor.h>
 
-#include "kestor/NetService.h"
-#include "kestor/PublishedService.h"
+#include "kestor/discovery/NetService.h"
+#include "kestor/discovery/PublishedService.h"
 
 class KESTORDelegate;
 class SerialQueue;

@@ -1,6 +1,6 @@
 #include "skymap/LocalSearch.h"
 
-#include "skymap/StrictNumber.h"
+#include "core/StrictNumber.h"
 
 namespace {
 

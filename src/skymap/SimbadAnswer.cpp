@@ -1,6 +1,6 @@
 #include "skymap/SimbadAnswer.h"
 
-#include "skymap/StrictNumber.h"
+#include "core/StrictNumber.h"
 
 #include <QStringDecoder>
 

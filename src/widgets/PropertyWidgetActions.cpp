@@ -7,15 +7,15 @@
 #include <QStandardPaths>
 #include <cmath>
 
+#include "core/NumberText.h"
+#include "core/Sexagesimal.h"
 #include "kestor/Model.h"
 #include "skymap/MapView.h"
 #include "views/GraphView.h"
 #include "views/PropertiesView.h"
 #include "widgets/FieldStyle.h"
 #include "widgets/KButton.h"
-#include "widgets/NumberText.h"
 #include "widgets/PropertyWidget.h"
-#include "widgets/Sexagesimal.h"
 
 void PropertyWidget::controlTextDidChange(QLineEdit *field) {
   if (!kproperty) {

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "core/Dispatch.h"
+#include "core/NumberText.h"
 #include "image/Image.h"
 #include "kestor/Model.h"
 #include "skymap/MapView.h"
@@ -13,7 +14,6 @@
 #include "widgets/FieldStyle.h"
 #include "widgets/ImageView.h"
 #include "widgets/KButton.h"
-#include "widgets/NumberText.h"
 #include "widgets/PropertyWidget.h"
 #include "widgets/StatusImage.h"
 

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "core/NumberText.h"
 #include "kestor/Model.h"
 #include "skymap/MapView.h"
 #include "views/ControlPanelView.h"
@@ -14,7 +15,6 @@
 #include "widgets/FieldStyle.h"
 #include "widgets/ImageView.h"
 #include "widgets/KButton.h"
-#include "widgets/NumberText.h"
 #include "widgets/PropertyWidget.h"
 #include "widgets/ResourceIcon.h"
 #include "widgets/StatusImage.h"

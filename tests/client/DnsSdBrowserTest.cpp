@@ -1,7 +1,7 @@
 // The DNS-SD browser turns Avahi's per-interface reports into one found and one removed per service.
 #include <gtest/gtest.h>
 
-#include "kestor/DnsSdBrowser.h"
+#include "kestor/discovery/DnsSdBrowser.h"
 
 namespace {
 

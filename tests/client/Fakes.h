@@ -13,7 +13,7 @@
 
 #include "kestor/KESTOR.h"
 #include "kestor/KESTORDelegate.h"
-#include "kestor/NetService.h"
+#include "kestor/discovery/NetService.h"
 
 struct FrameworkCall {
   explicit FrameworkCall(std::string function, std::string device = {}, std::string property = {})

@@ -11,7 +11,7 @@
 #include "core/Globals.h"
 #include "kestor/KESTOR.h"
 #include "kestor/KESTORDelegate.h"
-#include "kestor/KESTORDriver.h"
+#include "kestor/server/KESTORDriver.h"
 
 namespace {
 

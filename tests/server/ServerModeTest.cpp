@@ -15,9 +15,9 @@
 
 #include "EventLoopWait.h"
 #include "core/Globals.h"
-#include "kestor/DnsSdPublishedService.h"
 #include "kestor/KESTOR.h"
-#include "kestor/KESTORDriver.h"
+#include "kestor/discovery/DnsSdPublishedService.h"
+#include "kestor/server/KESTORDriver.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "app/SavedServers.h"
 #include "app/ServicesModel.h"
 #include "core/Globals.h"
-#include "kestor/NetService.h"
+#include "kestor/discovery/NetService.h"
 
 #include <QSettings>
 #include <QElapsedTimer>
@@ -137,15 +137,6 @@ TEST(SavedServers, EntriesAreReadOneByOneAndBadOnesAreReported) {
     EXPECT_EQ(readSavedServers(c.value, [&](const QString &) { ++reports; }), c.servers);
     EXPECT_EQ(reports, c.reports);
   }
-}
-
-TEST(SavedServers, PortTextIsReadAsAWholeDecimalNumber) {
-  const struct {
-    const char *text;
-    std::optional<qint64> port;
-  } cases[] = {{"7624", 7624}, {"+80", 80}, {"-1", -1}, {"", std::nullopt}, {"+", std::nullopt}, {" 80", std::nullopt},
-               {"80 ", std::nullopt}, {"abc", std::nullopt}, {"0x50", std::nullopt}, {"99999999999999999999", std::nullopt}};
-  for (const auto &c : cases) EXPECT_EQ(parseDecimalInteger(QString::fromLatin1(c.text)), c.port) << c.text;
 }
 
 TEST_F(ServerList, AddTakesTheHostAsTypedAndTheTypedPortOr7624AndSavesAtOnce) {

@@ -12,7 +12,7 @@
 #include "views/GraphView.h"
 #include "widgets/FieldStyle.h"
 #include "widgets/KButton.h"
-#include "widgets/Sexagesimal.h"
+#include "core/Sexagesimal.h"
 
 namespace {
 

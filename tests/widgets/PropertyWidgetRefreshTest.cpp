@@ -13,8 +13,7 @@
 #include "views/GraphView.h"
 #include "widgets/FieldStyle.h"
 #include "widgets/ImageView.h"
-#include "widgets/NumberText.h"
-#include "widgets/Sexagesimal.h"
+#include "core/Sexagesimal.h"
 #include "widgets/StatusImage.h"
 
 namespace {
@@ -157,18 +156,6 @@ TEST_F(MountRefresh, ASearchResultChosenFillsTheTargets) {
       << widget->entryNameLabel->text().toStdString();
   EXPECT_TRUE(FieldStyle::isEdited(widget->targets.at(QStringLiteral("RA"))));
   EXPECT_TRUE(FieldStyle::isEdited(widget->targets.at(QStringLiteral("DEC"))));
-}
-
-TEST(NumberText, FormatsAndReadsNumbers) {
-  struct Row {
-    double value;
-    const char *format;
-    const char *text;
-  };
-  for (const Row &row : {Row{12.5, "%010.6m", "12:30:00.0"}, Row{1.5, "%g", "1.5"}, Row{2.0, "%g", "2"},
-                         Row{0.25, "%.2f", "0.25"}, Row{-3.1234567, "%g", "-3.123457"}, Row{1e7, "%g", "10000000"}}) {
-    EXPECT_EQ(numberText(row.value, QLatin1String(row.format)), QLatin1String(row.text)) << row.text;
-  }
 }
 
 }  // namespace

@@ -8,10 +8,10 @@
 #include "core/Dispatch.h"
 #include "core/Globals.h"
 #include "core/Settings.h"
-#include "kestor/DnsSdPublishedService.h"
 #include "kestor/KESTOR.h"
-#include "kestor/KESTORDriver.h"
-#include "kestor/ServiceNames.h"
+#include "kestor/discovery/DnsSdPublishedService.h"
+#include "kestor/discovery/ServiceNames.h"
+#include "kestor/server/KESTORDriver.h"
 
 namespace {
 

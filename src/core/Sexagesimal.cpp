@@ -1,4 +1,4 @@
-#include "widgets/Sexagesimal.h"
+#include "core/Sexagesimal.h"
 
 #include <algorithm>
 #include <charconv>

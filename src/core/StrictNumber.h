@@ -9,6 +9,7 @@
 
 namespace StrictNumber {
 
+std::optional<int64_t> toInt64(QStringView text);
 std::optional<int32_t> toInt32(QStringView text);
 // No "nan" or "inf", no hexadecimal, no thousands separators.
 std::optional<double> toDouble(QStringView text);

@@ -1,4 +1,4 @@
-#include "kestor/KESTORDriver.h"
+#include "kestor/server/KESTORDriver.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,10 +1,10 @@
-#include "widgets/NumberText.h"
+#include "core/NumberText.h"
 
 #include <QLocale>
 #include <QRegularExpression>
 #include <cmath>
 
-#include "widgets/Sexagesimal.h"
+#include "core/Sexagesimal.h"
 
 QString formatNumber(double value) {
   if (!std::isfinite(value)) {

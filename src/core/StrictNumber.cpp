@@ -1,4 +1,4 @@
-#include "skymap/StrictNumber.h"
+#include "core/StrictNumber.h"
 
 #include <charconv>
 #include <string>
@@ -46,15 +46,19 @@ std::optional<T> readMagnitude(QStringView text, bool allowPoint, bool &negative
 
 namespace StrictNumber {
 
-std::optional<int32_t> toInt32(QStringView text) {
+std::optional<int64_t> toInt64(QStringView text) {
   bool negative;
-  const std::optional<int64_t> magnitude = readMagnitude<int64_t>(text, false, negative);
-  if (!magnitude)
+  const std::optional<uint64_t> magnitude = readMagnitude<uint64_t>(text, false, negative);
+  if (!magnitude || *magnitude > (negative ? uint64_t(INT64_MAX) + 1 : uint64_t(INT64_MAX)))
     return std::nullopt;
-  const int64_t value = negative ? -*magnitude : *magnitude;
-  if (value < INT32_MIN || value > INT32_MAX)
+  return negative ? int64_t(0 - *magnitude) : int64_t(*magnitude);
+}
+
+std::optional<int32_t> toInt32(QStringView text) {
+  const std::optional<int64_t> value = toInt64(text);
+  if (!value || *value < INT32_MIN || *value > INT32_MAX)
     return std::nullopt;
-  return int32_t(value);
+  return int32_t(*value);
 }
 
 std::optional<double> toDouble(QStringView text) {

@@ -8,7 +8,7 @@
 
 #include <avahi-client/client.h>
 
-#include "kestor/AvahiQtPoll.h"
+#include "kestor/discovery/AvahiQtPoll.h"
 
 class DnsSdBrowser;
 

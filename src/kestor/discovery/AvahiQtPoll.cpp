@@ -1,4 +1,4 @@
-#include "kestor/AvahiQtPoll.h"
+#include "kestor/discovery/AvahiQtPoll.h"
 
 #include <QSocketNotifier>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "kestor/ServiceNames.h"
+#include "kestor/discovery/ServiceNames.h"
 
 #include <QSettings>
 #include <QStringList>

@@ -12,7 +12,7 @@
 #include <QSettings>
 #include "kestor/KESTOR.h"
 #include "kestor/KESTORDelegate.h"
-#include "kestor/ServiceNames.h"
+#include "kestor/discovery/ServiceNames.h"
 
 namespace {
 

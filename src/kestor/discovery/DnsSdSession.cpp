@@ -1,4 +1,4 @@
-#include "kestor/DnsSdSession.h"
+#include "kestor/discovery/DnsSdSession.h"
 
 #include <QTimer>
 
@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "kestor/DnsSdBrowser.h"
+#include "kestor/discovery/DnsSdBrowser.h"
 
 DnsSdSession &DnsSdSession::shared() {
   static DnsSdSession *session = new DnsSdSession;  // lives as long as the program

@@ -5,7 +5,7 @@
 
 #include <avahi-client/lookup.h>
 
-#include "kestor/NetService.h"
+#include "kestor/discovery/NetService.h"
 
 class DnsSdService : public NetService, public std::enable_shared_from_this<DnsSdService> {
 public:

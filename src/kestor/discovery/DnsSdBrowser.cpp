@@ -1,10 +1,10 @@
-#include "kestor/DnsSdBrowser.h"
+#include "kestor/discovery/DnsSdBrowser.h"
 
 #include <avahi-common/error.h>
 
 #include "core/Console.h"
-#include "kestor/DnsSdService.h"
-#include "kestor/DnsSdSession.h"
+#include "kestor/discovery/DnsSdService.h"
+#include "kestor/discovery/DnsSdSession.h"
 
 namespace {
 

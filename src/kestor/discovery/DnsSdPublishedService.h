@@ -6,8 +6,8 @@
 #include <avahi-client/client.h>
 #include <avahi-client/publish.h>
 
-#include "kestor/AvahiQtPoll.h"
-#include "kestor/PublishedService.h"
+#include "kestor/discovery/AvahiQtPoll.h"
+#include "kestor/discovery/PublishedService.h"
 
 class DnsSdPublishedService : public PublishedService {
 public:

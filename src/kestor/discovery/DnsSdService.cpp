@@ -1,4 +1,4 @@
-#include "kestor/DnsSdService.h"
+#include "kestor/discovery/DnsSdService.h"
 
 #include <avahi-common/error.h>
 

@@ -1,4 +1,4 @@
-#include "kestor/DnsSdPublishedService.h"
+#include "kestor/discovery/DnsSdPublishedService.h"
 
 #include <QTimer>
 

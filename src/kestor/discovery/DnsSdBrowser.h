@@ -13,7 +13,7 @@
 
 #include <avahi-client/lookup.h>
 
-#include "kestor/NetService.h"
+#include "kestor/discovery/NetService.h"
 
 class DnsSdService;
 

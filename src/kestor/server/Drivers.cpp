@@ -11,7 +11,7 @@
 #include "core/Settings.h"
 #include "kestor/KESTOR.h"
 #include "kestor/KESTORDelegate.h"
-#include "kestor/KESTORDriver.h"
+#include "kestor/server/KESTORDriver.h"
 
 void KESTOR::readDriversFile(const QString &path) {
   QFile file(path);
