@@ -58,6 +58,24 @@ kestor_result change(const char *type, const char *device, const char *property,
   }
 }
 
+// The numbers just sent become their items' targets, which the server's updates leave alone. They
+// are written with the property's next update, where records are written, so that the application
+// reads them without a race (the server answers a change with an update).
+kestor_result keepTargets(const char *device, const char *property, int32_t count, char **items,
+                          const double *values) {
+  try {
+    kestor::SentNumbers sent;
+    for (int32_t i = 0; i < count; ++i) sent.emplace_back(kestor::fieldText(items[i], NAME_BYTES), values[i]);
+    auto &registry = kestor::libraryRegistry();
+    std::lock_guard lock(registry.mutex());
+    if (kestor_property *record = registry.live(device, property); record && record->type == KESTOR_NUMBER)
+      registry.keepSent(record, std::move(sent));
+    return KESTOR_OK;
+  } catch (const std::exception &) {
+    return KESTOR_NO_MEMORY;
+  }
+}
+
 std::string textValue(char *const &value) { return value ? std::string(kestor::fieldText(value, VALUE_BYTES)) : ""; }
 std::string numberValue(const double &value) { return kestor::formatNumber(value); }
 std::string switchValue(const bool &value) { return value ? "On" : "Off"; }
@@ -114,7 +132,8 @@ kestor_result kestor_change_text_property(kestor_client *, const char *device, c
 
 kestor_result kestor_change_number_property(kestor_client *, const char *device, const char *property,
                                             int32_t count, char **items, double *values) {
-  return change("Number", device, property, count, items, values, numberValue);
+  const kestor_result result = change("Number", device, property, count, items, values, numberValue);
+  return result == KESTOR_OK ? keepTargets(device, property, count, items, values) : result;
 }
 
 kestor_result kestor_change_switch_property(kestor_client *, const char *device, const char *property,

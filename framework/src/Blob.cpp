@@ -41,15 +41,16 @@ bool decodeBlob(std::string_view declaredSize, std::string_view format, std::str
   }
   const bool compressed = endsWith(format, ".z");
   out.format = compressed ? format.substr(0, format.size() - 2) : format;
-  out.size = size;
-  if (!compressed) {
-    if (static_cast<int64_t>(*length) != size) {
-      error = "BLOB holds " + std::to_string(*length) + " bytes, not the " + std::to_string(size) + " it declares";
+  if (!compressed) {  // the declared size may be another one (fpack'ed frames declare the image's)
+    out.size = static_cast<int64_t>(*length);
+    if (out.size > MAX_BLOB_BYTES) {
+      error = "BLOB of " + std::to_string(out.size) + " bytes is too large";
       return false;
     }
-    out.data = size ? std::move(decoded) : nullptr;
+    out.data = out.size ? std::move(decoded) : nullptr;
     return true;
   }
+  out.size = size;
   BlobBuffer inflated = allocate(static_cast<size_t>(size));
   uLongf inflatedLength = static_cast<uLongf>(size);
   if (!inflated) {

@@ -1,5 +1,6 @@
 // Contents of one oneBLOB element: base64 decoded, inflated when the format ends in ".z" (the
-// suffix is then dropped), and checked against the size the element declares.
+// suffix is then dropped). The size the element declares is checked against the limit, and is the
+// inflated size of a ".z" BLOB; any other BLOB is as long as its decoded text.
 #pragma once
 
 #include <cstdint>

@@ -23,6 +23,7 @@ void writeBlob(kestor_item &item, IncomingItem &in, std::vector<void *> &release
   item.blob_value = in.blob->data.release();
 }
 
+// A number's target is the client's: a definition sets it, the server's updates leave it.
 void writeValue(kestor_item &item, uint32_t type, const IncomingItem &in) {
   switch (type) {
     case KESTOR_TEXT:
@@ -30,7 +31,6 @@ void writeValue(kestor_item &item, uint32_t type, const IncomingItem &in) {
       break;
     case KESTOR_NUMBER:
       item.number_value = in.value;
-      item.number_target = in.value;
       break;
     case KESTOR_SWITCH:
       item.switch_value = in.state != 0;
@@ -39,6 +39,12 @@ void writeValue(kestor_item &item, uint32_t type, const IncomingItem &in) {
       item.light_value = in.state;
       break;
   }
+}
+
+kestor_item *findItem(kestor_property &record, std::string_view name) {
+  for (int32_t i = 0; i < record.count; ++i)
+    if (fieldText(record.items[i].name) == name) return &record.items[i];
+  return nullptr;
 }
 
 }  // namespace
@@ -79,6 +85,7 @@ void writeDefinition(kestor_property &record, int32_t capacity, const Incoming &
       item.number_step = in.step;
     }
     writeValue(item, definition.type, in);
+    if (definition.type == KESTOR_NUMBER) item.number_target = in.value;
   }
 }
 
@@ -86,16 +93,16 @@ void writeUpdate(kestor_property &record, Incoming &update, std::vector<void *> 
                  std::vector<std::string> &unknown) {
   if (update.state) record.state = *update.state;
   for (IncomingItem &in : update.items) {
-    bool found = false;
-    for (int32_t i = 0; i < record.count; ++i) {
-      if (fieldText(record.items[i].name) != in.name) continue;
-      if (record.type == KESTOR_BLOB) writeBlob(record.items[i], in, released);
-      else writeValue(record.items[i], record.type, in);
-      found = true;
-      break;
-    }
-    if (!found) unknown.push_back(in.name);
+    kestor_item *item = findItem(record, in.name);
+    if (!item) unknown.push_back(in.name);
+    else if (record.type == KESTOR_BLOB) writeBlob(*item, in, released);
+    else writeValue(*item, record.type, in);
   }
+}
+
+void writeTargets(kestor_property &record, const SentNumbers &sent) {
+  for (const auto &[name, value] : sent)
+    if (kestor_item *item = findItem(record, name)) item->number_target = value;
 }
 
 }  // namespace kestor

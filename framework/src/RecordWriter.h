@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Incoming.h"
+#include "Registry.h"
 
 #include <string>
 #include <vector>
@@ -21,5 +22,8 @@ void writeDefinition(kestor_property &record, int32_t capacity, const Incoming &
 // names of items that the record lacks are added to `unknown`.
 void writeUpdate(kestor_property &record, Incoming &update, std::vector<void *> &released,
                  std::vector<std::string> &unknown);
+
+// Makes the values this client sent to a number property its items' targets (later ones win).
+void writeTargets(kestor_property &record, const SentNumbers &sent);
 
 }  // namespace kestor

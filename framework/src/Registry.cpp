@@ -74,12 +74,14 @@ Registry::Sized Registry::recordFor(std::string_view device, std::string_view na
 }
 
 void Registry::markLive(kestor_property *record, kestor_device *owner) {
+  sent_.erase(record);  // a definition sets the targets anew
   DeviceEntry &entry = devices_[std::string(fieldText(record->device))];
   entry.owner = owner;
   entry.live.emplace(fieldText(record->name));
 }
 
 void Registry::markDeleted(kestor_property *record) {
+  sent_.erase(record);
   const auto d = devices_.find(std::string(fieldText(record->device)));
   if (d == devices_.end()) return;
   DeviceEntry &entry = d->second;
@@ -112,6 +114,19 @@ kestor_property *Registry::deviceRecord(std::string_view device) {
   DeviceEntry &entry = devices_[std::string(device)];
   if (!entry.wide) entry.wide = allocateRecord(device, "", 0);
   return entry.wide;
+}
+
+void Registry::keepSent(kestor_property *record, SentNumbers sent) {
+  SentNumbers &kept = sent_[record];
+  kept.insert(kept.end(), std::make_move_iterator(sent.begin()), std::make_move_iterator(sent.end()));
+}
+
+SentNumbers Registry::takeSent(kestor_property *record) {
+  const auto found = sent_.find(record);
+  if (found == sent_.end()) return {};
+  SentNumbers sent = std::move(found->second);
+  sent_.erase(found);
+  return sent;
 }
 
 }  // namespace kestor

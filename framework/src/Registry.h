@@ -14,9 +14,13 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace kestor {
+
+// Number values that this client sent to a property, by item name.
+using SentNumbers = std::vector<std::pair<std::string, double>>;
 
 class Registry {
  public:
@@ -51,6 +55,11 @@ class Registry {
   // A record that names only the device (property name ""), for device-wide deletions.
   kestor_property *deviceRecord(std::string_view device);
 
+  // Numbers sent to a live record, kept until its next update (written where the application reads
+  // records) takes them; a definition or deletion drops them.
+  void keepSent(kestor_property *record, SentNumbers sent);
+  SentNumbers takeSent(kestor_property *record);
+
  private:
   struct Slot {
     kestor_property *record = nullptr;
@@ -67,6 +76,7 @@ class Registry {
   std::unordered_map<std::string, Slot> slots_;
   std::unordered_map<std::string, DeviceEntry> devices_;
   std::vector<kestor_property *> retired_;  // records outgrown by a redefinition, kept readable
+  std::unordered_map<kestor_property *, SentNumbers> sent_;
 };
 
 // The registry behind the library's connections; never destroyed, as the application keeps

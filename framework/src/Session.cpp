@@ -111,6 +111,7 @@ void Session::update(Incoming &in, std::vector<Call> &calls, std::vector<void *>
   if (!record) return skip("update of unknown property " + in.device + "." + in.name);
   if (!owns(in.device)) return;
   if (record->type != in.type) return skip("update of " + in.device + "." + in.name + " with another type");
+  writeTargets(*record, registry_.takeSent(record));
   std::vector<std::string> unknown;
   writeUpdate(*record, in, released, unknown);
   for (const auto &item : unknown) skip("update of unknown item " + in.device + "." + in.name + "." + item);

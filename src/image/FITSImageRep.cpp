@@ -8,6 +8,9 @@
 
 namespace {
 
+// The most that the tiles of a compressed image may inflate to: the bytes given do not bound it.
+constexpr int64_t MAX_INFLATED_BYTES = int64_t(1) << 30;
+
 // An open in-memory FITS file. cfitsio keeps the addresses of `memory` and `memorySize` until
 // the file is closed, so they live here beside the handle; the file is closed exactly once.
 class MemoryFile {
@@ -40,6 +43,23 @@ private:
 std::unique_ptr<uint8_t[]> allocate(int64_t bytes)
 {
     return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[size_t(bytes)]);
+}
+
+// A tile-compressed file (fpack's) keeps its image in an extension after a primary unit without
+// one: moves to the first unit that holds an image, or stays on the primary unit when none does.
+void moveToImage(MemoryFile &fits)
+{
+    int naxis = 0;
+    fits_get_img_dim(fits.file, &naxis, &fits.status);
+    for (int unit = 2; fits.status == 0 && naxis == 0; ++unit) {
+        int type = 0;
+        if (fits_movabs_hdu(fits.file, unit, &type, &fits.status) == 0 && type == IMAGE_HDU)
+            fits_get_img_dim(fits.file, &naxis, &fits.status);
+    }
+    if (fits.status != 0) {
+        fits.status = 0;
+        fits_movabs_hdu(fits.file, 1, nullptr, &fits.status);
+    }
 }
 
 // Reads `count` samples of one plane (1-based) into `buffer`; false on any library error.
@@ -78,12 +98,14 @@ DecodeResult FITSImageRep::imageRepsWithData(const QByteArray &data)
     if (!fits.file)
         return DecodeResult::failure(QStringLiteral("cfitsio cannot open the data (status %1)").arg(fits.status));
 
-    // cfitsio takes the data size that the header declares: check that the primary unit's data
+    // cfitsio takes the data size that the header declares: check that the image unit's data
     // lies within the bytes we were given before any pixel is read.
+    moveToImage(fits);
     LONGLONG headStart = 0, dataStart = 0, dataEnd = 0;
     fits_get_hduaddrll(fits.file, &headStart, &dataStart, &dataEnd, &fits.status);
     if (fits.status != 0 || dataStart <= 0 || dataEnd < dataStart || dataEnd > data.size())
         return DecodeResult::failure(QStringLiteral("FITS data shorter than its header promises"));
+    const bool compressed = fits_is_compressed_image(fits.file, &fits.status) != 0;
 
     int bitpix = 0;
     int naxis = 0;
@@ -104,8 +126,10 @@ DecodeResult FITSImageRep::imageRepsWithData(const QByteArray &data)
     const std::optional<int64_t> planeBytes = checkedProduct({width, height, bytesPerSample});
     const std::optional<int64_t> storedBytes = checkedProduct({width, height, bytesPerSample, planes});
     const std::optional<int64_t> bufferBytes = checkedProduct({width, height, planes == 3 ? 3 : bytesPerSample});
-    if (!count || !planeBytes || !storedBytes || !bufferBytes || *storedBytes > dataEnd - dataStart)
+    if (!count || !planeBytes || !storedBytes || !bufferBytes || (!compressed && *storedBytes > dataEnd - dataStart))
         return DecodeResult::failure(QStringLiteral("FITS data shorter than its header promises"));
+    if (compressed && *storedBytes > MAX_INFLATED_BYTES)
+        return DecodeResult::failure(QStringLiteral("compressed FITS image larger than %1 bytes").arg(MAX_INFLATED_BYTES));
 
     std::unique_ptr<uint8_t[]> buffer = allocate(*bufferBytes);
     if (!buffer)

@@ -68,6 +68,32 @@ QByteArray fitsFile(int imageType, const std::vector<long> &axes, int dataType, 
     return out;
 }
 
+QByteArray fpacked(const QByteArray &fits)
+{
+    void *input = const_cast<char *>(fits.constData());
+    size_t inputSize = size_t(fits.size());
+    void *memory = std::malloc(2880);
+    size_t memorySize = 2880;
+    fitsfile *in = nullptr;
+    fitsfile *out = nullptr;
+    int status = 0;
+    fits_open_memfile(&in, "", READONLY, &input, &inputSize, 0, nullptr, &status);
+    fits_create_memfile(&out, &memory, &memorySize, 2880, std::realloc, &status);
+    fits_create_img(out, BYTE_IMG, 0, nullptr, &status);
+    fits_set_compression_type(out, RICE_1, &status);
+    fits_img_compress(in, out, &status);
+    fits_flush_file(out, &status);
+    LONGLONG headStart = 0, dataStart = 0, dataEnd = 0;
+    fits_get_hduaddrll(out, &headStart, &dataStart, &dataEnd, &status);
+    fits_close_file(in, &status);
+    fits_close_file(out, &status);
+    if (status != 0 || size_t(dataEnd) > memorySize)
+        throw std::runtime_error("cfitsio could not compress the fixture: status " + std::to_string(status));
+    QByteArray packed(static_cast<const char *>(memory), qsizetype(dataEnd));
+    std::free(memory);
+    return packed;
+}
+
 QByteArray xisfFile(const QString &elements, qsizetype offset, const QByteArray &block)
 {
     const QByteArray header = ("<?xml version=\"1.0\" encoding=\"UTF-8\"?><xisf version=\"1.0\">" + elements +

@@ -18,6 +18,10 @@ QByteArray rawFile(const char *signature, uint32_t width, uint32_t height, const
 // USHORT_IMG, FLOAT_IMG, ...), `pixels` are `count` values of cfitsio type `dataType`.
 QByteArray fitsFile(int imageType, const std::vector<long> &axes, int dataType, const void *pixels);
 
+// The FITS file's primary image tile-compressed by cfitsio as fpack does (.fits.fz): an empty
+// primary unit, then the Rice-compressed image as an extension.
+QByteArray fpacked(const QByteArray &fits);
+
 // An XISF file whose header holds `elements` (e.g. `<Image geometry="4:2:1" .../>`), with
 // `block` placed at `offset` (the file is zero-filled up to it).
 QByteArray xisfFile(const QString &elements, qsizetype offset, const QByteArray &block);

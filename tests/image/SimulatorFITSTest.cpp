@@ -1,6 +1,7 @@
 // A real frame from the CCD simulator: a small INDI client on a socket connects the camera,
 // takes a 1 s exposure, and the FITS BLOB that comes back is decoded as the panel decodes it.
 
+#include "ImageFixtures.h"
 #include "image/Image.h"
 #include "image/ImageRepRegistry.h"
 #include "support/IndiServer.h"
@@ -102,4 +103,11 @@ TEST(SimulatorFITS, CameraFrameDecodesTo1280x1024SixteenBit)
     EXPECT_EQ(image.image().size(), QSize(1280, 1024));
     // The same bytes cut short give no image.
     EXPECT_FALSE(Image(blob->data.chopped(2880), blob->format).originalImageRep());
+
+    // Tile-compressed as fpack does, the frame decodes to the same picture.
+    Image packed(fixtures::fpacked(blob->data), QStringLiteral(".fits.fz"));
+    ASSERT_TRUE(packed.originalImageRep()) << packed.failureReason().toStdString();
+    EXPECT_EQ(packed.width(), 1280);
+    const ImageStatistics &a = *packed.imageStatistics(), &b = *image.imageStatistics();
+    EXPECT_EQ(std::tie(a.min, a.max, a.average, a.median, a.histo), std::tie(b.min, b.max, b.average, b.median, b.histo));
 }
