@@ -102,6 +102,10 @@ TEST_F(KestorIndiServer, CcdExposureDeliversAFitsImage) {
   const Event delivered = recorder.waitFor("update", "CCD Simulator", "CCD1", std::chrono::seconds(20));
   ASSERT_FALSE(delivered.kind.empty()) << server.log();
   EXPECT_EQ(std::string(delivered.record->items[0].blob_format), ".fits");
+  // The exposure counted down to 0; its target is still what this client sent.
+  const kestor_item *sent = item(recorder.events("update", "CCD Simulator", "CCD_EXPOSURE").back().record, exposure);
+  EXPECT_EQ(sent->number_value, 0);
+  EXPECT_EQ(sent->number_target, 1);
 
   std::lock_guard lock(mutex);
   ASSERT_GT(image.size(), 2880u);

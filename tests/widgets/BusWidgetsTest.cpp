@@ -1,5 +1,5 @@
-// Property widgets against real bus peers: indiserver with the telescope and CCD simulators
-// and our own guider statistics driver. A small stand-in for the control-panel window makes a
+// Property widgets against real bus peers: indiserver with the telescope, CCD and focuser
+// simulators and our own guider statistics driver. A small stand-in for the control-panel window makes a
 // widget for every property defined and refreshes it on every update.
 #include <QLabel>
 #include <QLineEdit>
@@ -59,7 +59,7 @@ class BusWidgets : public testing::Test {
 protected:
   void SetUp() override {
     server = std::make_unique<test_support::IndiServer>(
-        std::vector<std::string>{"indi_simulator_telescope", "indi_simulator_ccd", GUIDER_DRIVER});
+        std::vector<std::string>{"indi_simulator_telescope", "indi_simulator_ccd", "indi_simulator_focus", GUIDER_DRIVER});
     ASSERT_TRUE(server->start()) << server->log();
     window.resize(500, 900);
     auto *scroll = new QScrollArea(&window);
@@ -200,12 +200,46 @@ TEST_F(BusWidgets, CameraExposureAppearsInTheBLOBWidget) {
   ASSERT_NE(view, nullptr);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !view->pixmap().isNull(); }, 30000));
   // The simulator's frame (1280 x 1024, 16 bits) as the item's stretched rendering.
-  std::shared_ptr<Image> image = static_cast<KESTOR::BLOBItem *>(picture->kproperty->items.begin()->second.get())->image();
+  auto *frame = static_cast<KESTOR::BLOBItem *>(picture->kproperty->items.begin()->second.get());
+  std::shared_ptr<Image> image = frame->image();
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(view->pixmap().size(), QSize(static_cast<int>(image->width()), static_cast<int>(image->height())));
   EXPECT_EQ(view->pixmap().size(), QSize(1280, 1024));
   EXPECT_EQ(view->pixmap().toImage().convertToFormat(QImage::Format_RGB32), image->image().convertToFormat(QImage::Format_RGB32));
   picture->grab().save(QStringLiteral(ARTIFACTS_DIR "/blob_ccd.png"));
+
+  // Set again without touching the field: the target is still 1 s, and a second frame comes.
+  QAbstractButton *set = exposure->findChild<QAbstractButton *>(QStringLiteral("set"));
+  QTest::mouseClick(set, Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frame->image() && frame->image() != image; }, 30000));
+  EXPECT_FALSE(kestor->messages.join(u'\n').contains(QStringLiteral("out of bounds"))) << kestor->messages.join(u'\n').toStdString();
+
+  // With compression on, the frames come fpack'ed and their preview appears as well.
+  PropertyWidget *compression = waitForWidget("CCD Simulator", "CCD_COMPRESSION");
+  ASSERT_NE(compression, nullptr);
+  QTest::mouseClick(compression->findChild<KButton *>(QStringLiteral("switch:INDI_ENABLED")), Qt::LeftButton);
+  QTest::qWait(500);
+  const qint64 shown = view->pixmap().cacheKey();
+  QTest::mouseClick(set, Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frame->format() == QStringLiteral(".fits.fz"); }, 30000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return view->pixmap().cacheKey() != shown; }, 10000));
+  ASSERT_NE(frame->image(), nullptr);
+  EXPECT_EQ(frame->image()->width(), 1280) << frame->image()->failureReason().toStdString();
+}
+
+TEST_F(BusWidgets, FocuserKeepsTheTypedTargetWhileItMoves) {
+  connectDevice("Focuser Simulator");
+  PropertyWidget *focus = waitForWidget("Focuser Simulator", "ABS_FOCUS_POSITION");
+  ASSERT_NE(focus, nullptr);
+  typeAndSet(focus, QStringLiteral("FOCUS_ABSOLUTE_POSITION"), QStringLiteral("30000"));
+  auto *value = focus->findChild<QLineEdit *>(QStringLiteral("value:FOCUS_ABSOLUTE_POSITION"));
+  auto *target = focus->findChild<QLineEdit *>(QStringLiteral("target:FOCUS_ABSOLUTE_POSITION"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return value->text() == QStringLiteral("30000"); }, 5000));
+  // Moved by another client: the value follows, the target stays as typed here.
+  QProcess::execute(QStringLiteral("indi_setprop"), {QStringLiteral("-p"), QString::number(server->port()),
+                    QStringLiteral("Focuser Simulator.ABS_FOCUS_POSITION.FOCUS_ABSOLUTE_POSITION=60000")});
+  EXPECT_TRUE(QTest::qWaitFor([&] { return value->text() == QStringLiteral("60000"); }, 5000)) << value->text().toStdString();
+  EXPECT_EQ(target->text(), QStringLiteral("30000"));
 }
 
 TEST_F(BusWidgets, GuiderStatisticsDrawTheGraph) {
