@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -41,22 +42,18 @@ QByteArray rawFile(const char *signature, uint32_t width, uint32_t height, const
     return out + pixels;
 }
 
-QByteArray fitsFile(int imageType, const std::vector<long> &axes, int dataType, const void *pixels)
+namespace {
+
+// A FITS file that `write` fills in cfitsio's memory; it ends where the last unit's padded data
+// ends (the memory file grows in steps).
+QByteArray writtenFits(const std::function<void(fitsfile *, int &)> &write)
 {
     void *memory = std::malloc(2880);
     size_t memorySize = 2880;
     fitsfile *file = nullptr;
     int status = 0;
     fits_create_memfile(&file, &memory, &memorySize, 2880, std::realloc, &status);
-    std::vector<long> naxes = axes;
-    fits_create_img(file, imageType, int(naxes.size()), naxes.data(), &status);
-    LONGLONG count = axes.empty() ? 0 : 1;
-    for (long axis : axes)
-        count *= axis;
-    std::vector<long> first(axes.size(), 1);
-    if (count > 0)
-        fits_write_pix(file, dataType, first.data(), count, const_cast<void *>(pixels), &status);
-    // cfitsio's memory file grows in steps: the file ends where the image's padded data ends.
+    write(file, status);
     fits_flush_file(file, &status);
     LONGLONG headStart = 0, dataStart = 0, dataEnd = 0;
     fits_get_hduaddrll(file, &headStart, &dataStart, &dataEnd, &status);
@@ -68,30 +65,34 @@ QByteArray fitsFile(int imageType, const std::vector<long> &axes, int dataType, 
     return out;
 }
 
+} // namespace
+
+QByteArray fitsFile(int imageType, const std::vector<long> &axes, int dataType, const void *pixels)
+{
+    return writtenFits([&](fitsfile *file, int &status) {
+        std::vector<long> naxes = axes;
+        fits_create_img(file, imageType, int(naxes.size()), naxes.data(), &status);
+        LONGLONG count = axes.empty() ? 0 : 1;
+        for (long axis : axes)
+            count *= axis;
+        std::vector<long> first(axes.size(), 1);
+        if (count > 0)
+            fits_write_pix(file, dataType, first.data(), count, const_cast<void *>(pixels), &status);
+    });
+}
+
 QByteArray fpacked(const QByteArray &fits)
 {
-    void *input = const_cast<char *>(fits.constData());
-    size_t inputSize = size_t(fits.size());
-    void *memory = std::malloc(2880);
-    size_t memorySize = 2880;
-    fitsfile *in = nullptr;
-    fitsfile *out = nullptr;
-    int status = 0;
-    fits_open_memfile(&in, "", READONLY, &input, &inputSize, 0, nullptr, &status);
-    fits_create_memfile(&out, &memory, &memorySize, 2880, std::realloc, &status);
-    fits_create_img(out, BYTE_IMG, 0, nullptr, &status);
-    fits_set_compression_type(out, RICE_1, &status);
-    fits_img_compress(in, out, &status);
-    fits_flush_file(out, &status);
-    LONGLONG headStart = 0, dataStart = 0, dataEnd = 0;
-    fits_get_hduaddrll(out, &headStart, &dataStart, &dataEnd, &status);
-    fits_close_file(in, &status);
-    fits_close_file(out, &status);
-    if (status != 0 || size_t(dataEnd) > memorySize)
-        throw std::runtime_error("cfitsio could not compress the fixture: status " + std::to_string(status));
-    QByteArray packed(static_cast<const char *>(memory), qsizetype(dataEnd));
-    std::free(memory);
-    return packed;
+    return writtenFits([&](fitsfile *out, int &status) {
+        void *input = const_cast<char *>(fits.constData());
+        size_t inputSize = size_t(fits.size());
+        fitsfile *in = nullptr;
+        fits_open_memfile(&in, "", READONLY, &input, &inputSize, 0, nullptr, &status);
+        fits_create_img(out, BYTE_IMG, 0, nullptr, &status);
+        fits_set_compression_type(out, RICE_1, &status);
+        fits_img_compress(in, out, &status);
+        fits_close_file(in, &status);
+    });
 }
 
 QByteArray xisfFile(const QString &elements, qsizetype offset, const QByteArray &block)
