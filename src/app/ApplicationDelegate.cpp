@@ -14,8 +14,6 @@
 #include <QMessageBox>
 #include <QSettings>
 
-#include <kestor.h>
-
 std::optional<ProcessActivity> ApplicationDelegate::activityToken;
 
 ApplicationDelegate::ApplicationDelegate(QObject *parent) : QObject(parent) {}
@@ -69,10 +67,7 @@ void ApplicationDelegate::applicationWillFinishLaunching() { willFinishLaunching
 void ApplicationDelegate::applicationDidFinishLaunching() { didFinishLaunching(); }
 
 void ApplicationDelegate::applicationWillTerminate() {
-  kestor_stop();
-  for (kestor_subprocess_entry &entry : kestor_available_subprocesses) {
-    if (entry.thread_started) kestor_kill_subprocess(&entry);
-  }
+  KESTOR::stop();
 }
 
 void ApplicationDelegate::preferences() { showPreferencesSheet(); }

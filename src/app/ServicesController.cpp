@@ -5,7 +5,6 @@
 #include "core/Globals.h"
 #include "core/StrictNumber.h"
 #include "kestor/KESTOR.h"
-#include "kestor/RecordText.h"
 #include "kestor/discovery/NetService.h"
 
 #include <QItemSelectionModel>
@@ -17,8 +16,6 @@
 namespace {
 
 const QString SERVERS_KEY = QStringLiteral("servers");
-
-QString entryHost(const kestor_server_entry *entry) { return textFromField(entry->host); }
 
 }  // namespace
 
@@ -76,12 +73,12 @@ void ServicesController::rowSelected(int row) {
 }
 
 void ServicesController::saveServers() {
-  std::vector<SavedServer> servers;
+  std::vector<ServerAddress> servers;
   for (const ServerPtr &server : configuredServers) servers.push_back({server->host, server->port});
   defaults().setValue(SERVERS_KEY, savedServersValue(servers));
 }
 
-std::vector<SavedServer> ServicesController::readSetting(const QVariant &value) {
+std::vector<ServerAddress> ServicesController::readSetting(const QVariant &value) {
   return readSavedServers(value, [this](const QString &reason) { kestor().log(reason); });
 }
 
@@ -99,7 +96,7 @@ void ServicesController::restoreServers(const QVariant &value) {
   // The list and the table belong to the main thread: each server joins them there, and only
   // the connection, which may take the library's whole time-out, runs here.
   const QPointer<ServicesController> self(this);
-  const std::vector<SavedServer> saved = readSetting(value);
+  const std::vector<ServerAddress> saved = readSetting(value);
   for (size_t i = 0; i < saved.size(); ++i) {
     bool connected = true;
     syncMain([&] {
@@ -114,13 +111,13 @@ void ServicesController::restoreServers(const QVariant &value) {
   }
 }
 
-size_t ServicesController::listedTimes(const SavedServer &server) const {
+size_t ServicesController::listedTimes(const ServerAddress &server) const {
   return size_t(std::count_if(configuredServers.begin(), configuredServers.end(), [&](const ServerPtr &listed) {
     return listed->host == server.host && listed->port == server.port;
   }));
 }
 
-size_t ServicesController::occurrence(const std::vector<SavedServer> &servers, size_t index) {
+size_t ServicesController::occurrence(const std::vector<ServerAddress> &servers, size_t index) {
   return size_t(std::count(servers.begin(), servers.begin() + qsizetype(index) + 1, servers[index]));
 }
 
@@ -149,12 +146,12 @@ void ServicesController::servicesChanged() { reloadTable(); }
 
 void ServicesController::reloadConfiguredServers() {
   configuredServers.clear();
-  for (const kestor_server_entry *entry : kestor().configuredServers)
-    configuredServers.push_back(std::make_shared<Server>(entryHost(entry), qint64(entry->port)));
+  for (const ServerAddress &address : kestor().configuredServerAddresses())
+    configuredServers.push_back(std::make_shared<Server>(address.host, address.port));
   // Saved servers that are not connected (down at launch, still being restored, or added and
   // not yet confirmed) stay in the list, so that confirming tries them again and saving the
   // list keeps them.
-  const std::vector<SavedServer> saved = readSetting(defaults().value(SERVERS_KEY, QVariantList()));
+  const std::vector<ServerAddress> saved = readSetting(defaults().value(SERVERS_KEY, QVariantList()));
   for (size_t i = 0; i < saved.size(); ++i) {
     if (listedTimes(saved[i]) < occurrence(saved, i))
       configuredServers.push_back(std::make_shared<Server>(saved[i].host, saved[i].port));
@@ -163,27 +160,20 @@ void ServicesController::reloadConfiguredServers() {
   reloadTable();
 }
 
-bool ServicesController::isConnected(const SavedServer &server) const {
-  const auto &entries = kestor().configuredServers;
-  return std::any_of(entries.begin(), entries.end(), [&](const kestor_server_entry *entry) {
-    return entryHost(entry) == server.host && qint64(entry->port) == server.port;
-  });
+bool ServicesController::isConnected(const ServerAddress &server) const {
+  const std::vector<ServerAddress> connected = kestor().configuredServerAddresses();
+  return std::find(connected.begin(), connected.end(), server) != connected.end();
 }
 
 void ServicesController::applyConfiguredServers() {
-  const std::vector<kestor_server_entry *> entries = kestor().configuredServers;
-  for (kestor_server_entry *entry : entries) {
-    if (listedTimes({entryHost(entry), qint64(entry->port)}) > 0) continue;
-    kestor().framework.disconnectServer(entry);
-    syncMain([&] { kestor().removeServer(entry); });
-  }
+  kestor().disconnectServersExcept([this](const ServerAddress &address) { return listedTimes(address) > 0; });
   // Connecting waits for the server's answer, up to the library's time-out: off the main
   // thread, one server after the other in list order, each only when still not connected.
-  std::vector<SavedServer> wanted;
+  std::vector<ServerAddress> wanted;
   for (const ServerPtr &server : configuredServers) wanted.push_back({server->host, server->port});
   const QPointer<ServicesController> self(this);
   asyncGlobal([self, wanted] {
-    for (const SavedServer &server : wanted) {
+    for (const ServerAddress &server : wanted) {
       bool connected = true;
       syncMain([&] { connected = !self || self->isConnected(server); });
       if (connected) continue;

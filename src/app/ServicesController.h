@@ -78,12 +78,12 @@ public slots:
 private:
   void reloadTable();
   void rowSelected(int row);
-  std::vector<SavedServer> readSetting(const QVariant &value);
-  bool isConnected(const SavedServer &server) const;
+  std::vector<ServerAddress> readSetting(const QVariant &value);
+  bool isConnected(const ServerAddress &server) const;
   // How often the list holds the server.
-  size_t listedTimes(const SavedServer &server) const;
+  size_t listedTimes(const ServerAddress &server) const;
   // How often the server at the index occurs in the list up to and including the index.
-  static size_t occurrence(const std::vector<SavedServer> &servers, size_t index);
+  static size_t occurrence(const std::vector<ServerAddress> &servers, size_t index);
 
   ServicesModel *servicesModel = nullptr;
 };

@@ -1,13 +1,10 @@
 #include "app/VersionBanner.h"
 
-#include <kestor.h>
+#include "kestor/KESTOR.h"
 
 QString versionBanner(const QString &name, const QString &version, const QString &build, const SystemVersion &system) {
-  return QStringLiteral("%1 %2_%3 KESTOR %4.%5_%6 OS %7.%8_%9")
-      .arg(name, version, build)
-      .arg(KESTOR_VERSION_MAJOR)
-      .arg(KESTOR_VERSION_MINOR)
-      .arg(KESTOR_VERSION_BUILD)
+  return QStringLiteral("%1 %2_%3 KESTOR %4 OS %5.%6_%7")
+      .arg(name, version, build, KESTOR::frameworkVersion())
       .arg(system.major)
       .arg(system.minor)
       .arg(system.patch);

@@ -6,7 +6,11 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
+
+#include "core/Console.h"
 
 namespace {
 
@@ -19,7 +23,11 @@ MainQueue *MainQueue::instance() { return current.load(std::memory_order_acquire
 void MainQueue::create() {
   if (instance() != nullptr) return;
   const int fd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-  if (fd < 0) return;
+  if (fd < 0) {
+    consoleLine("The main queue is unavailable (eventfd: " + QByteArray(std::strerror(errno)) +
+                "): blocks handed to the main thread are dropped, or run in place when waited for");
+    return;
+  }
   current.store(new MainQueue(fd), std::memory_order_release);  // lives as long as the program
   // Once the application is gone nothing runs the queue: blocks are then dropped or run in place.
   qAddPostRoutine([] { current.store(nullptr, std::memory_order_release); });

@@ -13,7 +13,8 @@ class MainQueue {
 public:
   // The queue of the running application; nullptr before the QCoreApplication exists.
   static MainQueue *instance();
-  // Made on the main thread when the QCoreApplication is constructed.
+  // Made on the main thread when the QCoreApplication is constructed; when no eventfd can be
+  // had there is no queue, and a console line says why.
   static void create();
 
   void post(std::function<void()> block);

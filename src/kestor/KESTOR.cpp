@@ -71,6 +71,17 @@ void KESTOR::start(bool serverMode, bool browse) {
   log(QStringLiteral("KESTOR Started..."));                        // 14
 }
 
+QString KESTOR::frameworkVersion() {
+  return QStringLiteral("%1.%2_%3").arg(KESTOR_VERSION_MAJOR).arg(KESTOR_VERSION_MINOR).arg(KESTOR_VERSION_BUILD);
+}
+
+void KESTOR::stop() {
+  kestor_stop();
+  for (kestor_subprocess_entry &entry : kestor_available_subprocesses) {
+    if (entry.thread_started) kestor_kill_subprocess(&entry);
+  }
+}
+
 void KESTOR::logMessageHandler(const char *line) {
   KESTOR *kestor = clientInstance();
   if (line == nullptr || kestor == nullptr) return;

@@ -16,6 +16,7 @@
 
 #include <kestor.h>
 
+#include "kestor/ServerAddress.h"
 #include "kestor/discovery/NetService.h"
 #include "kestor/discovery/PublishedService.h"
 
@@ -67,6 +68,10 @@ public:
   // Starts the library and attaches the client; on the main thread, once (a second call does
   // nothing but write a console line).
   void start(bool serverMode, bool browse);
+  // The library's version as "<major>.<minor>_<build>".
+  static QString frameworkVersion();
+  // At termination: stops the library and ends the subprocesses of the drivers it started.
+  static void stop();
   // The started client object, or nullptr before start.
   static KESTOR *clientInstance();
   // The library's log hook: logs one line (invalid UTF-8 replaced); a null line is ignored.
@@ -112,6 +117,11 @@ public:
   void connect(const QString &host, qint64 port);
   void addServer(kestor_server_entry *entry);
   void removeServer(kestor_server_entry *entry);
+  // The host and port of each connected typed-in server, in the order connected.
+  std::vector<ServerAddress> configuredServerAddresses() const;
+  // Disconnects each typed-in server whose address is not to be kept, on the calling thread,
+  // and removes it from configuredServers on the main thread.
+  void disconnectServersExcept(const std::function<bool(const ServerAddress &)> &keep);
 
   // NetServiceBrowserDelegate (main thread).
   void serviceFound(const std::shared_ptr<NetService> &service) override;

@@ -9,6 +9,9 @@
 
 namespace {
 
+// The library's trace level, at which it writes a property and its items.
+constexpr uint32_t TRACE_LEVEL = 3;
+
 std::shared_ptr<KESTOR::Item> makeItem(uint32_t type, const QString &name, kestor_item *record) {
   switch (type) {
   case KESTOR_TEXT: return std::make_shared<KESTOR::TextItem>(name, record);
@@ -60,4 +63,11 @@ std::vector<KESTOR::Item *> KESTOR::Property::orderedItems() const {
     }
   }
   return ordered;
+}
+
+void KESTOR::Property::trace() const {
+  const uint32_t saved = kestor_get_log_level();
+  kestor_set_log_level(TRACE_LEVEL);
+  kestor_trace_property(nullptr, property, true, true);
+  kestor_set_log_level(saved);
 }

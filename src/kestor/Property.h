@@ -29,6 +29,8 @@ public:
   Item *item(const QString &itemName) const;
   // The items in record order.
   std::vector<Item *> orderedItems() const;
+  // Writes the property and its items to the library's log, whatever the log level.
+  void trace() const;
 
   std::shared_ptr<Device> device;
   QString group;

@@ -1,7 +1,5 @@
 // A board's toolbar and menu commands: lock, select all, column break, trace to the library's
 // log, move the selection up or down, remove it and colour it.
-#include <kestor.h>
-
 #include <QSettings>
 #include <algorithm>
 #include <array>
@@ -13,9 +11,6 @@
 #include "widgets/PropertyWidget.h"
 
 namespace {
-
-// The library's trace level, at which it writes a property and its items.
-constexpr uint32_t TRACE_LEVEL = 3;
 
 // The colour buttons and the fill each gives, in the order they are matched.
 struct ColourButton {
@@ -84,10 +79,7 @@ void PropertiesView::infoAction() {
     if (!w || !w->kproperty) {
       continue;
     }
-    const uint32_t saved = kestor_get_log_level();
-    kestor_set_log_level(TRACE_LEVEL);
-    kestor_trace_property(nullptr, w->kproperty->property, true, true);
-    kestor_set_log_level(saved);
+    w->kproperty->trace();
   }
 }
 

@@ -95,7 +95,7 @@ protected:
     defaults().sync();
     QSettings file(defaults().fileName(), QSettings::IniFormat);
     QStringList texts;
-    for (const SavedServer &saved : readSavedServers(file.value(SERVERS), [](const QString &) {}))
+    for (const ServerAddress &saved : readSavedServers(file.value(SERVERS), [](const QString &) {}))
       texts << saved.host + ':' + QString::number(saved.port);
     return texts;
   }
@@ -118,7 +118,7 @@ TEST(SavedServers, EntriesAreReadOneByOneAndBadOnesAreReported) {
   const struct {
     const char *what;
     QVariant value;
-    std::vector<SavedServer> servers;
+    std::vector<ServerAddress> servers;
     int reports;
   } cases[] = {
       {"integer port", QVariantList{server("a", 7624), server("b", qint64(7625))}, {{"a", 7624}, {"b", 7625}}, 0},

@@ -12,6 +12,7 @@
 #include <QSettings>
 #include "kestor/KESTOR.h"
 #include "kestor/KESTORDelegate.h"
+#include "kestor/RecordText.h"
 #include "kestor/discovery/ServiceNames.h"
 
 namespace {
@@ -20,6 +21,8 @@ constexpr int CONNECT_ATTEMPTS = 10;
 constexpr double RESOLVE_TIMEOUT = 5.0;
 
 QString serviceText(const NetService &service, const QString &what) { return ::serviceText(service.name, what); }
+
+ServerAddress addressOf(const kestor_server_entry *entry) { return {textFromField(entry->host), qint64(entry->port)}; }
 
 }  // namespace
 
@@ -122,4 +125,20 @@ void KESTOR::removeServer(kestor_server_entry *entry) {
   if (found == configuredServers.end()) return;
   configuredServers.erase(found);
   notify([](KESTORDelegate &receiver) { receiver.servicesChanged(); });
+}
+
+std::vector<ServerAddress> KESTOR::configuredServerAddresses() const {
+  std::vector<ServerAddress> addresses;
+  for (const kestor_server_entry *entry : configuredServers)
+    addresses.push_back(addressOf(entry));
+  return addresses;
+}
+
+void KESTOR::disconnectServersExcept(const std::function<bool(const ServerAddress &)> &keep) {
+  const std::vector<kestor_server_entry *> entries = configuredServers;
+  for (kestor_server_entry *entry : entries) {
+    if (keep(addressOf(entry))) continue;
+    framework.disconnectServer(entry);
+    syncMain([&] { removeServer(entry); });
+  }
 }
