@@ -35,25 +35,25 @@ void ApplicationDelegate::didFinishLaunching() {
   activityToken = ProcessActivity{QStringLiteral("Good Reason")};
   kestor->log(banner(), false);
 
-  const QString firstLaunchKey = QStringLiteral("initialized_") + appVersion();
-  defaults().setValue(QStringLiteral("NSInitialToolTipDelay"), 300);
+  const QString firstLaunchKey = Setting::FIRST_LAUNCH_PREFIX.name() + appVersion();
+  UserDefaults::write(Setting::TOOL_TIP_DELAY, Setting::TOOL_TIP_DELAY.defaultValue);
   if (!UserDefaults::boolForKey(firstLaunchKey, false)) {
     openDocumentation(this);
     showPreferencesSheet();
-    defaults().setValue(firstLaunchKey, true);
+    UserDefaults::write(firstLaunchKey, true);
     defaults().sync();
   }
 
-  markerColor() = UserDefaults::colorForKey(QStringLiteral("markerColor"), markerColor());
-  graphColor1() = UserDefaults::colorForKey(QStringLiteral("graphColor1"), graphColor1());
-  graphColor2() = UserDefaults::colorForKey(QStringLiteral("graphColor2"), graphColor2());
+  markerColor() = UserDefaults::colorForKey(Setting::MARKER_COLOR.name(), markerColor());
+  graphColor1() = UserDefaults::colorForKey(Setting::GRAPH_COLOR_1.name(), graphColor1());
+  graphColor2() = UserDefaults::colorForKey(Setting::GRAPH_COLOR_2.name(), graphColor2());
 
   if (usesStoredBackground(operatingSystemVersion())) {
     // Only a stored colour different from the current one is set, so that a window without one
     // keeps following the desktop's palette.
     QPalette palette = window->palette();
     const QColor current = palette.color(QPalette::Window);
-    const QColor stored = UserDefaults::colorForKey(QStringLiteral("backgroundColor"), current);
+    const QColor stored = UserDefaults::colorForKey(Setting::BACKGROUND_COLOR.name(), current);
     if (stored != current) {
       palette.setColor(QPalette::Window, stored);
       window->setPalette(palette);

@@ -227,7 +227,7 @@ PropertyWidget *CtrlPanelController::widgetNamed(const QString &name) const {
 }
 
 void CtrlPanelController::propertyDefined(const PropertyPtr &property) {
-  if (property->type() == KESTOR_BLOB && UserDefaults::boolForKey(QStringLiteral("enableBLOBTransfer"), false)) {
+  if (property->type() == KESTOR_BLOB && UserDefaults::read(Setting::ENABLE_BLOB_TRANSFER)) {
     KESTOR *client = &kestor();
     asyncGlobal([client, property] { client->enableBLOB(property, true); });
   }
@@ -290,7 +290,7 @@ void CtrlPanelController::propertyDeleted(const PropertyPtr &property) {
 }
 
 void CtrlPanelController::showPanel() {
-  hideOnDeactivate = UserDefaults::boolForKey(QStringLiteral("hidePanels"), true);
+  hideOnDeactivate = UserDefaults::read(Setting::HIDE_PANELS);
   if (!panel) return;
   hiddenByDeactivation = false;
   panel->show();

@@ -3,6 +3,7 @@
 #include "app/ServicesModel.h"
 #include "core/Dispatch.h"
 #include "core/Globals.h"
+#include "core/Settings.h"
 #include "core/StrictNumber.h"
 #include "kestor/KESTOR.h"
 #include "kestor/discovery/NetService.h"
@@ -12,12 +13,6 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTableView>
-
-namespace {
-
-const QString SERVERS_KEY = QStringLiteral("servers");
-
-}  // namespace
 
 ServicesController::ServicesController(QObject *parent) : BaseController(parent) {
   servicesModel = new ServicesModel([this] { return numberOfRows(); }, [this](int row) { return cellForRow(row); }, this);
@@ -75,7 +70,7 @@ void ServicesController::rowSelected(int row) {
 void ServicesController::saveServers() {
   std::vector<ServerAddress> servers;
   for (const ServerPtr &server : configuredServers) servers.push_back({server->host, server->port});
-  defaults().setValue(SERVERS_KEY, savedServersValue(servers));
+  UserDefaults::write(Setting::SERVERS, savedServersValue(servers));
 }
 
 std::vector<ServerAddress> ServicesController::readSetting(const QVariant &value) {
@@ -84,7 +79,7 @@ std::vector<ServerAddress> ServicesController::readSetting(const QVariant &value
 
 void ServicesController::loadServers() {
   if (!configuredServers.empty()) return;
-  const QVariant value = defaults().value(SERVERS_KEY);
+  const QVariant value = defaults().value(Setting::SERVERS.name());
   if (!value.isValid()) return;
   const QPointer<ServicesController> self(this);
   asyncGlobalAfter(RESTORE_DELAY, [self, value] {
@@ -151,7 +146,7 @@ void ServicesController::reloadConfiguredServers() {
   // Saved servers that are not connected (down at launch, still being restored, or added and
   // not yet confirmed) stay in the list, so that confirming tries them again and saving the
   // list keeps them.
-  const std::vector<ServerAddress> saved = readSetting(defaults().value(SERVERS_KEY, QVariantList()));
+  const std::vector<ServerAddress> saved = readSetting(defaults().value(Setting::SERVERS.name(), QVariantList()));
   for (size_t i = 0; i < saved.size(); ++i) {
     if (listedTimes(saved[i]) < occurrence(saved, i))
       configuredServers.push_back(std::make_shared<Server>(saved[i].host, saved[i].port));

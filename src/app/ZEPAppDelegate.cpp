@@ -18,8 +18,8 @@ void ZEPAppDelegate::applicationDidFinishLaunching() {
 void ZEPAppDelegate::showPreferencesSheet() {
   if (servicesController) servicesController->reloadConfiguredServers();
   if (enableBLOBTransferButton)
-    enableBLOBTransferButton->setChecked(UserDefaults::boolForKey(QStringLiteral("enableBLOBTransfer"), false));
+    enableBLOBTransferButton->setChecked(UserDefaults::read(Setting::ENABLE_BLOB_TRANSFER));
   if (logLevelPopup)
-    logLevelPopup->setCurrentIndex(int(UserDefaults::integerForKey(QStringLiteral("kestorLogLevel"), 0)));
+    logLevelPopup->setCurrentIndex(int(UserDefaults::read(Setting::LOG_LEVEL)));
   ApplicationDelegate::showPreferencesSheet();
 }

@@ -4,6 +4,7 @@
 #include "app/ServicesController.h"
 #include "core/Dispatch.h"
 #include "core/Globals.h"
+#include "core/Settings.h"
 #include "kestor/Model.h"
 
 #include <QCheckBox>
@@ -18,7 +19,7 @@ void ZEPAppDelegate::savePreferences() {
   if (preferencePanel) preferencePanel->hide();
 
   const bool enabled = enableBLOBTransferButton && enableBLOBTransferButton->checkState() == Qt::Checked;
-  defaults().setValue(QStringLiteral("enableBLOBTransfer"), enabled);
+  UserDefaults::write(Setting::ENABLE_BLOB_TRANSFER, enabled);
   KESTOR *client = kestor;
   for (const auto &[deviceName, device] : kestor->devices) {
     for (const auto &[propertyName, property] : device->properties) {
@@ -30,7 +31,7 @@ void ZEPAppDelegate::savePreferences() {
   // A pop-up without a selected item names no level: nothing is stored or applied.
   const int level = logLevelPopup ? logLevelPopup->currentIndex() : -1;
   if (level >= 0) {
-    defaults().setValue(QStringLiteral("kestorLogLevel"), level);
+    UserDefaults::write(Setting::LOG_LEVEL, level);
     kestor->framework.setLogLevel(uint32_t(level));
   }
 

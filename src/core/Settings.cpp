@@ -2,6 +2,7 @@
 
 #include <QDataStream>
 #include <QIODevice>
+#include <QObject>
 #include <QSettings>
 
 #include <charconv>
@@ -92,6 +93,20 @@ double leadingDouble(const QString &text) {
   return value;
 }
 
+// Tells every onChange listener of a write.
+class SettingsNotifier : public QObject {
+  Q_OBJECT
+
+signals:
+  void changed(const QString &key);
+};
+
+// Made on first use and never destroyed, so that listeners may outlive static destruction.
+SettingsNotifier &notifier() {
+  static SettingsNotifier *const instance = new SettingsNotifier;
+  return *instance;
+}
+
 }  // namespace
 
 namespace UserDefaults {
@@ -155,7 +170,37 @@ QColor colorForKey(const QString &key, const QColor &defaultValue, const QSettin
   return decodeColor(value.toByteArray()).value_or(defaultValue);
 }
 
+QString textForKey(const QString &key, const QString &defaultValue, const QSettings &store) {
+  const QVariant value = store.value(key);
+  return isText(value) ? value.toString() : defaultValue;
+}
+
 void setColor(const QString &key, const QColor &color, QSettings &store) { store.setValue(key, encodeColor(color)); }
+
+bool read(const SettingKey<bool> &setting, const QSettings &store) {
+  return boolForKey(setting.name(), setting.defaultValue, store);
+}
+
+qint64 read(const SettingKey<qint64> &setting, const QSettings &store) {
+  return integerForKey(setting.name(), setting.defaultValue, store);
+}
+
+double read(const SettingKey<double> &setting, const QSettings &store) {
+  return doubleForKey(setting.name(), setting.defaultValue, store);
+}
+
+QString read(const SettingKey<const char *> &setting, const QSettings &store) {
+  return textForKey(setting.name(), QString::fromUtf8(setting.defaultValue), store);
+}
+
+void write(const QString &key, const QVariant &value, QSettings &store) {
+  store.setValue(key, value);
+  emit notifier().changed(key);
+}
+
+void onChange(const QObject *receiver, std::function<void(const QString &key)> slot) {
+  QObject::connect(&notifier(), &SettingsNotifier::changed, receiver, std::move(slot));
+}
 
 QByteArray encodeColor(const QColor &color) {
   QByteArray data(COLOR_MAGIC, COLOR_MAGIC_SIZE);
@@ -177,3 +222,5 @@ std::optional<QColor> decodeColor(const QByteArray &data) {
 }
 
 }  // namespace UserDefaults
+
+#include "Settings.moc"

@@ -6,10 +6,13 @@
 #include <QColor>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <optional>
 
 #include "core/Globals.h"
+#include "core/SettingKeys.h"
 
+class QObject;
 class QSettings;
 
 namespace UserDefaults {
@@ -18,8 +21,25 @@ qint64 integerForKey(const QString &key, qint64 defaultValue, const QSettings &s
 bool boolForKey(const QString &key, bool defaultValue, const QSettings &store = defaults());
 double doubleForKey(const QString &key, double defaultValue, const QSettings &store = defaults());
 QColor colorForKey(const QString &key, const QColor &defaultValue, const QSettings &store = defaults());
+// The stored text, or the default when what is stored is not text.
+QString textForKey(const QString &key, const QString &defaultValue, const QSettings &store = defaults());
 // Stores a colour in the archived form that colorForKey reads.
 void setColor(const QString &key, const QColor &color, QSettings &store = defaults());
+
+// The settings of the table (core/SettingKeys.h), read as their type with their default.
+bool read(const SettingKey<bool> &setting, const QSettings &store = defaults());
+qint64 read(const SettingKey<qint64> &setting, const QSettings &store = defaults());
+double read(const SettingKey<double> &setting, const QSettings &store = defaults());
+QString read(const SettingKey<const char *> &setting, const QSettings &store = defaults());
+
+// Stores the value and then tells every onChange listener.
+void write(const QString &key, const QVariant &value, QSettings &store = defaults());
+template <typename Key> void write(const Key &setting, const QVariant &value, QSettings &store = defaults()) {
+  write(setting.name(), value, store);
+}
+// Calls the slot with the key after every write, at once when written on the receiver's thread and
+// queued to it otherwise, for as long as the receiver lives.
+void onChange(const QObject *receiver, std::function<void(const QString &key)> slot);
 
 // The readings of one stored value; nullopt when it has no reading of that type.
 std::optional<qint64> integerReading(const QVariant &value);

@@ -31,7 +31,7 @@ void Image::setWhitePoint(int64_t value)
 bool Image::highlightsOverexposure() const
 {
     const bool grey = original && (original->bitsPerPixel == 8 || original->bitsPerPixel == 16);
-    return grey && UserDefaults::boolForKey(QStringLiteral("highlightOverexposure"), true);
+    return grey && UserDefaults::read(Setting::HIGHLIGHT_OVEREXPOSURE);
 }
 
 QImage Image::rendering(RenderingPoints at, bool highlight) const

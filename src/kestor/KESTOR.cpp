@@ -49,7 +49,7 @@ void KESTOR::start(bool serverMode, bool browse) {
   kestor_log_message_handler = &KESTOR::logMessageHandler;         // 3, with the executor that
   kestor_sync_executor = &runOnMainThread;                         //    applies records on main
   kestor_is_sandboxed = true;                                      // 4
-  const qint64 level = UserDefaults::integerForKey(QStringLiteral("kestorLogLevel"), 0);  // 5
+  const qint64 level = UserDefaults::read(Setting::LOG_LEVEL);  // 5
   if (level >= 0 && level <= std::numeric_limits<uint32_t>::max())
     framework.setLogLevel(static_cast<uint32_t>(level));
   else

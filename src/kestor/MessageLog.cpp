@@ -21,7 +21,7 @@ void KESTOR::appendMessage(const QString &text, bool sound) {
   if (messages.size() >= MAX_MESSAGES) messages.removeFirst();
   messages.append(QDateTime::currentDateTime().toString(timeFormat) + u' ' + text);
   notify([&](KESTORDelegate &receiver) { receiver.messageReceived(text); });
-  if (sound && UserDefaults::boolForKey(QStringLiteral("enableSounds"), true)) speak(text);
+  if (sound && UserDefaults::read(Setting::ENABLE_SOUNDS)) speak(text);
 }
 
 void KESTOR::clearMessages() {

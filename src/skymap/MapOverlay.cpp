@@ -6,7 +6,6 @@
 #include <kestor.h>
 
 #include "core/Globals.h"
-#include "core/Settings.h"
 
 namespace {
 
@@ -50,14 +49,13 @@ void MapView::Overlay::paintEvent(QPaintEvent *) {
   painter.setPen(QPen(graphColor1(), u));
   drawMarker(painter, p, 15 * u, 4 * u, true);
 
-  const double w = UserDefaults::doubleForKey(QStringLiteral("fovWidth"), 0);
-  const double h = UserDefaults::doubleForKey(QStringLiteral("fovHeight"), 0);
+  const MapSettings &settings = map->settings;
+  const double w = settings.fovWidth;
+  const double h = settings.fovHeight;
   if (!(w / 2 > 0 && h / 2 > 0))
     return;
-  const double angle = UserDefaults::doubleForKey(QStringLiteral("fovAngle"), 0);
-  const double longitude = UserDefaults::doubleForKey(QStringLiteral("longitude"), 0);
   painter.translate(p);
-  painter.rotate(frameAngle(angle, position->ra, kestor_lst(nullptr, longitude)));
+  painter.rotate(frameAngle(settings.fovAngle, position->ra, kestor_lst(nullptr, settings.longitude)));
   painter.setPen(QPen(markerColor(), u));
   painter.drawRect(QRectF(-w / 2, -h / 2, w, h));
 }

@@ -31,8 +31,8 @@ MapView::MapView(const QRect &frame, QWidget *parent) : QWidget(parent) {
 
 MapView::MapView(QWidget *parent) : QWidget(parent) {
   initialize();
-  setZoom(UserDefaults::doubleForKey(QStringLiteral("zoom"), 10.0));
-  setRotation(UserDefaults::doubleForKey(QStringLiteral("rotation"), 0.0));
+  setZoom(UserDefaults::read(Setting::ZOOM));
+  setRotation(UserDefaults::read(Setting::ROTATION));
   QTimer::singleShot(1000, this, &MapView::restoreCenter);
 }
 
@@ -47,6 +47,23 @@ void MapView::initialize() {
   setAttribute(Qt::WA_AcceptTouchEvents);
   grabGesture(Qt::PinchGesture);
   loadCatalogs();
+  settings = MapSettings::read();
+  UserDefaults::onChange(this, [this](const QString &) { applySettings(); });
+}
+
+void MapView::applySettings() {
+  const MapSettings read = MapSettings::read();
+  if (read == settings)
+    return;
+  if (read.magnitudeLimit != settings.magnitudeLimit)
+    cachedStars.reset();
+  settings = read;
+  QWidget::update();
+  overlay->update();
+}
+
+double MapView::mirrored() const {
+  return settings.flipHorizontally == settings.flipVertically ? 1.0 : -1.0;
 }
 
 void MapView::resizeEvent(QResizeEvent *event) {
@@ -67,17 +84,13 @@ void MapView::draw(QPainter &painter, const QRect &dirty) {
   displayScale = devicePixelRatioF();
   rawScale = width() / MapProjection::MAP_WIDTH;
   scale = rawScale * displayScale;
-  flipHorizontally = UserDefaults::boolForKey(QStringLiteral("flipMapHorizontally"), false) ? -1.0 : 1.0;
-  flipVertically = UserDefaults::boolForKey(QStringLiteral("flipMapVertically"), false) ? -1.0 : 1.0;
 
   pass.transform = mapTransform();
   pass.rawScale = rawScale;
   pass.scale = scale;
   pass.dirty = dirty;
   pass.exposed = MapProjection::unmapRect(pass.transform, dirty);
-  pass.fontSize = static_cast<int>(UserDefaults::boolForKey(QStringLiteral("useLargeFont"), false)
-                                       ? UserDefaults::integerForKey(QStringLiteral("largeFontSize"), 14)
-                                       : UserDefaults::integerForKey(QStringLiteral("fontSize"), 10));
+  pass.fontSize = settings.fontSize;
 
   // Map units on top of whatever the painter was given (the widget's own coordinates when painting).
   pass.view = painter.worldTransform();
@@ -104,12 +117,12 @@ void MapView::draw(QPainter &painter, const QRect &dirty) {
   painter.fillPath(*cachedDSOs, pass.palette.deepSky);
 
   if (!cachedStars)
-    cachedStars = MapPaths::stars(stars, rawScale, UserDefaults::integerForKey(QStringLiteral("magnitudeLimit"), 5));
+    cachedStars = MapPaths::stars(stars, rawScale, settings.magnitudeLimit);
   cachedStars->discs.fill(painter, pass.exposed, pass.palette.stars);
 
   MapBodies::draw(painter, pass, solarsys);
 
-  if (UserDefaults::boolForKey(QStringLiteral("showStars"), true))
+  if (settings.showNames)
     MapNames::draw(painter, pass, width(), cachedStars->named, dsos, solarsys);
 }
 
@@ -117,8 +130,8 @@ MapProjection::Transform MapView::mapTransform() const {
   MapProjection::Transform transform;
   transform.rotation = _rotation;
   transform.scale = width() / MapProjection::MAP_WIDTH;
-  transform.flipHorizontally = flipHorizontally;
-  transform.flipVertically = flipVertically;
+  transform.flipHorizontally = settings.flipHorizontally ? -1.0 : 1.0;
+  transform.flipVertically = settings.flipVertically ? -1.0 : 1.0;
   transform.translation = QPointF(width() / 2.0, height() / 2.0);
   return transform;
 }

@@ -37,6 +37,7 @@
 #include "skymap/MapProjection.h"
 #include "skymap/MapViewDelegate.h"
 #include "skymap/MapPaths.h"
+#include "skymap/MapSettings.h"
 
 class QAbstractScrollArea;
 class QNetworkAccessManager;
@@ -69,12 +70,14 @@ public:
   std::vector<std::vector<std::vector<MapEntryPtr>>> figures;  // slot, polyline, points (star entries)
   std::vector<std::vector<MapEntryPtr>> milkyway;              // outline polylines
 
-  // --- scales and mirroring, set by every drawing pass ---------------------------------------
+  // --- scales, set by every drawing pass ------------------------------------------------------
   double displayScale = 1.0;     // device pixels per view point
   double rawScale = 1.0;         // view points per map unit: width / 210
   double scale = 1.0;            // device pixels per map unit
-  double flipHorizontally = 1.0; // +1 or -1
-  double flipVertically = 1.0;
+
+  // --- settings: read at construction and again after every write (dropping the stars' layer
+  // when the magnitude limit changed) ------------------------------------------------------------
+  MapSettings settings;
 
   Overlay *overlay = nullptr;    // child widget, same size as the map
 
@@ -172,6 +175,9 @@ protected:
 
 private:
   void initialize();
+  void applySettings();
+  // -1 when exactly one axis is mirrored, else 1.
+  double mirrored() const;
   QAbstractScrollArea *enclosingScrollArea() const;
   void scrollTo(QPointF origin);
 };

@@ -6,7 +6,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QWheelEvent>
-#include <QSettings>
 
 #include <cmath>
 
@@ -33,13 +32,13 @@ void MapView::setZoom(double z) {
   cachedStars.reset();
   cachedDSOs.reset();
   scale = displayScale * rawScale;
-  defaults().setValue(QStringLiteral("zoom"), z);
+  UserDefaults::write(Setting::ZOOM, z);
   restoreCenter();
 }
 
 void MapView::setRotation(double degrees) {
   _rotation = MapInteraction::normalizedRotation(degrees);
-  defaults().setValue(QStringLiteral("rotation"), _rotation);
+  UserDefaults::write(Setting::ROTATION, _rotation);
   update();
   overlay->update();
 }
@@ -68,11 +67,10 @@ void MapView::zoomAction(QObject *sender) {
 void MapView::rotateAction(QObject *sender) {
   if (!sender)
     return;
-  const double mirrored = flipHorizontally * flipVertically;
   if (sender == rotateCWButton || sender == rotateCWMenu)
-    setRotation(MapInteraction::rotationStep(_rotation, 15.0 * mirrored));
+    setRotation(MapInteraction::rotationStep(_rotation, 15.0 * mirrored()));
   else if (sender == rotateCCWButton || sender == rotateCCWMenu)
-    setRotation(MapInteraction::rotationStep(_rotation, -15.0 * mirrored));
+    setRotation(MapInteraction::rotationStep(_rotation, -15.0 * mirrored()));
 }
 
 void MapView::centerAction(QObject *) {
@@ -121,16 +119,16 @@ void MapView::saveCenter() {
     return;
   const QRectF visible(mapFrom(area->viewport(), QPoint(0, 0)), area->viewport()->size());
   const QPointF p = mapTransform().unmap(visible.topLeft() + QPointF(visible.width() / 2, visible.height() / 2));
-  defaults().setValue(QStringLiteral("centerX"), p.x());
-  defaults().setValue(QStringLiteral("centerY"), p.y());
+  UserDefaults::write(Setting::CENTER_X, p.x());
+  UserDefaults::write(Setting::CENTER_Y, p.y());
 }
 
 void MapView::restoreCenter() {
   QAbstractScrollArea *area = enclosingScrollArea();
   if (!area)
     return;
-  const QPointF stored(UserDefaults::doubleForKey(QStringLiteral("centerX"), 0),
-                       UserDefaults::doubleForKey(QStringLiteral("centerY"), 0));
+  const QPointF stored(UserDefaults::read(Setting::CENTER_X),
+                       UserDefaults::read(Setting::CENTER_Y));
   const QSizeF visible = area->viewport()->size();
   scrollTo(mapTransform().map(stored) - QPointF(visible.width() / 2, visible.height() / 2));
 }
@@ -168,7 +166,7 @@ void MapView::magnifyWithEvent(double magnification, GesturePhase phase) {
 
 void MapView::rotateWithEvent(double degreesCounterClockwise, GesturePhase phase) {
   if (phase == GesturePhase::Changed)
-    setRotation(_rotation - degreesCounterClockwise * flipHorizontally * flipVertically);
+    setRotation(_rotation - degreesCounterClockwise * mirrored());
 }
 
 void MapView::mousePressEvent(QMouseEvent *event) {

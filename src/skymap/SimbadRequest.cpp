@@ -1,8 +1,6 @@
 #include "skymap/SimbadRequest.h"
 
-#include "core/Globals.h"
-
-#include <QSettings>
+#include "core/Settings.h"
 
 namespace SimbadRequest {
 
@@ -16,8 +14,7 @@ QString script(const QString &query) {
 }
 
 QString serviceAddress() {
-  const QVariant stored = defaults().value(SERVICE_KEY);
-  return stored.isValid() ? stored.toString() : DEFAULT_SERVICE;
+  return UserDefaults::read(Setting::SIMBAD_URL);
 }
 
 QUrl url(const QString &service, const QString &query) {

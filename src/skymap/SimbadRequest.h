@@ -7,10 +7,6 @@
 
 namespace SimbadRequest {
 
-// Settings key of the service's address, and its default (the public service).
-inline const QString SERVICE_KEY = QStringLiteral("simbadURL");
-inline const QString DEFAULT_SERVICE = QStringLiteral("http://simbad.cds.unistra.fr");
-
 // The script that asks for the objects matching the query, one block per object.
 QString script(const QString &query);
 // The service address from the settings (the default when none is stored).

@@ -3,7 +3,7 @@
 #include "core/Settings.h"
 
 void DashboardView::awakeFromNib() {
-  locked = UserDefaults::boolForKey(QStringLiteral("locked"), false);
+  locked = UserDefaults::read(Setting::LOCKED);
   if (lockButton) {
     setButtonState(lockButton, locked);
   }

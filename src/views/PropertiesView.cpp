@@ -182,11 +182,11 @@ void PropertiesView::saveWorkspace() const {
     const PropertyWidget::Fill f = w->fill();
     colours << BoardLayout::colourCode(f.red, f.green, f.blue);
   }
-  const QString n = QString::number(UserDefaults::integerForKey(QStringLiteral("workspace"), 1));
+  const QString n = QString::number(UserDefaults::read(Setting::WORKSPACE));
   QSettings &store = defaults();
-  store.setValue(QStringLiteral("workspace_") + n, names);
-  store.setValue(QStringLiteral("workspace_breaks_") + n, breaks);
-  store.setValue(QStringLiteral("workspace_colours_") + n, colours);
+  store.setValue(Setting::WORKSPACE_NAMES_PREFIX.name() + n, names);
+  store.setValue(Setting::WORKSPACE_BREAKS_PREFIX.name() + n, breaks);
+  store.setValue(Setting::WORKSPACE_COLOURS_PREFIX.name() + n, colours);
 }
 
 void PropertiesView::updateToolbar() {

@@ -1,11 +1,11 @@
 // A board's toolbar and menu commands: lock, select all, column break, trace to the library's
 // log, move the selection up or down, remove it and colour it.
-#include <QSettings>
 #include <algorithm>
 #include <array>
 
 #include "core/Dispatch.h"
 #include "core/Globals.h"
+#include "core/Settings.h"
 #include "kestor/Property.h"
 #include "views/PropertiesView.h"
 #include "widgets/PropertyWidget.h"
@@ -49,7 +49,7 @@ void PropertiesView::lockAction(QObject *sender) {
     if (unlockButton) {
       setButtonState(unlockButton, !locked);
     }
-    defaults().setValue(QStringLiteral("locked"), locked);
+    UserDefaults::write(Setting::LOCKED, locked);
     layoutWidgets();
   });
 }

@@ -4,6 +4,7 @@
 
 #include "EventLoopWait.h"
 #include "core/Globals.h"
+#include "core/Settings.h"
 #include "kestor/KESTOR.h"
 #include "skymap/MapView.h"
 #include "skymap/SimbadRequest.h"
@@ -51,12 +52,12 @@ protected:
   void TearDown() override {
     map.searchMenu->hide();
     kestor_set_log_level(0);
-    defaults().remove(SimbadRequest::SERVICE_KEY);
+    defaults().remove(Setting::SIMBAD_URL.name());
   }
 
   // Types the query and presses return; waits for the answer when one was asked for.
   void search(const QString &service, const QString &query) {
-    defaults().setValue(SimbadRequest::SERVICE_KEY, service);
+    defaults().setValue(Setting::SIMBAD_URL.name(), service);
     field.setText(query);
     map.searchAction(&field);
     ASSERT_TRUE(waitUntil([&] { return field.isEnabled(); }, 8000));
@@ -88,7 +89,7 @@ const QByteArray ANSWER = "BEGIN\nRA 101.28715533\nDEC -16.71611586\nID * alf CM
 TEST_F(SimbadQuery, AnswerAddsItemsAfterTheLocalOnes) {
   StubSimbadServer stub(StubSimbadServer::Mode::Answer, 200, ANSWER);
   kestor_set_log_level(1);
-  defaults().setValue(SimbadRequest::SERVICE_KEY, stub.address());
+  defaults().setValue(Setting::SIMBAD_URL.name(), stub.address());
   field.setText(QStringLiteral("Sirius"));
   map.searchAction(&field);
   EXPECT_FALSE(field.isEnabled());  // while the request is out

@@ -1,4 +1,5 @@
 // The script and the address sent to the service.
+#include "core/SettingKeys.h"
 #include "skymap/SimbadRequest.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +30,7 @@ TEST(SimbadRequest, EveryReservedCharacterIsEncoded) {
 TEST(SimbadRequest, BadServiceAddressGivesNoUrl) {
   EXPECT_FALSE(SimbadRequest::url(QStringLiteral("not a url"), QStringLiteral("M31")).isValid());
   EXPECT_FALSE(SimbadRequest::url(QString(), QStringLiteral("M31")).isValid());
-  EXPECT_TRUE(SimbadRequest::url(SimbadRequest::DEFAULT_SERVICE, QStringLiteral("M31")).isValid());
+  EXPECT_TRUE(SimbadRequest::url(QString::fromUtf8(Setting::SIMBAD_URL.defaultValue), QStringLiteral("M31")).isValid());
 }
 
 TEST(SimbadRequest, RequestBypassesTheCache) {

@@ -15,6 +15,7 @@
 
 #include "MapFixtures.h"
 #include "core/Globals.h"
+#include "core/Settings.h"
 #include "skymap/MapOverlay.h"
 #include "skymap/MapProjection.h"
 
@@ -159,7 +160,7 @@ TEST_F(MapInteraction, ButtonsAndMenuItemsZoomAndRotate) {
   EXPECT_DOUBLE_EQ(defaults().value("rotation").toDouble(), 15);
 
   // With one axis mirrored the clockwise action counts down (and still turns the picture clockwise).
-  defaults().setValue("flipMapHorizontally", true);
+  UserDefaults::write(Setting::FLIP_MAP_HORIZONTALLY, true);
   renderAfresh(*map);
   map->rotateAction(&cw);
   EXPECT_DOUBLE_EQ(map->rotation(), 0);

@@ -12,6 +12,7 @@
 
 #include "MapFixtures.h"
 #include "core/Globals.h"
+#include "core/Settings.h"
 
 namespace {
 
@@ -109,9 +110,9 @@ TEST_F(MapOverlay, PositionGetsAnXAndTheFieldOfView) {
       {"negative height", 10, -6, 0, QPoint(static_cast<int>(std::lround(5 * unit)), 0), false},
   };
   for (const Case &c : cases) {
-    defaults().setValue("fovWidth", c.width);
-    defaults().setValue("fovHeight", c.height);
-    defaults().setValue("fovAngle", c.angle);
+    UserDefaults::write(Setting::FOV_WIDTH, c.width);
+    UserDefaults::write(Setting::FOV_HEIGHT, c.height);
+    UserDefaults::write(Setting::FOV_ANGLE, c.angle);
     image = picture();
     EXPECT_EQ(near(image, under, p + c.onFrame, QColor(0, 255, 0)), c.drawn) << c.name;
   }

@@ -15,6 +15,7 @@
 
 #include "MapFixtures.h"
 #include "core/Globals.h"
+#include "core/Settings.h"
 
 namespace {
 
@@ -45,8 +46,8 @@ std::unique_ptr<MapView> mapAtSite(const QPalette &palette) {
   mount->alt = 55;
   mount->az = 150;
   map->setPosition(mount);
-  defaults().setValue("fovWidth", 3.0);
-  defaults().setValue("fovHeight", 2.0);
+  UserDefaults::write(Setting::FOV_WIDTH, 3.0);
+  UserDefaults::write(Setting::FOV_HEIGHT, 2.0);
   return map;
 }
 
@@ -97,7 +98,7 @@ TEST_F(MapScreenshot, WholeSkyShowsEveryLayer) {
     EXPECT_GT(without([](MapView &m) { m.milkyway.clear(); }), 50000) << look.file << ": Milky Way";
     EXPECT_GT(without([](MapView &m) { m.figures.clear(); }), 5000) << look.file << ": figures";
     EXPECT_GT(without([](MapView &m) { m.stars.clear(); }), 3000) << look.file << ": stars";
-    EXPECT_GT(without([](MapView &) { defaults().setValue("showStars", false); }), 2000) << look.file << ": names";
+    EXPECT_GT(without([](MapView &) { UserDefaults::write(Setting::SHOW_STARS, false); }), 2000) << look.file << ": names";
     defaults().remove("showStars");
   }
 }

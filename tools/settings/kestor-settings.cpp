@@ -5,6 +5,7 @@
 //   kestor-settings set KEY VALUE          one text value
 #include "app/ApplicationIdentity.h"
 #include "core/Globals.h"
+#include "core/SettingKeys.h"
 
 #include <QCoreApplication>
 #include <QSettings>
@@ -56,7 +57,7 @@ int main(int argc, char **argv) {
   if (command == QStringLiteral("servers")) {
     const std::optional<QVariantList> servers = parseServers(arguments);
     if (!servers) return 2;
-    defaults().setValue(QStringLiteral("servers"), *servers);
+    defaults().setValue(Setting::SERVERS.name(), *servers);
   } else if (command == QStringLiteral("set") && arguments.size() == 2) {
     defaults().setValue(arguments[0], arguments[1]);
   } else {

@@ -1,13 +1,12 @@
 #include "kestor/discovery/ServiceNames.h"
 
-#include <QSettings>
 #include <QStringList>
 
 #include "core/Globals.h"
+#include "core/Settings.h"
 
 QString ownServiceName() {
-  const QVariant stored = defaults().value(QStringLiteral("kestorServiceName"));
-  return stored.typeId() == QMetaType::QString ? stored.toString() : appName();
+  return UserDefaults::textForKey(Setting::SERVICE_NAME.name(), appName());
 }
 
 QString serviceText(const QString &name, const QString &what) {

@@ -55,7 +55,7 @@ void KESTOR::readDriverElement(const QString &element, const QMap<QString, QStri
                      [this](const QString &a, const QString &b) { return compareDriverDescriptions(a, b); });
   }
   syncMain([this, driver] { notifyDriverAdded(driver); });
-  if (!agent && UserDefaults::boolForKey(QStringLiteral("load_") + name, loadByDefault))
+  if (!agent && UserDefaults::boolForKey(Setting::LOAD_DRIVER_PREFIX.name() + name, loadByDefault))
     syncGlobal([driver] { driver->load(); });
 }
 

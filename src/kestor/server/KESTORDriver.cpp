@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 
 #include "core/Globals.h"
+#include "core/Settings.h"
 
 namespace driverFolders {
 
@@ -39,6 +40,6 @@ void KESTOR::Driver::load() {
   const kestor_result result = library ? framework.loadDriver(target.constData(), true, driver.get())
                                        : framework.startSubprocess(target.constData(), subprocess.get());
   state = result == KESTOR_OK || result == KESTOR_ALREADY;
-  defaults().setValue(QStringLiteral("load_") + name, state);
+  UserDefaults::write(Setting::LOAD_DRIVER_PREFIX.name() + name, state);
   defaults().sync();
 }

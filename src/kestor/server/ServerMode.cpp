@@ -1,7 +1,5 @@
 // Server mode of the client object: the in-process server on a global-pool thread, and the
 // program's own service published by DNS-SD on the main thread once the server listens.
-#include <QSettings>
-
 #include <limits>
 
 #include "core/Console.h"
@@ -13,15 +11,6 @@
 #include "kestor/discovery/ServiceNames.h"
 #include "kestor/server/KESTORDriver.h"
 
-namespace {
-
-QString textSetting(const QString &key, const QString &defaultValue) {
-  const QVariant stored = defaults().value(key);
-  return stored.typeId() == QMetaType::QString ? stored.toString() : defaultValue;
-}
-
-}  // namespace
-
 void KESTOR::startServerMode() {
   qputenv("KESTOR_DRIVER_DIR", driverFolders::libraries().toLocal8Bit());  // where the library loads drivers
   asyncGlobal([this] { runServer(); });
@@ -30,7 +19,7 @@ void KESTOR::startServerMode() {
 }
 
 void KESTOR::runServer() {
-  const qint64 port = UserDefaults::integerForKey(QStringLiteral("kestorPortNumber"), 0);
+  const qint64 port = UserDefaults::read(Setting::SERVER_PORT);
   if (port < std::numeric_limits<int32_t>::min() || port > std::numeric_limits<int32_t>::max()) {
     consoleLine("KESTOR server not started: kestorPortNumber " + QByteArray::number(port) + " is out of range");
     return;
@@ -56,7 +45,7 @@ void KESTOR::onServerClientCount(int32_t clients) {
 
 void KESTOR::publishService() {
   if (kestorService) return;
-  const QString type = textSetting(QStringLiteral("kestorServiceType"), QStringLiteral("_kestor._tcp"));
+  const QString type = UserDefaults::read(Setting::SERVICE_TYPE);
   const int32_t port = kestor_server_tcp_port;
   const auto make = makePublishedService ? makePublishedService : [](const QString &name, const QString &type, int32_t port) {
     return std::shared_ptr<PublishedService>(std::make_shared<DnsSdPublishedService>(name, type, port));
