@@ -6,7 +6,7 @@ PKGS=(
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools libqt6svg6-dev libgl-dev
   libexpat1-dev zlib1g-dev libcfitsio-dev libraw-dev libavahi-client-dev liberfa-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev gcovr
   indi-bin avahi-daemon avahi-utils dbus iproute2 util-linux
   xvfb xauth x11-apps imagemagick python3 locales fonts-dejavu-core
 )

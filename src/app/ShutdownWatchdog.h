@@ -9,4 +9,7 @@ namespace ShutdownWatchdog {
 // Starts the countdown on a thread of its own; later calls do nothing.
 void arm(std::chrono::milliseconds grace);
 
+// Ends the process at once with status 0, output flushed, without waiting for other threads.
+[[noreturn]] void exitNow();
+
 }  // namespace ShutdownWatchdog

@@ -10,9 +10,6 @@
 #include <QSettings>
 
 #include <chrono>
-#include <cstdio>
-
-#include <unistd.h>
 
 int main(int argc, char **argv) {
   ApplicationIdentity::apply();
@@ -38,6 +35,5 @@ int main(int argc, char **argv) {
   // Like the desktop's own application main function, leave without waiting for the worker
   // threads of the framework and the global pool.
   defaults().sync();
-  std::fflush(nullptr);
-  _exit(0);
+  ShutdownWatchdog::exitNow();
 }
