@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "views/BoardLayout.h"
-#include "views/GraphView.h"
+#include "widgets/GraphView.h"
 
 namespace {
 

@@ -139,12 +139,12 @@ void CtrlPanelController::showProperties() {
       if (found == selectedGroup->properties.end()) continue;
       PropertyWidget *widget = makeWidget(found->second);
       propertiesView->addWidget(widget);
-      widget->build(found->second);
+      widget->build(found->second, propertiesView->kind());
     }
   }
   if (selectedProperty) {
     PropertyWidget *widget = makeWidget(selectedProperty);
-    widget->build(selectedProperty);
+    widget->build(selectedProperty, WidgetGeometry::Board::None);  // not on the board yet
     propertiesView->addWidget(widget);
   }
   propertiesView->layoutWidgets();
@@ -239,12 +239,12 @@ void CtrlPanelController::propertyDefined(const PropertyPtr &property) {
                                    [&](const auto &entry) { return entry.second == property; });
   if (!inGroup) return;
   if (PropertyWidget *widget = widgetNamed(name)) {
-    widget->build(property);
+    widget->build(property, propertiesView->kind());
     propertiesView->layoutWidgets();
     return;
   }
   PropertyWidget *widget = makeWidget(property);
-  widget->build(property);
+  widget->build(property, WidgetGeometry::Board::None);  // not on the board yet
   PropertyWidget *after = nullptr;
   for (PropertyWidget *shown : propertiesView->widgets()) {
     if (sortsByNameBefore(name, shown->name)) {

@@ -8,4 +8,6 @@ class ControlPanelView : public PropertiesView {
 
 public:
   using PropertiesView::PropertiesView;
+
+  WidgetGeometry::Board kind() const override { return WidgetGeometry::Board::ControlPanel; }
 };

@@ -10,6 +10,8 @@ class DashboardView : public PropertiesView {
 public:
   using PropertiesView::PropertiesView;
 
+  WidgetGeometry::Board kind() const override { return WidgetGeometry::Board::Dashboard; }
+
   // Restores the lock from the "locked" setting and shows it on the lock buttons; call it
   // once the outlets are set. It does not lay out.
   void awakeFromNib();

@@ -29,7 +29,7 @@ bool buttonIsOn(const QAbstractButton *button) {
   return button->isChecked();
 }
 
-PropertiesView::PropertiesView(QWidget *parent) : QWidget(parent) { watchParent(); }
+PropertiesView::PropertiesView(QWidget *parent) : WidgetBoard(parent) { watchParent(); }
 
 std::vector<PropertyWidget *> PropertiesView::widgets() const {
   std::vector<PropertyWidget *> list;
@@ -74,6 +74,19 @@ void PropertiesView::removeWidget(PropertyWidget *widget) {
     widget->hide();
     widget->setParent(nullptr);  // leaves the board through childEvent
   }
+}
+
+void PropertiesView::pinCopy(const PropertyWidget &original) {
+  auto *copy = new PropertyWidget(this, original.kestor, original.name, nullptr);
+  addWidget(copy);  // on the board first, so the column rule sees it
+  copy->build(original.kproperty, kind());
+  layoutWidgets();
+}
+
+void PropertiesView::unpin(PropertyWidget *widget) {
+  removeWidget(widget);
+  layoutWidgets();
+  widget->deleteLater();
 }
 
 void PropertiesView::childEvent(QChildEvent *event) {

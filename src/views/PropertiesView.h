@@ -9,19 +9,22 @@
 #include <QList>
 #include <QPointF>
 #include <QPointer>
-#include <QWidget>
 #include <optional>
 #include <vector>
 
-class PropertyWidget;
+#include "widgets/WidgetBoard.h"
+#include "widgets/WidgetGeometry.h"
 
-class PropertiesView : public QWidget {
+class PropertiesView : public WidgetBoard {
   Q_OBJECT
 
 public:
   static constexpr double MARGIN = 5.0;
 
   explicit PropertiesView(QWidget *parent = nullptr);
+
+  // The kind of board, for the column rule of the widgets built on it.
+  virtual WidgetGeometry::Board kind() const { return WidgetGeometry::Board::Other; }
 
   // Toolbar outlets, set by the window that owns the board; each may be absent.
   QPointer<QAbstractButton> lockButton, unlockButton;
@@ -36,8 +39,6 @@ public:
   std::optional<QPointF> dragging;           // during a drag: the pointer, bottom-left origin
   bool dragged = false;                      // during a drag: the pointer left the widget's slot
   bool saveWidgets = false;                  // write the workspace record at every layout
-  bool locked = false;                       // locked against rearranging
-  bool showButtons = false;                  // widgets dress their pin/unpin buttons
 
   // The widgets in board order. A widget joins the board when it is given the board as parent
   // (at the end) or through insertWidget, and leaves it when it is given another parent or none.
@@ -52,7 +53,9 @@ public:
 
   // Sizes the board for its container, places the widgets, writes the workspace record and
   // updates the toolbar and the selection highlight.
-  virtual void layoutWidgets();
+  void layoutWidgets() override;
+  void pinCopy(const PropertyWidget &original) override;
+  void unpin(PropertyWidget *widget) override;
 
 public slots:
   // Toolbar and menu commands (PropertiesViewCommands.cpp). The lock and colour commands act by

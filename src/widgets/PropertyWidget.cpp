@@ -4,7 +4,6 @@
 
 #include "kestor/Model.h"
 #include "skymap/MapView.h"
-#include "views/PropertiesView.h"
 #include "widgets/ElidedLabel.h"
 #include "widgets/FlippedFrame.h"
 #include "widgets/ImageView.h"
@@ -12,8 +11,8 @@
 #include "widgets/ResourceIcon.h"
 #include "widgets/StatusImage.h"
 
-PropertyWidget::PropertyWidget(PropertiesView *propertiesView, KESTOR *kestor, const QString &name,
-                               PropertiesView *dashboardView)
+PropertyWidget::PropertyWidget(WidgetBoard *propertiesView, KESTOR *kestor, const QString &name,
+                               WidgetBoard *dashboardView)
     : QWidget(nullptr), propertiesView(propertiesView), dashboardView(dashboardView), kestor(kestor), name(name) {
   setObjectName(name);
   content_ = new QWidget(this);
@@ -115,7 +114,7 @@ void PropertyWidget::clearRows() {
   pictureSequence_.clear();
 }
 
-void PropertyWidget::build(const std::shared_ptr<KESTOR::Property> &property) {
+void PropertyWidget::build(const std::shared_ptr<KESTOR::Property> &property, WidgetGeometry::Board board) {
   clearRows();
   kproperty = property;
   const bool writable = property->perm() != KESTOR_PERM_RO;
@@ -128,7 +127,7 @@ void PropertyWidget::build(const std::shared_ptr<KESTOR::Property> &property) {
       break;
     case KESTOR_SWITCH:
     case KESTOR_LIGHT:
-      columns = columnsFor(*property);
+      columns = columnsFor(*property, board);
       fullHeight = WidgetGeometry::gridHeight(count, columns);
       break;
     default:

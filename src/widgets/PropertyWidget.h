@@ -21,6 +21,7 @@
 
 #include "kestor/KESTOR.h"
 #include "skymap/MapViewDelegate.h"
+#include "widgets/WidgetBoard.h"
 #include "widgets/WidgetGeometry.h"
 
 class ElidedLabel;
@@ -28,7 +29,6 @@ class GraphView;
 class ImageView;
 class KButton;
 class MapView;
-class PropertiesView;
 class QLabel;
 class QLineEdit;
 
@@ -46,13 +46,13 @@ public:
 
   // A widget with the header only, WIDGET_WIDTH x WIDGET_HEIGHT and without a parent: the
   // caller puts it on its board before or after build, which matters for the column rule.
-  PropertyWidget(PropertiesView *propertiesView, KESTOR *kestor, const QString &name,
-                 PropertiesView *dashboardView);
+  PropertyWidget(WidgetBoard *propertiesView, KESTOR *kestor, const QString &name, WidgetBoard *dashboardView);
   ~PropertyWidget() override;
 
-  // Makes every control for the property and fixes the widget's height. Building again
-  // replaces the controls of the earlier build.
-  void build(const std::shared_ptr<KESTOR::Property> &property);
+  // Makes every control for the property and fixes the widget's height; the board the widget
+  // sits on (None before it is put on one) picks the columns of switches and lights. Building
+  // again replaces the controls of the earlier build.
+  void build(const std::shared_ptr<KESTOR::Property> &property, WidgetGeometry::Board board);
   // Copies the property's state into the controls, leaving fields being edited alone.
   void update(const std::shared_ptr<KESTOR::Property> &property);
   using QWidget::update;
@@ -79,8 +79,8 @@ public:
   std::map<QString, QWidget *> values;      // the control showing each item's value
   std::map<QString, QLineEdit *> targets;   // the target field of each writable number item
 
-  QPointer<PropertiesView> propertiesView;  // the owning board
-  QPointer<PropertiesView> dashboardView;   // where pin copies to; absent on dashboard copies
+  QPointer<WidgetBoard> propertiesView;  // the owning board
+  QPointer<WidgetBoard> dashboardView;   // where pin copies to; absent on dashboard copies
   KESTOR *kestor;
   QString name;
   std::shared_ptr<KESTOR::Property> kproperty;
@@ -140,7 +140,7 @@ private:
   void buildZoomButtons();
   void buildMapBlock();
   void buildGuiderBlock();
-  int columnsFor(const KESTOR::Property &property) const;
+  static int columnsFor(const KESTOR::Property &property, WidgetGeometry::Board board);
   static bool switchEnabled(const KESTOR::Property &property, bool on);
   KButton *smallButton(const QString &title, const QRectF &frame, const char *objectName);
 

@@ -11,9 +11,8 @@
 #include "core/Sexagesimal.h"
 #include "kestor/Model.h"
 #include "skymap/MapView.h"
-#include "views/GraphView.h"
-#include "views/PropertiesView.h"
 #include "widgets/FieldStyle.h"
+#include "widgets/GraphView.h"
 #include "widgets/KButton.h"
 #include "widgets/PropertyWidget.h"
 
@@ -238,18 +237,12 @@ void PropertyWidget::pinAction() {
   if (!propertiesView || propertiesView->locked || !kproperty || !dashboardView) {
     return;
   }
-  auto *copy = new PropertyWidget(dashboardView, kestor, name, nullptr);
-  dashboardView->addWidget(copy);  // on the dashboard first, so the column rule sees it
-  copy->build(kproperty);
-  dashboardView->layoutWidgets();
+  dashboardView->pinCopy(*this);
 }
 
 void PropertyWidget::unpinAction() {
   if (!propertiesView || propertiesView->locked) {
     return;
   }
-  PropertiesView *board = propertiesView;
-  board->removeWidget(this);
-  board->layoutWidgets();
-  deleteLater();
+  propertiesView->unpin(this);
 }

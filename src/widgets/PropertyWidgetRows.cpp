@@ -8,11 +8,9 @@
 #include "core/NumberText.h"
 #include "kestor/Model.h"
 #include "skymap/MapView.h"
-#include "views/ControlPanelView.h"
-#include "views/DashboardView.h"
-#include "views/GraphView.h"
 #include "widgets/ElidedLabel.h"
 #include "widgets/FieldStyle.h"
+#include "widgets/GraphView.h"
 #include "widgets/ImageView.h"
 #include "widgets/KButton.h"
 #include "widgets/PropertyWidget.h"
@@ -44,18 +42,10 @@ ElidedLabel *newLabel(QWidget *parent, const QString &text) { return new ElidedL
 
 }  // namespace
 
-int PropertyWidget::columnsFor(const KESTOR::Property &property) const {
+int PropertyWidget::columnsFor(const KESTOR::Property &property, WidgetGeometry::Board board) {
   int longest = 0;
   for (const auto &[itemName, item] : property.items) {
     longest = std::max(longest, characterCount(item->description()));
-  }
-  WidgetGeometry::Board board = WidgetGeometry::Board::None;
-  if (qobject_cast<ControlPanelView *>(parentWidget())) {
-    board = WidgetGeometry::Board::ControlPanel;
-  } else if (qobject_cast<DashboardView *>(parentWidget())) {
-    board = WidgetGeometry::Board::Dashboard;
-  } else if (parentWidget()) {
-    board = WidgetGeometry::Board::Other;
   }
   return WidgetGeometry::columnCount(longest, static_cast<int>(property.itemNames.size()), board);
 }

@@ -31,7 +31,7 @@ protected:
       auto property = interface->kestor->device(records.back()->get())->property(records.back()->get());
       auto *widget = new PropertyWidget(dashboard, interface->kestor.get(), QString::fromLatin1(name), nullptr);
       dashboard->addWidget(widget);
-      widget->build(property);
+      widget->build(property, dashboard->kind());
       widgets.push_back(widget);
     }
     dashboard->layoutWidgets();

@@ -6,7 +6,7 @@
 
 #include "WidgetFixture.h"
 #include "core/Globals.h"
-#include "views/GraphView.h"
+#include "widgets/GraphView.h"
 #include "widgets/ElidedLabel.h"
 #include "widgets/FlippedFrame.h"
 #include "widgets/KButton.h"
@@ -162,7 +162,7 @@ TEST_F(Boards, ShownButtonsAreDressedByTheBoard) {
   EXPECT_TRUE(copy.button2->isEnabled());
   EXPECT_EQ(copy.button2->buttonType(), KButton::OnOff);
   EXPECT_FALSE(copy.button2->icon().isNull());
-  copy.build(property);
+  copy.build(property, WidgetGeometry::Board::None);
   EXPECT_TRUE(copy.button1->isEnabled());
   EXPECT_EQ(copy.button1->state(), KButton::ON);
 }

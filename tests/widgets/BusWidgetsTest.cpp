@@ -20,7 +20,7 @@
 #include "support/IndiServer.h"
 #include "views/ControlPanelView.h"
 #include "views/DashboardView.h"
-#include "views/GraphView.h"
+#include "widgets/GraphView.h"
 #include "widgets/FieldStyle.h"
 #include "widgets/ImageView.h"
 #include "widgets/KButton.h"
@@ -36,7 +36,7 @@ public:
   void propertyDefined(const std::shared_ptr<KESTOR::Property> &property) override {
     const QString name = property->name + QStringLiteral(" @ ") + property->device->name;
     auto *widget = new PropertyWidget(panel, kestor, name, dashboard);
-    widget->build(property);
+    widget->build(property, WidgetGeometry::Board::None);
     panel->addWidget(widget);
     panel->layoutWidgets();
   }

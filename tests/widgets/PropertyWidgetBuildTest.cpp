@@ -5,7 +5,7 @@
 
 #include "WidgetFixture.h"
 #include "skymap/MapView.h"
-#include "views/GraphView.h"
+#include "widgets/GraphView.h"
 #include "widgets/FlippedFrame.h"
 #include "widgets/ImageView.h"
 #include "widgets/KButton.h"
@@ -259,7 +259,7 @@ TEST_F(PropertyWidgetBuild, BuildingAgainReplacesTheControls) {
   auto property = define(PropertyRecord("D", "N", KESTOR_NUMBER, 0, numbers({"A", "B"})));
   PropertyWidget *widget = showWidget(property);
   const auto before = widget->content()->findChildren<QWidget *>().size();
-  widget->build(property);
+  widget->build(property, WidgetGeometry::Board::Other);
   EXPECT_EQ(widget->content()->findChildren<QWidget *>().size(), before);
   EXPECT_EQ(widget->findChildren<QWidget *>(QStringLiteral("set")).size(), 1);
   EXPECT_EQ(widget->targets.size(), 2u);

@@ -9,7 +9,7 @@
 
 #include "WidgetFixture.h"
 #include "skymap/MapView.h"
-#include "views/GraphView.h"
+#include "widgets/GraphView.h"
 #include "widgets/FieldStyle.h"
 #include "widgets/KButton.h"
 #include "core/Sexagesimal.h"

@@ -10,7 +10,7 @@
 #include "MapClicks.h"
 #include "WidgetFixture.h"
 #include "skymap/MapView.h"
-#include "views/GraphView.h"
+#include "widgets/GraphView.h"
 #include "widgets/FieldStyle.h"
 #include "widgets/ImageView.h"
 #include "core/Sexagesimal.h"

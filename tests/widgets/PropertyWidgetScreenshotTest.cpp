@@ -5,7 +5,7 @@
 
 #include "WidgetFixture.h"
 #include "skymap/MapView.h"
-#include "views/GraphView.h"
+#include "widgets/GraphView.h"
 
 namespace {
 

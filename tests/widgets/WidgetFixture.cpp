@@ -66,14 +66,14 @@ PropertyWidget *WidgetFixture::showWidget(const std::shared_ptr<KESTOR::Property
   auto *widget = new PropertyWidget(board, kestor.get(), property->name + QStringLiteral(" @ ") + property->device->name,
                                     board == panel ? dashboard : nullptr);
   board->addWidget(widget);
-  widget->build(property);
+  widget->build(property, board->kind());
   board->layoutWidgets();
   return widget;
 }
 
 PropertyWidget *WidgetFixture::buildLoose(const std::shared_ptr<KESTOR::Property> &property) {
   loose.push_back(std::make_unique<PropertyWidget>(panel, kestor.get(), property->name, dashboard));
-  loose.back()->build(property);
+  loose.back()->build(property, WidgetGeometry::Board::None);
   return loose.back().get();
 }
 

@@ -6,8 +6,8 @@
 #include <limits>
 
 #include "core/Globals.h"
-#include "views/GraphScale.h"
-#include "views/GraphView.h"
+#include "widgets/GraphScale.h"
+#include "widgets/GraphView.h"
 
 namespace {
 

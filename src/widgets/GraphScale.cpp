@@ -1,4 +1,4 @@
-#include "views/GraphScale.h"
+#include "widgets/GraphScale.h"
 
 #include <algorithm>
 #include <cmath>

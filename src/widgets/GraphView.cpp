@@ -1,11 +1,11 @@
-#include "views/GraphView.h"
+#include "widgets/GraphView.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
 
 #include "core/Globals.h"
-#include "views/GraphScale.h"
+#include "widgets/GraphScale.h"
 
 namespace {
 
