@@ -18,17 +18,6 @@ using DevicePtr = std::shared_ptr<KESTOR::Device>;
 using GroupPtr = std::shared_ptr<KESTOR::Group>;
 using PropertyPtr = std::shared_ptr<KESTOR::Property>;
 
-// The value under the key at the index of the map's keys in name order; the empty text past the
-// end or when the key has gone.
-template <typename Map> OutlineItem childOf(const Map &map, size_t index) {
-  if (index >= map.size()) return QString();
-  QStringList keys;
-  for (const auto &entry : map) keys.append(entry.first);
-  const auto found = map.find(sortedByName(keys).at(qsizetype(index)));
-  if (found == map.end()) return QString();
-  return found->second;
-}
-
 template <typename T> const std::shared_ptr<T> *itemAs(const OutlineItem *item) {
   return item ? std::get_if<std::shared_ptr<T>>(item) : nullptr;
 }
@@ -42,14 +31,7 @@ QString CtrlPanelController::widgetName(const KESTOR::Property &property) {
 }
 
 void CtrlPanelController::setOutline() {
-  model = new OutlineModel(
-      [this](const OutlineItem *item) {
-        std::vector<OutlineItem> items;
-        const size_t count = numberOfChildren(item);
-        for (size_t i = 0; i < count; ++i) items.push_back(children(item, i));
-        return items;
-      },
-      [this](const OutlineItem &item) { return cellView(item); }, this);
+  model = new OutlineModel([this](const OutlineItem &item) { return cellView(item); }, this);
   if (propertiesOutlineView) {
     propertiesOutlineView->setModel(model);
     QItemSelectionModel *original = propertiesOutlineView->selectionModel();
@@ -68,28 +50,13 @@ void CtrlPanelController::setOutline() {
     connect(application, &QGuiApplication::applicationStateChanged, this, &CtrlPanelController::applicationStateChanged);
 }
 
-size_t CtrlPanelController::numberOfChildren(const OutlineItem *item) const {
-  if (!item) return kestor().devices.size();
-  if (const DevicePtr *device = itemAs<KESTOR::Device>(item)) return (*device)->groups.size();
-  if (const GroupPtr *group = itemAs<KESTOR::Group>(item)) return (*group)->properties.size();
-  return 0;
-}
-
-OutlineItem CtrlPanelController::children(const OutlineItem *item, size_t index) const {
-  if (!item) return childOf(kestor().devices, index);
-  if (const DevicePtr *device = itemAs<KESTOR::Device>(item)) return childOf((*device)->groups, index);
-  if (const GroupPtr *group = itemAs<KESTOR::Group>(item)) return childOf((*group)->properties, index);
-  return QString();
-}
-
 OutlineModel::Cell CtrlPanelController::cellView(const OutlineItem &item) const {
   if (const DevicePtr *device = itemAs<KESTOR::Device>(&item))
     return {QStringLiteral("state"), (*device)->name,
             (*device)->connected ? QStringLiteral("NSStatusAvailable") : QStringLiteral("NSStatusNone")};
   if (const GroupPtr *group = itemAs<KESTOR::Group>(&item)) return {QStringLiteral("text"), (*group)->name, {}};
-  if (const PropertyPtr *property = itemAs<KESTOR::Property>(&item))
-    return {QStringLiteral("state"), (*property)->description(), (*property)->stateImage()};
-  return {QStringLiteral("text"), {}, {}};
+  const PropertyPtr &property = std::get<PropertyPtr>(item);
+  return {QStringLiteral("state"), property->description(), property->stateImage()};
 }
 
 bool CtrlPanelController::selectItem(const OutlineItem &item) {
@@ -192,34 +159,6 @@ void CtrlPanelController::itemCollapsed(const QModelIndex &index) {
   selectCurrentRow();
 }
 
-// The outline reads the model anew, keeping what was expanded (and so where it was scrolled to),
-// and selects the rows of the selected group and property again.
-void CtrlPanelController::reloadData() {
-  if (!propertiesOutlineView) {
-    model->reload();
-    return;
-  }
-  std::vector<const void *> expanded;
-  std::function<void(const QModelIndex &)> collect = [&](const QModelIndex &parent) {
-    for (int row = 0; row < model->rowCount(parent); ++row) {
-      const QModelIndex index = model->index(row, 0, parent);
-      if (!propertiesOutlineView->isExpanded(index)) continue;
-      expanded.push_back(outlineObject(*model->item(index)));
-      collect(index);
-    }
-  };
-  collect({});
-  model->reload();
-  {
-    const QSignalBlocker blocker(propertiesOutlineView);
-    for (const void *object : expanded) {
-      const QModelIndex index = model->indexFor(object);
-      if (index.isValid()) propertiesOutlineView->expand(index);
-    }
-  }
-  selectRows();
-}
-
 PropertyWidget *CtrlPanelController::widgetNamed(const QString &name) const {
   for (PropertyWidget *widget : propertiesView->widgets())
     if (widget->name == name) return widget;
@@ -231,7 +170,7 @@ void CtrlPanelController::propertyDefined(const PropertyPtr &property) {
     KESTOR *client = &kestor();
     asyncGlobal([client, property] { client->enableBLOB(property, true); });
   }
-  reloadData();
+  model->insert(property);
   const QString name = widgetName(*property);
   if (reselectName && *reselectName == name) asyncMain(this, [this, property] { reselect(property); });
   if (!selectedGroup || selectedProperty) return;
@@ -267,16 +206,18 @@ void CtrlPanelController::reselect(const PropertyPtr &property) {
 }
 
 void CtrlPanelController::propertyChanged(const PropertyPtr &property) {
-  // A change leaves devices, groups and properties where they are: the outline draws their
-  // names, labels and state images again without being rebuilt, so it keeps its place while
-  // values stream in.
-  model->refresh();
+  // A change leaves devices, groups and properties where they are: the outline draws again only
+  // the rows whose label or state image changed, so it keeps its place while values stream in.
+  model->changed(*property);
   if (PropertyWidget *widget = widgetNamed(widgetName(*property))) widget->update(property);
   selectRows();
 }
 
 void CtrlPanelController::propertyDeleted(const PropertyPtr &property) {
-  reloadData();
+  // The outline would make a row next to a removed current row current, and so select it as if
+  // clicked: there is no current row while rows go, and the selected ones are selected again.
+  if (selection) selection->clearCurrentIndex();
+  model->remove(*property);
   if (PropertyWidget *widget = widgetNamed(widgetName(*property))) {
     propertiesView->removeWidget(widget);
     widget->deleteLater();
@@ -285,8 +226,8 @@ void CtrlPanelController::propertyDeleted(const PropertyPtr &property) {
   if (selectedProperty && selectedProperty == property) {
     reselectName = widgetName(*property);
     selectedProperty.reset();
-    selectRows();
   }
+  selectRows();
 }
 
 void CtrlPanelController::showPanel() {

@@ -45,10 +45,6 @@ public:
   // The widget name of a property: its name, " @ ", its device's name.
   static QString widgetName(const KESTOR::Property &property);
 
-  // The child at an index of an item (nullptr: the root) in name order; the empty text for an
-  // index past the end or an item without children.
-  virtual OutlineItem children(const OutlineItem *item, size_t index) const;
-  size_t numberOfChildren(const OutlineItem *item) const;
   // What the outline shows for an item.
   OutlineModel::Cell cellView(const OutlineItem &item) const;
   // Acts on a click on an item; true when its row may be selected.
@@ -77,7 +73,6 @@ public slots:
 private:
   PropertyWidget *makeWidget(const std::shared_ptr<KESTOR::Property> &property);
   void clearWidgets();
-  void reloadData();
   void selectRowFor(const void *object);
   void reselect(const std::shared_ptr<KESTOR::Property> &property);
   void selectRows();

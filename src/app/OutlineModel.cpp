@@ -1,60 +1,91 @@
 #include "app/OutlineModel.h"
 
+#include "app/NameOrder.h"
 #include "app/NamedImage.h"
 #include "kestor/Model.h"
 
+#include <algorithm>
+#include <vector>
+
 const void *outlineObject(const OutlineItem &item) {
-  return std::visit(
-      [](const auto &value) -> const void * {
-        if constexpr (std::is_same_v<std::decay_t<decltype(value)>, QString>) return nullptr;
-        else return value.get();
-      },
-      item);
+  return std::visit([](const auto &value) -> const void * { return value.get(); }, item);
 }
 
 struct OutlineModel::Node {
   OutlineItem item;
+  QString name;
+  QString key;  // nameKey(name), the row's place among its siblings
+  Cell shown;   // the cell as last signalled
   Node *parent = nullptr;
   int row = 0;
   std::vector<std::unique_ptr<Node>> children;
 };
 
-OutlineModel::OutlineModel(Children children, CellView cellView, QObject *parent)
-    : QAbstractItemModel(parent), children(std::move(children)), cellView(std::move(cellView)),
-      root(std::make_unique<Node>()) {}
+OutlineModel::OutlineModel(CellView cellView, QObject *parent)
+    : QAbstractItemModel(parent), cellView(std::move(cellView)), root(std::make_unique<Node>()) {}
 
 OutlineModel::~OutlineModel() = default;
 
-void OutlineModel::build(Node &node) {
-  const OutlineItem *item = node.parent ? &node.item : nullptr;
-  if (item && std::holds_alternative<QString>(*item)) return;
-  if (item && std::holds_alternative<std::shared_ptr<KESTOR::Property>>(*item)) return;
-  int row = 0;
-  for (OutlineItem &child : children(item)) {
-    auto childNode = std::make_unique<Node>();
-    childNode->item = std::move(child);
-    childNode->parent = &node;
-    childNode->row = row++;
-    if (const void *object = outlineObject(childNode->item)) nodes[object] = childNode.get();
-    build(*childNode);
-    node.children.push_back(std::move(childNode));
+// The parent's row for the item, put in at its place in name order when new; siblings whose
+// names compose alike keep the order of the client's dictionaries.
+OutlineModel::Node &OutlineModel::child(Node &parent, OutlineItem item, const QString &name) {
+  const void *object = outlineObject(item);
+  if (const auto found = nodes.find(object); found != nodes.end()) return *found->second;
+  auto node = std::make_unique<Node>();
+  node->name = name;
+  node->key = nameKey(name);
+  node->shown = cellView(item);
+  node->item = std::move(item);
+  node->parent = &parent;
+  const auto place = std::upper_bound(parent.children.begin(), parent.children.end(), node, [](const auto &a, const auto &b) {
+    return keySortsBefore(a->key, b->key) || (!keySortsBefore(b->key, a->key) && a->name < b->name);
+  });
+  const int row = int(place - parent.children.begin());
+  beginInsertRows(indexOf(&parent), row, row);
+  Node &inserted = **parent.children.insert(place, std::move(node));
+  for (size_t i = size_t(row); i < parent.children.size(); ++i) parent.children[i]->row = int(i);
+  nodes[object] = &inserted;
+  endInsertRows();
+  return inserted;
+}
+
+void OutlineModel::insert(const std::shared_ptr<KESTOR::Property> &property) {
+  const std::shared_ptr<KESTOR::Device> &device = property->device;
+  const auto group = device->groups.find(property->group);
+  if (group == device->groups.end()) return;
+  Node &deviceNode = child(*root, device, device->name);
+  Node &groupNode = child(deviceNode, group->second, group->second->name);
+  // A property defined with the device's connection changes the device's image.
+  signalChangedCells(&child(groupNode, property, property->name));
+}
+
+void OutlineModel::remove(const KESTOR::Property &property) {
+  if (const auto found = nodes.find(&property); found != nodes.end()) remove(*found->second);
+}
+
+void OutlineModel::remove(Node &node) {
+  Node &parent = *node.parent;
+  const int row = node.row;
+  beginRemoveRows(indexOf(&parent), row, row);
+  nodes.erase(outlineObject(node.item));
+  parent.children.erase(parent.children.begin() + row);
+  for (size_t i = size_t(row); i < parent.children.size(); ++i) parent.children[i]->row = int(i);
+  endRemoveRows();
+  if (&parent != root.get() && parent.children.empty()) remove(parent);
+}
+
+void OutlineModel::changed(const KESTOR::Property &property) {
+  if (const auto found = nodes.find(&property); found != nodes.end()) signalChangedCells(found->second);
+}
+
+void OutlineModel::signalChangedCells(Node *node) {
+  for (; node != root.get(); node = node->parent) {
+    Cell cell = cellView(node->item);
+    if (cell == node->shown) continue;
+    node->shown = std::move(cell);
+    const QModelIndex changedIndex = indexOf(node);
+    emit dataChanged(changedIndex, changedIndex);
   }
-}
-
-void OutlineModel::reload() {
-  beginResetModel();
-  nodes.clear();
-  root = std::make_unique<Node>();
-  build(*root);
-  endResetModel();
-}
-
-void OutlineModel::refresh() { refresh(*root); }
-
-void OutlineModel::refresh(const Node &node) {
-  if (node.children.empty()) return;
-  emit dataChanged(indexOf(node.children.front().get()), indexOf(node.children.back().get()));
-  for (const auto &child : node.children) refresh(*child);
 }
 
 QModelIndex OutlineModel::index(int row, int column, const QModelIndex &parent) const {
@@ -86,9 +117,7 @@ int OutlineModel::columnCount(const QModelIndex &parent) const {
 
 bool OutlineModel::hasChildren(const QModelIndex &parent) const {
   const OutlineItem *owner = item(parent);
-  if (!owner) return true;
-  return std::holds_alternative<std::shared_ptr<KESTOR::Device>>(*owner) ||
-         std::holds_alternative<std::shared_ptr<KESTOR::Group>>(*owner);
+  return !owner || !std::holds_alternative<std::shared_ptr<KESTOR::Property>>(*owner);
 }
 
 QVariant OutlineModel::data(const QModelIndex &index, int role) const {

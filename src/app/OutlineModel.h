@@ -1,6 +1,9 @@
 // The control panel's outline as a tree model of three levels: devices, their groups, the
-// groups' properties. The tree is taken from the controller at every reload and kept until the
-// next, so indexes stay valid between two reloads even when the client's model changes.
+// groups' properties, each level in name order. It follows the client's model one property at a
+// time: a new property's row (with its group's and device's rows when they are new) goes in at
+// its place, a deleted one's row goes (with its group's and device's when they are left empty),
+// and a changed one signals only the rows whose text or image changed, so the views keep their
+// expansion, selection and place and draw only what changed.
 #pragma once
 
 #include "app/OutlineItem.h"
@@ -11,7 +14,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <vector>
 
 class OutlineModel : public QAbstractItemModel {
   Q_OBJECT
@@ -25,12 +27,12 @@ public:
     QString identifier;
     QString text;
     QString image;
+    bool operator==(const Cell &) const = default;
   };
-  // The children of an item (nullptr: the root) and the cell of an item, from the controller.
-  using Children = std::function<std::vector<OutlineItem>(const OutlineItem *item)>;
+  // The cell of an item, from the controller.
   using CellView = std::function<Cell(const OutlineItem &item)>;
 
-  OutlineModel(Children children, CellView cellView, QObject *parent = nullptr);
+  explicit OutlineModel(CellView cellView, QObject *parent = nullptr);
   ~OutlineModel() override;
 
   QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
@@ -42,21 +44,23 @@ public:
 
   // The item of an index; nullptr for an invalid index.
   const OutlineItem *item(const QModelIndex &index) const;
-  // The index of a model object in the tree of the last reload; invalid when it is not there.
+  // The index of a model object in the tree; invalid when it is not there.
   QModelIndex indexFor(const void *object) const;
 
-  // Takes the tree anew from the controller.
-  void reload();
-  // The items stay, their cells changed: every view draws them again.
-  void refresh();
+  // A property was defined: its row, and its group's and device's when new, go in at their place.
+  void insert(const std::shared_ptr<KESTOR::Property> &property);
+  // A property was deleted: its row goes, and its group's and device's when left without rows.
+  void remove(const KESTOR::Property &property);
+  // A property changed: its row and its ancestors' are signalled when their cells changed.
+  void changed(const KESTOR::Property &property);
 
 private:
   struct Node;
-  void build(Node &node);
+  Node &child(Node &parent, OutlineItem item, const QString &name);
+  void remove(Node &node);
+  void signalChangedCells(Node *node);
   QModelIndex indexOf(const Node *node) const;
-  void refresh(const Node &node);
 
-  Children children;
   CellView cellView;
   std::unique_ptr<Node> root;
   std::map<const void *, Node *> nodes;
