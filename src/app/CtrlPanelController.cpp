@@ -215,8 +215,13 @@ void CtrlPanelController::propertyChanged(const PropertyPtr &property) {
 
 void CtrlPanelController::propertyDeleted(const PropertyPtr &property) {
   // The outline would make a row next to a removed current row current, and so select it as if
-  // clicked: there is no current row while rows go, and the selected ones are selected again.
-  if (selection) selection->clearCurrentIndex();
+  // clicked: the current row, when it goes, goes as the current row first; the selected rows
+  // are selected again below.
+  if (selection) {
+    for (QModelIndex row = model->indexFor(property.get()); row.isValid(); row = row.parent()) {
+      if (row == selection->currentIndex()) selection->clearCurrentIndex();
+    }
+  }
   model->remove(*property);
   if (PropertyWidget *widget = widgetNamed(widgetName(*property))) {
     propertiesView->removeWidget(widget);

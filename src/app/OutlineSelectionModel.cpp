@@ -16,7 +16,7 @@ void OutlineSelectionModel::select(const QItemSelection &selection, QItemSelecti
 }
 
 void OutlineSelectionModel::selectRow(const QModelIndex &index) {
-  if (!index.isValid()) return;
+  if (!index.isValid() || (currentIndex() == index && selectedIndexes() == QModelIndexList{index})) return;
   selecting = true;
   QItemSelectionModel::select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   setCurrentIndex(index, QItemSelectionModel::NoUpdate);

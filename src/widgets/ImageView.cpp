@@ -5,6 +5,7 @@
 ImageView::ImageView(QWidget *parent) : QWidget(parent) {}
 
 void ImageView::setPixmap(const QPixmap &pixmap) {
+  if (pixmap.cacheKey() == pixmap_.cacheKey()) return;  // the same picture
   pixmap_ = pixmap;
   update();
 }

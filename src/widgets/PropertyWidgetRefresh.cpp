@@ -42,6 +42,11 @@ template <typename Control> Control *control(const std::map<QString, QWidget *> 
   return found == controls.end() ? nullptr : qobject_cast<Control *>(found->second);
 }
 
+// Shows the text in the field; an unchanged text is left alone, as setting it lays it out anew.
+void showText(QLineEdit *field, const QString &text) {
+  if (field->text() != text) field->setText(text);
+}
+
 }  // namespace
 
 void PropertyWidget::update(const std::shared_ptr<KESTOR::Property> &property) {
@@ -50,15 +55,15 @@ void PropertyWidget::update(const std::shared_ptr<KESTOR::Property> &property) {
     const QString &itemName = item->name;
     if (auto *text = dynamic_cast<KESTOR::TextItem *>(item)) {
       if (auto *field = control<QLineEdit>(values, itemName); field && !FieldStyle::isEdited(field)) {
-        field->setText(text->value());
+        showText(field, text->value());
       }
     } else if (auto *number = dynamic_cast<KESTOR::NumberItem *>(item)) {
       const QString format = number->format();
       if (auto *field = control<QLineEdit>(values, itemName)) {
-        field->setText(numberText(number->value(), format));
+        showText(field, numberText(number->value(), format));
       }
       if (auto *target = control(targets, itemName); target && !FieldStyle::isEdited(target)) {
-        target->setText(numberText(number->target(), format));
+        showText(target, numberText(number->target(), format));
       }
     } else if (auto *sw = dynamic_cast<KESTOR::SwitchItem *>(item)) {
       if (auto *button = control<KButton>(values, itemName)) {
