@@ -4,11 +4,10 @@
 // otherwise). Prints the figures; exits 1 when a goal was missed, 2 when the panel did not come up.
 #include "BlobLoad.h"
 #include "LoadPanel.h"
+#include "ScratchRun.h"
 #include "UpdateLoad.h"
-#include "app/ApplicationIdentity.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,12 +25,8 @@ bool report(const QString &summary, const QStringList &misses) {
 int main(int argc, char **argv) {
   const double seconds = argc > 1 ? std::atof(argv[1]) : 60;
   const int images = argc > 2 ? std::atoi(argv[2]) : 20;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QTemporaryDir scratch;  // the settings and HOME of this run only
-  if (!scratch.isValid()) return 2;
-  qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.filePath(QStringLiteral("config"))));
-  qputenv("HOME", QFile::encodeName(scratch.path()));
-  ApplicationIdentity::apply();
+  const ScratchRun run;
+  if (!run.ok()) return 2;
   QApplication application(argc, argv);
 
   LoadPanel panel;

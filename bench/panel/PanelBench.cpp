@@ -3,14 +3,13 @@
 // it again), and the number updates per second the panel keeps up with while the updated
 // property's group is shown. The peer: a bare client object (no windows) taking the same flood.
 #include "OutlineClicks.h"
-#include "app/ApplicationIdentity.h"
+#include "ScratchRun.h"
 #include "app/MainInterface.h"
 #include "kestor/Model.h"
 #include "support/ScriptedServer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QTreeView>
 
 #include <benchmark/benchmark.h>
@@ -198,12 +197,8 @@ BENCHMARK(BM_UpdatesIntoBareClient)->Arg(50000)->UseManualTime()->Unit(benchmark
 }  // namespace
 
 int main(int argc, char **argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QTemporaryDir scratch;  // the settings and HOME of this run only
-  if (!scratch.isValid()) return 2;
-  qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.filePath(QStringLiteral("config"))));
-  qputenv("HOME", QFile::encodeName(scratch.path()));
-  ApplicationIdentity::apply();
+  const ScratchRun run;
+  if (!run.ok()) return 2;
   QApplication application(argc, argv);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
