@@ -13,6 +13,7 @@
 
 #include <QScrollBar>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
 
@@ -225,11 +226,15 @@ TEST_F(CtrlPanel, NewBLOBPropertiesAreEnabledOnlyWhenTheSettingAsks) {
 }
 
 TEST_F(CtrlPanel, TheDeviceIconFollowsTheConnection) {
-  KESTOR::Property &connection = define("Mount", "CONNECTION", "Main");
-  (void)connection;
+  define("Mount", "CONNECTION", "Main");
   EXPECT_EQ(controller().cellView(kestor().devices.at("Mount")).image, "NSStatusNone");
   kestor().devices.at("Mount")->connected = true;
   EXPECT_EQ(controller().cellView(kestor().devices.at("Mount")).image, "NSStatusAvailable");
+  // An update signals the device's row, whose image changed, and not the unchanged ones.
+  QSignalSpy changedRows(controller().outlineModel(), &QAbstractItemModel::dataChanged);
+  kestor().handleUpdateProperty(records.back().get());
+  ASSERT_EQ(changedRows.size(), 1);
+  EXPECT_EQ(changedRows.front().front().toModelIndex(), row({"Mount"}));
 }
 
 TEST_F(CtrlPanel, ThePanelHidesWhileTheProgramIsInactiveUnlessTheSettingSaysNo) {
