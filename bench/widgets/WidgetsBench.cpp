@@ -30,7 +30,7 @@ void GraphViewPaint(benchmark::State &state) {
   graph.resize(377, 150);
   graph.showCount = static_cast<int>(state.range(0));
   for (int f = 1; f <= 401; ++f) {
-    graph.addSample(std::cos(f / 8.0), std::sin(f / 8.0), 0, 0, 0, 0);
+    graph.addSample({0, {std::cos(f / 8.0), std::sin(f / 8.0)}, {}, {}});
   }
   QImage target(graph.size(), QImage::Format_ARGB32_Premultiplied);
   for (auto _ : state) {

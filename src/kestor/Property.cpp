@@ -65,6 +65,11 @@ std::vector<KESTOR::Item *> KESTOR::Property::orderedItems() const {
   return ordered;
 }
 
+std::optional<double> KESTOR::Property::number(const QString &itemName) const {
+  const auto *found = dynamic_cast<const NumberItem *>(item(itemName));
+  return found ? std::optional<double>(found->value()) : std::nullopt;
+}
+
 void KESTOR::Property::trace() const {
   const uint32_t saved = kestor_get_log_level();
   kestor_set_log_level(TRACE_LEVEL);

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "kestor/KESTOR.h"
@@ -29,6 +30,8 @@ public:
   Item *item(const QString &itemName) const;
   // The items in record order.
   std::vector<Item *> orderedItems() const;
+  // The value of the number item of that name, when the property has one.
+  std::optional<double> number(const QString &itemName) const;
   // Writes the property and its items to the library's log, whatever the log level.
   void trace() const;
 

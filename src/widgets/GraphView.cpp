@@ -51,20 +51,20 @@ void GraphView::reset() {
   corrections.clear();
 }
 
-void GraphView::addSample(double driftX, double driftY, double driftRA, double driftDec, double correctionX,
-                          double correctionY) {
-  appendSample(driftsXY, {driftX, driftY});
-  appendSample(driftsEQ, {driftRA, driftDec});
-  appendSample(corrections, {correctionX, correctionY});
+void GraphView::addSample(const GuiderSample &sample) {
+  appendSample(driftsXY, sample.driftXY);
+  appendSample(driftsEQ, sample.driftEQ);
+  appendSample(corrections, sample.corrections);
   update();
 }
 
 const std::vector<QPointF> &GraphView::series() const {
   switch (mode) {
-    case 2: return corrections;
-    case 1: return driftsEQ;
-    default: return driftsXY;
+    case GuiderSample::Series::DriftEQ: return driftsEQ;
+    case GuiderSample::Series::Corrections: return corrections;
+    case GuiderSample::Series::DriftXY: break;
   }
+  return driftsXY;
 }
 
 std::span<const QPointF> GraphView::shownPoints() const {

@@ -7,6 +7,8 @@
 #include <span>
 #include <vector>
 
+#include "kestor/GuiderSample.h"
+
 class GraphView : public QWidget {
   Q_OBJECT
 
@@ -18,16 +20,15 @@ public:
   std::vector<QPointF> driftsXY;     // drift in X and Y, oldest first
   std::vector<QPointF> driftsEQ;     // drift in right ascension and declination
   std::vector<QPointF> corrections;  // corrections in right ascension and declination
-  int mode = 0;                      // 0 driftsXY, 1 driftsEQ, 2 corrections; others draw driftsXY
+  GuiderSample::Series mode = GuiderSample::Series::DriftXY;  // the series drawn
   static constexpr int minZoom = 25;
   static constexpr int maxZoom = 400;
   int showCount = 50;                // number of newest samples drawn
 
   // Empties the three histories without redrawing; the next sample redraws.
   void reset();
-  // Appends one sample, dropping the oldest once 401 are held, and redraws.
-  void addSample(double driftX, double driftY, double driftRA, double driftDec, double correctionX,
-                 double correctionY);
+  // Appends one sample to the histories, dropping the oldest once 401 are held, and redraws.
+  void addSample(const GuiderSample &sample);
 
   // The series the mode picks and the newest showCount points of it.
   const std::vector<QPointF> &series() const;

@@ -19,6 +19,7 @@
 #include <memory>
 #include <vector>
 
+#include "kestor/GuiderSample.h"
 #include "kestor/KESTOR.h"
 #include "skymap/MapViewDelegate.h"
 #include "widgets/WidgetBoard.h"
@@ -150,7 +151,7 @@ private:
 
   // Actions (PropertyWidgetActions.cpp).
   void endEditing();
-  void setGraphMode(int mode, QObject *sender);
+  void setGraphMode(GuiderSample::Series mode, QObject *sender);
 
   QWidget *content_;
   Fill fill_;

@@ -192,11 +192,11 @@ void PropertyWidget::centerSelectionAction() {
   }
 }
 
-void PropertyWidget::xyAction(QObject *sender) { setGraphMode(0, sender); }
-void PropertyWidget::eqAction(QObject *sender) { setGraphMode(1, sender); }
-void PropertyWidget::corrAction(QObject *sender) { setGraphMode(2, sender); }
+void PropertyWidget::xyAction(QObject *sender) { setGraphMode(GuiderSample::Series::DriftXY, sender); }
+void PropertyWidget::eqAction(QObject *sender) { setGraphMode(GuiderSample::Series::DriftEQ, sender); }
+void PropertyWidget::corrAction(QObject *sender) { setGraphMode(GuiderSample::Series::Corrections, sender); }
 
-void PropertyWidget::setGraphMode(int mode, QObject *sender) {
+void PropertyWidget::setGraphMode(GuiderSample::Series mode, QObject *sender) {
   if (graphView) {
     graphView->mode = mode;
     graphView->update();

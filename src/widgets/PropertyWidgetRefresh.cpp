@@ -8,6 +8,7 @@
 #include "core/NumberText.h"
 #include "image/Image.h"
 #include "kestor/Model.h"
+#include "kestor/MountPosition.h"
 #include "skymap/MapView.h"
 #include "skymap/MountEntry.h"
 #include "widgets/FieldStyle.h"
@@ -18,19 +19,6 @@
 #include "widgets/StatusImage.h"
 
 namespace {
-
-// The value of a number item of the property, when it has one of that name.
-std::optional<double> numberValue(const KESTOR::Property &property, const QString &itemName) {
-  const auto *number = dynamic_cast<const KESTOR::NumberItem *>(property.item(itemName));
-  return number ? std::optional<double>(number->value()) : std::nullopt;
-}
-
-// The device's property of that name, or null.
-const KESTOR::Property *deviceProperty(const KESTOR::Property &property, const QString &name) {
-  const auto &properties = property.device->properties;
-  const auto found = properties.find(name);
-  return found == properties.end() ? nullptr : found->second.get();
-}
 
 template <typename Control> Control *control(const std::map<QString, Control *> &controls, const QString &name) {
   const auto found = controls.find(name);
@@ -115,55 +103,37 @@ void PropertyWidget::showBLOB(KESTOR::BLOBItem &item, ImageView *view) {
 }
 
 void PropertyWidget::updateMountPosition(const std::shared_ptr<KESTOR::Property> &property) {
-  const std::optional<double> ra = numberValue(*property, QStringLiteral("RA"));
-  const std::optional<double> dec = numberValue(*property, QStringLiteral("DEC"));
-  if (!ra || !dec) {
+  const std::optional<MountPosition> position = MountPosition::read(*property);
+  if (!position) {
     return;
   }
-  auto entry = std::make_shared<MountEntry>(*ra, *dec);
-  if (const KESTOR::Property *site = deviceProperty(*property, QStringLiteral("GEOGRAPHIC_COORDINATES"))) {
-    const auto latitude = numberValue(*site, QStringLiteral("LATITUDE"));
-    const auto longitude = numberValue(*site, QStringLiteral("LONGITUDE"));
-    const auto elevation = numberValue(*site, QStringLiteral("ELEVATION"));
-    if (latitude && longitude && elevation) {
-      if (mapView) {
-        mapView->update(*latitude, *longitude, *elevation);
-      }
-      entry->updateStar(*latitude, *longitude, *elevation);
+  auto entry = std::make_shared<MountEntry>(position->ra, position->dec);
+  if (const auto &site = position->site) {
+    if (mapView) {
+      mapView->update(site->latitude, site->longitude, site->elevation);
     }
+    entry->updateStar(site->latitude, site->longitude, site->elevation);
   }
-  if (const KESTOR::Property *horizontal =
-          deviceProperty(*property, QStringLiteral("MOUNT_HORIZONTAL_COORDINATES"))) {
-    const auto alt = numberValue(*horizontal, QStringLiteral("ALT"));
-    const auto az = numberValue(*horizontal, QStringLiteral("AZ"));
-    if (alt && az) {
-      entry->alt = *alt;
-      entry->az = *az;
-    }
+  if (const auto &horizontal = position->horizontal) {
+    entry->alt = horizontal->alt;
+    entry->az = horizontal->az;
   }
   if (!mapView) {
     return;
   }
   mapView->setPosition(entry);
-  if (property->state() == KESTOR_STATE_BUSY || !mapView->_center) {
+  if (position->centresMap(mapView->_center != nullptr)) {
     mapView->center(entry);
   }
 }
 
 void PropertyWidget::addGuiderSample(const KESTOR::Property &property) {
-  std::optional<double> sample[7];
-  const char *names[7] = {"FRAME", "DRIFT_X", "DRIFT_Y", "DRIFT_RA", "DRIFT_DEC", "CORR_RA", "CORR_DEC"};
-  for (int i = 0; i < 7; ++i) {
-    sample[i] = numberValue(property, QLatin1String(names[i]));
-    if (!sample[i]) {
-      return;
-    }
-  }
-  if (!graphView) {
+  const std::optional<GuiderSample> sample = GuiderSample::read(property);
+  if (!sample || !graphView) {
     return;
   }
-  if (*sample[0] == 1.0) {
+  if (sample->startsRun()) {
     graphView->reset();
   }
-  graphView->addSample(*sample[1], *sample[2], *sample[3], *sample[4], *sample[5], *sample[6]);
+  graphView->addSample(*sample);
 }

@@ -171,7 +171,6 @@ void PropertyWidget::buildMapBlock() {
 void PropertyWidget::buildGuiderBlock() {
   graphView = new GraphView(content_);
   graphView->setObjectName(QStringLiteral("graph"));
-  graphView->mode = 0;
   addControl(graphView, QRectF(7, 35, 377, 150));
   graphView->update();
   buildZoomButtons();

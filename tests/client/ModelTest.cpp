@@ -18,7 +18,9 @@
 #include "EventLoopWait.h"
 #include "core/Console.h"
 #include "core/Dispatch.h"
+#include "kestor/GuiderSample.h"
 #include "kestor/Model.h"
+#include "kestor/MountPosition.h"
 
 namespace {
 
@@ -120,6 +122,61 @@ TEST(Model, RedefinitionKeepsTheFirstObjectAndConnectionPropertyIsSetOnce) {
   auto device = fixture.kestor->devices.at("Dev");
   EXPECT_EQ(device->connectionProperty.lock(), property);
   EXPECT_EQ(fixture.events, (QStringList{"defined Dev.CONNECTION"}));
+}
+
+TEST(Model, MountPositionFromTheEquatorialSiteAndHorizontalProperties) {
+  ClientFixture fixture;
+  const std::vector<ItemRecipe> radec{numberItem("RA", 3), numberItem("DEC", 60)};
+  const std::vector<ItemRecipe> site{numberItem("LATITUDE", 45), numberItem("LONGITUDE", 7),
+                                     numberItem("ELEVATION", 300)};
+  const std::vector<ItemRecipe> altaz{numberItem("ALT", 20), numberItem("AZ", 180)};
+  const struct {
+    uint32_t state;
+    std::vector<ItemRecipe> equatorial, site, horizontal;  // no items: the device lacks the property
+    std::optional<MountPosition> position;
+  } rows[] = {
+      {KESTOR_STATE_OK, radec, {}, {}, MountPosition{3, 60, {}, {}, false}},
+      {KESTOR_STATE_BUSY, radec, site, altaz, MountPosition{3, 60, {{45, 7, 300}}, {{20, 180}}, true}},
+      {KESTOR_STATE_OK, radec, {site[0], site[1]}, {altaz[0]}, MountPosition{3, 60, {}, {}, false}},
+      {KESTOR_STATE_OK, {radec[0]}, site, altaz, std::nullopt},
+  };
+  int row = 0;
+  for (const auto &r : rows) {
+    const std::string device = "Mount" + std::to_string(row++);
+    std::vector<std::unique_ptr<PropertyRecord>> records;
+    for (const auto &[name, items] :
+         {std::pair{"GEOGRAPHIC_COORDINATES", r.site}, {"MOUNT_HORIZONTAL_COORDINATES", r.horizontal}}) {
+      if (items.empty()) continue;
+      records.push_back(std::make_unique<PropertyRecord>(device, name, KESTOR_NUMBER, 0, items));
+      define(*fixture.kestor, *records.back());
+    }
+    PropertyRecord equatorial(device, "MOUNT_EQUATORIAL_COORDINATES", KESTOR_NUMBER, r.state, r.equatorial);
+    EXPECT_EQ(MountPosition::read(*define(*fixture.kestor, equatorial)), r.position) << device;
+  }
+  // The map centres on the mount while it slews, or when it has no centre yet.
+  EXPECT_FALSE((MountPosition{3, 60, {}, {}, false}.centresMap(true)));
+  EXPECT_TRUE((MountPosition{3, 60, {}, {}, true}.centresMap(true)));
+  EXPECT_TRUE((MountPosition{3, 60, {}, {}, false}.centresMap(false)));
+}
+
+TEST(Model, GuiderSampleNeedsAllSevenItems) {
+  ClientFixture fixture;
+  std::vector<ItemRecipe> items;
+  double value = 1;
+  for (const char *name : {"FRAME", "DRIFT_X", "DRIFT_Y", "DRIFT_RA", "DRIFT_DEC", "CORR_RA", "CORR_DEC"})
+    items.push_back(numberItem(name, value++));
+  PropertyRecord full("Guider", "AGENT_GUIDER_STATS", KESTOR_NUMBER, 0, items);
+  const std::optional<GuiderSample> sample = GuiderSample::read(*define(*fixture.kestor, full));
+  ASSERT_TRUE(sample);
+  EXPECT_EQ(sample->driftXY, QPointF(2, 3));
+  EXPECT_EQ(sample->driftEQ, QPointF(4, 5));
+  EXPECT_EQ(sample->corrections, QPointF(6, 7));
+  EXPECT_TRUE(sample->startsRun());  // frame 1
+  full.item(0).number_value = 2;
+  EXPECT_FALSE(GuiderSample::read(*define(*fixture.kestor, full))->startsRun());
+  items.pop_back();
+  PropertyRecord partial("Guider2", "AGENT_GUIDER_STATS", KESTOR_NUMBER, 0, items);
+  EXPECT_FALSE(GuiderSample::read(*define(*fixture.kestor, partial)));
 }
 
 TEST(Model, BlobFormatFromUrlOrFormatText) {

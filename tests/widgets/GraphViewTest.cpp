@@ -13,7 +13,8 @@ namespace {
 
 void addPoints(GraphView &graph, int count) {
   for (int i = 0; i < count; ++i) {
-    graph.addSample(i, -i, 2.0 * i, -2.0 * i, 3.0 * i, -3.0 * i);
+    const double x = i;
+    graph.addSample({0, {x, -x}, {2 * x, -2 * x}, {3 * x, -3 * x}});
   }
 }
 
@@ -28,7 +29,7 @@ TEST(GraphView, KeepsAtMost401PointsPerHistory) {
   EXPECT_EQ(graph.driftsXY.front(), QPointF(1, -1));  // the first sample has gone
   graph.reset();
   EXPECT_TRUE(graph.driftsXY.empty() && graph.driftsEQ.empty() && graph.corrections.empty());
-  graph.addSample(7, 8, 9, 10, 11, 12);
+  graph.addSample({0, {7, 8}, {9, 10}, {11, 12}});
   EXPECT_EQ(graph.driftsXY, std::vector<QPointF>{QPointF(7, 8)});
   EXPECT_EQ(graph.driftsEQ, std::vector<QPointF>{QPointF(9, 10)});
   EXPECT_EQ(graph.corrections, std::vector<QPointF>{QPointF(11, 12)});
@@ -37,17 +38,18 @@ TEST(GraphView, KeepsAtMost401PointsPerHistory) {
 TEST(GraphView, ShowsTheNewestPointsOfTheChosenSeries) {
   GraphView graph;
   addPoints(graph, 120);
+  using Series = GuiderSample::Series;
   struct Row {
-    int mode;
+    Series mode;
     const std::vector<QPointF> &series;
   };
-  for (const Row &row : {Row{0, graph.driftsXY}, Row{1, graph.driftsEQ}, Row{2, graph.corrections},
-                         Row{7, graph.driftsXY}}) {
+  for (const Row &row : {Row{Series::DriftXY, graph.driftsXY}, Row{Series::DriftEQ, graph.driftsEQ},
+                         Row{Series::Corrections, graph.corrections}}) {
     graph.mode = row.mode;
     const auto shown = graph.shownPoints();
-    ASSERT_EQ(shown.size(), 50u) << row.mode;
-    EXPECT_EQ(shown.front(), row.series[70]) << row.mode;
-    EXPECT_EQ(shown.back(), row.series[119]) << row.mode;
+    ASSERT_EQ(shown.size(), 50u) << int(row.mode);
+    EXPECT_EQ(shown.front(), row.series[70]) << int(row.mode);
+    EXPECT_EQ(shown.back(), row.series[119]) << int(row.mode);
   }
   graph.showCount = 0;
   EXPECT_TRUE(graph.shownPoints().empty());
@@ -119,8 +121,8 @@ protected:
 };
 
 TEST_F(GraphDrawing, DrawsTheNewestDotAndBothCurves) {
-  graph.addSample(1, 0.5, 0, 0, 0, 0);
-  graph.addSample(1, 0.5, 0, 0, 0, 0);
+  graph.addSample({0, {1, 0.5}, {}, {}});
+  graph.addSample({0, {1, 0.5}, {}, {}});
   const QImage image = picture();
   const QColor background = pixel(image, 5, 5);
   // The scatter dot: right of and below the centre, in graphColor2.
@@ -136,15 +138,15 @@ TEST_F(GraphDrawing, DrawsTheNewestDotAndBothCurves) {
 }
 
 TEST_F(GraphDrawing, OlderDotsUseTheTextColour) {
-  graph.addSample(-1, 0, 0, 0, 0, 0);
-  graph.addSample(1, 0, 0, 0, 0, 0);
+  graph.addSample({0, {-1, 0}, {}, {}});
+  graph.addSample({0, {1, 0}, {}, {}});
   const QImage image = picture();
   EXPECT_TRUE(near(pixel(image, 5, 75), graph.palette().color(QPalette::Text)));
   EXPECT_TRUE(near(pixel(image, 145, 75), graphColor2()));
 }
 
 TEST_F(GraphDrawing, PartialRepaintDrawsFromTheWholeBounds) {
-  graph.addSample(1, 0.5, 0, 0, 0, 0);
+  graph.addSample({0, {1, 0.5}, {}, {}});
   const QImage whole = picture();
   QImage part(graph.size(), QImage::Format_ARGB32_Premultiplied);
   part.fill(Qt::transparent);
@@ -157,9 +159,9 @@ TEST_F(GraphDrawing, PartialRepaintDrawsFromTheWholeBounds) {
 }
 
 TEST_F(GraphDrawing, SkipsNonFiniteSamples) {
-  graph.addSample(NaN, INF, NaN, NaN, INF, -INF);
-  graph.addSample(0.5, 0.5, 0, 0, 0, 0);
-  graph.addSample(INF, NaN, 0, 0, 0, 0);
+  graph.addSample({0, {NaN, INF}, {NaN, NaN}, {INF, -INF}});
+  graph.addSample({0, {0.5, 0.5}, {}, {}});
+  graph.addSample({0, {INF, NaN}, {}, {}});
   EXPECT_EQ(graph.driftsXY.size(), 3u);
   const QImage image = picture();  // draws without trouble
   EXPECT_EQ(image.size(), QSize(377, 150));

@@ -236,15 +236,15 @@ TEST_F(PropertyWidgetEdit, GuiderButtonsZoomSwitchModesAndReset) {
   PropertyWidget *widget = showWidget(property);
   GraphView *graph = widget->graphView;
   ASSERT_NE(graph, nullptr);
-  graph->addSample(1, 1, 1, 1, 1, 1);
+  graph->addSample({0, {1, 1}, {1, 1}, {1, 1}});
   click(widget, "eq");
-  EXPECT_EQ(graph->mode, 1);
+  EXPECT_EQ(graph->mode, GuiderSample::Series::DriftEQ);
   EXPECT_EQ(control<KButton>(widget, "eq")->state(), KButton::ON);
   EXPECT_EQ(control<KButton>(widget, "xy")->state(), KButton::OFF);
   EXPECT_EQ(control<KButton>(widget, "corr")->state(), KButton::OFF);
   EXPECT_EQ(widget->button1->state(), KButton::OFF);
   click(widget, "corr");
-  EXPECT_EQ(graph->mode, 2);
+  EXPECT_EQ(graph->mode, GuiderSample::Series::Corrections);
   click(widget, "zoomIn");
   EXPECT_EQ(graph->showCount, 25);
   click(widget, "zoomIn");

@@ -29,8 +29,8 @@ TEST_P(WidgetPictures, AreSaved) {
   if (widget->graphView) {
     for (int f = 1; f <= 120; ++f) {
       const double r = f / 60.0;
-      widget->graphView->addSample(r * std::cos(f / 8.0), r * std::sin(f / 8.0), r * std::cos(f / 5.0),
-                                   r * std::sin(f / 5.0), -r * std::cos(f / 8.0), -r * std::sin(f / 8.0));
+      const QPointF drift(r * std::cos(f / 8.0), r * std::sin(f / 8.0));
+      widget->graphView->addSample({0, drift, {r * std::cos(f / 5.0), r * std::sin(f / 5.0)}, -drift});
     }
   }
   if (widget->mapView) {
