@@ -1,20 +1,18 @@
 #!/usr/bin/env bash
-# Writes the bus servers that the program connects at launch into its settings file under the
-# given configuration folder, the way the program itself stores them.
-#   scripts/configure-servers.sh CONFIGDIR HOST PORT [HOST PORT]...
+# Adds bus servers that the program connects at launch to the user's own list in its settings
+# file (found the way the program finds it: under $XDG_CONFIG_HOME, else ~/.config). A server
+# already in the list is not added again; the user's other servers stay as they are.
+#   scripts/configure-servers.sh HOST PORT [HOST PORT]...
 # The settings tool is taken from the build folder "build" (or $KESTOR_BUILD_DIR).
 set -euo pipefail
-if [ $# -lt 3 ] || [ $(( ($# - 1) % 2 )) -ne 0 ]; then
-  echo "usage: $0 CONFIGDIR HOST PORT [HOST PORT]..." >&2
+if [ $# -lt 2 ] || [ $(( $# % 2 )) -ne 0 ]; then
+  echo "usage: $0 HOST PORT [HOST PORT]..." >&2
   exit 2
 fi
-CONFIG=$1
-shift
 BUILD=${KESTOR_BUILD_DIR:-$(cd "$(dirname "$0")/.." && pwd)/build}
 servers=()
 while [ $# -ge 2 ]; do
   servers+=("$1:$2")
   shift 2
 done
-mkdir -p "$CONFIG"
-XDG_CONFIG_HOME="$CONFIG" "$BUILD/tools/settings/kestor-settings" servers "${servers[@]}" >/dev/null
+"$BUILD/tools/settings/kestor-settings" add-servers "${servers[@]}" >/dev/null

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests and the run need. Idempotent.
+# Installs every Debian package the build, the tests and the run need. Idempotent: packages are
+# named by their real names (dpkg never reports a virtual one installed), so once all are there a
+# run installs nothing and needs no network.
 set -euo pipefail
 PKGS=(
   cmake g++ make pkg-config ninja-build
-  qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools libqt6svg6-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-svg-dev libgl-dev
   libexpat1-dev zlib1g-dev libcfitsio-dev libraw-dev libavahi-client-dev liberfa-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev gcovr

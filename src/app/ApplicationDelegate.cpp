@@ -24,8 +24,16 @@ void ApplicationDelegate::showPreferencesSheet() {
 
 void ApplicationDelegate::openDocumentation(QObject *sender) {
   const QUrl address = documentationAddress(QStringLiteral(DOC_BASE_URL), appName(), appVersion(), sender == this);
-  if (address.isEmpty()) return;
-  QDesktopServices::openUrl(address);
+  if (address.isEmpty() || QDesktopServices::openUrl(address) || sender == this) return;
+  // Asked for from the menu with no browser to open it: the address is shown to be copied.
+  auto *alert = new QMessageBox(QMessageBox::Information, tr("No web browser"),
+                                tr("No web browser could open the documentation page:\n%1").arg(address.toString()),
+                                QMessageBox::Ok, window);
+  alert->setAttribute(Qt::WA_DeleteOnClose);
+  alert->setTextFormat(Qt::PlainText);
+  alert->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  alert->setWindowModality(Qt::WindowModal);
+  alert->open();
 }
 
 void ApplicationDelegate::willFinishLaunching() { ImageRepRegistry::registerImageRepClasses(); }

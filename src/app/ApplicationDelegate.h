@@ -31,7 +31,8 @@ public:
   // Shows the preferences sheet on the main window.
   virtual void showPreferencesSheet();
   // Opens the documentation page; at the "what's new" anchor only when the sender is this
-  // delegate (the first launch of a version).
+  // delegate (the first launch of a version). When no browser opens it on the user's request, a
+  // message on the main window shows its address.
   virtual void openDocumentation(QObject *sender);
   // Registers the image representations raw, FITS, XISF, in that order.
   virtual void willFinishLaunching();

@@ -2,10 +2,12 @@
 
 #include "app/AppearanceView.h"
 #include "app/NamedImage.h"
+#include "app/WindowPlacement.h"
 #include "kestor/KESTOR.h"
 #include "views/BoardControls.h"
 
 #include <QCoreApplication>
+#include <QScreen>
 
 MainInterface::MainInterface() : MainInterface(std::make_unique<KESTOR>()) {}
 
@@ -17,6 +19,7 @@ MainInterface::MainInterface(std::unique_ptr<KESTOR> client)
   panelUi.setupUi(panel);
   preferencesUi.setupUi(preferencePanel);
   preferencePanel->setWindowModality(Qt::WindowModal);
+  placeWindows(window.get(), panel, preferencePanel, window->screen()->availableGeometry());
   setOutlets();
   connectActions();
   awake();

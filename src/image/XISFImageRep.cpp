@@ -27,17 +27,19 @@ int64_t readInteger(QStringView text)
     return value;
 }
 
-std::unique_ptr<uint8_t[]> interleavePlanes(const uint8_t *planar, int64_t count)
+// The 8-bit planes of `channels` channels, one after the other, as pixels whose samples lie
+// next to each other.
+std::unique_ptr<uint8_t[]> interleavePlanes(const uint8_t *planar, int64_t count, int channels)
 {
-    std::unique_ptr<uint8_t[]> rgb(new (std::nothrow) uint8_t[size_t(count) * 3]);
-    if (!rgb)
-        return rgb;
-    for (int channel = 0; channel < 3; ++channel) {
+    std::unique_ptr<uint8_t[]> pixels(new (std::nothrow) uint8_t[size_t(count) * size_t(channels)]);
+    if (!pixels)
+        return pixels;
+    for (int channel = 0; channel < channels; ++channel) {
         const uint8_t *plane = planar + channel * count;
         for (int64_t i = 0; i < count; ++i)
-            rgb[3 * i + channel] = plane[i];
+            pixels[channels * i + channel] = plane[i];
     }
-    return rgb;
+    return pixels;
 }
 
 } // namespace
@@ -134,14 +136,15 @@ DecodeResult XISFImageRep::imageRepsWithData(const QByteArray &data)
     if (delegate.depth == 1 || !delegate.planar)
         return DecodeResult::success(
             Bitmap::packed(delegate.width, delegate.height, bitsPerSample, samplesPerPixel, block, std::move(kept)));
-    if (delegate.depth != 3)
-        return DecodeResult::failure(QStringLiteral("planar XISF with two channels is not supported"));
-    std::unique_ptr<uint8_t[]> rgb = interleavePlanes(block, *count);
-    if (!rgb)
+    // Planar 8-bit channels (two or three): interleaved first, so that two channels make the
+    // same 16-bit grey samples as their interleaved form.
+    std::unique_ptr<uint8_t[]> interleaved = interleavePlanes(block, *count, int(delegate.depth));
+    if (!interleaved)
         return DecodeResult::failure(QStringLiteral("out of memory for the XISF pixels"));
-    const uint8_t *pixels = rgb.get();
-    std::shared_ptr<const uint8_t[]> owner(rgb.release());
-    return DecodeResult::success(Bitmap::packed(delegate.width, delegate.height, 8, 3, pixels, std::move(owner)));
+    const uint8_t *pixels = interleaved.get();
+    std::shared_ptr<const uint8_t[]> owner(interleaved.release());
+    return DecodeResult::success(
+        Bitmap::packed(delegate.width, delegate.height, bitsPerSample, samplesPerPixel, pixels, std::move(owner)));
 }
 
 ImageRepClass XISFImageRep::imageRepClass()

@@ -1,8 +1,9 @@
 #pragma once
 // A monolithic XISF file: the signature "XISF0100", the XML header's length (little-endian
 // 32-bit at byte 8), the header from byte 16, and one uncompressed little-endian image block
-// attached at a byte position given in the header. 8-bit grey, 16-bit grey or 8-bit RGB; the
-// bitmap points into the data, except planar colour, which is interleaved into a buffer.
+// attached at a byte position given in the header. 8-bit grey, 16-bit grey or 8-bit RGB; two
+// 8-bit channels show as one 16-bit grey sample. The bitmap points into the data, except planar
+// (the XISF default storage) two- and three-channel images, which are interleaved into a buffer.
 
 #include "image/ImageRepRegistry.h"
 

@@ -9,6 +9,7 @@
 #include <QSettings>
 
 #include <QMenuBar>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -88,6 +89,9 @@ TEST_F(InterfaceTest, WindowMenuShowsTheControlPanelAndPreferencesTheSheet) {
   EXPECT_TRUE(interface->panel->isVisible());
   interface->mainUi.preferencesAction->trigger();
   EXPECT_TRUE(interface->preferencePanel->isVisible());
+  const QRect screen = interface->window->screen()->availableGeometry();  // smaller than the main window's form
+  for (const QWidget *window : std::initializer_list<const QWidget *>{interface->window.get(), interface->panel, interface->preferencePanel})
+    EXPECT_TRUE(screen.contains(window->frameGeometry())) << window->windowTitle().toStdString();
   QTest::mouseClick(interface->preferencesUi.buttonBox->button(QDialogButtonBox::Cancel), Qt::LeftButton);
   EXPECT_FALSE(interface->preferencePanel->isVisible());
 }

@@ -1,4 +1,4 @@
-// The settings tool and scripts/configure-servers.sh write the server list in the form the
+// The settings tool and scripts/configure-servers.sh add to the server list in the form the
 // program reads back: a list of maps with a text "host" and an integer "port".
 #include <QProcess>
 #include <QSettings>
@@ -32,14 +32,14 @@ protected:
   QTemporaryDir folder;
 };
 
-TEST_F(SettingsToolTest, TheScriptWritesTheServersAsTheProgramReadsThem) {
-  ASSERT_EQ(run(QStringLiteral(CONFIGURE_SERVERS_SCRIPT),
-                {config(), QStringLiteral("127.0.0.1"), QStringLiteral("7624"), QStringLiteral("::1"),
-                 QStringLiteral("7625")}),
-            0);
+TEST_F(SettingsToolTest, TheScriptAddsServersAsTheProgramReadsThemKeepingTheUsersOwn) {
+  ASSERT_EQ(run(QStringLiteral(KESTOR_SETTINGS_TOOL), {"add-servers", "mine.local:7000"}), 0);
+  for (int run = 0; run < 2; ++run)  // the second run finds both listed
+    ASSERT_EQ(this->run(QStringLiteral(CONFIGURE_SERVERS_SCRIPT), {"127.0.0.1", "7624", "::1", "7625"}), 0);
   const QVariantList servers = stored(QStringLiteral("servers")).toList();
-  ASSERT_EQ(servers.size(), 2);
-  const QVariantMap first = servers[0].toMap(), second = servers[1].toMap();
+  ASSERT_EQ(servers.size(), 3);
+  const QVariantMap own = servers[0].toMap(), first = servers[1].toMap(), second = servers[2].toMap();
+  EXPECT_EQ(own.value(QStringLiteral("host")), QVariant(QStringLiteral("mine.local")));
   EXPECT_EQ(first.value(QStringLiteral("host")), QVariant(QStringLiteral("127.0.0.1")));
   EXPECT_EQ(first.value(QStringLiteral("port")), QVariant(7624));
   EXPECT_EQ(first.value(QStringLiteral("port")).typeId(), QMetaType::Int);
@@ -49,13 +49,13 @@ TEST_F(SettingsToolTest, TheScriptWritesTheServersAsTheProgramReadsThem) {
 
 TEST_F(SettingsToolTest, BadArgumentsWriteNothing) {
   for (const QStringList &arguments :
-       {QStringList{}, QStringList{"servers", "localhost"}, QStringList{"servers", "localhost:0"},
-        QStringList{"servers", "localhost:70000"}, QStringList{"servers", ":7624"}, QStringList{"set", "key"},
-        QStringList{"unknown"}}) {
+       {QStringList{}, QStringList{"add-servers"}, QStringList{"add-servers", "localhost"},
+        QStringList{"add-servers", "localhost:0"}, QStringList{"add-servers", "localhost:70000"},
+        QStringList{"add-servers", ":7624"}, QStringList{"set", "key"}, QStringList{"unknown"}}) {
     EXPECT_EQ(run(QStringLiteral(KESTOR_SETTINGS_TOOL), arguments), 2) << arguments.join(' ').toStdString();
   }
   EXPECT_FALSE(QFile::exists(config() + QStringLiteral("/" KESTOR_SETTINGS_FILE)));
-  EXPECT_EQ(run(QStringLiteral(CONFIGURE_SERVERS_SCRIPT), {config(), QStringLiteral("localhost")}), 2);
+  EXPECT_EQ(run(QStringLiteral(CONFIGURE_SERVERS_SCRIPT), {QStringLiteral("localhost")}), 2);
 }
 
 TEST_F(SettingsToolTest, SetStoresOneValue) {

@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QMessageBox>
 #include <QSettings>
 
 #include <gtest/gtest.h>
@@ -138,6 +139,13 @@ TEST_F(StartupTest, HelpFromTheMenuOpensThePageWithoutAnchor) {
   interface->mainUi.showHelpAction->trigger();
   ASSERT_EQ(recorder.urls.size(), 1);
   EXPECT_EQ(recorder.urls.first().toString(), documentationPage());
+
+  // With no browser (this platform has none), the address is shown.
+  QDesktopServices::unsetUrlHandler(QUrl(QStringLiteral(DOC_BASE_URL)).scheme());
+  interface->mainUi.showHelpAction->trigger();
+  auto *alert = interface->window->findChild<QMessageBox *>();
+  ASSERT_TRUE(alert && alert->isVisible());
+  EXPECT_TRUE(alert->text().endsWith(documentationPage()));
 }
 
 TEST_F(StartupTest, ImageRepresentationsAreRegisteredRawFITSXISFBeforeLaunchingFinishes) {

@@ -39,7 +39,7 @@ TEST(KestorProbe, RefusesBadArguments) {
   }
 }
 
-// What ./run.sh shows when no application is built: the probe on a simulator server.
+// The probe on a simulator server.
 TEST(KestorProbe, ConnectsATelescopeSimulator) {
   test_support::IndiServer server({"indi_simulator_telescope"});
   ASSERT_TRUE(server.start()) << server.log();

@@ -57,7 +57,7 @@ protected:
     environment.insert(QStringLiteral("KESTOR_BUILD_DIR"), QStringLiteral(KESTOR_BUILD_DIR));
     configure.setProcessEnvironment(environment);
     configure.start(QStringLiteral(CONFIGURE_SERVERS_SCRIPT),
-                    {qEnvironmentVariable("XDG_CONFIG_HOME"), QStringLiteral("127.0.0.1"), QString::number(server.port())});
+                    {QStringLiteral("127.0.0.1"), QString::number(server.port())});
     ASSERT_TRUE(configure.waitForFinished(10000));
     ASSERT_EQ(configure.exitCode(), 0);
     defaults().sync();

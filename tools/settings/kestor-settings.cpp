@@ -1,9 +1,11 @@
 // Writes settings into the program's own settings file, with the names the program itself uses,
 // so that scripts and tests can prepare a configuration (XDG_CONFIG_HOME picks the folder).
 //
-//   kestor-settings servers HOST:PORT...   the servers restored at launch, in this order
-//   kestor-settings set KEY VALUE          one text value
+//   kestor-settings add-servers HOST:PORT...   servers restored at launch, appended to the user's
+//                                              list when not in it yet
+//   kestor-settings set KEY VALUE              one text value
 #include "app/ApplicationIdentity.h"
+#include "app/SavedServers.h"
 #include "core/Globals.h"
 #include "core/SettingKeys.h"
 
@@ -13,6 +15,7 @@
 #include <QVariantList>
 #include <QVariantMap>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -29,7 +32,7 @@ std::optional<QVariantMap> parseServer(const QString &text) {
 }
 
 int usage() {
-  std::fputs("usage: kestor-settings servers HOST:PORT...\n       kestor-settings set KEY VALUE\n", stderr);
+  std::fputs("usage: kestor-settings add-servers HOST:PORT...\n       kestor-settings set KEY VALUE\n", stderr);
   return 2;
 }
 
@@ -47,6 +50,31 @@ std::optional<QVariantList> parseServers(const QStringList &arguments) {
   return servers;
 }
 
+// Appends the servers the stored list lacks, leaving every stored entry as it is. False, with
+// nothing changed, when the stored value is no list the program could read.
+bool addServers(const QVariantList &servers) {
+  const QString key = Setting::SERVERS.name();
+  const QVariant value = defaults().value(key);
+  QVariantList stored;
+  if (value.typeId() == QMetaType::QVariantList) {
+    stored = value.toList();
+  } else if (value.typeId() == QMetaType::QVariantMap) {
+    stored = {value};  // the settings file gives back a list of one as its single entry
+  } else if (value.isValid()) {
+    std::fprintf(stderr, "kestor-settings: the stored servers are not a list; left as they are\n");
+    return false;
+  }
+  std::vector<ServerAddress> known = readSavedServers(stored, [](const QString &) {});
+  for (const QVariant &server : servers) {
+    const ServerAddress added = readSavedServers(server, [](const QString &) {}).front();
+    if (std::find(known.begin(), known.end(), added) != known.end()) continue;
+    known.push_back(added);
+    stored.append(server);
+  }
+  defaults().setValue(key, stored);
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -54,10 +82,10 @@ int main(int argc, char **argv) {
   QCoreApplication application(argc, argv);
   QStringList arguments = application.arguments().mid(1);
   const QString command = arguments.isEmpty() ? QString() : arguments.takeFirst();
-  if (command == QStringLiteral("servers")) {
+  if (command == QStringLiteral("add-servers") && !arguments.isEmpty()) {
     const std::optional<QVariantList> servers = parseServers(arguments);
     if (!servers) return 2;
-    defaults().setValue(Setting::SERVERS.name(), *servers);
+    if (!addServers(*servers)) return 1;
   } else if (command == QStringLiteral("set") && arguments.size() == 2) {
     defaults().setValue(arguments[0], arguments[1]);
   } else {
