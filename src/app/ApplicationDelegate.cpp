@@ -18,10 +18,6 @@ std::optional<ProcessActivity> ApplicationDelegate::activityToken;
 
 ApplicationDelegate::ApplicationDelegate(QObject *parent) : QObject(parent) {}
 
-void ApplicationDelegate::showPreferencesSheet() {
-  if (preferencePanel) preferencePanel->open();
-}
-
 void ApplicationDelegate::openDocumentation(QObject *sender) {
   const QUrl address = documentationAddress(QStringLiteral(DOC_BASE_URL), appName(), appVersion(), sender == this);
   if (address.isEmpty() || QDesktopServices::openUrl(address) || sender == this) return;
@@ -59,15 +55,17 @@ void ApplicationDelegate::didFinishLaunching() {
   if (usesStoredBackground(operatingSystemVersion())) {
     // Only a stored colour different from the current one is set, so that a window without one
     // keeps following the desktop's palette.
-    QPalette palette = window->palette();
-    const QColor current = palette.color(QPalette::Window);
+    const QColor current = window->palette().color(QPalette::Window);
     const QColor stored = UserDefaults::colorForKey(Setting::BACKGROUND_COLOR.name(), current);
-    if (stored != current) {
-      palette.setColor(QPalette::Window, stored);
-      window->setPalette(palette);
-      window->setAutoFillBackground(true);
-    }
+    if (stored != current) setWindowBackground(stored);
   }
+}
+
+void ApplicationDelegate::setWindowBackground(const QColor &color) {
+  QPalette palette = window->palette();
+  palette.setColor(QPalette::Window, color);
+  window->setPalette(palette);
+  window->setAutoFillBackground(true);
 }
 
 void ApplicationDelegate::applicationWillFinishLaunching() { willFinishLaunching(); }
@@ -79,6 +77,8 @@ void ApplicationDelegate::applicationWillTerminate() {
 }
 
 void ApplicationDelegate::preferences() { showPreferencesSheet(); }
+
+void ApplicationDelegate::preferencesOK() { savePreferences(); }
 
 void ApplicationDelegate::preferencesCancel() {
   if (preferencePanel) preferencePanel->hide();

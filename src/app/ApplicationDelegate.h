@@ -7,10 +7,15 @@
 #include <QPointer>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
+class ColorWell;
+class QColor;
 class KESTOR;
 class QComboBox;
 class QDialog;
+class QLineEdit;
 class QMainWindow;
 
 class ApplicationDelegate : public QObject {
@@ -24,12 +29,28 @@ public:
   QPointer<QDialog> preferencePanel;
   QPointer<KESTOR> kestor;
   QPointer<QComboBox> logLevelPopup;
+  // Outlets of the general preferences sheet (GeneralPreferencesSheet), which this program's
+  // delegate replaces with its own: colours, the in-process server's port, name and type, the
+  // profile and the default serial ports.
+  QPointer<ColorWell> markerColorWell, graphColor1Well, graphColor2Well, backgroundColorWell;
+  QPointer<QLineEdit> kestorPortNumberField, kestorServiceNameField, kestorServiceTypeField;
+  QPointer<QComboBox> profilePopup;
+  QPointer<QComboBox> defaultWheelPortPopup, defaultFocuserPortPopup, defaultMountPortPopup, defaultDomePortPopup,
+      defaultGPSPortPopup, defaultAuxiliary1PortPopup, defaultAuxiliary2PortPopup;
+  // Where the port pop-ups look for serial devices.
+  QString serialDeviceFolder = QStringLiteral("/dev");
 
   // The activity begun at launch, held for the life of the process.
   static std::optional<ProcessActivity> activityToken;
 
-  // Shows the preferences sheet on the main window.
+  // Shows the general preferences sheet on the main window with the stored settings; the port
+  // pop-ups are filled half a second later.
   virtual void showPreferencesSheet();
+  // Confirms the general sheet: ends it, stores the colours (applied at once), the server
+  // identity, log level (applied at once), profile and default ports. Not written to disk.
+  virtual void savePreferences();
+  // "None", then the serial devices; selects the given path, else "None".
+  void fillPortPopup(QComboBox *popup, const QString &selected);
   // Opens the documentation page; at the "what's new" anchor only when the sender is this
   // delegate (the first launch of a version). When no browser opens it on the user's request, a
   // message on the main window shows its address.
@@ -53,6 +74,7 @@ public slots:
   void applicationWillTerminate();
 
   void preferences();
+  void preferencesOK();
   void preferencesCancel();
   // Asks on the main window whether to reset the preferences; "Reset" removes every setting.
   void resetPrefs();
@@ -62,7 +84,20 @@ public slots:
   // Names the program and its versions.
   void about();
 
+protected:
+  // The preferences panel begun as a sheet on the main window.
+  void beginSheet();
+  // The log-level pop-up shows "kestorLogLevel"; at confirmation its index is stored and applied
+  // (nothing when no item is selected).
+  void showLogLevel();
+  void saveLogLevel();
+
 private:
+  // The main window's background, painted from now on.
+  void setWindowBackground(const QColor &color);
+  // The port pop-ups with their settings keys.
+  std::vector<std::pair<QString, QComboBox *>> portPopups() const;
+
   TitleVisibility titleState = TitleVisible;
   QString hiddenTitle;  // the title while it is hidden
 };

@@ -76,7 +76,7 @@ void MainInterface::connectActions() {
   QObject::connect(mainUi.preferencesAction, &QAction::triggered, &delegate, &ApplicationDelegate::preferences);
   QObject::connect(preferencesUi.buttonBox, &QDialogButtonBox::rejected, &delegate,
                    &ApplicationDelegate::preferencesCancel);
-  QObject::connect(preferencesUi.buttonBox, &QDialogButtonBox::accepted, &delegate, &ZEPAppDelegate::preferencesOK);
+  QObject::connect(preferencesUi.buttonBox, &QDialogButtonBox::accepted, &delegate, &ApplicationDelegate::preferencesOK);
   QObject::connect(mainUi.resetPrefsAction, &QAction::triggered, &delegate, &ApplicationDelegate::resetPrefs);
   QObject::connect(mainUi.toggleTitleAction, &QAction::triggered, &delegate, &ApplicationDelegate::toggleTitle);
   QObject::connect(mainUi.showHelpAction, &QAction::triggered, &delegate, &ApplicationDelegate::showHelp);

@@ -5,7 +5,6 @@
 #include "kestor/KESTOR.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 
 ZEPAppDelegate::ZEPAppDelegate(QObject *parent) : ApplicationDelegate(parent) {}
 
@@ -19,7 +18,6 @@ void ZEPAppDelegate::showPreferencesSheet() {
   if (servicesController) servicesController->reloadConfiguredServers();
   if (enableBLOBTransferButton)
     enableBLOBTransferButton->setChecked(UserDefaults::read(Setting::ENABLE_BLOB_TRANSFER));
-  if (logLevelPopup)
-    logLevelPopup->setCurrentIndex(int(UserDefaults::read(Setting::LOG_LEVEL)));
-  ApplicationDelegate::showPreferencesSheet();
+  showLogLevel();
+  beginSheet();
 }

@@ -20,10 +20,9 @@ public:
   void showPreferencesSheet() override;
   // Confirms the sheet: ends it, stores and applies BLOB transfer and the log level, connects and
   // disconnects servers, writes the settings and has every property sent again 3 s later.
-  void savePreferences();
+  void savePreferences() override;
 
 public slots:
-  void preferencesOK();
   // Starts the client object with the in-process server off and browsing on, then finishes
   // launching.
   void applicationDidFinishLaunching() override;

@@ -8,11 +8,8 @@
 #include "kestor/Model.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDialog>
 #include <QSettings>
-
-void ZEPAppDelegate::preferencesOK() { savePreferences(); }
 
 void ZEPAppDelegate::savePreferences() {
   if (!kestor) qFatal("ZEPAppDelegate: confirming the preferences needs the client object");
@@ -28,12 +25,7 @@ void ZEPAppDelegate::savePreferences() {
     }
   }
 
-  // A pop-up without a selected item names no level: nothing is stored or applied.
-  const int level = logLevelPopup ? logLevelPopup->currentIndex() : -1;
-  if (level >= 0) {
-    UserDefaults::write(Setting::LOG_LEVEL, level);
-    kestor->framework.setLogLevel(uint32_t(level));
-  }
+  saveLogLevel();
 
   if (servicesController) servicesController->applyConfiguredServers();
   defaults().sync();

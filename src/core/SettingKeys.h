@@ -31,6 +31,15 @@ inline constexpr SettingName SERVICE_NAME{"kestorServiceName"};   // default: th
 inline constexpr SettingName LOAD_DRIVER_PREFIX{"load_"};         // + driver name; default: the driver's
 inline constexpr SettingName SERVERS{"servers"};                  // the user's servers (app/SavedServers.h)
 inline constexpr SettingKey<bool> ENABLE_SOUNDS{"enableSounds", true};
+// The general preferences sheet only (app/ApplicationDelegateGeneralSheet.cpp): nothing reads them.
+inline constexpr SettingKey<qint64> PROFILE{"kestorProfile", 0};
+inline constexpr SettingName DEFAULT_WHEEL_PORT{"defaultWheelPort"};  // ports: a device path; absent: none
+inline constexpr SettingName DEFAULT_FOCUSER_PORT{"defaultFocuserPort"};
+inline constexpr SettingName DEFAULT_MOUNT_PORT{"defaultMountPort"};
+inline constexpr SettingName DEFAULT_DOME_PORT{"defaultDomePort"};
+inline constexpr SettingName DEFAULT_GPS_PORT{"defaultGPSPort"};
+inline constexpr SettingName DEFAULT_AUXILIARY_1_PORT{"defaultAuxiliary1Port"};
+inline constexpr SettingName DEFAULT_AUXILIARY_2_PORT{"defaultAuxiliary2Port"};
 
 // Windows, boards and appearance.
 inline constexpr SettingName FIRST_LAUNCH_PREFIX{"initialized_"};  // + program version

@@ -1,12 +1,18 @@
 // The preferences sheet over a hand-made model: what opening shows, what confirming stores,
-// switches and applies, cancel, the reset of every setting with its alert, and the title.
+// switches and applies, cancel, the reset of every setting with its alert, and the title; the
+// base delegate's general sheet shown and confirmed.
 #include "FakeClient.h"
 #include "Records.h"
+#include "app/ColorWell.h"
+#include "app/GeneralPreferencesSheet.h"
 #include "app/MainInterface.h"
+#include "app/SystemVersion.h"
 #include "core/Globals.h"
+#include "core/Settings.h"
 
 #include <QMessageBox>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -174,6 +180,69 @@ TEST_F(Preferences, TheTitleTogglesBetweenShownAndHidden) {
   interface->mainUi.toggleTitleAction->trigger();
   EXPECT_EQ(interface->delegate.titleVisibility(), ApplicationDelegate::TitleVisible);
   EXPECT_EQ(interface->window->windowTitle(), title);
+}
+
+TEST(GeneralPreferences, ShowingAndConfirmingKeepsWhatIsStored) {
+  QTemporaryDir devices;
+  for (const char *name : {"ttyS10", "ttyUSB0", "ttyS2", "ttyACM1", "null"}) QFile(devices.filePath(name)).open(QIODevice::WriteOnly);
+  QMainWindow window;
+  window.show();
+  const auto client = makeFakeClient();
+  ApplicationDelegate delegate;
+  delegate.window = &window;
+  delegate.kestor = client.get();
+  delegate.serialDeviceFolder = devices.path();
+  QDialog *sheet = loadGeneralPreferencesSheet(delegate);
+
+  const QVariantMap defaultsSaved{{"markerColor", UserDefaults::encodeColor(markerColor())},
+                                  {"graphColor1", UserDefaults::encodeColor(graphColor1())},
+                                  {"graphColor2", UserDefaults::encodeColor(graphColor2())},
+                                  {"kestorPortNumber", 0},
+                                  {"kestorServiceName", appName()},
+                                  {"kestorServiceType", "_kestor._tcp"},
+                                  {"kestorLogLevel", 0},
+                                  {"kestorProfile", 0}};
+  const QVariantMap everything{{"markerColor", UserDefaults::encodeColor(QColor(1, 2, 3))},
+                               {"graphColor1", UserDefaults::encodeColor(QColor(4, 5, 6))},
+                               {"graphColor2", UserDefaults::encodeColor(QColor(7, 8, 9))},
+                               {"kestorPortNumber", 7700},
+                               {"kestorServiceName", "Dome"},
+                               {"kestorServiceType", "_dome._tcp"},
+                               {"kestorLogLevel", 2},
+                               {"kestorProfile", 3},
+                               {"defaultMountPort", devices.filePath("ttyS10")},
+                               {"defaultAuxiliary2Port", devices.filePath("ttyACM1")}};
+  const struct {
+    const char *name;
+    QVariantMap stored, saved;
+  } cases[] = {
+      {"nothing stored: the defaults", {}, defaultsSaved},
+      {"a port no longer there", {{"defaultFocuserPort", devices.filePath("ttyUSB9")}}, defaultsSaved},
+      {"every setting (the live colours change last)", everything, everything},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    defaults().clear();
+    for (auto it = c.stored.begin(); it != c.stored.end(); ++it) defaults().setValue(it.key(), it.value());
+    delegate.defaultAuxiliary2PortPopup->clear();
+    delegate.preferences();
+    ASSERT_TRUE(sheet->isVisible());
+    EXPECT_EQ(delegate.backgroundColorWell->isEnabled(), usesStoredBackground(operatingSystemVersion()));
+    // The port pop-ups are filled half a second later: None, then the serial devices in order.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return delegate.defaultAuxiliary2PortPopup->count() > 0; }, 3000));
+    QStringList items;
+    for (int i = 0; i < delegate.defaultMountPortPopup->count(); ++i) items << delegate.defaultMountPortPopup->itemText(i);
+    EXPECT_EQ(items, QStringList({"None", devices.filePath("ttyACM1"), devices.filePath("ttyS2"),
+                                  devices.filePath("ttyS10"), devices.filePath("ttyUSB0")}));
+
+    QTest::mouseClick(sheet->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    EXPECT_FALSE(sheet->isVisible());
+    QVariantMap saved;
+    for (const QString &key : defaults().allKeys())
+      if (key != QStringLiteral("backgroundColor")) saved.insert(key, defaults().value(key));
+    EXPECT_EQ(saved, c.saved);
+    EXPECT_EQ(client->framework.getLogLevel(), c.saved.value("kestorLogLevel").toUInt());
+  }
 }
 
 }  // namespace

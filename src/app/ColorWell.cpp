@@ -1,0 +1,22 @@
+#include "app/ColorWell.h"
+
+#include <QColorDialog>
+#include <QPixmap>
+
+ColorWell::ColorWell(QWidget *parent) : QPushButton(parent) {
+  setIconSize({40, 14});
+  setColor(current);
+  connect(this, &QPushButton::clicked, this, &ColorWell::choose);
+}
+
+void ColorWell::setColor(const QColor &color) {
+  current = color;
+  QPixmap swatch(iconSize());
+  swatch.fill(color);
+  setIcon(swatch);
+}
+
+void ColorWell::choose() {
+  const QColor chosen = QColorDialog::getColor(current, this);
+  if (chosen.isValid()) setColor(chosen);
+}
