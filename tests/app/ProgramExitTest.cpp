@@ -23,7 +23,7 @@ protected:
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("HOME"), folder.path());
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.filePath(QStringLiteral("config")));
-    settings({QStringLiteral("servers"), QStringLiteral("127.0.0.1:%1").arg(silentServer.serverPort())});
+    settings({QStringLiteral("add-servers"), QStringLiteral("127.0.0.1:%1").arg(silentServer.serverPort())});
     settings({QStringLiteral("set"), QStringLiteral("initialized_" KESTOR_APP_VERSION), QStringLiteral("true")});
   }
 
