@@ -9,8 +9,8 @@ PKGS=(
   libexpat1-dev zlib1g-dev libcfitsio-dev libraw-dev libavahi-client-dev liberfa-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev gcovr
-  indi-bin avahi-daemon avahi-utils dbus iproute2 util-linux
-  xvfb xauth x11-apps imagemagick python3 locales fonts-dejavu-core
+  indi-bin avahi-daemon avahi-utils dbus iproute2 procps util-linux
+  xvfb xauth x11-apps x11-utils imagemagick python3 locales fonts-dejavu-core
 )
 missing=()
 for p in "${PKGS[@]}"; do

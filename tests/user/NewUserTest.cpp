@@ -1,8 +1,9 @@
-// The program as a new user meets it, on a real X display: the simulators' server configured
-// the way run.sh does it, the first launch with its preferences sheet, the telescope and the
-// CCD connected from the control panel, BLOB transfer switched on, a 1 s exposure shown, and
-// the mount slewed to a star chosen on its map. A screen grab of every step is kept in the
-// build folder and checked not to be blank.
+// The program as a new user meets it, on a real X display. ./run.sh on a free port opens the main
+// window and the preferences sheet on the simulators; quit. A session of the program then adds a
+// server typed into the preferences (another indiserver with the simulators), connects the
+// telescope and the CCD, shows a 1 s exposure with BLOB transfer on and slews the mount to a star
+// chosen on its map. ./run.sh again opens no sheet and connects both servers. A screen grab of
+// every step is kept in the build folder and checked not to be blank.
 #include "EventLoopWait.h"
 #include "MapClicks.h"
 #include "OutlineClicks.h"
@@ -11,13 +12,15 @@
 #include "core/Globals.h"
 #include "kestor/Model.h"
 #include "skymap/MapView.h"
+#include "support/Command.h"
+#include "support/FreePort.h"
 #include "support/IndiServer.h"
 #include "widgets/FieldStyle.h"
 #include "widgets/ImageView.h"
 #include "widgets/KButton.h"
 #include "widgets/PropertyWidget.h"
 
-#include <QDesktopServices>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QProcess>
@@ -29,40 +32,57 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 namespace {
 
 const QString TELESCOPE = QStringLiteral("Telescope Simulator");
 const QString CCD = QStringLiteral("CCD Simulator");
 const QString MAIN_CONTROL = QStringLiteral("Main Control");
 
-// Receives the documentation page instead of a browser.
-class PageOpener : public QObject {
-  Q_OBJECT
-public slots:
-  void open(const QUrl &url) { opened << url; }
+// Whether a window of that title is on the screen.
+bool viewable(const std::string &title) {
+  return test_support::runCommand("xwininfo -name '" + title + "' 2>/dev/null").find("IsViewable") != std::string::npos;
+}
 
-public:
-  QList<QUrl> opened;
-};
+// Whether a connection to that port of this machine is established.
+bool connectedTo(int port) {
+  return !test_support::runCommand("ss -Htn state established '( dport = :" + std::to_string(port) + " )'").empty();
+}
 
 class NewUser : public ::testing::Test {
 protected:
   void SetUp() override {
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), &pages, "open");
-    ASSERT_TRUE(server.start()) << server.log();
-    // As run.sh: the simulators' server written into the settings with the script.
-    QProcess configure;
-    configure.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    ASSERT_TRUE(typed.start()) << typed.log();
+    ASSERT_TRUE(QDir().mkpath(temporary()));
+  }
+  void TearDown() override {
+    if (run.state() != QProcess::NotRunning) quitRunScript();
+  }
+
+  // The folder run.sh is given for its temporary files.
+  QString temporary() const { return qEnvironmentVariable("HOME") + QStringLiteral("/tmp"); }
+
+  // ./run.sh with the simulators on a free port, until the main window shows.
+  void startRunScript() {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("KESTOR_BUILD_DIR"), QStringLiteral(KESTOR_BUILD_DIR));
-    configure.setProcessEnvironment(environment);
-    configure.start(QStringLiteral(CONFIGURE_SERVERS_SCRIPT),
-                    {QStringLiteral("127.0.0.1"), QString::number(server.port())});
-    ASSERT_TRUE(configure.waitForFinished(10000));
-    ASSERT_EQ(configure.exitCode(), 0);
-    defaults().sync();
+    environment.insert(QStringLiteral("TMPDIR"), temporary());
+    run.setProcessEnvironment(environment);
+    run.setProcessChannelMode(QProcess::ForwardedChannels);
+    run.start(QStringLiteral(RUN_SCRIPT), {QString::number(simulatorsPort)});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return viewable("KESTOR Panel"); }, 120000));
   }
-  void TearDown() override { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); }
+  // The program quits as on the system's request; run.sh ends well and leaves nothing behind.
+  void quitRunScript() {
+    const std::string program = test_support::runCommand("pgrep -x -P " + std::to_string(run.processId()) + " kestor-panel");
+    ASSERT_FALSE(program.empty());
+    ::kill(std::stoi(program), SIGTERM);
+    ASSERT_TRUE(run.waitForFinished(15000));
+    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run.exitCode(), 0);
+    EXPECT_TRUE(QDir(temporary()).entryList({QStringLiteral("kestor-run.*")}, QDir::AllEntries | QDir::Hidden).isEmpty());
+  }
 
   // Grabs the whole screen into <step>.png in the build folder; it must show more than a few
   // colours.
@@ -76,7 +96,6 @@ protected:
       for (int x = 0; x < shot.width(); x += 3) colours.insert(shot.pixel(x, y));
     EXPECT_GT(colours.size(), 16) << step.toStdString() << " looks blank";
   }
-
   // Without a window manager nothing takes the focus back when a sheet closes: the program turns
   // inactive and the control panel hides, as it does on deactivation. The user then brings it
   // back from the Window menu.
@@ -125,13 +144,21 @@ protected:
   KESTOR &kestor() const { return *interface->kestor; }
   CtrlPanelController &controller() const { return interface->ctrlPanelController; }
 
-  PageOpener pages;
-  test_support::IndiServer server{{"indi_simulator_telescope", "indi_simulator_ccd", "indi_simulator_guide"}};
+  QProcess run;  // ./run.sh
+  const int simulatorsPort = test_support::freeLoopbackPort();
+  test_support::IndiServer typed{{"indi_simulator_telescope", "indi_simulator_ccd", "indi_simulator_guide"}};
   std::unique_ptr<MainInterface> interface;
 };
 
-TEST_F(NewUser, ConnectsExposesAndSlewsFromTheWindows) {
-  // Launch, as the program's entry does it; the panel sits beside the main window.
+TEST_F(NewUser, RunsConnectsExposesSlewsAndKeepsItsSettings) {
+  // ./run.sh the first time: the main window and the preferences sheet.
+  startRunScript();
+  ASSERT_TRUE(QTest::qWaitFor([] { return viewable("Preferences"); }, 10000));
+  screenshot(QStringLiteral("1-first-run"));
+  quitRunScript();
+  defaults().sync();
+
+  // A session of the program, launched as its entry does it; the panel sits beside the main window.
   interface = std::make_unique<MainInterface>();
   interface->delegate.applicationWillFinishLaunching();
   interface->window->setGeometry(10, 30, 760, 640);
@@ -140,16 +167,21 @@ TEST_F(NewUser, ConnectsExposesAndSlewsFromTheWindows) {
   controller().showPanel();
   QMetaObject::invokeMethod(&interface->delegate, &ApplicationDelegate::applicationDidFinishLaunching, Qt::QueuedConnection);
 
-  // The first launch shows the documentation page and the preferences with the configured server.
-  ASSERT_TRUE(QTest::qWaitFor([&] { return interface->preferencePanel->isVisible(); }, 5000));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return kestor().configuredServers.size() == 1; }, 10000));
-  EXPECT_EQ(pages.opened.size(), 1);
-  ASSERT_EQ(interface->servicesController.model()->rowCount(), 1);
-  EXPECT_EQ(interface->servicesController.model()->index(0, 0).data().toString(),
-            QStringLiteral("127.0.0.1 (%1)").arg(server.port()));
-  screenshot(QStringLiteral("1-first-launch"));
+  // The server run.sh added is restored (its simulators have gone); another one is typed in, and
+  // BLOB transfer switched on.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return interface->servicesController.model()->rowCount() == 1; }, 5000));
+  EXPECT_FALSE(interface->preferencePanel->isVisible()) << "only the first launch shows the sheet";
+  interface->mainUi.preferencesAction->trigger();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(interface->preferencePanel));
+  QTest::keyClicks(interface->preferencesUi.hostnameField, QStringLiteral("127.0.0.1"));
+  QTest::keyClicks(interface->preferencesUi.portField, QString::number(typed.port()));
+  QTest::mouseClick(interface->preferencesUi.addButton, Qt::LeftButton);
+  QCheckBox *blobs = interface->preferencesUi.enableBLOBTransferButton;
+  QTest::mouseClick(blobs, Qt::LeftButton, {}, QPoint(8, blobs->height() / 2));
+  ASSERT_TRUE(blobs->isChecked());
+  screenshot(QStringLiteral("2-server-typed"));
   QTest::mouseClick(interface->preferencesUi.buttonBox->button(QDialogButtonBox::Ok), Qt::LeftButton);
-  ASSERT_FALSE(interface->preferencePanel->isVisible());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return kestor().configuredServers.size() == 1; }, 10000));
   bringPanelBack();
 
   // The outline fills with the simulators; the telescope and the CCD are connected from it.
@@ -157,28 +189,21 @@ TEST_F(NewUser, ConnectsExposesAndSlewsFromTheWindows) {
       [&] { return childTexts(controller()) == QStringList{"CCD Simulator", "Guide Simulator", "Telescope Simulator"}; },
       15000));
   connectDevice(TELESCOPE);
-  screenshot(QStringLiteral("2-telescope-connected"));
+  screenshot(QStringLiteral("3-telescope-connected"));
   connectDevice(CCD);
 
-  // BLOB transfer on in the preferences, then a 1 s exposure, shown in the CCD's image widget.
-  interface->mainUi.preferencesAction->trigger();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(interface->preferencePanel));
-  QCheckBox *blobs = interface->preferencesUi.enableBLOBTransferButton;
-  QTest::mouseClick(blobs, Qt::LeftButton, {}, QPoint(8, blobs->height() / 2));
-  ASSERT_TRUE(blobs->isChecked());
-  QTest::mouseClick(interface->preferencesUi.buttonBox->button(QDialogButtonBox::Ok), Qt::LeftButton);
-  QTest::qWait(1000);
-  bringPanelBack();
+  // A 1 s exposure, shown in the CCD's image widget.
   PropertyWidget *exposure = widget(CCD, QStringLiteral("CCD_EXPOSURE"));
   ASSERT_NE(exposure, nullptr);
   typeAndSet(exposure, QStringLiteral("CCD_EXPOSURE_VALUE"), QStringLiteral("1"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return kestor().devices.at(CCD)->properties.count(QStringLiteral("CCD1")) > 0; }, 10000));
   showGroup(CCD, kestor().devices.at(CCD)->properties.at(QStringLiteral("CCD1"))->group);
   PropertyWidget *picture = widget(CCD, QStringLiteral("CCD1"));
   ASSERT_NE(picture, nullptr);
   auto *view = picture->findChild<ImageView *>(QStringLiteral("value:CCD1"));
   ASSERT_NE(view, nullptr);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !view->pixmap().isNull(); }, 30000));
-  screenshot(QStringLiteral("3-exposure"));
+  screenshot(QStringLiteral("4-exposure"));
 
   // The mount's map: a bright star clicked becomes the target; Set slews the mount there.
   showGroup(TELESCOPE, MAIN_CONTROL);
@@ -191,17 +216,23 @@ TEST_F(NewUser, ConnectsExposesAndSlewsFromTheWindows) {
   ASSERT_NE(map->selection(), nullptr);
   EXPECT_TRUE(FieldStyle::isEdited(mount->targets.at(QStringLiteral("RA"))));
   const double targetDec = map->selection()->dec;
-  screenshot(QStringLiteral("4-target-chosen"));
+  screenshot(QStringLiteral("5-target-chosen"));
   QTest::mouseClick(mount->findChild<QAbstractButton *>(QStringLiteral("set")), Qt::LeftButton);
   EXPECT_TRUE(QTest::qWaitFor([&] { return std::abs(map->position()->j2kDec - targetDec) < 1; }, 40000))
       << map->position()->j2kDec << " " << targetDec;
-  screenshot(QStringLiteral("5-slewed"));
+  screenshot(QStringLiteral("6-slewed"));
 
   for (kestor_server_entry *entry : kestor().configuredServers) kestor().framework.disconnectServer(entry);
   (void)QTest::qWaitFor([&] { return kestor().devices.empty(); }, 5000);
   kestor_stop();
+
+  // ./run.sh again: no sheet, and the simulators' server and the typed one connected.
+  startRunScript();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return connectedTo(simulatorsPort) && connectedTo(typed.port()); }, 15000));
+  EXPECT_FALSE(viewable("Preferences"));
+  screenshot(QStringLiteral("7-second-run"));
+  quitRunScript();
 }
 
 }  // namespace
 
-#include "NewUserTest.moc"
