@@ -80,16 +80,17 @@ void ApplicationDelegate::showPreferencesSheet() {
     kestorServiceTypeField->setText(UserDefaults::read(Setting::SERVICE_TYPE));
   showLogLevel();
   if (profilePopup) profilePopup->setCurrentIndex(int(UserDefaults::read(Setting::PROFILE)));
-  for (const auto &[key, popup] : portPopups()) {
-    if (!popup) continue;
-    const QString path = defaults().value(key).toString();
-    QPointer<QComboBox> target = popup;
-    asyncGlobalAfter(0.5, [this, target, path] {
-      asyncMain(this, [this, target, path] {
-        if (target) fillPortPopup(target, path);
-      });
+  // The stored paths now, every pop-up filled in one go half a second later.
+  std::vector<std::pair<QPointer<QComboBox>, QString>> ports;
+  for (const auto &[key, popup] : portPopups())
+    if (popup) ports.emplace_back(popup, defaults().value(key).toString());
+  const QPointer<ApplicationDelegate> self(this);
+  asyncGlobalAfter(0.5, [self, ports] {
+    asyncMain([self, ports] {
+      for (const auto &[popup, path] : ports)
+        if (self && popup) self->fillPortPopup(popup, path);
     });
-  }
+  });
   beginSheet();
 }
 
