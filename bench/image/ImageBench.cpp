@@ -1,10 +1,13 @@
 // Costs of the image path on 6000 x 4000 pictures (16-bit grey and 8-bit RGB), each next to a
-// memcpy of the same bytes: decoding, statistics, automatic points, the stretched rendering and
-// scaling the rendering to the preview's size.
+// memcpy of the same bytes: decoding (next to cfitsio's bare read as well), statistics,
+// automatic points, the stretched rendering at full size and at the preview's size, and the
+// whole of what the pool does for a BLOB's preview.
 
 #include "image/FITSImageRep.h"
-#include "image/PreviewScaling.h"
+#include "image/Image.h"
+#include "image/ImageRepRegistry.h"
 #include "image/ImageStatistics.h"
+#include "image/PreviewScaling.h"
 #include "image/RawImageRep.h"
 #include "image/StretchRenderer.h"
 
@@ -123,21 +126,30 @@ void memcpyOf(benchmark::State &state, const void *source, int64_t bytes)
     reportBytes(state, bytes);
 }
 
-void BM_Mono_Memcpy(benchmark::State &state) { memcpyOf(state, mono().data(), PIXELS * 2); }
+// The peer for FITS decoding: the file's pixel bytes copied.
+void BM_Mono_Memcpy(benchmark::State &state) { memcpyOf(state, monoFits().constData() + 2880, PIXELS * 2); }
 void BM_RGB_Memcpy(benchmark::State &state) { memcpyOf(state, rgb().data(), PIXELS * 3); }
 
+// Decoding a camera's frame while the frame before is still shown (and so in memory), as the
+// preview does: the buffer of the frame before that is reused.
 void BM_Mono_FitsDecode(benchmark::State &state)
 {
     const QByteArray &file = monoFits();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(FITSImageRep::imageRepsWithData(file));
+    std::shared_ptr<const void> shown = FITSImageRep::imageRepsWithData(file).bitmap->owner;
+    for (auto _ : state) {
+        const DecodeResult next = FITSImageRep::imageRepsWithData(file);
+        benchmark::DoNotOptimize(next.bitmap->pixels);
+        shown = next.bitmap->owner;
+    }
     reportBytes(state, PIXELS * 2);
 }
 
-// The floor for FITS decoding: open, one fits_read_pix into a fresh buffer, close.
+// The peer for FITS decoding: open, one fits_read_pix into a buffer reused from frame to frame,
+// close.
 void BM_Mono_BareFitsReadPix(benchmark::State &state)
 {
     const QByteArray &file = monoFits();
+    std::unique_ptr<uint16_t[]> buffer(new uint16_t[size_t(PIXELS)]);
     for (auto _ : state) {
         void *memory = const_cast<char *>(file.constData());
         size_t size = size_t(file.size());
@@ -145,7 +157,6 @@ void BM_Mono_BareFitsReadPix(benchmark::State &state)
         int status = 0;
         long first[2] = {1, 1};
         fits_open_memfile(&fits, "", READONLY, &memory, &size, 0, nullptr, &status);
-        std::unique_ptr<uint16_t[]> buffer(new uint16_t[size_t(PIXELS)]);
         fits_read_pix(fits, TUSHORT, first, PIXELS, nullptr, buffer.get(), nullptr, &status);
         fits_close_file(fits, &status);
         benchmark::DoNotOptimize(buffer.get());
@@ -156,8 +167,12 @@ void BM_Mono_BareFitsReadPix(benchmark::State &state)
 void BM_RGB_FitsCubeDecode(benchmark::State &state)
 {
     const QByteArray &file = rgbFitsCube();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(FITSImageRep::imageRepsWithData(file));
+    std::shared_ptr<const void> shown = FITSImageRep::imageRepsWithData(file).bitmap->owner;
+    for (auto _ : state) {
+        const DecodeResult next = FITSImageRep::imageRepsWithData(file);
+        benchmark::DoNotOptimize(next.bitmap->pixels);
+        shown = next.bitmap->owner;
+    }
     reportBytes(state, PIXELS * 3);
 }
 
@@ -187,49 +202,38 @@ void BM_AutomaticPoints(benchmark::State &state)
         benchmark::DoNotOptimize(automaticPoints(stats.histo, PIXELS, 16));
 }
 
-void renderingOf(benchmark::State &state, const Bitmap &bitmap, int64_t bytes)
+void renderingOf(benchmark::State &state, const Bitmap &bitmap, int64_t bytes, QSize size)
 {
     const AutomaticPoints points = ImageStatistics::compute(bitmap)->automaticPoints;
     QImage target;
-    StretchRenderer::render(bitmap, {points.black, points.white}, true, target); // the buffer, once
+    StretchRenderer::render(bitmap, {points.black, points.white}, true, target, size); // the buffer, once
     for (auto _ : state)
-        benchmark::DoNotOptimize(StretchRenderer::render(bitmap, {points.black, points.white}, true, target));
+        benchmark::DoNotOptimize(StretchRenderer::render(bitmap, {points.black, points.white}, true, target, size));
     reportBytes(state, bytes);
 }
 
-void BM_Mono_Rendering(benchmark::State &state) { renderingOf(state, monoBitmap(), PIXELS * 2); }
-void BM_RGB_Rendering(benchmark::State &state) { renderingOf(state, rgbBitmap(), PIXELS * 3); }
+const QSize PREVIEW_SIZE = PreviewScaling::fittedSize(QSize(WIDTH, HEIGHT), PREVIEW);
 
-// What each new frame of the 16-bit camera costs the preview: statistics, then the rendering.
-void BM_Mono_StatisticsAndRendering(benchmark::State &state)
+void BM_Mono_Rendering(benchmark::State &state) { renderingOf(state, monoBitmap(), PIXELS * 2, {}); }
+void BM_RGB_Rendering(benchmark::State &state) { renderingOf(state, rgbBitmap(), PIXELS * 3, {}); }
+void BM_Mono_PreviewRendering(benchmark::State &state) { renderingOf(state, monoBitmap(), PIXELS * 2, PREVIEW_SIZE); }
+void BM_RGB_PreviewRendering(benchmark::State &state) { renderingOf(state, rgbBitmap(), PIXELS * 3, PREVIEW_SIZE); }
+
+// What the pool does for each new frame of a 16-bit camera, from the BLOB's bytes to the
+// picture for the view: decoding (while the frame before is kept), statistics, the rendering
+// at the preview's size.
+void BM_Mono_BlobToPreview(benchmark::State &state)
 {
-    const Bitmap bitmap = monoBitmap();
-    QImage target;
-    StretchRenderer::render(bitmap, {0, 65535}, true, target);
+    ImageRepRegistry::registerImageRepClasses();
+    const QByteArray &file = monoFits();
+    auto shown = std::make_shared<Image>(file, QStringLiteral(".fits"));
     for (auto _ : state) {
-        const AutomaticPoints points = ImageStatistics::compute(bitmap)->automaticPoints;
-        benchmark::DoNotOptimize(StretchRenderer::render(bitmap, {points.black, points.white}, true, target));
+        auto next = std::make_shared<Image>(file, QStringLiteral(".fits"));
+        const RenderingPoints points{next->autoBlackPoint(), next->autoWhitePoint()};
+        benchmark::DoNotOptimize(next->rendering(points, true, PREVIEW_SIZE));
+        shown = std::move(next);
     }
     reportBytes(state, PIXELS * 2);
-}
-
-void scalingOf(benchmark::State &state, Qt::TransformationMode mode)
-{
-    QImage rendering;
-    StretchRenderer::render(monoBitmap(), {0, 65535}, true, rendering);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(rendering.scaled(PREVIEW, Qt::KeepAspectRatio, mode));
-}
-
-void BM_ScaleToPreview_QtFast(benchmark::State &state) { scalingOf(state, Qt::FastTransformation); }
-void BM_ScaleToPreview_QtSmooth(benchmark::State &state) { scalingOf(state, Qt::SmoothTransformation); }
-
-void BM_ScaleToPreview_BlockAverageThenSmooth(benchmark::State &state)
-{
-    QImage rendering;
-    StretchRenderer::render(monoBitmap(), {0, 65535}, true, rendering);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(PreviewScaling::scaledToFit(rendering, PREVIEW));
 }
 
 } // namespace
@@ -239,15 +243,14 @@ BENCHMARK(BM_Mono_BareFitsReadPix)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Mono_FitsDecode)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Mono_Statistics)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Mono_Rendering)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Mono_StatisticsAndRendering)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Mono_PreviewRendering)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Mono_BlobToPreview)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RGB_Memcpy)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RGB_RawDecode)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RGB_FitsCubeDecode)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RGB_Statistics)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RGB_Rendering)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RGB_PreviewRendering)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AutomaticPoints)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_ScaleToPreview_QtFast)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ScaleToPreview_QtSmooth)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ScaleToPreview_BlockAverageThenSmooth)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

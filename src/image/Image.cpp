@@ -34,10 +34,10 @@ bool Image::highlightsOverexposure() const
     return grey && UserDefaults::read(Setting::HIGHLIGHT_OVEREXPOSURE);
 }
 
-QImage Image::rendering(RenderingPoints at, bool highlight) const
+QImage Image::rendering(RenderingPoints at, bool highlight, QSize size) const
 {
     QImage target;
-    if (!original || !StretchRenderer::render(*original, at, highlight, target))
+    if (!original || !StretchRenderer::render(*original, at, highlight, target, size))
         return {};
     return target;
 }

@@ -26,13 +26,14 @@ public:
     void setBlackPoint(int64_t value);
     void setWhitePoint(int64_t value);
 
-    // The stretched 8-bit RGB rendering; a null image when there is none.
+    // The stretched 8-bit RGB rendering at the bitmap's size; a null image when there is none.
     QImage image();
     // Whether renderings paint saturated grey pixels red (grey images, as the settings say).
     bool highlightsOverexposure() const;
-    // A new rendering between the given points, neither using nor filling the cache: it reads
-    // only the decoded bitmap, so another thread may make it while the owner uses the image.
-    QImage rendering(RenderingPoints at, bool highlight) const;
+    // A new rendering between the given points at `size` (at most the bitmap's; empty: the
+    // bitmap's size), neither using nor filling the cache: it reads only the decoded bitmap, so
+    // another thread may make it while the owner uses the image. A null image when there is none.
+    QImage rendering(RenderingPoints at, bool highlight, QSize size) const;
     RenderingPoints renderingPoints() const { return points; }
     // The histogram picture; a null image without statistics.
     QImage histogram() const { return cachedHistogram; }

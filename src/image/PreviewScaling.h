@@ -1,20 +1,13 @@
 #pragma once
-// Scaling a rendering down to a preview's frame: each block of k × k pixels is first averaged
-// into one (which keeps small stars visible, unlike picking every k-th pixel), down to about twice
-// the frame, then the rest is scaled smoothly. About 17 ms for 24 megapixels instead of the 100 ms
-// of a smooth scale of the whole picture.
+// The size a picture is rendered at for a preview's frame: scaled down, never up, keeping its
+// proportions. The rendering itself averages the blocks of pixels (StretchRenderer).
 
-#include <QImage>
 #include <QSize>
 
 namespace PreviewScaling {
 
-// The image scaled down, never up, to fit the frame, keeping its proportions; unchanged when it
-// fits already, a null image for an empty frame. The result is RGB888 when it was scaled.
-QImage scaledToFit(const QImage &image, const QSize &frame);
-
-// Each block of factor × factor pixels averaged into one; columns and rows beyond the last whole
-// block are dropped.
-QImage blockAverage(const QImage &image, int factor);
+// The picture's size scaled down to fit the frame, keeping its proportions, at least 1 × 1;
+// unchanged when it fits already; an empty size for an empty frame or picture.
+QSize fittedSize(const QSize &picture, const QSize &frame);
 
 } // namespace PreviewScaling

@@ -1,7 +1,7 @@
 #include "image/StretchRenderer.h"
 
-#include "image/CheckedSize.h"
-
+#include <algorithm>
+#include <array>
 #include <climits>
 #include <cstring>
 #include <vector>
@@ -18,18 +18,6 @@ std::vector<uint8_t> stretchTable(int bits, RenderingPoints points)
     return table;
 }
 
-// The RGB triple of every grey sample, packed into the low three bytes of a word in memory
-// order, with the saturated value red or white.
-std::vector<uint32_t> greyTable(int bits, RenderingPoints points, bool highlightOverexposure)
-{
-    const std::vector<uint8_t> values = stretchTable(bits, points);
-    std::vector<uint32_t> rgb(values.size());
-    for (size_t p = 0; p < values.size(); ++p)
-        rgb[p] = values[p] * 0x010101u;
-    rgb.back() = highlightOverexposure ? 0x0000ffu : 0xffffffu;
-    return rgb;
-}
-
 uint16_t sample16(const uint8_t *p)
 {
     uint16_t value;
@@ -37,80 +25,169 @@ uint16_t sample16(const uint8_t *p)
     return value;
 }
 
-// Calls `convert(in, out, width)` for every row of the bitmap and of the target.
-template <typename Convert>
-void forEachRow(const Bitmap &bitmap, QImage &target, Convert convert)
+// The sums of the stretched channels over the block of one output pixel. A grey pixel adds its
+// value to the first unless it is saturated; the second counts the saturated ones.
+using Sums = std::array<uint64_t, 3>;
+
+// The first bitmap column (or row) of each output column (or row), and one past the last.
+std::vector<int64_t> blockBounds(int64_t in, int64_t out)
 {
-    for (int64_t y = 0; y < bitmap.height; ++y)
-        convert(bitmap.pixels + y * bitmap.bytesPerRow, target.scanLine(int(y)), bitmap.width);
+    std::vector<int64_t> bounds(size_t(out) + 1);
+    for (int64_t i = 0; i <= out; ++i)
+        bounds[size_t(i)] = int64_t(__int128(i) * in / out);
+    return bounds;
 }
 
-// Writes each pixel as a 4-byte word whose fourth byte the next pixel overwrites; the last
-// pixel of a row gets its three bytes alone.
-template <typename SampleAt>
-void writeGreyRow(const uint32_t *table, SampleAt sampleAt, uint8_t *out, int64_t width)
+// Adds the pixels of one bitmap row to the sums of the output columns whose blocks hold them;
+// `add(row, x, sums)` adds pixel x.
+template <typename Add>
+void addPixels(const uint8_t *row, const std::vector<int64_t> &columns, std::vector<Sums> &sums, Add add)
 {
-    for (int64_t x = 0; x + 1 < width; ++x, out += 3)
-        std::memcpy(out, &table[sampleAt(x)], 4);
-    std::memcpy(out, &table[sampleAt(width - 1)], 3);
-}
-
-void renderGrey(const Bitmap &bitmap, const std::vector<uint32_t> &rgb, QImage &target)
-{
-    const uint32_t *table = rgb.data();
-    if (bitmap.bitsPerPixel == 8) {
-        forEachRow(bitmap, target, [table](const uint8_t *in, uint8_t *out, int64_t width) {
-            writeGreyRow(table, [in](int64_t x) { return in[x]; }, out, width);
-        });
-    } else {
-        forEachRow(bitmap, target, [table](const uint8_t *in, uint8_t *out, int64_t width) {
-            writeGreyRow(table, [in](int64_t x) { return sample16(in + 2 * x); }, out, width);
-        });
+    for (size_t x = 0; x < sums.size(); ++x) {
+        Sums block = sums[x];
+        for (int64_t column = columns[x]; column < columns[x + 1]; ++column)
+            add(row, column, block);
+        sums[x] = block;
     }
 }
 
-void renderColour(const Bitmap &bitmap, const std::vector<uint8_t> &values, QImage &target)
+// Grey samples: the stretched value in the low 16 bits, or 1 << 16 for a saturated sample,
+// whose value is left out; 256 samples add up without the values carrying over.
+constexpr int64_t GREY_RUN = 256;
+
+std::vector<uint32_t> greyTable(int bits, RenderingPoints points)
 {
+    const std::vector<uint8_t> values = stretchTable(bits, points);
+    std::vector<uint32_t> table(values.begin(), values.end());
+    table.back() = 1u << 16;
+    return table;
+}
+
+// As addPixels for grey rows: the table's words of a run of samples in one sum, then split.
+template <typename Sample>
+void addGreyRow(const uint8_t *row, const std::vector<int64_t> &columns, std::vector<Sums> &sums,
+                const uint32_t *table, Sample sample)
+{
+    for (size_t x = 0; x < sums.size(); ++x) {
+        for (int64_t column = columns[x]; column < columns[x + 1];) {
+            const int64_t end = std::min(columns[x + 1], column + GREY_RUN);
+            uint32_t run = 0;
+            for (; column < end; ++column)
+                run += table[sample(row, column)];
+            sums[x][0] += run & 0xffff;
+            sums[x][1] += run >> 16;
+        }
+    }
+}
+
+uint8_t average(uint64_t sum, uint64_t count)
+{
+    return uint8_t(count == 1 ? sum : (sum + count / 2) / count);
+}
+
+// Fills `target` block by block: `addRow(row, columns, sums)` adds a bitmap row to the sums,
+// `colour(sums, count)` makes the output pixel of a block of `count` pixels.
+template <typename AddRow, typename Colour>
+void renderBlocks(const Bitmap &bitmap, QImage &target, AddRow addRow, Colour colour)
+{
+    const std::vector<int64_t> columns = blockBounds(bitmap.width, target.width());
+    const std::vector<int64_t> rows = blockBounds(bitmap.height, target.height());
+    std::vector<Sums> sums(size_t(target.width()));
+    for (int y = 0; y < target.height(); ++y) {
+        std::fill(sums.begin(), sums.end(), Sums{});
+        for (int64_t row = rows[size_t(y)]; row < rows[size_t(y) + 1]; ++row)
+            addRow(bitmap.pixels + row * bitmap.bytesPerRow, columns, sums);
+        const auto blockRows = uint64_t(rows[size_t(y) + 1] - rows[size_t(y)]);
+        auto *out = reinterpret_cast<QRgb *>(target.scanLine(y));
+        for (size_t x = 0; x < sums.size(); ++x)
+            out[x] = colour(sums[x], blockRows * uint64_t(columns[x + 1] - columns[x]));
+    }
+}
+
+void renderGrey(const Bitmap &bitmap, RenderingPoints points, bool highlightOverexposure, QImage &target)
+{
+    const std::vector<uint32_t> words = greyTable(bitmap.bitsPerPixel, points);
+    const uint32_t *table = words.data();
+    const uint64_t saturatedGreen = highlightOverexposure ? 0 : 255;
+    const auto colour = [saturatedGreen](const Sums &sums, uint64_t count) {
+        const uint8_t other = average(sums[0] + saturatedGreen * sums[1], count);
+        return qRgb(average(sums[0] + 255 * sums[1], count), other, other);
+    };
+    if (bitmap.bitsPerPixel == 8) {
+        renderBlocks(
+            bitmap, target,
+            [table](const uint8_t *row, const std::vector<int64_t> &columns, std::vector<Sums> &sums) {
+                addGreyRow(row, columns, sums, table, [](const uint8_t *in, int64_t x) { return in[x]; });
+            },
+            colour);
+    } else {
+        renderBlocks(
+            bitmap, target,
+            [table](const uint8_t *row, const std::vector<int64_t> &columns, std::vector<Sums> &sums) {
+                addGreyRow(row, columns, sums, table, [](const uint8_t *in, int64_t x) { return sample16(in + 2 * x); });
+            },
+            colour);
+    }
+}
+
+void renderColour(const Bitmap &bitmap, RenderingPoints points, QImage &target)
+{
+    const std::vector<uint8_t> values = stretchTable(bitmap.bitsPerPixel == 48 ? 16 : 8, points);
     const uint8_t *table = values.data();
+    const auto colour = [](const Sums &sums, uint64_t count) {
+        return qRgb(average(sums[0], count), average(sums[1], count), average(sums[2], count));
+    };
+    const auto pixels = [](auto add) {
+        return [add](const uint8_t *row, const std::vector<int64_t> &columns, std::vector<Sums> &sums) {
+            addPixels(row, columns, sums, add);
+        };
+    };
     switch (bitmap.bitsPerPixel) {
     case 24:
-        forEachRow(bitmap, target, [table](const uint8_t *in, uint8_t *out, int64_t width) {
-            for (int64_t i = 0; i < 3 * width; ++i)
-                out[i] = table[in[i]];
-        });
+        renderBlocks(
+            bitmap, target,
+            pixels([table](const uint8_t *row, int64_t x, Sums &sums) {
+                const uint8_t *p = row + 3 * x;
+                sums[0] += table[p[0]];
+                sums[1] += table[p[1]];
+                sums[2] += table[p[2]];
+            }),
+            colour);
         break;
     case 32: {
         const int alpha = bitmap.alphaFirst ? 1 : 0;
-        forEachRow(bitmap, target, [table, alpha](const uint8_t *in, uint8_t *out, int64_t width) {
-            for (int64_t x = 0; x < width; ++x, in += 4, out += 3) {
-                out[0] = table[in[alpha]];
-                out[1] = table[in[alpha + 1]];
-                out[2] = table[in[alpha + 2]];
-            }
-        });
+        renderBlocks(
+            bitmap, target,
+            pixels([table, alpha](const uint8_t *row, int64_t x, Sums &sums) {
+                const uint8_t *p = row + 4 * x + alpha;
+                sums[0] += table[p[0]];
+                sums[1] += table[p[1]];
+                sums[2] += table[p[2]];
+            }),
+            colour);
         break;
     }
     default: // 48
-        forEachRow(bitmap, target, [table](const uint8_t *in, uint8_t *out, int64_t width) {
-            for (int64_t i = 0; i < 3 * width; ++i)
-                out[i] = table[sample16(in + 2 * i)];
-        });
+        renderBlocks(
+            bitmap, target,
+            pixels([table](const uint8_t *row, int64_t x, Sums &sums) {
+                const uint8_t *p = row + 6 * x;
+                sums[0] += table[sample16(p)];
+                sums[1] += table[sample16(p + 2)];
+                sums[2] += table[sample16(p + 4)];
+            }),
+            colour);
         break;
     }
 }
 
-bool prepareTarget(const Bitmap &bitmap, QImage &target)
+bool prepareTarget(QSize size, QImage &target)
 {
-    const std::optional<int64_t> rowBytes = checkedProduct({bitmap.width, 3});
-    if (bitmap.width <= 0 || bitmap.height <= 0 || bitmap.height > INT_MAX || !rowBytes || *rowBytes > INT_MAX ||
-        !checkedProduct({*rowBytes, bitmap.height}))
-        return false;
-    if (target.width() == bitmap.width && target.height() == bitmap.height &&
-        target.format() == QImage::Format_RGB888) {
+    if (target.size() == size && target.format() == QImage::Format_RGB32) {
         target.bits(); // detaches from a picture handed out earlier, which keeps its pixels
         return !target.isNull();
     }
-    QImage fresh(int(bitmap.width), int(bitmap.height), QImage::Format_RGB888);
+    QImage fresh(size, QImage::Format_RGB32);
     if (fresh.isNull())
         return false;
     target = std::move(fresh);
@@ -134,17 +211,23 @@ uint8_t stretch(int64_t p, RenderingPoints points)
     return uint8_t(v);
 }
 
-bool render(const Bitmap &bitmap, RenderingPoints points, bool highlightOverexposure, QImage &target)
+bool render(const Bitmap &bitmap, RenderingPoints points, bool highlightOverexposure, QImage &target, QSize size)
 {
     const int bpp = bitmap.bitsPerPixel;
-    if (!bitmap.pixels || (bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32 && bpp != 48))
+    if (!bitmap.pixels || (bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32 && bpp != 48) || bitmap.width <= 0 ||
+        bitmap.height <= 0)
         return false;
-    if (!prepareTarget(bitmap, target))
+    if (size.isEmpty()) {
+        if (bitmap.width > INT_MAX || bitmap.height > INT_MAX)
+            return false;
+        size = QSize(int(bitmap.width), int(bitmap.height));
+    }
+    if (size.width() > bitmap.width || size.height() > bitmap.height || !prepareTarget(size, target))
         return false;
     if (bpp == 8 || bpp == 16)
-        renderGrey(bitmap, greyTable(bpp, points, highlightOverexposure), target);
+        renderGrey(bitmap, points, highlightOverexposure, target);
     else
-        renderColour(bitmap, stretchTable(bpp == 48 ? 16 : 8, points), target);
+        renderColour(bitmap, points, target);
     return true;
 }
 

@@ -1,12 +1,18 @@
 #include "kestor/BLOBItem.h"
 
 #include <QUrl>
+#include <atomic>
 
 #include "core/Console.h"
 #include "kestor/RecordText.h"
 #include "kestor/UrlFetcher.h"
 
 double KESTOR::BLOBItem::fetchTimeout = 30.0;
+
+quint64 KESTOR::BLOBItem::newUpdate() {
+  static std::atomic<quint64> updates{0};
+  return ++updates;
+}
 
 namespace {
 
@@ -31,7 +37,7 @@ QString KESTOR::BLOBItem::format() const {
 
 std::optional<QByteArray> KESTOR::BLOBItem::value() {
   std::unique_lock guard(lock, std::try_to_lock);
-  if (!guard.owns_lock()) return cachedValue;  // the holder is this thread, inside image()
+  if (!guard.owns_lock()) return cachedValue;  // busy: what is cached
   if (!cachedValue) {
     if (auto url = blobUrl(item)) {
       cachedValue = fetchUrl(*url, fetchTimeout);
@@ -51,4 +57,5 @@ void KESTOR::BLOBItem::rollOver() {
   cachedValue.reset();
   if (cachedImage) previousImage = std::move(cachedImage);
   cachedImage.reset();
+  currentUpdate = newUpdate();
 }

@@ -20,8 +20,21 @@ public:
   QString format() const;
   // The item's bytes, copied or fetched once per update; what is cached when the lock is busy.
   std::optional<QByteArray> value();
-  // The decoded image, made once per update; absent when the lock is busy and nothing is cached.
-  std::shared_ptr<Image> image();
+
+  // What the image of the current update is made from, read on the thread that owns the model
+  // (the main thread): the image when it is made already, else the item's bytes (as `value()`
+  // gives them) and format, from which any thread may make it. Absent without data.
+  struct ImageSource {
+    std::shared_ptr<Image> image;
+    QByteArray data;
+    QString format;
+    quint64 update = 0;  // which update of which item, for keepImage
+  };
+  std::optional<ImageSource> imageSource();
+  // Keeps an image made from `imageSource()` as the cached image, so it is made once per update;
+  // dropped when it is another item's or the item rolled over since, when an image is cached
+  // already or the lock is busy.
+  void keepImage(std::shared_ptr<Image> image, quint64 madeFor);
   // Moves the caches to the previous slots (run for every item when the property updates);
   // skipped when the lock is busy.
   void rollOver();
@@ -33,5 +46,10 @@ public:
   std::optional<QByteArray> previousValue;
   std::shared_ptr<Image> cachedImage;
   std::shared_ptr<Image> previousImage;
+  // Tells the updates of all items apart: new at creation and at every roll-over.
+  quint64 currentUpdate = newUpdate();
   std::mutex lock;  // try_lock only
+
+private:
+  static quint64 newUpdate();
 };

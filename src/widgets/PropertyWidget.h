@@ -15,6 +15,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <atomic>
 #include <map>
 #include <memory>
 #include <vector>
@@ -155,6 +156,7 @@ private:
 
   QWidget *content_;
   Fill fill_;
-  // The newest picture asked for, per picture view; older queued pictures are dropped.
-  std::map<ImageView *, quint64> pictureSequence_;
+  // The newest picture asked for, per picture view, also read by the pool; older pictures are
+  // dropped.
+  std::map<ImageView *, std::shared_ptr<std::atomic<quint64>>> pictureSequence_;
 };

@@ -7,6 +7,7 @@
 #include "core/Dispatch.h"
 #include "core/NumberText.h"
 #include "image/Image.h"
+#include "image/PreviewScaling.h"
 #include "kestor/Model.h"
 #include "kestor/MountPosition.h"
 #include "skymap/MapView.h"
@@ -76,28 +77,40 @@ void PropertyWidget::update(const std::shared_ptr<KESTOR::Property> &property) {
 }
 
 void PropertyWidget::showBLOB(KESTOR::BLOBItem &item, ImageView *view) {
-  const std::shared_ptr<Image> image = item.image();
   // Every request supersedes the ones before it, so a picture still queued never replaces a
-  // newer one or a clearing.
-  const quint64 ticket = ++pictureSequence_[view];
-  if (!image) {
+  // newer one or a clearing, and one superseded before the pool gets to it is not made at all.
+  std::shared_ptr<std::atomic<quint64>> &sequence = pictureSequence_[view];
+  if (!sequence) sequence = std::make_shared<std::atomic<quint64>>(0);
+  const quint64 ticket = ++*sequence;
+  std::optional<KESTOR::BLOBItem::ImageSource> source = item.imageSource();
+  if (!source) {
     view->setPixmap(QPixmap());
     return;
   }
-  image->setBlackPoint(image->autoBlackPoint());
-  image->setWhitePoint(image->autoWhitePoint());
-  // The stretch and the conversion to the screen's format of a camera-sized picture take a
-  // tenth of a second or more: they run on the pool, the main thread only takes the result.
-  const RenderingPoints points = image->renderingPoints();
-  const bool highlight = image->highlightsOverexposure();
+  // Decoding, statistics and the stretched rendering at the size shown take a tenth of a second
+  // or more for a camera-sized picture: they run on the pool, the main thread reads the item
+  // once and takes the picture.
+  const QSize frame = view->size();
+  const qreal ratio = view->devicePixelRatioF();
   const QPointer<ImageView> target(view);
-  asyncGlobal([this, target, image, points, highlight, ticket] {
-    QImage picture = image->rendering(points, highlight).convertToFormat(QImage::Format_RGB32);
-    asyncMain([this, target, picture = std::move(picture), ticket]() mutable {
-      // The view is a child of this widget: while it exists, so does the widget.
-      if (target && pictureSequence_[target] == ticket) {
-        target->setPixmap(QPixmap::fromImage(std::move(picture)));
-      }
+  asyncGlobal([this, target, source = std::move(*source), frame, ratio, sequence, ticket, name = item.name] {
+    if (*sequence != ticket) return;
+    std::shared_ptr<Image> image = source.image ? source.image : std::make_shared<Image>(source.data, source.format);
+    const RenderingPoints points{image->autoBlackPoint(), image->autoWhitePoint()};
+    // Rendered at the view's pixels, shown at the size that fits the view, never scaled up.
+    const QSize whole(int(image->width()), int(image->height()));
+    const QSize shown = PreviewScaling::fittedSize(whole, frame);
+    const QSize size = PreviewScaling::fittedSize(whole, frame * ratio);
+    QImage picture = image->rendering(points, image->highlightsOverexposure(), size);
+    if (!shown.isEmpty()) picture.setDevicePixelRatio(double(size.width()) / shown.width());
+    asyncMain([this, target, image, points, update = source.update, picture = std::move(picture), sequence, ticket,
+               name] {
+      // The view is a child of this widget: while it exists, so do the widget and its property.
+      if (!target) return;
+      if (auto *blob = dynamic_cast<KESTOR::BLOBItem *>(kproperty->item(name))) blob->keepImage(image, update);
+      image->setBlackPoint(points.black);
+      image->setWhitePoint(points.white);
+      if (*sequence == ticket) target->setPixmap(QPixmap::fromImage(picture));
     });
   });
 }

@@ -1,5 +1,5 @@
-// The image of a BLOB item: decoded once per update from the item's bytes and format, under a
-// lock that is only tried.
+// The image of a BLOB item: made elsewhere from the item's bytes and format, and kept once per
+// update, under a lock that is only tried.
 
 #include "ImageFixtures.h"
 
@@ -26,6 +26,19 @@ protected:
         record.blob_size = bytes.size();
     }
 
+    // The image of the current update as the widgets make it: from the source, kept.
+    std::shared_ptr<Image> makeImage()
+    {
+        const std::optional<KESTOR::BLOBItem::ImageSource> source = item.imageSource();
+        if (!source)
+            return nullptr;
+        if (source->image)
+            return source->image;
+        auto image = std::make_shared<Image>(source->data, source->format);
+        item.keepImage(image, source->update);
+        return image;
+    }
+
     QByteArray bytes;
     kestor_item record{};
     KESTOR::BLOBItem item{QStringLiteral("CCD1"), &record};
@@ -35,22 +48,26 @@ protected:
 
 TEST_F(BlobImage, NoDataNoImage)
 {
-    EXPECT_EQ(item.image(), nullptr);
+    EXPECT_FALSE(item.imageSource());
 }
 
-TEST_F(BlobImage, DecodedOncePerUpdate)
+TEST_F(BlobImage, MadeOncePerUpdate)
 {
     hold(fixtures::rawFile("RAW1", 2, 2, fixtures::bytes({1, 2, 3, 4})), ".RAW");
-    const std::shared_ptr<Image> first = item.image();
+    const std::shared_ptr<Image> first = makeImage();
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->decoder(), QStringLiteral("raw"));
     EXPECT_EQ(first->format(), QStringLiteral(".raw"));
     EXPECT_EQ(first->width(), 2);
-    EXPECT_EQ(item.image(), first);
+    EXPECT_EQ(makeImage(), first);
 
+    // An image made for an update that is over is not kept.
+    const quint64 firstUpdate = item.imageSource()->update;
     hold(fixtures::rawFile("RAW1", 4, 1, fixtures::bytes({1, 2, 3, 4})), ".raw");
     item.rollOver();
-    const std::shared_ptr<Image> second = item.image();
+    item.keepImage(first, firstUpdate);
+    EXPECT_EQ(item.cachedImage, nullptr);
+    const std::shared_ptr<Image> second = makeImage();
     ASSERT_NE(second, nullptr);
     EXPECT_NE(second, first);
     EXPECT_EQ(second->width(), 4);
@@ -60,15 +77,15 @@ TEST_F(BlobImage, DecodedOncePerUpdate)
 TEST_F(BlobImage, UndecodableDataGivesAnEmptyImage)
 {
     hold(QByteArray("garbage"), ".fits");
-    const std::shared_ptr<Image> image = item.image();
+    const std::shared_ptr<Image> image = makeImage();
     ASSERT_NE(image, nullptr);
     EXPECT_FALSE(image->originalImageRep());
 }
 
-TEST_F(BlobImage, BusyLockDecodesNothing)
+TEST_F(BlobImage, BusyLockKeepsNothing)
 {
     hold(fixtures::rawFile("RAW1", 2, 2, fixtures::bytes({1, 2, 3, 4})), ".raw");
-    ASSERT_TRUE(item.value()); // copied before another thread takes the lock
+    ASSERT_TRUE(item.value()); // read before another thread takes the lock
     std::promise<void> locked, release;
     std::thread holder([&] {
         std::lock_guard guard(item.lock);
@@ -76,9 +93,10 @@ TEST_F(BlobImage, BusyLockDecodesNothing)
         release.get_future().wait();
     });
     locked.get_future().wait();
-    EXPECT_EQ(item.image(), nullptr);
+    EXPECT_NE(makeImage(), nullptr); // made from the cached bytes
     release.set_value();
     holder.join();
     EXPECT_EQ(item.cachedImage, nullptr);
-    EXPECT_NE(item.image(), nullptr);
+    EXPECT_NE(makeImage(), nullptr);
+    EXPECT_NE(item.cachedImage, nullptr);
 }

@@ -78,6 +78,27 @@ TEST(FITSImageRep, SixteenBitGreyAppliesTheOffset)
     EXPECT_EQ(sample16(*result.bitmap, 0), 0);
     EXPECT_EQ(sample16(*result.bitmap, 1), 65535);
     EXPECT_EQ(sample16(*result.bitmap, 2), 0x1234);
+
+    // Signed samples without the offset are read by cfitsio; those of zero and above as they are.
+    const int16_t positive[] = {0, 32767, 0x1234};
+    const DecodeResult read = FITSImageRep::imageRepsWithData(fitsFile(SHORT_IMG, {3, 1}, TSHORT, positive));
+    ASSERT_TRUE(read.bitmap) << read.reason.toStdString();
+    EXPECT_EQ(sample16(*read.bitmap, 1), 32767);
+    EXPECT_EQ(sample16(*read.bitmap, 2), 0x1234);
+}
+
+TEST(FITSImageRep, FramesOfOneSizeReuseTheBufferOfTheFrameBeforeLast)
+{
+    const QByteArray frame = grey8(64, 64);
+    DecodeResult beforeLast = FITSImageRep::imageRepsWithData(frame);
+    const DecodeResult last = FITSImageRep::imageRepsWithData(frame);
+    ASSERT_TRUE(beforeLast.bitmap && last.bitmap);
+    const uint8_t *reused = beforeLast.bitmap->pixels;
+    beforeLast.bitmap.reset();
+    const DecodeResult next = FITSImageRep::imageRepsWithData(frame);
+    ASSERT_TRUE(next.bitmap);
+    EXPECT_EQ(next.bitmap->pixels, reused);
+    EXPECT_EQ(std::vector<uint8_t>(next.bitmap->pixels, next.bitmap->pixels + 3), std::vector<uint8_t>({1, 2, 3}));
 }
 
 TEST(FITSImageRep, CubesBecomeRGBFromTheirFirstThreePlanes)

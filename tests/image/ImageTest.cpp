@@ -100,7 +100,7 @@ TEST(Image, StatisticsPointsAndRendering)
     image.setWhitePoint(image.autoWhitePoint());
     const QImage first = image.image();
     ASSERT_FALSE(first.isNull());
-    EXPECT_EQ(first.format(), QImage::Format_RGB888);
+    EXPECT_EQ(first.format(), QImage::Format_RGB32);
     EXPECT_EQ(first.size(), QSize(8, 2));
     EXPECT_EQ(pixel(first, 0), qRgb(0, 0, 0));
     EXPECT_EQ(pixel(first, 4), qRgb(94, 94, 94)); // (100 - 10) / (245 / 256) = 94.04...

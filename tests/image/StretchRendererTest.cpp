@@ -11,11 +11,11 @@ namespace {
 
 using fixtures::bitmapOver;
 
-// Output pixel i of a one-row rendering.
+// The red, green and blue of an output pixel.
 std::vector<int> pixelAt(const QImage &image, int x, int y = 0)
 {
-    const uchar *p = image.constScanLine(y) + 3 * x;
-    return {p[0], p[1], p[2]};
+    const QRgb p = image.pixel(x, y);
+    return {qRed(p), qGreen(p), qBlue(p)};
 }
 
 // The mapping as written: (p − black) / ((white − black) / 256), clamped and truncated.
@@ -150,4 +150,28 @@ TEST(StretchRenderer, ReusesItsBufferWithoutChangingAPictureHandedOut)
     ASSERT_TRUE(StretchRenderer::render(bitmapOver(pixels, 2, 1, 8, 1), {0, 256}, false, target));
     EXPECT_EQ(pixelAt(handedOut, 0), std::vector<int>(3, 50));
     EXPECT_EQ(pixelAt(target, 0), std::vector<int>(3, 100));
+}
+
+TEST(StretchRenderer, SmallerRenderingsAverageTheStretchedBlocks)
+{
+    // 5 × 3 pixels into 2 × 2: columns 0-1 and 2-4, rows 0 and 1-2.
+    const std::vector<uint8_t> grey = {
+        10, 20, 30, 40, 50, //
+        0,  0,  255, 0, 0,  //
+        60, 0,  0,   0, 0,
+    };
+    QImage target;
+    ASSERT_TRUE(StretchRenderer::render(bitmapOver(grey, 5, 3, 8, 1), {0, 256}, true, target, QSize(2, 2)));
+    ASSERT_EQ(target.size(), QSize(2, 2));
+    EXPECT_EQ(pixelAt(target, 0, 0), std::vector<int>(3, 15));
+    EXPECT_EQ(pixelAt(target, 1, 0), std::vector<int>(3, 40));
+    EXPECT_EQ(pixelAt(target, 0, 1), std::vector<int>(3, 15));
+    EXPECT_EQ(pixelAt(target, 1, 1), (std::vector<int>{43, 0, 0})); // the saturated one's share of red
+    // A size beyond the bitmap's is refused.
+    EXPECT_FALSE(StretchRenderer::render(bitmapOver(grey, 5, 3, 8, 1), {0, 256}, true, target, QSize(6, 1)));
+
+    // Colour channels average one by one.
+    const std::vector<uint8_t> rgb = {0, 100, 200, 255, 50, 0};
+    ASSERT_TRUE(StretchRenderer::render(bitmapOver(rgb, 2, 1, 8, 3), {0, 256}, true, target, QSize(1, 1)));
+    EXPECT_EQ(pixelAt(target, 0), (std::vector<int>{128, 75, 100}));
 }

@@ -199,19 +199,21 @@ TEST_F(BusWidgets, CameraExposureAppearsInTheBLOBWidget) {
   auto *view = picture->findChild<ImageView *>(QStringLiteral("value:CCD1"));
   ASSERT_NE(view, nullptr);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !view->pixmap().isNull(); }, 30000));
-  // The simulator's frame (1280 x 1024, 16 bits) as the item's stretched rendering.
+  // The simulator's frame (1280 x 1024, 16 bits), decoded once and kept by the item, stretched
+  // at the size that fits the view.
   auto *frame = static_cast<KESTOR::BLOBItem *>(picture->kproperty->items.begin()->second.get());
-  std::shared_ptr<Image> image = frame->image();
+  const std::shared_ptr<Image> image = frame->cachedImage;
   ASSERT_NE(image, nullptr);
-  EXPECT_EQ(view->pixmap().size(), QSize(static_cast<int>(image->width()), static_cast<int>(image->height())));
-  EXPECT_EQ(view->pixmap().size(), QSize(1280, 1024));
-  EXPECT_EQ(view->pixmap().toImage().convertToFormat(QImage::Format_RGB32), image->image().convertToFormat(QImage::Format_RGB32));
+  EXPECT_EQ(QSize(static_cast<int>(image->width()), static_cast<int>(image->height())), QSize(1280, 1024));
+  EXPECT_EQ(view->pixmap().size(), QSize(375, 300));
+  EXPECT_EQ(view->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
+            image->rendering(image->renderingPoints(), image->highlightsOverexposure(), QSize(375, 300)));
   picture->grab().save(QStringLiteral(ARTIFACTS_DIR "/blob_ccd.png"));
 
   // Set again without touching the field: the target is still 1 s, and a second frame comes.
   QAbstractButton *set = exposure->findChild<QAbstractButton *>(QStringLiteral("set"));
   QTest::mouseClick(set, Qt::LeftButton);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return frame->image() && frame->image() != image; }, 30000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frame->cachedImage && frame->cachedImage != image; }, 30000));
   EXPECT_FALSE(kestor->messages.join(u'\n').contains(QStringLiteral("out of bounds"))) << kestor->messages.join(u'\n').toStdString();
 
   // With compression on, the frames come fpack'ed and their preview appears as well.
@@ -223,8 +225,8 @@ TEST_F(BusWidgets, CameraExposureAppearsInTheBLOBWidget) {
   QTest::mouseClick(set, Qt::LeftButton);
   ASSERT_TRUE(QTest::qWaitFor([&] { return frame->format() == QStringLiteral(".fits.fz"); }, 30000));
   EXPECT_TRUE(QTest::qWaitFor([&] { return view->pixmap().cacheKey() != shown; }, 10000));
-  ASSERT_NE(frame->image(), nullptr);
-  EXPECT_EQ(frame->image()->width(), 1280) << frame->image()->failureReason().toStdString();
+  ASSERT_NE(frame->cachedImage, nullptr);
+  EXPECT_EQ(frame->cachedImage->width(), 1280) << frame->cachedImage->failureReason().toStdString();
 }
 
 TEST_F(BusWidgets, FocuserKeepsTheTypedTargetWhileItMoves) {

@@ -1,0 +1,18 @@
+#pragma once
+// Pixel buffers of the decoders, reused between frames of the same size. A camera's frames all
+// have one size: a fresh buffer of 50 MB costs more in page faults (the kernel zeroing every
+// page at its first touch) than decoding into it. A buffer whose last holder lets go is kept for
+// the next frame of its size while another buffer of that size is still in use (the frame shown
+// before), and given back to the system with the last one, so nothing is kept once the images
+// of that size are gone.
+
+#include <cstdint>
+#include <memory>
+
+namespace PixelBuffers {
+
+// A buffer of `bytes` bytes (recycled, or new when none of that size waits), whose contents are
+// undefined; null when memory runs out. Any thread may take and release buffers.
+std::shared_ptr<uint8_t[]> take(int64_t bytes);
+
+} // namespace PixelBuffers
