@@ -1,5 +1,5 @@
 // bench_load [SECONDS [IMAGES]]: number updates at 1,000 per second for SECONDS (60) and then
-// IMAGES (20) images of 5000 × 5000 16-bit pixels (50 MB each) in a row, through indiserver
+// IMAGES (20) images of 6000 × 4000 16-bit pixels (48 MB each) in a row, through indiserver
 // running our load driver into the shown control panel (offscreen unless QT_QPA_PLATFORM says
 // otherwise). Prints the figures; exits 1 when a goal was missed, 2 when the panel did not come up.
 #include "BlobLoad.h"
@@ -36,7 +36,7 @@ int main(int argc, char **argv) {
   }
   const UpdateFigures updates = runUpdateLoad(panel, 1000, seconds);
   const bool updatesMet = report(updates.summary(), updates.misses());
-  const BlobFigures blobs = runBlobLoad(panel, images, 5000, 5000);
-  const bool blobsMet = report(blobs.summary(), blobs.misses());
+  const BlobFigures blobs = runBlobLoad(panel, images, 6000, 4000);
+  const bool blobsMet = report(blobs.summary(), blobs.misses() + blobs.timingMisses());
   return updatesMet && blobsMet ? 0 : 1;
 }

@@ -32,6 +32,10 @@ constexpr double UPDATE_RSS_GROWTH_MB = 4;
 // buffers, the previous slot, the queued picture), which leaves up to one image's size more
 // resident at times; an image kept from every frame grows by its size with each frame.
 constexpr double BLOB_RSS_GROWTH_IMAGES = 1.25;
+// The longest from an image's update handled on the main thread to its preview painted, and the
+// main thread's CPU time per image (long runs only).
+constexpr double MAX_SHOW_MS = 60;
+constexpr double MAX_MAIN_THREAD_MS_PER_IMAGE = 10;
 // The longest a preview may take to appear after its image was asked for.
 constexpr double MAX_PREVIEW_SECONDS = 20;
 

@@ -14,7 +14,9 @@
 const QString LoadPanel::DEVICE = QStringLiteral("Load Simulator");
 
 void ChangeCounter::propertyChanged(const std::shared_ptr<KESTOR::Property> &property) {
-  if (property->name == name) ++changes;
+  if (property->name != name) return;
+  ++changes;
+  lastChange = std::chrono::steady_clock::now();
 }
 
 bool runEventLoopUntil(const std::function<bool()> &condition, int timeoutMs) {
@@ -44,6 +46,7 @@ QString LoadPanel::bringUp() {
   interface = std::make_unique<MainInterface>();
   interface->delegate.applicationWillFinishLaunching();  // the image decoders, as at launch
   kestor().addDelegate(&valueChanges);
+  kestor().addDelegate(&imageChanges);
   kestor().start(false, false);
   interface->window->show();
   CtrlPanelController &controller = interface->ctrlPanelController;

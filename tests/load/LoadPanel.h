@@ -10,18 +10,21 @@
 #include <QMap>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
 class PropertyWidget;
 
-// Counts the changes of one property the client object notifies on the main thread.
+// Counts the changes of one property the client object notifies on the main thread, and when
+// the last came (after the interface's own delegates have handled it).
 class ChangeCounter : public KESTORDelegate {
 public:
   explicit ChangeCounter(QString name) : name(std::move(name)) {}
   void propertyChanged(const std::shared_ptr<KESTOR::Property> &property) override;
   const QString name;
   long changes = 0;
+  std::chrono::steady_clock::time_point lastChange;
 };
 
 class LoadPanel {
@@ -48,6 +51,7 @@ public:
 
   // The delegate comes before the interface: it must outlive the client object.
   ChangeCounter valueChanges{QStringLiteral("LOAD_VALUES")};
+  ChangeCounter imageChanges{QStringLiteral("IMAGE")};
   test_support::IndiServer server;
   std::unique_ptr<MainInterface> interface;
 
