@@ -213,10 +213,12 @@ extern kestor_subprocess_entry kestor_available_subprocesses[KESTOR_MAX_SUBPROCE
 extern kestor_property KESTOR_ALL_PROPERTIES;  /* device "" and name "": every property */
 
 /*
- * Optional: when set, the library runs each "apply an incoming message to its records and call
- * the client's callback" step through this executor (for example on the application's main
- * thread), so that records change only where the application reads them. When unset, the step
- * runs on the connection's reader thread. The executor must run fn(arg) before it returns.
+ * Optional: when set, the library runs each "apply incoming messages to their records and call
+ * the client's callbacks" step through this executor (for example on the application's main
+ * thread), so that records change only where the application reads them. One step applies, in
+ * order, every message one read from the connection completed, each followed by its callback.
+ * When unset, the step runs on the connection's reader thread. The executor must run fn(arg)
+ * before it returns.
  */
 extern void (*kestor_sync_executor)(void (*fn)(void *arg), void *arg);
 

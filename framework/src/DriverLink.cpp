@@ -100,14 +100,17 @@ bool DriverLink::attachedClientWantsBlob(const Element &update) {
 void DriverLink::handle(const Element &element) {
   // The server's clients first: the attached client's session may wait for the application.
   ServerHub::shared().fromDriver(*this, element);
-  if (sessionFailed_ || (element.name == "setBLOBVector" && !attachedClientWantsBlob(element))) return;
-  const std::string xml = elementXml(element);
-  sessionFailed_ = !session_.feed(xml.data(), xml.size());
+  if (element.name == "setBLOBVector" && !attachedClientWantsBlob(element)) return;
+  forSession_ += elementXml(element);
 }
 
 bool DriverLink::feed(const char *data, size_t length) {
   const std::string filtered = filter_.filter(std::string_view(data, length));
-  return parser_.feed(filtered.data(), filtered.size()) && !sessionFailed_;
+  const bool read = parser_.feed(filtered.data(), filtered.size());
+  // The session applies every element of this read in one step.
+  const bool applied = session_.feed(forSession_.data(), forSession_.size());
+  forSession_ = std::string();  // a BLOB's copy is not kept
+  return read && applied;
 }
 
 void DriverLink::run() {

@@ -64,7 +64,7 @@ class DriverLink final : public kestor_device, public std::enable_shared_from_th
   bool finished_ = false;
   std::mutex blobMutex_;
   std::map<std::string, bool> blobModes_;  // key: device, or device + '\0' + property
-  bool sessionFailed_ = false;
+  std::string forSession_;  // the elements of the current read the attached client sees
   DriverStreamFilter filter_;
   Session session_;
   StreamParser parser_;

@@ -35,7 +35,20 @@ Session::Session(Registry &registry, kestor_device *endpoint, std::string peer, 
       reply_(std::move(reply)),
       parser_([this](const Element &element) { handle(element); }) {}
 
-bool Session::feed(const char *data, size_t length) { return parser_.feed(data, length); }
+bool Session::feed(const char *data, size_t length) {
+  const bool read = parser_.feed(data, length);
+  applyPending();
+  return read;
+}
+
+void Session::applyPending() {
+  if (pending_.empty()) return;
+  if (!isStopped())  // after stop the executor may never run
+    runSynchronised([this] {
+      for (Incoming &in : pending_) apply(in);
+    });
+  pending_.clear();
+}
 
 void Session::skip(const std::string &why) { skipped_.push_back("Skipped an element from " + peer_ + ": " + why); }
 
@@ -54,15 +67,17 @@ void Session::handle(const Element &element) {
   }
   switch (in->kind) {
     case Incoming::Kind::Ping:
+      applyPending();  // answered once what came before it is applied
       reply_(pingReplyXml(in->uid));
       break;
     case Incoming::Kind::Message:
+      applyPending();
       deliverMessage(*in->message);
       break;
     case Incoming::Kind::Ignored:
       break;
     default:
-      if (!isStopped()) runSynchronised([&] { apply(*in); });  // after stop the executor may never run
+      pending_.push_back(std::move(*in));
   }
 }
 

@@ -1,6 +1,7 @@
 // One server's stream as the library sees it: bytes in, records changed and callbacks called out.
-// Each change to the records and the callback that announces it run as one step, through the
-// application's sync executor when it set one. No library lock is held while a callback runs.
+// Every element one read completes is applied, in order, in one step through the application's
+// sync executor when it set one; each change to the records is followed by the callback that
+// announces it before the next element is applied. No library lock is held while a callback runs.
 #pragma once
 
 #include "Incoming.h"
@@ -22,7 +23,8 @@ class Session {
   // the server in log lines; `reply` sends an element back (answers to pings).
   Session(Registry &registry, kestor_device *endpoint, std::string peer, Reply reply);
 
-  // Reads more of the stream; false when it has to be given up (error() says why).
+  // Reads more of the stream and applies the elements it completed; false when the stream has to
+  // be given up (error() says why; the elements before the fault are applied).
   bool feed(const char *data, size_t length);
   const std::string &error() const { return parser_.error(); }
 
@@ -33,6 +35,7 @@ class Session {
  private:
   struct Call;
   void handle(const Element &element);
+  void applyPending();
   void apply(Incoming &in);
   void define(Incoming &in, std::vector<Call> &calls, std::vector<void *> &released);
   void update(Incoming &in, std::vector<Call> &calls, std::vector<void *> &released);
@@ -49,6 +52,7 @@ class Session {
   std::string peer_;
   Reply reply_;
   StreamParser parser_;
+  std::vector<Incoming> pending_;  // read, not yet applied
   std::vector<std::string> skipped_;
   std::set<std::string> foreign_;  // devices of other endpoints already reported
 };

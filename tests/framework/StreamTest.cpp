@@ -337,12 +337,19 @@ TEST_F(KestorStream, UnreadableStreamsAreGivenUp) {
   }
 }
 
-TEST_F(KestorStream, MessagesAndPings) {
-  ASSERT_TRUE(feed("<message device=\"Cam\" timestamp=\"2026-12-06T20:31:12\" message=\"[INFO] hello &amp; welcome\"/>"
-                   "<pingRequest uid=\"42\"/>"));
-  const auto messages = recorder.events("message", "");
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].message, "[INFO] hello & welcome");
+TEST_F(KestorStream, MessagesAndPingsComeAfterTheElementsBeforeThem) {
+  // The elements of one read are applied in one executor step; a message or ping ends the step.
+  static int steps = 0;
+  kestor_sync_executor = [](void (*fn)(void *), void *arg) { ++steps, fn(arg); };
+  ASSERT_TRUE(feed(std::string(CONNECTION_DEF) + BLOB_DEF +
+                   "<message device=\"Cam\" timestamp=\"2026-12-06T20:31:12\" message=\"[INFO] hello &amp; welcome\"/>"
+                   "<pingRequest uid=\"42\"/>" + blobSet("1", ".txt", "QQ==") + blobSet("1", ".txt", "Qg==")));
+  kestor_sync_executor = nullptr;
+  EXPECT_EQ(steps, 2);
+  std::vector<std::string> kinds;
+  for (const auto &event : recorder.events()) kinds.push_back(event.kind + " " + event.message);
+  EXPECT_EQ(kinds, (std::vector<std::string>{"attach ", "define ", "define ", "message [INFO] hello & welcome", "update ",
+                                              "update "}));
   ASSERT_EQ(replies.size(), 1u);
   EXPECT_EQ(replies[0], "<pingReply uid=\"42\"/>\n");
 }
