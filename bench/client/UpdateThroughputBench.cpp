@@ -52,7 +52,7 @@ void BM_UpdatesThroughMainThread(benchmark::State &state) {
   kestor_stop();  // the connection then ends without the main thread
   kestor_disconnect_server(entry);
 }
-BENCHMARK(BM_UpdatesThroughMainThread)->Arg(10000)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UpdatesThroughMainThread)->Arg(bench::UPDATES_PER_ROUND)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -22,8 +22,7 @@ void NumberUpdatesApplied(benchmark::State &state) {
   }();
   kestor_start();
   kestor_attach_client(&client);
-  constexpr int UPDATES = 10000;
-  const std::string stream = bench::updates(UPDATES);
+  const std::string stream = bench::updates(bench::UPDATES_PER_ROUND);
 
   kestor::Registry registry;
   kestor_device endpoint;
@@ -33,7 +32,7 @@ void NumberUpdatesApplied(benchmark::State &state) {
     for (size_t i = 0; i < stream.size(); i += 65536)
       if (!session.feed(stream.data() + i, std::min<size_t>(65536, stream.size() - i))) state.SkipWithError("stream refused");
   }
-  state.SetItemsProcessed(state.iterations() * UPDATES);
+  state.SetItemsProcessed(state.iterations() * bench::UPDATES_PER_ROUND);
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(stream.size()));
   kestor_stop();
 }

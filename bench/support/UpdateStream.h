@@ -8,6 +8,7 @@ namespace bench {
 
 inline constexpr char UPDATED_DEVICE[] = "Telescope Simulator";
 inline constexpr char UPDATED_PROPERTY[] = "EQUATORIAL_EOD_COORD";
+inline constexpr int UPDATES_PER_ROUND = 10000;  // one timed round of every update benchmark
 
 // The defNumberVector of the updated property (items RA and DEC).
 const std::string &definition();
