@@ -1,14 +1,14 @@
 // The C entry points of the client side: start and stop, attaching the client, connections and
 // the changes sent to servers.
 #include "Connection.h"
-#include "DriverLink.h"
 #include "Lifecycle.h"
 #include "Log.h"
 #include "Numbers.h"
 #include "Outgoing.h"
 #include "Registry.h"
-#include "ServerListener.h"
 #include "Text.h"
+#include "server/DriverLink.h"
+#include "server/ServerListener.h"
 
 #include <kestor.h>
 

@@ -1,8 +1,8 @@
 // The table of driver subprocesses and kestor_kill_subprocess: SIGTERM, then SIGKILL after a short
 // grace, and the process reaped either way.
-#include "DriverProcess.h"
 #include "Log.h"
 #include "Text.h"
+#include "server/DriverProcess.h"
 
 #include <kestor.h>
 

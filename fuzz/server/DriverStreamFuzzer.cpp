@@ -1,11 +1,11 @@
 // Arbitrary bytes as a driver's output, fed in two pieces (so declarations and elements split
 // across reads): each element goes through the definition cache as the server hub would put it,
 // its XML form must read back as the same element, and the cache's replay must read back whole.
-#include "DriverStreamFilter.h"
-#include "ServerCache.h"
-#include "ServerXml.h"
 #include "StreamParser.h"
 #include "Text.h"
+#include "server/DriverStreamFilter.h"
+#include "server/ServerCache.h"
+#include "server/ServerXml.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // The driver stream filter drops XML declarations wherever reads split them.
-#include "DriverStreamFilter.h"
+#include "server/DriverStreamFilter.h"
 
 #include <gtest/gtest.h>
 

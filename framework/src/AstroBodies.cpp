@@ -1,5 +1,5 @@
 // Apparent topocentric places of the Sun, the Moon and the planets.
-#include "astro_context.h"
+#include "AstroContext.h"
 
 #include <cmath>
 

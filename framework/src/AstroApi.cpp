@@ -1,7 +1,7 @@
 // The one-place routines: each thread keeps the context of its last site and refreshes it when
 // the site changes or the context is a minute old; in between only the Earth's rotation angle
 // is brought to the present instant.
-#include "astro_context.h"
+#include "AstroContext.h"
 
 #include <cmath>
 #include <limits>

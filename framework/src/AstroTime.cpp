@@ -1,5 +1,5 @@
 // The instant the astronomy routines take as now, and time-scale conversion.
-#include "astro_context.h"
+#include "AstroContext.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,5 +1,5 @@
 // The Earth-orientation context of a site and instant, and the places computed with it.
-#include "astro_context.h"
+#include "AstroContext.h"
 
 #include <cmath>
 #include <limits>

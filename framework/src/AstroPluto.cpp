@@ -1,6 +1,6 @@
 // Pluto from its mean orbital elements (JPL's approximate elements for 1800 to 2050, good to
 // about an arcminute over that span), which ERFA's planetary theory does not cover.
-#include "astro_context.h"
+#include "AstroContext.h"
 
 #include <cmath>
 
