@@ -87,9 +87,7 @@ const uint8_t *storedSamples(MemoryFile &fits, bool compressed, const QByteArray
 // Big-endian stored samples to the bitmap's: 8-bit as they are, 16-bit in the machine's order
 // without the offset. The bytes are copied first (the C library's copy writes whole cache lines
 // without reading them first), then the samples of the strip, still in the cache, are turned.
-// Made for processors with and without AVX2, chosen when the program loads.
-__attribute__((target_clones("avx2", "default"))) void convertSamples(const uint8_t *stored, int bitpix,
-                                                                      int64_t count, uint8_t *out)
+void convertSamples(const uint8_t *stored, int bitpix, int64_t count, uint8_t *out)
 {
     std::memcpy(out, stored, size_t(count * (bitpix / 8)));
     if (bitpix == 8)
