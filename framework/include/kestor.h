@@ -222,6 +222,13 @@ extern kestor_property KESTOR_ALL_PROPERTIES;  /* device "" and name "": every p
  */
 extern void (*kestor_sync_executor)(void (*fn)(void *arg), void *arg);
 
+/*
+ * Optional: called once when a connection made by kestor_connect_server has ended, however it
+ * ended (closed by the server, a read error, kestor_disconnect_server), after the delete callbacks
+ * of its devices; on the connection's reader thread. The entry stays allocated.
+ */
+extern void (*kestor_server_ended_handler)(kestor_server_entry *entry);
+
 kestor_result kestor_start(void);
 kestor_result kestor_stop(void);
 kestor_result kestor_attach_client(kestor_client *client);

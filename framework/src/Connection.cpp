@@ -14,6 +14,8 @@
 #include <unistd.h>
 #include <vector>
 
+void (*kestor_server_ended_handler)(kestor_server_entry *entry) = nullptr;
+
 namespace kestor {
 
 namespace {
@@ -125,6 +127,7 @@ void Connection::run() {
   connections::remove(this);
   const auto devices = session_.end();
   logLine(level, "Connection to " + peer_ + " ended: " + why);
+  if (auto *ended = kestor_server_ended_handler; ended && !isStopped()) ended(entry_);
   // Another connection may serve the same devices (one server found twice): it may define them now.
   if (!isStopped())
     for (const auto &other : connections::all())

@@ -48,6 +48,7 @@ void KESTOR::start(bool serverMode, bool browse) {
   timeFormat = QStringLiteral("HH:mm:ss.zzz");                     // 2
   kestor_log_message_handler = &KESTOR::logMessageHandler;         // 3, with the executor that
   kestor_sync_executor = &runOnMainThread;                         //    applies records on main
+  kestor_server_ended_handler = &KESTOR::serverEndedHandler;       //    and hears of ended connections
   kestor_is_sandboxed = true;                                      // 4
   const qint64 level = UserDefaults::read(Setting::LOG_LEVEL);  // 5
   if (level >= 0 && level <= std::numeric_limits<uint32_t>::max())
@@ -86,6 +87,12 @@ void KESTOR::logMessageHandler(const char *line) {
   KESTOR *kestor = clientInstance();
   if (line == nullptr || kestor == nullptr) return;
   kestor->log(QString::fromUtf8(line));
+}
+
+void KESTOR::serverEndedHandler(kestor_server_entry *entry) {
+  KESTOR *kestor = clientInstance();
+  if (entry == nullptr || kestor == nullptr) return;
+  asyncMain(kestor, [kestor, entry] { kestor->removeServer(entry); });
 }
 
 void KESTOR::addDelegate(KESTORDelegate *delegate) { delegates.push_back(delegate); }

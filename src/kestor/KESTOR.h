@@ -76,6 +76,10 @@ public:
   static KESTOR *clientInstance();
   // The library's log hook: logs one line (invalid UTF-8 replaced); a null line is ignored.
   static void logMessageHandler(const char *line);
+  // The library's hook for a connection's end (the server went away, or was disconnected): a
+  // typed-in server is either connected or absent, so removeServer drops its entry, later on the
+  // main thread, and the next connect starts anew.
+  static void serverEndedHandler(kestor_server_entry *entry);
 
   // --- delegates (main thread) ------------------------------------------------------------
   // Appends a delegate; delegates are notified in the order added and never removed. The

@@ -63,6 +63,7 @@ protected:
     client->framework.enumerateProperties = &countEnumeration;
     client->refreshDelay = 0;
     interface = std::make_unique<MainInterface>(std::move(client));
+    interface->kestor->start(false, false);  // hooks the library's reports, as at launch
   }
 
   void openSheet() {
@@ -104,6 +105,13 @@ protected:
     for (const kestor_server_entry *entry : kestor().configuredServers)
       texts << QString::fromUtf8(entry->host) + ':' + QString::number(entry->port);
     return texts;
+  }
+
+  // The library reports the end of the connection to a port, as when its server goes away.
+  void endConnection(int32_t port) {
+    for (kestor_server_entry *entry : kestor().configuredServers)
+      if (entry->port == port) kestor_server_ended_handler(entry);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !connected().contains("127.0.0.1:" + QString::number(port)); }, 5000));
   }
 
   KESTOR &kestor() const { return *interface->kestor; }
@@ -279,6 +287,8 @@ TEST_F(ServerList, ConfirmingDisconnectsRemovedServersAndConnectsAddedOnes) {
       {"one added", [this] { add("127.0.0.1", "7003"); }, {"127.0.0.1:7003"}, {}, {"127.0.0.1:7002", "127.0.0.1:7003"}},
       {"same host, other port", [this] { add("127.0.0.1", "7001"); }, {"127.0.0.1:7001"}, {},
        {"127.0.0.1:7002", "127.0.0.1:7003", "127.0.0.1:7001"}},
+      {"one went away", [this] { endConnection(7002); }, {"127.0.0.1:7002"}, {},
+       {"127.0.0.1:7003", "127.0.0.1:7001", "127.0.0.1:7002"}},
   };
   for (const auto &step : steps) {
     SCOPED_TRACE(step.what);

@@ -62,30 +62,41 @@ IndiServer::~IndiServer() {
 }
 
 bool IndiServer::start(std::chrono::milliseconds timeout) {
-  if (scratch_.empty()) return false;
+  if (!scratch_.empty() && serve(timeout, false)) return true;
+  stop();
+  return false;
+}
+
+bool IndiServer::restart(std::chrono::milliseconds timeout) {
+  kill();
+  if (group_ > 0) ::kill(-group_, SIGKILL);  // its drivers too
+  return serve(timeout, true);
+}
+
+bool IndiServer::serve(std::chrono::milliseconds timeout, bool samePort) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
-  for (int attempt = 0; attempt < 3 && std::chrono::steady_clock::now() < deadline; ++attempt) {
-    if (!launch()) return false;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (!launch(samePort ? port_ : freeLoopbackPort())) return false;
     while (std::chrono::steady_clock::now() < deadline) {
       if (accepts(port_)) return true;
-      if (waitpid(pid_, nullptr, WNOHANG) == pid_) {  // the port was taken meanwhile: try another
+      if (waitpid(pid_, nullptr, WNOHANG) == pid_) {  // the port was taken meanwhile: try again
         pid_ = -1;
         break;
       }
       std::this_thread::sleep_for(POLL);
     }
+    std::this_thread::sleep_for(POLL);
   }
-  stop();
   return false;
 }
 
-bool IndiServer::launch() {
-  port_ = freeLoopbackPort();
+bool IndiServer::launch(int port) {
+  port_ = port;
   if (port_ <= 0) return false;
-  const std::string port = std::to_string(port_);
+  const std::string portText = std::to_string(port_);
   const std::string socketPath = scratch_ + "/indiserver.sock";
   const std::string logPath = scratch_ + "/indiserver.log";
-  std::vector<std::string> arguments{"indiserver", "-v", "-p", port, "-u", socketPath};
+  std::vector<std::string> arguments{"indiserver", "-v", "-p", portText, "-u", socketPath};
   arguments.insert(arguments.end(), drivers_.begin(), drivers_.end());
   std::vector<char *> argv;
   for (auto &argument : arguments) argv.push_back(argument.data());

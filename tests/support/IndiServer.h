@@ -4,6 +4,7 @@
 //   ASSERT_TRUE(server.start()) << server.log();
 //   connect to 127.0.0.1:server.port() ...
 //   server.kill();   // optional: SIGKILL, as a crash would
+//   server.restart(); // optional: killed and started again on the same port
 //
 // It listens on a free port of 127.0.0.1 and on a private unix socket, runs with HOME set to a
 // scratch folder of its own (the drivers keep their configuration there) and writes its output to
@@ -38,11 +39,17 @@ class IndiServer {
   // SIGKILL, and reaped; the drivers lose their server and end by themselves.
   void kill();
 
+  // SIGKILL to the server and its drivers, then started again on the same port; false when it
+  // does not come back.
+  bool restart(std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
   // SIGTERM, SIGKILL after a short grace, reaped.
   void stop();
 
  private:
-  bool launch();
+  // Launches on a port (a new free one unless samePort) until one accepts, within the timeout.
+  bool serve(std::chrono::milliseconds timeout, bool samePort);
+  bool launch(int port);
 
   std::vector<std::string> drivers_;
   std::string scratch_;
