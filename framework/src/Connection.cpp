@@ -6,9 +6,7 @@
 #include "Socket.h"
 #include "Text.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -20,7 +18,6 @@ namespace kestor {
 
 namespace {
 constexpr std::chrono::milliseconds CONNECT_TIMEOUT{5000};
-constexpr size_t READ_CHUNK = 64 * 1024;
 
 // A new server entry. Entries are the application's handles and are never freed; the list keeps
 // every one reachable for the life of the process.
@@ -94,33 +91,16 @@ void Connection::close() {
 }
 
 void Connection::run() {
-  std::string why;
+  std::string why = readStream(socket_, [this](std::string_view data, std::string &error) {
+    if (closing_) return false;
+    if (session_.feed(data.data(), data.size())) return true;
+    error = session_.error();
+    return false;
+  }, "closed by the server");
   uint32_t level = LOG_ERROR;
-  try {
-    std::vector<char> buffer(READ_CHUNK);
-    for (;;) {
-      const ssize_t received = recv(socket_, buffer.data(), buffer.size(), 0);
-      if (received < 0 && errno == EINTR) continue;
-      if (closing_) {
-        why = "disconnected";
-        level = LOG_NOTICE;
-        break;
-      }
-      if (received == 0) {
-        why = "closed by the server";
-        break;
-      }
-      if (received < 0) {
-        why = std::strerror(errno);
-        break;
-      }
-      if (!session_.feed(buffer.data(), static_cast<size_t>(received))) {
-        why = session_.error();
-        break;
-      }
-    }
-  } catch (const std::exception &e) {
-    why = e.what();
+  if (closing_) {  // close() ends the read, whatever the read then says
+    why = "disconnected";
+    level = LOG_NOTICE;
   }
   closing_ = true;
   shutdown(socket_, SHUT_RDWR);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -19,6 +20,7 @@ namespace kestor {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+constexpr size_t READ_CHUNK = 64 * 1024;
 
 // Completes a non-blocking connect by the deadline; 0 or an errno value.
 int finishConnect(int fd, Clock::time_point deadline) {
@@ -127,6 +129,22 @@ bool sendAll(int socket, std::string_view data) {
     data.remove_prefix(static_cast<size_t>(sent));
   }
   return true;
+}
+
+std::string readStream(int socket, const Consumer &consume, std::string endOfStream) {
+  std::string why;
+  try {
+    std::vector<char> buffer(READ_CHUNK);
+    for (;;) {
+      const ssize_t received = recv(socket, buffer.data(), buffer.size(), 0);
+      if (received < 0 && errno == EINTR) continue;
+      if (received == 0) return endOfStream;
+      if (received < 0) return std::strerror(errno);
+      if (!consume(std::string_view(buffer.data(), static_cast<size_t>(received)), why)) return why;
+    }
+  } catch (const std::exception &e) {
+    return e.what();
+  }
 }
 
 }  // namespace kestor

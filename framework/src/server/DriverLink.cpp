@@ -9,8 +9,6 @@
 #include "Text.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -19,7 +17,6 @@ namespace kestor {
 
 namespace {
 
-constexpr size_t READ_CHUNK = 64 * 1024;
 constexpr timeval SEND_TIMEOUT{5, 0};  // a driver that stops reading fails the send
 
 std::mutex listMutex;
@@ -114,25 +111,11 @@ bool DriverLink::feed(const char *data, size_t length) {
 }
 
 void DriverLink::run() {
-  std::string why = "end of its output";
-  try {
-    std::vector<char> buffer(READ_CHUNK);
-    for (;;) {
-      const ssize_t received = recv(socket_, buffer.data(), buffer.size(), 0);
-      if (received < 0 && errno == EINTR) continue;
-      if (received == 0) break;
-      if (received < 0) {
-        why = std::strerror(errno);
-        break;
-      }
-      if (!feed(buffer.data(), static_cast<size_t>(received))) {
-        why = !session_.error().empty() ? session_.error() : parser_.error();
-        break;
-      }
-    }
-  } catch (const std::exception &e) {
-    why = e.what();
-  }
+  const std::string why = readStream(socket_, [this](std::string_view data, std::string &error) {
+    if (feed(data.data(), data.size())) return true;
+    error = !session_.error().empty() ? session_.error() : parser_.error();
+    return false;
+  }, "end of its output");
   closing_ = true;
   shutdown(socket_, SHUT_RDWR);
   {

@@ -6,17 +6,13 @@
 #include "Socket.h"
 #include "Text.h"
 
-#include <cerrno>
-#include <cstring>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
-#include <vector>
 
 namespace kestor {
 
 namespace {
-constexpr size_t READ_CHUNK = 64 * 1024;
 constexpr timeval SEND_TIMEOUT{5, 0};  // a client that stops reading is dropped
 constexpr std::string_view HTTP_GET = "GET ";
 }  // namespace
@@ -89,31 +85,17 @@ bool ServerClient::wants(const std::string &device, const std::string &property,
 }
 
 void ServerClient::run(void (*ended)()) {
-  std::string why = "disconnected";
-  try {
-    std::vector<char> buffer(READ_CHUNK);
-    bool first = true;
-    for (;;) {
-      const ssize_t received = recv(socket_, buffer.data(), buffer.size(), 0);
-      if (received < 0 && errno == EINTR) continue;
-      if (received <= 0) {
-        if (received < 0) why = std::strerror(errno);
-        break;
-      }
-      const std::string_view data(buffer.data(), static_cast<size_t>(received));
-      if (first && data.starts_with(HTTP_GET)) {
-        why = serveResource(socket_, data) ? "resource served" : "bad resource request";
-        break;
-      }
-      first = false;
-      if (!parser_.feed(data.data(), data.size())) {
-        why = parser_.error();
-        break;
-      }
+  bool first = true;
+  const std::string why = readStream(socket_, [&](std::string_view data, std::string &error) {
+    if (first && data.starts_with(HTTP_GET)) {
+      error = serveResource(socket_, data) ? "resource served" : "bad resource request";
+      return false;
     }
-  } catch (const std::exception &e) {
-    why = e.what();
-  }
+    first = false;
+    if (parser_.feed(data.data(), data.size())) return true;
+    error = parser_.error();
+    return false;
+  }, "disconnected");
   closing_ = true;
   shutdown(socket_, SHUT_RDWR);
   ServerHub::shared().removeClient(this);
