@@ -3,29 +3,15 @@
 #include "Names.h"
 #include "Numbers.h"
 #include "Text.h"
+#include "WireWords.h"
 
-#include <array>
 #include <string_view>
 
 namespace kestor {
 
 namespace {
 
-using namespace std::string_view_literals;
-
 constexpr size_t NAME_FIELD = sizeof(kestor_property::name);
-
-constexpr std::array<std::string_view, 6> TYPE_NAMES{""sv, "Text"sv, "Number"sv, "Switch"sv, "Light"sv, "BLOB"sv};
-constexpr std::array<std::string_view, 4> STATES{"Idle"sv, "Ok"sv, "Busy"sv, "Alert"sv};
-constexpr std::array<std::string_view, 4> PERMS{""sv, "ro"sv, "wo"sv, "rw"sv};
-constexpr std::array<std::string_view, 4> RULES{""sv, "OneOfMany"sv, "AtMostOne"sv, "AnyOfMany"sv};
-
-template <size_t N>
-std::optional<uint32_t> code(const std::array<std::string_view, N> &names, std::string_view text) {
-  for (size_t i = 0; i < N; ++i)
-    if (!names[i].empty() && names[i] == text) return static_cast<uint32_t>(i);
-  return std::nullopt;
-}
 
 // "def", "set" or "new" + type name + "Vector": the verb and the type code.
 bool vectorName(std::string_view element, std::string_view &verb, uint32_t &type) {
@@ -33,7 +19,7 @@ bool vectorName(std::string_view element, std::string_view &verb, uint32_t &type
   verb = element.substr(0, 3);
   const std::string_view middle = element.substr(3, element.size() - 9);
   for (uint32_t t = KESTOR_TEXT; t <= KESTOR_BLOB; ++t)
-    if (TYPE_NAMES[t] == middle) {
+    if (TYPE_WORDS[t] == middle) {
       type = t;
       return verb == "def" || verb == "set" || verb == "new";
     }
@@ -87,7 +73,7 @@ class Reader {
   bool enumerated(std::string_view key, const std::array<std::string_view, N> &names, uint32_t &out) {
     const auto *value = element_.attribute(key);
     if (!value) return true;
-    const auto parsed = code(names, trim(*value));
+    const auto parsed = codeOf(names, trim(*value));
     if (!parsed) return fail("<" + element_.name + "> with " + std::string(key) + " \"" + value->substr(0, 32) + "\"");
     out = *parsed;
     return true;
@@ -112,7 +98,7 @@ class Reader {
     if (const auto *message = element_.attribute("message")) in_.message = *message;
     uint32_t state = 0;
     if (element_.attribute("state")) {
-      if (!enumerated("state", STATES, state)) return false;
+      if (!enumerated("state", STATE_WORDS, state)) return false;
       in_.state = state;
     }
     return true;
@@ -128,10 +114,10 @@ class Reader {
       const auto *label = element_.attribute("label");
       in_.label = label && !label->empty() ? *label : in_.name;
       in_.perm = type == KESTOR_LIGHT ? KESTOR_PERM_RO : KESTOR_PERM_NONE;
-      if (!enumerated("perm", PERMS, in_.perm) || !enumerated("rule", RULES, in_.rule)) return std::nullopt;
+      if (!enumerated("perm", PERM_WORDS, in_.perm) || !enumerated("rule", RULE_WORDS, in_.rule)) return std::nullopt;
       if (!in_.state) in_.state = KESTOR_STATE_IDLE;
     }
-    const std::string child = std::string(define ? "def" : "one") + std::string(TYPE_NAMES[type]);
+    const std::string child = std::string(define ? "def" : "one") + std::string(TYPE_WORDS[type]);
     in_.items.reserve(element_.children.size());
     for (const Element &e : element_.children) {
       if (e.name != child) {
@@ -169,7 +155,7 @@ class Reader {
         item.state = value == "On";
         return true;
       case KESTOR_LIGHT: {
-        const auto state = code(STATES, value);
+        const auto state = codeOf(STATE_WORDS, value);
         if (!state) return fail("light value \"" + std::string(value.substr(0, 32)) + "\"");
         item.state = *state;
         return true;

@@ -2,24 +2,15 @@
 #include "Log.h"
 #include "Numbers.h"
 #include "Text.h"
+#include "WireWords.h"
 
 #include <kestor.h>
 
-#include <array>
 #include <string>
 
 namespace {
 
 using namespace std::string_literals;
-
-const std::array<const char *, 6> TYPES{"none", "text", "number", "switch", "light", "BLOB"};
-const std::array<const char *, 4> STATES{"Idle", "Ok", "Busy", "Alert"};
-const std::array<const char *, 4> PERMS{"none", "ro", "wo", "rw"};
-const std::array<const char *, 4> RULES{"none", "OneOfMany", "AtMostOne", "AnyOfMany"};
-
-template <size_t N> std::string name(const std::array<const char *, N> &names, uint32_t code) {
-  return code < N ? names[code] : std::to_string(code);
-}
 
 std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
@@ -31,7 +22,7 @@ std::string itemValue(const kestor_item &item, uint32_t type) {
              " format=" + quoted(kestor::fieldText(item.number_format)) + " min=" + kestor::formatNumber(item.number_min) +
              " max=" + kestor::formatNumber(item.number_max) + " step=" + kestor::formatNumber(item.number_step);
     case KESTOR_SWITCH: return item.switch_value ? "On" : "Off";
-    case KESTOR_LIGHT: return name(STATES, item.light_value);
+    case KESTOR_LIGHT: return kestor::wordOf(kestor::STATE_WORDS, item.light_value);
     case KESTOR_BLOB:
       return std::to_string(item.blob_size) + " bytes format=" + quoted(kestor::fieldText(item.blob_format)) +
              " url=" + quoted(kestor::fieldText(item.blob_url));
@@ -45,11 +36,11 @@ kestor_result kestor_trace_property(kestor_client *, kestor_property *property, 
   if (!property) return KESTOR_INVALID;
   if (!kestor::logs(kestor::LOG_TRACE)) return KESTOR_OK;
   std::string line = "Property " + std::string(kestor::fieldText(property->device)) + "." +
-                     std::string(kestor::fieldText(property->name)) + " type=" + name(TYPES, property->type) +
-                     " state=" + name(STATES, property->state) + " count=" + std::to_string(property->count);
+                     std::string(kestor::fieldText(property->name)) + " type=" + kestor::wordOf(kestor::TYPE_WORDS, property->type) +
+                     " state=" + kestor::wordOf(kestor::STATE_WORDS, property->state) + " count=" + std::to_string(property->count);
   if (definition)
     line += " group=" + quoted(kestor::fieldText(property->group)) + " label=" + quoted(kestor::fieldText(property->label)) +
-            " perm=" + name(PERMS, property->perm) + " rule=" + name(RULES, property->rule) +
+            " perm=" + kestor::wordOf(kestor::PERM_WORDS, property->perm) + " rule=" + kestor::wordOf(kestor::RULE_WORDS, property->rule) +
             " version=" + std::to_string(property->version);
   kestor::logLine(kestor::LOG_TRACE, line);
   if (!items) return KESTOR_OK;
