@@ -7,7 +7,6 @@
 #include <QDeadlineTimer>
 #include <QImage>
 #include <QScrollArea>
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -16,6 +15,7 @@
 #include <memory>
 
 #include "core/Globals.h"
+#include "core/Settings.h"
 #include "skymap/MapView.h"
 
 namespace {
@@ -27,7 +27,7 @@ struct Scene {
   MapView *map = nullptr;
 
   Scene(double zoom, int magnitudeLimit) {
-    defaults().setValue("magnitudeLimit", magnitudeLimit);
+    UserDefaults::write(Setting::MAGNITUDE_LIMIT, magnitudeLimit);
     map = new MapView(QRect(0, 0, 1024, 1024));
     area.setFixedSize(377, 290);
     area.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -36,16 +36,16 @@ struct Scene {
     area.setWidget(map);
     area.show();
     // Positions for the site: wait until the recomputation has moved the stars.
-    const double before = map->stars.front()->alt;
+    const SkyPlaces *before = &map->places();
     map->update(48.2, 16.37, 200);
     const QDeadlineTimer deadline(20000);
-    while (map->stars.front()->alt == before && !deadline.hasExpired())
+    while (&map->places() == before && !deadline.hasExpired())
       QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     map->setZoom(zoom);
     // The Milky Way runs near the zenith at this instant: centre on the zenith.
     auto zenith = std::make_shared<MapEntry>();
     zenith->alt = 90;
-    map->center(zenith);
+    map->centerOn(zenith);
   }
 
   QRect visible() const { return QRect(map->mapFrom(area.viewport(), QPoint(0, 0)), area.viewport()->size()); }
@@ -59,15 +59,10 @@ void paint(benchmark::State &state, double zoom, int magnitudeLimit, bool rebuil
   const QRegion region(scene.visible());
   scene.map->render(&image, QPoint(), region);  // builds the caches
   for (auto _ : state) {
-    if (rebuild) {
-      scene.map->cachedMilkyway.reset();
-      scene.map->cachedFigures.reset();
-      scene.map->cachedStars.reset();
-      scene.map->cachedDSOs.reset();
-    }
+    if (rebuild)
+      scene.map->dropLayers();
     scene.map->render(&image, QPoint(), region);
   }
-  state.counters["stars"] = scene.map->cachedStars ? scene.map->cachedStars->discs.discs() : 0;
 }
 
 void defaultSettings(benchmark::State &state) { paint(state, 10, 5, false); }

@@ -4,15 +4,19 @@
 
 namespace {
 
-QString starTitle(const MapEntry &star) {
+QString starTitle(const SkyObject &star) {
   QString title = QStringLiteral("HIP") + QString::number(star.id);
-  if (star.name)
-    title += QStringLiteral(", ") + *star.name;
+  if (star.hasName())
+    title += QStringLiteral(", ") + star.nameText();
   return title;
 }
 
-bool nameContains(const MapEntry &entry, const QString &upperQuery) {
-  return entry.name && entry.name->toUpper().contains(upperQuery);
+bool nameContains(const SkyObject &object, const QString &upperQuery) {
+  return object.hasName() && object.nameText().toUpper().contains(upperQuery);
+}
+
+SearchResult result(QString title, const SkyObject &object, SkyList list, size_t index) {
+  return {std::move(title), std::make_shared<MapEntry>(object, SkyPlace{}, SkyRef{list, uint32_t(index)})};
 }
 
 }  // namespace
@@ -31,28 +35,27 @@ QString normalised(const QString &query) {
   return upper;
 }
 
-std::vector<SearchResult> find(const QString &query, const std::vector<MapEntryPtr> &stars,
-                               const std::vector<MapEntryPtr> &dsos, const std::vector<MapEntryPtr> &solarsys) {
+std::vector<SearchResult> find(const QString &query, const SkyModel &sky) {
   std::vector<SearchResult> results;
   const QString upper = query.toUpper();
   if (upper.startsWith(QStringLiteral("HIP"))) {
     if (const std::optional<int32_t> hip = StrictNumber::toInt32(QStringView(upper).mid(3))) {
-      for (const MapEntryPtr &star : stars)
-        if (star->id == *hip) {
-          results.push_back({starTitle(*star), star});
+      for (size_t i = 0; i < sky.stars.size(); ++i)
+        if (sky.stars[i].id == *hip) {
+          results.push_back(result(starTitle(sky.stars[i]), sky.stars[i], SkyList::Stars, i));
           break;
         }
     }
     return results;
   }
   const QString q = normalised(query);
-  for (const MapEntryPtr &star : stars)
-    if (nameContains(*star, q))
-      results.push_back({starTitle(*star), star});
-  for (const auto *list : {&dsos, &solarsys})
-    for (const MapEntryPtr &entry : *list)
-      if (nameContains(*entry, q))
-        results.push_back({*entry->name, entry});
+  for (size_t i = 0; i < sky.stars.size(); ++i)
+    if (nameContains(sky.stars[i], q))
+      results.push_back(result(starTitle(sky.stars[i]), sky.stars[i], SkyList::Stars, i));
+  for (const auto &[list, kind] : {std::pair{&sky.deepSky, SkyList::DeepSky}, std::pair{&sky.bodies, SkyList::Bodies}})
+    for (size_t i = 0; i < list->size(); ++i)
+      if (nameContains((*list)[i], q))
+        results.push_back(result((*list)[i].nameText(), (*list)[i], kind, i));
   return results;
 }
 

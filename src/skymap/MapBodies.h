@@ -4,14 +4,16 @@
 
 #include <vector>
 
-#include "skymap/MapEntry.h"
+#include "skymap/SkyObject.h"
+#include "skymap/SkyPlace.h"
 
 class QPainter;
 struct MapPass;
 
 namespace MapBodies {
 
-// Sets every body's visible flag: above the horizon and at least one view point across.
-void draw(QPainter &painter, const MapPass &pass, const std::vector<MapEntryPtr> &bodies);
+// Draws the bodies above the horizon and at least one view point across; gives their indices.
+std::vector<uint32_t> draw(QPainter &painter, const MapPass &pass, const std::vector<SkyObject> &bodies,
+                           const std::vector<SkyPlace> &places);
 
 }  // namespace MapBodies

@@ -14,11 +14,12 @@ namespace {
 
 constexpr int LAST_NAMED_PLANET = 6;  // Saturn
 
-// Draws the text with its lower-left corner half a diameter right of the entry's map point and
+// Draws the text with its lower-left corner half a diameter right of the object's map point and
 // half a diameter less one map unit above it.
-void drawName(QPainter &painter, const MapPass &pass, const MapEntry &entry, const QString &text) {
-  const QPointF anchor = pass.transform.map(MapProjection::mapPoint(entry.alt, entry.az));
-  const double d = entry.diameter;
+void drawName(QPainter &painter, const MapPass &pass, const SkyObject &object, const SkyPlace &place,
+              const QString &text) {
+  const QPointF anchor = pass.transform.map(MapProjection::mapPoint(place.alt, place.az));
+  const double d = object.diameter;
   const QPointF corner = anchor + QPointF(d / 2 * pass.rawScale, -(d / 2 - 1) * pass.rawScale);
   const QFontMetricsF metrics(painter.font());
   const QRectF box(corner.x(), corner.y() - metrics.height(), metrics.horizontalAdvance(text), metrics.height());
@@ -26,10 +27,11 @@ void drawName(QPainter &painter, const MapPass &pass, const MapEntry &entry, con
     painter.drawText(QPointF(corner.x(), corner.y() - metrics.descent()), text);
 }
 
-void drawCatalogue(QPainter &painter, const MapPass &pass, const std::vector<MapEntryPtr> &entries, int magnitude) {
-  for (const MapEntryPtr &entry : entries) {
-    if (entry->name && entry->visible && static_cast<double>(entry->mag) <= magnitude)
-      drawName(painter, pass, *entry, labelText(*entry->name));
+void drawCatalogue(QPainter &painter, const MapPass &pass, const DrawnList &list, int magnitude) {
+  for (const uint32_t i : list.drawn) {
+    const SkyObject &object = list.objects[i];
+    if (object.hasName() && static_cast<double>(object.mag) <= magnitude)
+      drawName(painter, pass, object, list.places[i], labelText(object.nameText()));
   }
 }
 
@@ -50,18 +52,19 @@ QString labelText(const QString &name) {
   return name.section(QStringLiteral(", "), -1);
 }
 
-void draw(QPainter &painter, const MapPass &pass, double width, const std::vector<MapEntryPtr> &namedStars,
-          const std::vector<MapEntryPtr> &deepSky, const std::vector<MapEntryPtr> &bodies) {
+void draw(QPainter &painter, const MapPass &pass, double width, const DrawnList &stars, const DrawnList &deepSky,
+          const DrawnList &bodies) {
   const int magnitude = labelMagnitude(width);
   ViewCoordinates view(painter, pass.view, mapFont(pass.fontSize));
   painter.setPen(pass.palette.secondaryLabel);
-  drawCatalogue(painter, pass, namedStars, magnitude);
+  drawCatalogue(painter, pass, stars, magnitude);
   painter.setPen(pass.palette.orange);
   drawCatalogue(painter, pass, deepSky, magnitude);
   painter.setPen(pass.palette.red);
-  for (const MapEntryPtr &body : bodies) {
-    if (body->name && body->visible && body->id <= LAST_NAMED_PLANET)
-      drawName(painter, pass, *body, *body->name);
+  for (const uint32_t i : bodies.drawn) {
+    const SkyObject &body = bodies.objects[i];
+    if (body.hasName() && body.id <= LAST_NAMED_PLANET)
+      drawName(painter, pass, body, bodies.places[i], body.nameText());
   }
 }
 

@@ -6,7 +6,8 @@
 
 #include <vector>
 
-#include "skymap/MapEntry.h"
+#include "skymap/SkyObject.h"
+#include "skymap/SkyPlace.h"
 
 class QPainter;
 struct MapPass;
@@ -21,9 +22,15 @@ int labelMagnitude(double width);
 // The last piece of a name split at ", ": "α Andromedae, Alpheratz" gives "Alpheratz".
 QString labelText(const QString &name);
 
-// Names of visible entries; the visible flags come from the layers drawn before, and namedStars
-// are the drawn stars with names (StarLayer::named).
-void draw(QPainter &painter, const MapPass &pass, double width, const std::vector<MapEntryPtr> &namedStars,
-          const std::vector<MapEntryPtr> &deepSky, const std::vector<MapEntryPtr> &bodies);
+// One list of the sky model with its places and the indices of its objects that were drawn.
+struct DrawnList {
+  const std::vector<SkyObject> &objects;
+  const std::vector<SkyPlace> &places;
+  const std::vector<uint32_t> &drawn;
+};
+
+// Names of drawn objects: stars are the drawn stars with names (StarLayer::named).
+void draw(QPainter &painter, const MapPass &pass, double width, const DrawnList &stars, const DrawnList &deepSky,
+          const DrawnList &bodies);
 
 }  // namespace MapNames

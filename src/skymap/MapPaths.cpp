@@ -3,6 +3,7 @@
 #include <kestor.h>
 
 #include <cmath>
+#include <span>
 
 #include "skymap/MapNames.h"
 #include "skymap/MapProjection.h"
@@ -13,13 +14,13 @@ using MapProjection::mapPoint;
 
 namespace {
 
-// One polyline through the map points of the entries at or above the given altitude.
-void addPolyline(QPainterPath &path, const std::vector<MapEntryPtr> &points, double lowestAltitude) {
+// One polyline through the map points of the places at or above the given altitude.
+template <typename Places> void addPolyline(QPainterPath &path, const Places &points, double lowestAltitude) {
   bool first = true;
-  for (const MapEntryPtr &point : points) {
-    if (point->alt < lowestAltitude)
+  for (const SkyPlace &point : points) {
+    if (point.alt < lowestAltitude)
       continue;
-    const QPointF p = mapPoint(point->alt, point->az);
+    const QPointF p = mapPoint(point.alt, point.az);
     if (first)
       path.moveTo(p);
     else
@@ -72,17 +73,19 @@ QPainterPath clipRings(const QPainterPath &rings, const QRectF &rect) {
   return clipped;
 }
 
-QRectF discBox(const MapEntry &entry) {
-  const double d = entry.diameter;
-  const QPointF c = mapPoint(entry.alt, entry.az);
-  return {c.x() - d / 2, c.y() - d / 2, d, d};
+QRectF discBox(double diameter, const SkyPlace &place) {
+  const QPointF c = mapPoint(place.alt, place.az);
+  return {c.x() - diameter / 2, c.y() - diameter / 2, diameter, diameter};
 }
 
-QPainterPath milkyWay(const std::vector<std::vector<MapEntryPtr>> &outline, QPointF outside) {
+QPainterPath milkyWay(const std::vector<SkyPlace> &points, const std::vector<uint32_t> &ends, QPointF outside) {
   QPainterPath path;
   path.setFillRule(Qt::OddEvenFill);
-  for (const auto &polyline : outline)
-    addPolyline(path, polyline, -HUGE_VAL);
+  uint32_t begin = 0;
+  for (const uint32_t end : ends) {
+    addPolyline(path, std::span(points.begin() + begin, points.begin() + end), -HUGE_VAL);
+    begin = end;
+  }
   if (path.contains(outside)) {
     constexpr double BEYOND_THE_NADIR = 200;
     path.addEllipse(QRectF(-BEYOND_THE_NADIR, -BEYOND_THE_NADIR, 2 * BEYOND_THE_NADIR, 2 * BEYOND_THE_NADIR));
@@ -99,36 +102,46 @@ QPointF galacticPole(double latitude, double longitude, double elevation) {
   return mapPoint(alt, az);
 }
 
-QPainterPath figures(const std::vector<std::vector<std::vector<MapEntryPtr>>> &constellations) {
+QPainterPath figures(const std::vector<std::vector<std::vector<uint32_t>>> &constellations,
+                     const std::vector<SkyPlace> &stars) {
   QPainterPath path;
+  std::vector<SkyPlace> line;
   for (const auto &slot : constellations) {
-    for (const auto &polyline : slot)
-      addPolyline(path, polyline, 0);
+    for (const auto &polyline : slot) {
+      line.clear();
+      for (const uint32_t star : polyline)
+        line.push_back(stars[star]);
+      addPolyline(path, line, 0);
+    }
   }
   return path;
 }
 
-QPainterPath deepSky(const std::vector<MapEntryPtr> &objects, double rawScale) {
-  QPainterPath path;
-  path.setFillRule(Qt::OddEvenFill);
-  for (const MapEntryPtr &object : objects) {
-    object->visible = object->alt >= 0 && largeEnough(object->diameter, rawScale);
-    if (object->visible)
-      path.addEllipse(discBox(*object));
+DeepSkyLayer deepSky(const std::vector<SkyObject> &objects, const std::vector<SkyPlace> &places, double rawScale) {
+  DeepSkyLayer layer;
+  layer.discs.setFillRule(Qt::OddEvenFill);
+  for (uint32_t i = 0; i < objects.size(); ++i) {
+    if (places[i].alt >= 0 && largeEnough(objects[i].diameter, rawScale)) {
+      layer.discs.addEllipse(discBox(objects[i].diameter, places[i]));
+      layer.drawn.push_back(i);
+    }
   }
-  return path;
+  return layer;
 }
 
-StarLayer stars(const std::vector<MapEntryPtr> &stars, double rawScale, qint64 magnitudeLimit) {
+StarLayer stars(const std::vector<SkyObject> &stars, const std::vector<SkyPlace> &places, double rawScale,
+                qint64 magnitudeLimit) {
   StarLayer layer;
-  for (const MapEntryPtr &star : stars) {
-    star->visible = star->alt >= 0 && static_cast<double>(star->mag) < static_cast<double>(magnitudeLimit) &&
-                    largeEnough(star->diameter, rawScale);
-    if (!star->visible)
+  for (uint32_t i = 0; i < stars.size(); ++i) {
+    const SkyObject &star = stars[i];
+    const SkyPlace &place = places[i];
+    if (!(place.alt >= 0 && static_cast<double>(star.mag) < static_cast<double>(magnitudeLimit) &&
+          largeEnough(star.diameter, rawScale)))
       continue;
-    layer.discs.addDisc(mapPoint(star->alt, star->az), star->diameter);
-    if (star->name && static_cast<double>(star->mag) <= MapNames::BRIGHTEST_LABEL_LIMIT)
-      layer.named.push_back(star);
+    layer.discs.addDisc(mapPoint(place.alt, place.az), star.diameter);
+    layer.drawn.push_back(i);
+    if (star.hasName() && static_cast<double>(star.mag) <= MapNames::BRIGHTEST_LABEL_LIMIT)
+      layer.named.push_back(i);
   }
   return layer;
 }

@@ -13,6 +13,7 @@
 #include "skymap/MapOverlay.h"
 #include "skymap/MapPass.h"
 #include "skymap/MapPaths.h"
+#include "skymap/ObjectSearch.h"
 
 namespace {
 
@@ -24,12 +25,13 @@ QPainterPath circle(double radius) {
 
 }  // namespace
 
-MapView::MapView(const QRect &frame, QWidget *parent) : QWidget(parent) {
+MapView::MapView(const QRect &frame, std::shared_ptr<const SkyModel> sky, QWidget *parent)
+    : QWidget(parent), sky(std::move(sky)) {
   setGeometry(frame);
   initialize();
 }
 
-MapView::MapView(QWidget *parent) : QWidget(parent) {
+MapView::MapView(QWidget *parent) : QWidget(parent), sky(SkyModel::shared()) {
   initialize();
   setZoom(UserDefaults::read(Setting::ZOOM));
   setRotation(UserDefaults::read(Setting::ROTATION));
@@ -39,14 +41,13 @@ MapView::MapView(QWidget *parent) : QWidget(parent) {
 MapView::~MapView() = default;
 
 void MapView::initialize() {
-  searchMenu = std::make_unique<QMenu>(QStringLiteral("Search"));
-  clock = [] { return static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0; };
-  FIGURES = figureTable();
+  skyPlaces = sky->initialPlaces;
+  objectSearch = new ObjectSearch(sky, [this](const MapEntryPtr &entry) { select(entry); }, this);
+  now = [] { return static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0; };
   overlay = new Overlay(this);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_AcceptTouchEvents);
   grabGesture(Qt::PinchGesture);
-  loadCatalogs();
   settings = MapSettings::read();
   UserDefaults::onChange(this, [this](const QString &) { applySettings(); });
 }
@@ -60,6 +61,13 @@ void MapView::applySettings() {
   settings = read;
   QWidget::update();
   overlay->update();
+}
+
+void MapView::dropLayers() {
+  cachedMilkyway.reset();
+  cachedFigures.reset();
+  cachedStars.reset();
+  cachedDSOs.reset();
 }
 
 double MapView::mirrored() const {
@@ -100,30 +108,32 @@ void MapView::draw(QPainter &painter, const QRect &dirty) {
   MapGrid::drawAzimuthLabels(painter, pass);
   MapGrid::drawCardinalMarks(painter, pass);
 
+  const SkyPlaces &places = *skyPlaces;
   painter.setClipPath(circle(MapProjection::HORIZON));
   if (!cachedMilkyway)
-    cachedMilkyway =
-        MapPaths::milkyWay(milkyway, MapPaths::galacticPole(lastLatitude, lastLongitude, lastElevation));
+    cachedMilkyway = MapPaths::milkyWay(places.milkyWay, sky->milkyWayEnds,
+                                        MapPaths::galacticPole(lastLatitude, lastLongitude, lastElevation));
   painter.fillPath(MapPaths::clipRings(*cachedMilkyway, pass.exposed.adjusted(-1, -1, 1, 1)), pass.palette.milkyWay);
 
   // Discs just above the horizon may reach past it, up to this radius.
   painter.setClipPath(circle(100));
   if (!cachedFigures)
-    cachedFigures = MapPaths::figures(figures);
+    cachedFigures = MapPaths::figures(sky->figures, places.stars);
   painter.strokePath(*cachedFigures, QPen(pass.palette.secondaryLabel, 0.5 / scale));
 
   if (!cachedDSOs)
-    cachedDSOs = MapPaths::deepSky(dsos, rawScale);
-  painter.fillPath(*cachedDSOs, pass.palette.deepSky);
+    cachedDSOs = MapPaths::deepSky(sky->deepSky, places.deepSky, rawScale);
+  painter.fillPath(cachedDSOs->discs, pass.palette.deepSky);
 
   if (!cachedStars)
-    cachedStars = MapPaths::stars(stars, rawScale, settings.magnitudeLimit);
+    cachedStars = MapPaths::stars(sky->stars, places.stars, rawScale, settings.magnitudeLimit);
   cachedStars->discs.fill(painter, pass.exposed, pass.palette.stars);
 
-  MapBodies::draw(painter, pass, solarsys);
+  drawnBodies = MapBodies::draw(painter, pass, sky->bodies, places.bodies);
 
   if (settings.showNames)
-    MapNames::draw(painter, pass, width(), cachedStars->named, dsos, solarsys);
+    MapNames::draw(painter, pass, width(), {sky->stars, places.stars, cachedStars->named},
+                   {sky->deepSky, places.deepSky, cachedDSOs->drawn}, {sky->bodies, places.bodies, drawnBodies});
 }
 
 MapProjection::Transform MapView::mapTransform() const {

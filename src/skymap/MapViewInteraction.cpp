@@ -46,8 +46,8 @@ void MapView::setRotation(double degrees) {
 void MapView::setSelection(const MapEntryPtr &entry) {
   _selection = entry;
   overlay->update();
-  if (delegate)
-    delegate->selectedWithEntry(entry);
+  if (mapDelegate)
+    mapDelegate->selectedWithEntry(entry);
 }
 
 void MapView::setPosition(const MapEntryPtr &entry) {
@@ -58,36 +58,35 @@ void MapView::setPosition(const MapEntryPtr &entry) {
 void MapView::zoomAction(QObject *sender) {
   if (!sender)
     return;
-  if (sender == zoomInButton || sender == zoomInMenu)
+  if (sender == outlets.zoomIn || sender == outlets.zoomInMenu)
     setZoom(zoom() + 0.5);
-  else if (sender == zoomOutButton || sender == zoomOutMenu)
+  else if (sender == outlets.zoomOut || sender == outlets.zoomOutMenu)
     setZoom(zoom() - 0.5);
 }
 
 void MapView::rotateAction(QObject *sender) {
   if (!sender)
     return;
-  if (sender == rotateCWButton || sender == rotateCWMenu)
+  if (sender == outlets.rotateCW || sender == outlets.rotateCWMenu)
     setRotation(MapInteraction::rotationStep(_rotation, 15.0 * mirrored()));
-  else if (sender == rotateCCWButton || sender == rotateCCWMenu)
+  else if (sender == outlets.rotateCCW || sender == outlets.rotateCCWMenu)
     setRotation(MapInteraction::rotationStep(_rotation, -15.0 * mirrored()));
 }
 
 void MapView::centerAction(QObject *) {
-  center(MapInteraction::centerTarget(_center, _selection, _position));
+  centerOn(MapInteraction::centerTarget(_center, _selection, _position));
 }
 
-void MapView::select(QAction *item) {
-  const MapEntryPtr entry = item ? item->data().value<MapEntryPtr>() : nullptr;
+void MapView::select(const MapEntryPtr &entry) {
   if (!entry)
     return;
-  if (std::find(solarsys.begin(), solarsys.end(), entry) != solarsys.end())
+  if (entry->source && entry->source->list == SkyList::Bodies)
     entry->updatePlanet(lastLatitude, lastLongitude, lastElevation);
   else
     entry->updateStar(lastLatitude, lastLongitude, lastElevation);
   setSelection(entry);
-  if (delegate)
-    delegate->addHistoryWithEntry(entry);
+  if (mapDelegate)
+    mapDelegate->addHistoryWithEntry(entry);
 }
 
 QAbstractScrollArea *MapView::enclosingScrollArea() const {
@@ -104,7 +103,7 @@ void MapView::scrollTo(QPointF origin) {
   area->verticalScrollBar()->setValue(static_cast<int>(std::lround(origin.y())));
 }
 
-void MapView::center(const MapEntryPtr &entry) {
+void MapView::centerOn(const MapEntryPtr &entry) {
   _center = entry;
   QAbstractScrollArea *area = enclosingScrollArea();
   if (!area || !entry)
@@ -134,21 +133,29 @@ void MapView::restoreCenter() {
 }
 
 MapEntryPtr MapView::entryAt(QPointF mapPoint) const {
+  static const std::vector<uint32_t> none;
+  const std::pair<SkyList, const std::vector<uint32_t> &> drawn[] = {
+      {SkyList::Stars, cachedStars ? cachedStars->drawn : none},
+      {SkyList::DeepSky, cachedDSOs ? cachedDSOs->drawn : none},
+      {SkyList::Bodies, drawnBodies},
+  };
   double best = 1.0;
-  MapEntryPtr chosen;
-  for (const auto *list : {&stars, &dsos, &solarsys}) {
-    for (const MapEntryPtr &entry : *list) {
-      if (!entry->visible)
-        continue;
-      const QPointF d = MapProjection::mapPoint(entry->alt, entry->az) - mapPoint;
+  std::optional<SkyRef> chosen;
+  for (const auto &[list, indices] : drawn) {
+    const std::vector<SkyPlace> &places = skyPlaces->of(list);
+    for (const uint32_t i : indices) {
+      const QPointF d = MapProjection::mapPoint(places[i].alt, places[i].az) - mapPoint;
       const double distance2 = d.x() * d.x() + d.y() * d.y();
       if (distance2 < best) {
         best = distance2;
-        chosen = entry;
+        chosen = SkyRef{list, i};
       }
     }
   }
-  return chosen;
+  if (!chosen)
+    return nullptr;
+  return std::make_shared<MapEntry>(sky->of(chosen->list)[chosen->index], skyPlaces->of(chosen->list)[chosen->index],
+                                    *chosen);
 }
 
 void MapView::mouseDown(QPointF viewPoint) {

@@ -58,7 +58,7 @@ void apply(MapEntry &entry, const Row &row, const QString &line) {
     return;
   case Effect::Hip:
     if (const auto hip = StrictNumber::toInt32(StrictNumber::trimBlanks(text)))
-      entry.id = *hip;
+      entry.object.id = *hip;
     return;
   case Effect::End:
     return;
@@ -69,14 +69,14 @@ void apply(MapEntry &entry, const Row &row, const QString &line) {
   if (!value)
     return;
   switch (row.effect) {
-  case Effect::Ra: entry.j2kRA = *value / 15.0; break;
-  case Effect::Dec: entry.j2kDec = *value; break;
-  case Effect::Mag: entry.mag = float(*value); break;
-  case Effect::Dimension: entry.diameter = std::max(entry.diameter, float(*value)); break;
-  case Effect::PmRa: entry.promora = float(*value); break;
-  case Effect::PmDec: entry.promodec = float(*value); break;
-  case Effect::Parallax: entry.px = float(*value); break;
-  case Effect::RadialVelocity: entry.rv = float(*value); break;
+  case Effect::Ra: entry.object.j2kRA = *value / 15.0; break;
+  case Effect::Dec: entry.object.j2kDec = *value; break;
+  case Effect::Mag: entry.object.mag = float(*value); break;
+  case Effect::Dimension: entry.object.diameter = std::max(entry.object.diameter, float(*value)); break;
+  case Effect::PmRa: entry.object.pmra = float(*value); break;
+  case Effect::PmDec: entry.object.pmdec = float(*value); break;
+  case Effect::Parallax: entry.object.px = float(*value); break;
+  case Effect::RadialVelocity: entry.object.rv = float(*value); break;
   default: break;
   }
 }

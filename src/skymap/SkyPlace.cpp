@@ -12,23 +12,16 @@ SkyPlace altAz(double ra, double dec, const kestor_site_context *context) {
 
 }  // namespace
 
-SkyPlace SkyPlace::ofStar(const MapEntry &entry, const kestor_site_context *context) {
-  double ra = entry.j2kRA, dec = entry.j2kDec;
-  kestor_site_topo_star(context, &ra, &dec, entry.promora, entry.promodec, entry.px, entry.rv);
+SkyPlace SkyPlace::ofStar(const SkyObject &object, const kestor_site_context *context) {
+  double ra = object.j2kRA, dec = object.j2kDec;
+  kestor_site_topo_star(context, &ra, &dec, object.pmra, object.pmdec, object.px, object.rv);
   return altAz(ra, dec, context);
 }
 
-SkyPlace SkyPlace::ofBody(const MapEntry &entry, const kestor_site_context *context) {
-  double ra = entry.j2kRA, dec = entry.j2kDec;
-  kestor_site_topo_planet(context, entry.id, &ra, &dec);
+SkyPlace SkyPlace::ofBody(const SkyObject &object, const kestor_site_context *context) {
+  double ra = object.j2kRA, dec = object.j2kDec;
+  kestor_site_topo_planet(context, object.id, &ra, &dec);
   return altAz(ra, dec, context);
-}
-
-void SkyPlace::applyTo(MapEntry &entry) const {
-  entry.ra = ra;
-  entry.dec = dec;
-  entry.alt = alt;
-  entry.az = az;
 }
 
 SiteContext::SiteContext(double latitude, double longitude, double elevation)

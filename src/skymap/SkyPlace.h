@@ -1,19 +1,19 @@
-// Places of many entries for one site and instant, computed with one shared Earth-orientation
+// The place of one object for one site and instant, computed with a shared Earth-orientation
 // context: the same results as MapEntry::updateStar and updatePlanet at that instant.
 #pragma once
 
-#include "skymap/MapEntry.h"
+#include "skymap/SkyObject.h"
 
 struct kestor_site_context;
 
 struct SkyPlace {
-  double ra, dec, alt, az;
+  double ra = 0, dec = 0;  // apparent topocentric, hours and degrees
+  double alt = 0, az = 0;  // degrees, azimuth north 0, east 90
 
-  // What updateStar computes for the entry under the context (NaN without a context).
-  static SkyPlace ofStar(const MapEntry &entry, const kestor_site_context *context);
-  // What updatePlanet computes.
-  static SkyPlace ofBody(const MapEntry &entry, const kestor_site_context *context);
-  void applyTo(MapEntry &entry) const;
+  // The catalogue place carried to the site under the context (NaN without a context).
+  static SkyPlace ofStar(const SkyObject &object, const kestor_site_context *context);
+  // The place of the solar-system body whose number is the object's id.
+  static SkyPlace ofBody(const SkyObject &object, const kestor_site_context *context);
 };
 
 // Owns a context for the site now; null when the library cannot make one.

@@ -43,7 +43,7 @@ PropertyWidget::PropertyWidget(WidgetBoard *propertiesView, KESTOR *kestor, cons
 
 PropertyWidget::~PropertyWidget() {
   if (mapView) {
-    mapView->delegate = nullptr;
+    mapView->setDelegate(nullptr);
   }
 }
 

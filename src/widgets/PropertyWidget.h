@@ -4,13 +4,6 @@
 //
 // Controls are placed by hand at frames whose origin is the bottom left of the box's content
 // area (inset 5 on every side), rows 25 apart; FlippedFrame converts them for Qt.
-//
-// Where each concern lives:
-//   PropertyWidget.cpp         construction, header, build, the box's painting, collapse
-//   PropertyWidgetRows.cpp     the rows of each item type, the map and the guider blocks
-//   PropertyWidgetRefresh.cpp  update and updateMountPosition
-//   PropertyWidgetActions.cpp  edit marking, Set, Reset, switches, folder, map and graph buttons,
-//                              objects chosen on the map, pin and unpin
 #pragma once
 
 #include <QPointer>

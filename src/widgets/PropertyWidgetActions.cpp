@@ -182,13 +182,13 @@ void PropertyWidget::zoomOutAction() {
 
 void PropertyWidget::centerPositionAction() {
   if (mapView) {
-    mapView->center(mapView->position());
+    mapView->centerOn(mapView->position());
   }
 }
 
 void PropertyWidget::centerSelectionAction() {
   if (mapView) {
-    mapView->center(mapView->selection());
+    mapView->centerOn(mapView->selection());
   }
 }
 
@@ -220,7 +220,7 @@ void PropertyWidget::selectedWithEntry(const MapEntryPtr &entry) {
     return;
   }
   if (entryNameLabel) {
-    entryNameLabel->setText(entry->name.value_or(QStringLiteral("HIP") + QString::number(entry->id)));
+    entryNameLabel->setText(entry->name.value_or(QStringLiteral("HIP") + QString::number(entry->object.id)));
   }
   const std::pair<const char *, double> coordinates[] = {{"RA", entry->ra}, {"DEC", entry->dec}};
   for (const auto &[itemName, value] : coordinates) {

@@ -135,8 +135,8 @@ void PropertyWidget::updateMountPosition(const std::shared_ptr<KESTOR::Property>
     return;
   }
   mapView->setPosition(entry);
-  if (position->centresMap(mapView->_center != nullptr)) {
-    mapView->center(entry);
+  if (position->centresMap(mapView->centered() != nullptr)) {
+    mapView->centerOn(entry);
   }
 }
 

@@ -6,8 +6,10 @@
 #include <algorithm>
 
 #include "core/NumberText.h"
+#include "kestor/KESTOR.h"
 #include "kestor/Model.h"
 #include "skymap/MapView.h"
+#include "skymap/ObjectSearch.h"
 #include "widgets/ElidedLabel.h"
 #include "widgets/FieldStyle.h"
 #include "widgets/GraphView.h"
@@ -148,7 +150,7 @@ void PropertyWidget::buildMapBlock() {
   addControl(scroll, QRectF(7, 55, 377, 290));
   mapView = new MapView(QRect(0, 0, 1024, 1024));
   mapView->setObjectName(QStringLiteral("map"));
-  mapView->delegate = this;
+  mapView->setDelegate(this);
   scroll->setWidget(mapView);
 
   buildZoomButtons();
@@ -161,8 +163,12 @@ void PropertyWidget::buildMapBlock() {
   search->setPlaceholderText(tr("Search"));
   addControl(search, QRectF(175, 5, 100, 20));
   MapView *map = mapView;
-  connect(search, &QLineEdit::returnPressed, map, [map, search] { map->searchAction(search); });
-  map->objectSearch = search;
+  map->search().setField(search);
+  map->search().setLog([](const QString &line) {
+    if (KESTOR *client = KESTOR::clientInstance())
+      client->log(line, false);
+  });
+  connect(search, &QLineEdit::returnPressed, map, [map, search] { map->search().search(search); });
 
   const std::shared_ptr<KESTOR::Property> property = kproperty;
   QTimer::singleShot(100, map, [this, property] { updateMountPosition(property); });

@@ -29,28 +29,28 @@ TEST(MapEntry, DiameterRule) {
       {5.0f, 30.0f, 0.5f}, {5.0f, 300.0f, 5.0f},
   };
   for (const Row &row : rows)
-    EXPECT_NEAR(catalogued(row.mag, row.arcmin).diameter, row.expected, 1e-5f) << row.mag << " " << row.arcmin;
-  EXPECT_TRUE(std::isnan(catalogued(5.0f, std::numeric_limits<float>::quiet_NaN()).diameter));
+    EXPECT_NEAR(catalogued(row.mag, row.arcmin).object.diameter, row.expected, 1e-5f) << row.mag << " " << row.arcmin;
+  EXPECT_TRUE(std::isnan(catalogued(5.0f, std::numeric_limits<float>::quiet_NaN()).object.diameter));
   const MapEntry mount(5.5, 20.0);
-  EXPECT_EQ(mount.diameter, 0.0f);
-  EXPECT_EQ(mount.mag, 0.0f);
+  EXPECT_EQ(mount.object.diameter, 0.0f);
+  EXPECT_EQ(mount.object.mag, 0.0f);
   EXPECT_FALSE(mount.name.has_value());
   const MapEntry plain;
-  EXPECT_EQ(plain.j2kRA, 0.0);
-  EXPECT_FALSE(plain.visible);
+  EXPECT_EQ(plain.object.j2kRA, 0.0);
+  EXPECT_FALSE(plain.source.has_value());
 }
 
 TEST_F(FixedInstant, UpdateStarEqualsTheSharedContext) {
   MapEntry sirius(32349, QStringLiteral("Sirius"), 6.752477, -16.716116, -546.01f, -1223.07f, 379.21f, -5.5f, -1.44f, 0.0f);
   sirius.updateStar(48.1, 11.6, 520.0);
   kestor_site_context *context = kestor_site_context_new(nullptr, 48.1, 11.6, 520.0);
-  const SkyPlace place = SkyPlace::ofStar(sirius, context);
+  const SkyPlace place = SkyPlace::ofStar(sirius.object, context);
   kestor_site_context_free(context);
   EXPECT_DOUBLE_EQ(sirius.ra, place.ra);
   EXPECT_DOUBLE_EQ(sirius.dec, place.dec);
   EXPECT_DOUBLE_EQ(sirius.alt, place.alt);
   EXPECT_DOUBLE_EQ(sirius.az, place.az);
-  EXPECT_NE(sirius.ra, sirius.j2kRA);  // precession and the rest moved it
+  EXPECT_NE(sirius.ra, sirius.object.j2kRA);  // precession and the rest moved it
 }
 
 TEST_F(FixedInstant, UpdatePlanetPlacesTheBody) {

@@ -1,6 +1,7 @@
 // The throttle and the background recomputation of positions.
-#include "skymap/CatalogLoader.h"
-#include "skymap/MapViewPositionJob.h"
+#include "skymap/MapEntry.h"
+#include "skymap/SkyModel.h"
+#include "skymap/SkyPlaces.h"
 #include "skymap/PositionThrottle.h"
 
 #include <kestor.h>
@@ -55,35 +56,31 @@ TEST(PositionThrottle, Sequences) {
   }
 }
 
-TEST(PositionJob, RecomputationEqualsPlacingEachEntry) {
+TEST(SkyPlaces, RecomputationEqualsPlacingEachObject) {
   kestor_set_astro_time(2461380.75);
-  LoadedCatalogs loaded = CatalogLoader::load(CatalogTables::compiledIn());
-  MapView::PositionJob job;
-  job.latitude = -33.9;
-  job.longitude = 18.4;
-  job.elevation = 10.0;
-  for (size_t i = 0; i < loaded.stars.size(); i += 997)
-    job.starLike.push_back(loaded.stars[i]);
-  job.starLike.push_back(loaded.dsos.front());
-  job.starLike.push_back(loaded.milkyway.front().front());
-  job.bodies = loaded.solarsys;
-  const MapEntry before = *job.starLike.front();
-  MapView::recomputePositions(job);
-  ASSERT_EQ(job.starPlaces.size(), job.starLike.size());
-  ASSERT_EQ(job.bodyPlaces.size(), job.bodies.size());
-  EXPECT_EQ(job.starLike.front()->alt, before.alt);  // the entries themselves are untouched
-  for (size_t i = 0; i < job.starLike.size(); ++i) {
-    MapEntry copy = *job.starLike[i];
-    copy.updateStar(job.latitude, job.longitude, job.elevation);
-    EXPECT_NEAR(job.starPlaces[i].alt, copy.alt, 1e-9);
-    EXPECT_NEAR(job.starPlaces[i].az, copy.az, 1e-9);
-    EXPECT_NEAR(job.starPlaces[i].ra, copy.ra, 1e-9);
-  }
-  for (size_t i = 0; i < job.bodies.size(); ++i) {
-    MapEntry copy = *job.bodies[i];
-    copy.updatePlanet(job.latitude, job.longitude, job.elevation);
-    EXPECT_NEAR(job.bodyPlaces[i].alt, copy.alt, 1e-9) << copy.id;
-    EXPECT_NEAR(job.bodyPlaces[i].dec, copy.dec, 1e-9) << copy.id;
-  }
+  const std::shared_ptr<const SkyModel> model = SkyModel::shared();
+  const double latitude = -33.9, longitude = 18.4, elevation = 10.0;
+  const std::shared_ptr<const SkyPlaces> places = SkyPlaces::compute(*model, latitude, longitude, elevation);
+  ASSERT_EQ(places->stars.size(), model->stars.size());
+  ASSERT_EQ(places->deepSky.size(), model->deepSky.size());
+  ASSERT_EQ(places->milkyWay.size(), model->milkyWay.size());
+  ASSERT_EQ(places->bodies.size(), model->bodies.size());
+  const auto check = [&](SkyList list, uint32_t i, const SkyObject &object, const SkyPlace &place) {
+    MapEntry entry(object, SkyPlace{}, SkyRef{list, i});
+    if (list == SkyList::Bodies)
+      entry.updatePlanet(latitude, longitude, elevation);
+    else
+      entry.updateStar(latitude, longitude, elevation);
+    EXPECT_NEAR(place.alt, entry.alt, 1e-9) << object.id;
+    EXPECT_NEAR(place.az, entry.az, 1e-9) << object.id;
+    EXPECT_NEAR(place.ra, entry.ra, 1e-9) << object.id;
+    EXPECT_NEAR(place.dec, entry.dec, 1e-9) << object.id;
+  };
+  for (uint32_t i = 0; i < model->stars.size(); i += 997)
+    check(SkyList::Stars, i, model->stars[i], places->stars[i]);
+  check(SkyList::DeepSky, 0, model->deepSky.front(), places->deepSky.front());
+  check(SkyList::Stars, 0, model->milkyWay.back(), places->milkyWay.back());
+  for (uint32_t i = 0; i < model->bodies.size(); ++i)
+    check(SkyList::Bodies, i, model->bodies[i], places->bodies[i]);
   kestor_set_astro_time(0.0);
 }

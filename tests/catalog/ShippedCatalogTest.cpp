@@ -1,5 +1,5 @@
 // Counts and telling rows of the compiled-in tables.
-#include "skymap/CatalogLoader.h"
+#include "skymap/SkyModel.h"
 
 #include <gtest/gtest.h>
 
@@ -8,30 +8,28 @@
 TEST(ShippedCatalog, Counts) {
   QElapsedTimer timer;
   timer.start();
-  const LoadedCatalogs loaded = CatalogLoader::load(CatalogTables::compiledIn());
+  const std::shared_ptr<const SkyModel> loaded = SkyModel::load(CatalogTables::compiledIn());
   const qint64 ms = timer.elapsed();
-  size_t points = 0;
-  for (const auto &line : loaded.milkyway)
-    points += line.size();
+  const size_t points = loaded->milkyWay.size();
   size_t polylines = 0, emptyLines = 0;
-  for (const auto &slot : loaded.figures)
+  for (const auto &slot : loaded->figures)
     for (const auto &line : slot) {
       ++polylines;
       emptyLines += line.empty() ? 1 : 0;
     }
   std::printf("loaded %zu stars (%zu for figures), %zu deep-sky objects, %zu Milky Way polylines with %zu points, "
               "%zu figure slots with %zu polylines, %zu bodies in %lld ms\n",
-              loaded.stars.size(), loaded.hipIndexSize, loaded.dsos.size(), loaded.milkyway.size(), points,
-              loaded.figures.size(), polylines, loaded.solarsys.size(), static_cast<long long>(ms));
-  EXPECT_EQ(loaded.stars.size(), 41071u);
-  EXPECT_EQ(loaded.hipIndexSize, 9831u);
-  EXPECT_EQ(loaded.milkyway.size(), 10u);
+              loaded->stars.size(), loaded->figureStars, loaded->deepSky.size(), loaded->milkyWayEnds.size(), points,
+              loaded->figures.size(), polylines, loaded->bodies.size(), static_cast<long long>(ms));
+  EXPECT_EQ(loaded->stars.size(), 41071u);
+  EXPECT_EQ(loaded->figureStars, 9831u);
+  EXPECT_EQ(loaded->milkyWayEnds.size(), 10u);
   EXPECT_EQ(points, 10126u);
-  EXPECT_EQ(loaded.figures.size(), 88u);
+  EXPECT_EQ(loaded->figures.size(), 88u);
   EXPECT_EQ(polylines, 150u);
   EXPECT_EQ(emptyLines, 0u);
-  EXPECT_EQ(loaded.solarsys.size(), 10u);
-  EXPECT_GT(loaded.dsos.size(), 100u);
+  EXPECT_EQ(loaded->bodies.size(), 10u);
+  EXPECT_GT(loaded->deepSky.size(), 100u);
 }
 
 TEST(ShippedCatalog, TellingRows) {

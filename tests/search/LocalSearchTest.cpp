@@ -1,19 +1,13 @@
 // Matching queries against the map's catalogues.
-#include "skymap/CatalogLoader.h"
 #include "skymap/LocalSearch.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-const LoadedCatalogs &shipped() {
-  static const LoadedCatalogs loaded = CatalogLoader::load(CatalogTables::compiledIn());
-  return loaded;
-}
-
 std::vector<QString> titles(const QString &query) {
   std::vector<QString> out;
-  for (const SearchResult &r : LocalSearch::find(query, shipped().stars, shipped().dsos, shipped().solarsys))
+  for (const SearchResult &r : LocalSearch::find(query, *SkyModel::shared()))
     out.push_back(r.title);
   return out;
 }
@@ -55,17 +49,22 @@ TEST(LocalSearch, Names) {
 }
 
 TEST(LocalSearch, OrderIsStarsThenObjectsThenBodies) {
-  auto named = [](int32_t id, const char *name) {
-    return std::make_shared<MapEntry>(id, QString::fromUtf8(name), 0.0, 0.0, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f);
+  const auto named = [](int32_t id, const char *name) {
+    SkyObject object;
+    object.id = id;
+    object.name = name;
+    return object;
   };
-  const std::vector<MapEntryPtr> stars{named(5, "Mars Star"), std::make_shared<MapEntry>(), named(6, "marsh")};
-  const std::vector<MapEntryPtr> dsos{named(0, "Mars Nebula")};
-  const std::vector<MapEntryPtr> bodies{named(4, "Mars")};
-  const auto results = LocalSearch::find(QStringLiteral("mar"), stars, dsos, bodies);
+  SkyModel sky;
+  sky.stars = {named(5, "Mars Star"), SkyObject{}, named(6, "marsh")};
+  sky.deepSky = {named(0, "Mars Nebula")};
+  sky.bodies = {named(4, "Mars")};
+  const auto results = LocalSearch::find(QStringLiteral("mar"), sky);
   std::vector<QString> got;
   for (const SearchResult &r : results)
     got.push_back(r.title);
   EXPECT_EQ(got, (std::vector<QString>{QStringLiteral("HIP5, Mars Star"), QStringLiteral("HIP6, marsh"),
                                        QStringLiteral("Mars Nebula"), QStringLiteral("Mars")}));
-  EXPECT_EQ(results.back().entry.get(), bodies[0].get());  // the catalogue entry itself
+  EXPECT_EQ(results.back().entry->source, (SkyRef{SkyList::Bodies, 0}));  // the model's object
+  EXPECT_EQ(results[1].entry->source, (SkyRef{SkyList::Stars, 2}));
 }

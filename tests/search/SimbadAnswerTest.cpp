@@ -39,12 +39,12 @@ TEST(SimbadAnswer, Galaxy) {
   ASSERT_EQ(answer.entries.size(), 1u);
   const MapEntry &m31 = *answer.entries[0];
   EXPECT_EQ(m31.name, QStringLiteral("M  31, NGC   224, Andromeda Galaxy"));
-  EXPECT_DOUBLE_EQ(m31.j2kRA, 10.684708333 / 15.0);
-  EXPECT_DOUBLE_EQ(m31.j2kDec, 41.26875);
-  EXPECT_FLOAT_EQ(m31.mag, 3.44f);
-  EXPECT_FLOAT_EQ(m31.diameter, 199.53f);  // the larger size, in the answer's unit
-  EXPECT_FLOAT_EQ(m31.rv, -300.0f);
-  EXPECT_EQ(m31.promora, 0.0f);  // "~" reads as nothing
+  EXPECT_DOUBLE_EQ(m31.object.j2kRA, 10.684708333 / 15.0);
+  EXPECT_DOUBLE_EQ(m31.object.j2kDec, 41.26875);
+  EXPECT_FLOAT_EQ(m31.object.mag, 3.44f);
+  EXPECT_FLOAT_EQ(m31.object.diameter, 199.53f);  // the larger size, in the answer's unit
+  EXPECT_FLOAT_EQ(m31.object.rv, -300.0f);
+  EXPECT_EQ(m31.object.pmra, 0.0f);  // "~" reads as nothing
   EXPECT_TRUE(answer.log.isEmpty());
 }
 
@@ -52,12 +52,12 @@ TEST(SimbadAnswer, Star) {
   const SimbadAnswer answer = SimbadAnswer::parse(SIRIUS, 0);
   ASSERT_EQ(answer.entries.size(), 1u);
   const MapEntry &sirius = *answer.entries[0];
-  EXPECT_EQ(sirius.id, 32349);  // despite the trailing blank
+  EXPECT_EQ(sirius.object.id, 32349);  // despite the trailing blank
   EXPECT_EQ(sirius.name, QStringLiteral("* alf CMa, Sirius, Dog Star"));
-  EXPECT_FLOAT_EQ(sirius.promora, -546.01f);
-  EXPECT_FLOAT_EQ(sirius.promodec, -1223.07f);
-  EXPECT_FLOAT_EQ(sirius.px, 379.21f);
-  EXPECT_EQ(sirius.diameter, 0.0f);
+  EXPECT_FLOAT_EQ(sirius.object.pmra, -546.01f);
+  EXPECT_FLOAT_EQ(sirius.object.pmdec, -1223.07f);
+  EXPECT_FLOAT_EQ(sirius.object.px, 379.21f);
+  EXPECT_EQ(sirius.object.diameter, 0.0f);
 }
 
 TEST(SimbadAnswer, PrefixRules) {
@@ -110,11 +110,11 @@ TEST(SimbadAnswer, NumberLines) {
     const SimbadAnswer answer = SimbadAnswer::parse(QByteArray(c.line) + "\nNAME X\nEND\n", 0);
     ASSERT_EQ(answer.entries.size(), 1u) << c.line;
     const MapEntry &e = *answer.entries[0];
-    EXPECT_EQ(e.id, c.id) << c.line;
-    EXPECT_NEAR(e.j2kRA, c.ra, 1e-12) << c.line;
-    EXPECT_EQ(e.j2kDec, c.dec) << c.line;
-    EXPECT_EQ(e.mag, c.mag) << c.line;
-    EXPECT_EQ(e.diameter, c.diameter) << c.line;
+    EXPECT_EQ(e.object.id, c.id) << c.line;
+    EXPECT_NEAR(e.object.j2kRA, c.ra, 1e-12) << c.line;
+    EXPECT_EQ(e.object.j2kDec, c.dec) << c.line;
+    EXPECT_EQ(e.object.mag, c.mag) << c.line;
+    EXPECT_EQ(e.object.diameter, c.diameter) << c.line;
   }
 }
 
@@ -124,7 +124,7 @@ TEST(SimbadAnswer, CarriageReturnsAreDropped) {
   const SimbadAnswer answer = SimbadAnswer::parse(crlf, 2);
   ASSERT_EQ(answer.entries.size(), 1u);
   EXPECT_EQ(answer.entries[0]->name, QStringLiteral("* alf CMa, Sirius, Dog Star"));
-  EXPECT_DOUBLE_EQ(answer.entries[0]->j2kDec, -16.71611586);
+  EXPECT_DOUBLE_EQ(answer.entries[0]->object.j2kDec, -16.71611586);
   for (const QString &line : answer.log)
     EXPECT_FALSE(line.contains(u'\r'));
 }

@@ -39,9 +39,12 @@ class MapInteraction : public testing::Test {
 protected:
   void SetUp() override {
     defaults().clear();
-    owned = emptyMap(1024);
+    star = sky.addStar(60, 120, 1, 1);
+    deepSky = sky.addDeepSky(40, 200, 1, 1);
+    body = sky.addBody(30, 250, -2, 1, 5);
+    owned = sky.map(1024);
     map = owned.get();
-    map->delegate = &delegate;
+    map->setDelegate(&delegate);
     area.setFixedSize(377 + 2 * area.frameWidth(), 290 + 2 * area.frameWidth());
     area.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     area.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -62,6 +65,8 @@ protected:
     QApplication::sendEvent(map, &event);
   }
 
+  TestSky sky;
+  SkyRef star{}, deepSky{}, body{};
   RecordingDelegate delegate;
   std::unique_ptr<MapView> owned;
   MapView *map = nullptr;
@@ -69,37 +74,36 @@ protected:
 };
 
 TEST_F(MapInteraction, ClickSelectsTheObjectDrawnThere) {
-  map->stars.push_back(placedEntry(60, 120, 1, 1));
-  map->dsos.push_back(placedEntry(40, 200, 1, 1));
-  map->solarsys.push_back(placedEntry(30, 250, -2, 1, 5));
-  renderAfresh(*map);
-  for (const MapEntryPtr &entry : {map->stars[0], map->dsos[0], map->solarsys[0]}) {
-    map->center(entry);
-    const QPoint click = viewPoint(*map, *entry).toPoint();
+  render(*map);
+  for (const SkyRef ref : {star, deepSky, body}) {
+    const SkyPlace &place = map->places().of(ref.list)[ref.index];
+    map->centerOn(placedEntry(place.alt, place.az));
+    const QPoint click = viewPoint(*map, ref).toPoint();
     EXPECT_EQ(area.viewport()->childAt(map->mapTo(area.viewport(), click)), map) << "the overlay lets clicks through";
     QTest::mouseClick(map, Qt::LeftButton, {}, click);
-    EXPECT_EQ(map->selection(), entry);
+    ASSERT_NE(map->selection(), nullptr);
+    EXPECT_EQ(map->selection()->source, ref);
+    EXPECT_EQ(map->selection()->alt, place.alt);
     ASSERT_FALSE(delegate.selected.empty());
-    EXPECT_EQ(delegate.selected.back(), entry);
+    EXPECT_EQ(delegate.selected.back(), map->selection());
   }
   QTest::mouseClick(map, Qt::RightButton, {}, QPoint(10, 10));
   EXPECT_EQ(map->selection(), nullptr);
   EXPECT_EQ(delegate.selected.back(), nullptr) << "clearing reaches the delegate too";
 }
 
-TEST_F(MapInteraction, HitTestTakesTheNearestDrawnObjectWithinOneDegree) {
-  const MapEntryPtr star = placedEntry(45, 0);   // map point (0, -45)
-  const MapEntryPtr hidden = placedEntry(45, 0, 9);  // too faint to be drawn
-  map->stars = {hidden, star};
-  renderAfresh(*map);
-  EXPECT_EQ(map->entryAt(QPointF(1.0, -45)), nullptr) << "exactly one unit away";
-  EXPECT_EQ(map->entryAt(QPointF(0.99, -45)), star);
-  EXPECT_EQ(map->entryAt(QPointF(0, -45.5)), star);
-  // A tie goes to the first in the order stars, deep-sky objects, bodies.
-  const MapEntryPtr twin = placedEntry(45, 0);
-  map->dsos = {twin};
-  renderAfresh(*map);
-  EXPECT_EQ(map->entryAt(QPointF(0, -45)), star);
+TEST(MapHitTest, TakesTheNearestDrawnObjectWithinOneDegree) {
+  TestSky sky;
+  sky.addStar(45, 0, 9);                           // too faint to be drawn
+  const SkyRef star = sky.addStar(45, 0);          // map point (0, -45)
+  sky.addDeepSky(45, 0);                           // a tie goes to the first in the order stars,
+  auto map = sky.map();                            // deep-sky objects, bodies
+  render(*map);
+  const auto hit = [&](QPointF p) { const MapEntryPtr e = map->entryAt(p); return e ? e->source : std::nullopt; };
+  EXPECT_EQ(hit(QPointF(1.0, -45)), std::nullopt) << "exactly one unit away";
+  EXPECT_EQ(hit(QPointF(0.99, -45)), star);
+  EXPECT_EQ(hit(QPointF(0, -45.5)), star);
+  EXPECT_EQ(hit(QPointF(0, -45)), star);
 }
 
 TEST_F(MapInteraction, ZoomSetterAcceptsOnlyItsRange) {
@@ -111,7 +115,7 @@ TEST_F(MapInteraction, ZoomSetterAcceptsOnlyItsRange) {
     map->setZoom(c.zoom);
     EXPECT_EQ(map->width(), c.width) << c.zoom;
     EXPECT_EQ(map->height(), c.width) << c.zoom;
-    EXPECT_EQ(map->overlay->size(), map->size()) << c.zoom;
+    EXPECT_EQ(map->findChild<MapView::Overlay *>()->size(), map->size()) << c.zoom;
   }
   EXPECT_DOUBLE_EQ(defaults().value("zoom").toDouble(), 10);
   map->setZoom(12.5);
@@ -120,7 +124,7 @@ TEST_F(MapInteraction, ZoomSetterAcceptsOnlyItsRange) {
 }
 
 TEST_F(MapInteraction, ZoomKeepsTheVisibleCentre) {
-  map->center(placedEntry(50, 70));
+  map->centerOn(placedEntry(50, 70));
   const QPointF before = visibleCenter();
   map->setZoom(11.5);
   const QPointF after = visibleCenter();
@@ -132,11 +136,13 @@ TEST_F(MapInteraction, ZoomKeepsTheVisibleCentre) {
 TEST_F(MapInteraction, ButtonsAndMenuItemsZoomAndRotate) {
   QPushButton in, out, cw, ccw, stranger;
   QAction cwMenu;
-  map->zoomInButton = &in;
-  map->zoomOutButton = &out;
-  map->rotateCWButton = &cw;
-  map->rotateCCWButton = &ccw;
-  map->rotateCWMenu = &cwMenu;
+  MapView::Controls controls;
+  controls.zoomIn = &in;
+  controls.zoomOut = &out;
+  controls.rotateCW = &cw;
+  controls.rotateCCW = &ccw;
+  controls.rotateCWMenu = &cwMenu;
+  map->setControls(controls);
   for (QPushButton *button : {&in, &out, &stranger}) {
     QObject::connect(button, &QPushButton::clicked, map, [this, button] { map->zoomAction(button); });
     QObject::connect(button, &QPushButton::clicked, map, [this, button] { map->rotateAction(button); });
@@ -200,7 +206,7 @@ TEST_F(MapInteraction, CentringScrollsTheEntryToTheMiddle) {
   const MapEntryPtr position = placedEntry(60, 100);
   const QPoint start(area.horizontalScrollBar()->value(), area.verticalScrollBar()->value());
   map->centerAction(nullptr);
-  EXPECT_EQ(map->_center, nullptr);
+  EXPECT_EQ(map->centered(), nullptr);
   EXPECT_EQ(QPoint(area.horizontalScrollBar()->value(), area.verticalScrollBar()->value()), start)
       << "nothing to centre on: nothing scrolls";
 
@@ -208,7 +214,7 @@ TEST_F(MapInteraction, CentringScrollsTheEntryToTheMiddle) {
   map->setPosition(position);
   for (const MapEntryPtr &expected : {selection, position, selection}) {
     map->centerAction(nullptr);
-    EXPECT_EQ(map->_center, expected);
+    EXPECT_EQ(map->centered(), expected);
     const QPointF middle = visibleCenter();
     const QPointF wanted = MapProjection::mapPoint(expected->alt, expected->az);
     EXPECT_NEAR(middle.x(), wanted.x(), 0.3);
@@ -218,21 +224,18 @@ TEST_F(MapInteraction, CentringScrollsTheEntryToTheMiddle) {
 
 TEST_F(MapInteraction, SearchResultsArePositionedForTheLastSiteAndSelected) {
   const auto planet = std::make_shared<RecordingEntry>();
-  const auto star = std::make_shared<RecordingEntry>();
-  map->solarsys = {planet};
-  map->lastLatitude = 48.5;
-  for (const auto &[entry, routine] : {std::pair{planet, "planet"}, std::pair{star, "star"}}) {
-    QAction item;
-    item.setData(QVariant::fromValue<MapEntryPtr>(entry));
-    map->select(&item);
+  planet->source = body;
+  const auto other = std::make_shared<RecordingEntry>();
+  map->update(48.5, 0, 0);
+  for (const auto &[entry, routine] : {std::pair{planet, "planet"}, std::pair{other, "star"}}) {
+    map->select(entry);
     EXPECT_EQ(entry->routine, routine);
     EXPECT_EQ(entry->latitude, 48.5);
     EXPECT_EQ(map->selection(), entry);
     EXPECT_EQ(delegate.history.back(), entry);
   }
-  QAction header(QStringLiteral("-- LOCAL --"));
-  map->select(&header);
-  EXPECT_EQ(map->selection(), star) << "an item without an entry does nothing";
+  map->select(nullptr);
+  EXPECT_EQ(map->selection(), other) << "no entry does nothing";
 }
 
 // A map made from a form restores zoom and rotation at once and the visible centre a second later.

@@ -218,8 +218,8 @@ TEST_F(NewUser, RunsConnectsExposesSlewsAndKeepsItsSettings) {
   const double targetDec = map->selection()->dec;
   screenshot(QStringLiteral("5-target-chosen"));
   QTest::mouseClick(mount->findChild<QAbstractButton *>(QStringLiteral("set")), Qt::LeftButton);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return std::abs(map->position()->j2kDec - targetDec) < 1; }, 40000))
-      << map->position()->j2kDec << " " << targetDec;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return std::abs(map->position()->object.j2kDec - targetDec) < 1; }, 40000))
+      << map->position()->object.j2kDec << " " << targetDec;
   screenshot(QStringLiteral("6-slewed"));
 
   for (kestor_server_entry *entry : kestor().configuredServers) kestor().framework.disconnectServer(entry);

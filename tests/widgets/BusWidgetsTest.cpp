@@ -175,14 +175,14 @@ TEST_F(BusWidgets, MountMapFollowsTheMountAndTakesObjectsFromTheMap) {
   ASSERT_NE(star, nullptr);
   ASSERT_NE(map->selection(), nullptr);
   EXPECT_EQ(mount->entryNameLabel->text(),
-            map->selection()->name.value_or(QStringLiteral("HIP") + QString::number(map->selection()->id)));
+            map->selection()->name.value_or(QStringLiteral("HIP") + QString::number(map->selection()->object.id)));
   EXPECT_TRUE(FieldStyle::isEdited(mount->targets.at(QStringLiteral("RA"))));
   EXPECT_TRUE(FieldStyle::isEdited(mount->targets.at(QStringLiteral("DEC"))));
   const double targetDec = map->selection()->dec;
   QTest::mouseClick(mount->findChild<QAbstractButton *>(QStringLiteral("set")), Qt::LeftButton);
   // The marker follows the slew.
-  EXPECT_TRUE(QTest::qWaitFor([&] { return std::abs(map->position()->j2kDec - targetDec) < 1; }, 30000))
-      << map->position()->j2kDec << " " << targetDec;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return std::abs(map->position()->object.j2kDec - targetDec) < 1; }, 30000))
+      << map->position()->object.j2kDec << " " << targetDec;
   EXPECT_NE(map->position(), first);
   QTest::qWait(100);
   mount->grab().save(QStringLiteral(ARTIFACTS_DIR "/bus_mount.png"));

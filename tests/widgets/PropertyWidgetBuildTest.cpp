@@ -5,6 +5,7 @@
 
 #include "WidgetFixture.h"
 #include "skymap/MapView.h"
+#include "skymap/ObjectSearch.h"
 #include "widgets/GraphView.h"
 #include "widgets/FlippedFrame.h"
 #include "widgets/ImageView.h"
@@ -242,7 +243,7 @@ TEST_F(PropertyWidgetBuild, MountAndGuiderBlocks) {
   EXPECT_EQ(frameOf(widget, "mapScroll"), QRectF(7, 55, 377, 290));
   EXPECT_EQ(frameOf(widget, "entryName"), QRectF(7, 27, 377, 20));
   EXPECT_EQ(frameOf(widget, "search"), QRectF(175, 5, 100, 20));
-  EXPECT_EQ(widget->mapView->objectSearch.data(), control<QLineEdit>(widget, "search"));
+  EXPECT_EQ(widget->mapView->search().searchField(), control<QLineEdit>(widget, "search"));
   EXPECT_EQ(widget->entryNameLabel->text(), QStringLiteral("No selection"));
 
   auto guider = define(PropertyRecord("Guider", "AGENT_GUIDER_STATS", KESTOR_NUMBER, 0, numbers(GUIDER_ITEMS)),

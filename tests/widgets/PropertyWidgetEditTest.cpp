@@ -206,7 +206,7 @@ TEST_F(PropertyWidgetEdit, ObjectChosenOnTheMapFillsTheTargets) {
                                         {numberItem("RA", 1, "%010.6m"), numberItem("DEC", 2, "%010.6m")}));
   PropertyWidget *widget = showWidget(property);
   auto entry = std::make_shared<MapEntry>();
-  entry->id = 7;
+  entry->object.id = 7;
   entry->ra = 12.5;
   entry->dec = -30.25;
   widget->selectedWithEntry(entry);

@@ -10,6 +10,7 @@
 #include "MapClicks.h"
 #include "WidgetFixture.h"
 #include "skymap/MapView.h"
+#include "skymap/ObjectSearch.h"
 #include "widgets/GraphView.h"
 #include "widgets/FieldStyle.h"
 #include "widgets/ImageView.h"
@@ -85,7 +86,7 @@ protected:
 TEST_F(MountRefresh, TheMapFollowsTheMount) {
   MapView *map = widget->mapView;
   ASSERT_TRUE(QTest::qWaitFor([&] { return map->position() != nullptr; }, 500));
-  EXPECT_EQ(map->position()->j2kRA, 3);
+  EXPECT_EQ(map->position()->object.j2kRA, 3);
   EXPECT_NE(map->position()->alt, 0);  // placed for the site
   const QPoint first = scrolled();
 
@@ -96,7 +97,7 @@ TEST_F(MountRefresh, TheMapFollowsTheMount) {
     raw->items[0].number_value = ra;
     widget->update(mount);
     positions.push_back(scrolled());
-    EXPECT_EQ(map->position()->j2kRA, ra);
+    EXPECT_EQ(map->position()->object.j2kRA, ra);
   }
   EXPECT_NE(positions[0], first);
   EXPECT_NE(positions[1], positions[0]);
@@ -113,7 +114,7 @@ TEST_F(MountRefresh, AStarClickedOnTheMapFillsTheTargets) {
   ASSERT_NE(clickBrightStar(map), nullptr);
   ASSERT_NE(map->selection(), nullptr);
   const MapEntryPtr chosen = map->selection();
-  EXPECT_EQ(widget->entryNameLabel->text(), chosen->name.value_or(QStringLiteral("HIP") + QString::number(chosen->id)));
+  EXPECT_EQ(widget->entryNameLabel->text(), chosen->name.value_or(QStringLiteral("HIP") + QString::number(chosen->object.id)));
   for (const auto &[item, value] : {std::pair{"RA", chosen->ra}, std::pair{"DEC", chosen->dec}}) {
     QLineEdit *target = widget->targets.at(QLatin1String(item));
     EXPECT_EQ(target->text(), formatSexagesimal(value)) << item;
@@ -128,13 +129,13 @@ TEST_F(MountRefresh, ASearchResultChosenFillsTheTargets) {
   QTest::keyClick(search, Qt::Key_Return);
   MapView *map = widget->mapView;
   QAction *found = nullptr;
-  for (QAction *action : map->searchMenu->actions()) {
+  for (QAction *action : map->search().resultsMenu().actions()) {
     if (action->text().contains(QStringLiteral("M31")) && action->isEnabled()) {
       found = action;
     }
   }
   ASSERT_NE(found, nullptr);
-  map->searchMenu->hide();
+  map->search().resultsMenu().hide();
   found->trigger();
   ASSERT_NE(map->selection(), nullptr);
   EXPECT_TRUE(widget->entryNameLabel->text().contains(QStringLiteral("M31")) ||
