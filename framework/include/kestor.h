@@ -3,8 +3,10 @@
  *
  * The library connects to bus servers (the INDI XML protocol, version 1.7, over TCP), keeps one
  * record per live property and calls the attached client's callbacks on its own threads.
- * Records keep their address for the life of the process: a redefinition updates a record in
- * place, a deleted record stays readable.
+ * A record keeps its address while its property lives: a redefinition with the same items updates
+ * it in place (any other is a deletion and a new definition). A deleted record, and the device-wide
+ * one of a device deletion, stays readable until the delete callback returns; the library then
+ * frees it, with its BLOB bytes.
  */
 #ifndef KESTOR_H
 #define KESTOR_H
@@ -97,7 +99,7 @@ typedef struct kestor_item {              /* 1808 bytes */
       char    blob_format[128];           /* 1152 e.g. ".fits" */
       char    blob_url[512];              /* 1280 "" when the bytes are in memory */
       int64_t blob_size;                  /* 1792 */
-      void   *blob_value;                 /* 1800 owned by the library */
+      void   *blob_value;                 /* 1800 owned by the library (see kestor_blob_resize) */
     };
   };
 } kestor_item;
@@ -228,6 +230,17 @@ extern void (*kestor_sync_executor)(void (*fn)(void *arg), void *arg);
  * of its devices; on the connection's reader thread. The entry stays allocated.
  */
 extern void (*kestor_server_ended_handler)(kestor_server_entry *entry);
+
+/*
+ * Optional, both or neither, set before kestor_start and never changed: the memory of in-memory
+ * BLOB bytes (blob_value). kestor_blob_resize works as realloc (data NULL: a new buffer of `bytes`
+ * bytes; NULL when out of memory, data then unchanged); kestor_blob_free is called once the
+ * library no longer holds the buffer: after the callback announcing its successor, or the end of
+ * its property, has returned. An application that keeps a reference of its own to a buffer may
+ * so share the bytes beyond that instead of copying them. Unset: malloc's memory.
+ */
+extern void *(*kestor_blob_resize)(void *data, size_t bytes);
+extern void (*kestor_blob_free)(void *data);
 
 kestor_result kestor_start(void);
 kestor_result kestor_stop(void);

@@ -49,17 +49,14 @@ bool isSpace(unsigned char c) { return c == ' ' || c == '\n' || c == '\r' || c =
 
 }  // namespace
 
-std::optional<size_t> decodeBase64(std::string_view text, unsigned char *out) {
+std::optional<size_t> Base64Decoder::decode(std::string_view text, unsigned char *out) {
   const auto *in = reinterpret_cast<const unsigned char *>(text.data());
   const size_t n = text.size();
   const auto &p = TABLES.position;
   size_t i = 0;
   size_t o = 0;
-  uint32_t group = 0;  // bits of the group being collected character by character
-  int count = 0;       // characters in that group
-  int padding = 0;
   while (i < n) {
-    if (count == 0 && padding == 0) {
+    if (count_ == 0 && !ended_) {
       while (i + 4 <= n) {
         const uint32_t bits = p[0][in[i]] | p[1][in[i + 1]] | p[2][in[i + 2]] | p[3][in[i + 3]];
         if (bits & INVALID) break;
@@ -71,30 +68,40 @@ std::optional<size_t> decodeBase64(std::string_view text, unsigned char *out) {
     }
     const unsigned char c = in[i++];
     if (isSpace(c)) continue;
+    if (ended_) return std::nullopt;
     if (c == '=') {
-      if (count < 2) return std::nullopt;
-      ++padding;
+      if (count_ < 2) return std::nullopt;
+      ++padding_;
     } else {
-      if (padding || p[count][c] & INVALID) return std::nullopt;
-      group |= p[count][c];
+      if (padding_ || p[count_][c] & INVALID) return std::nullopt;
+      group_ |= p[count_][c];
     }
-    if (++count == 4) {
-      std::memcpy(out + o, &group, 4);
-      o += static_cast<size_t>(3 - padding);
-      group = 0;
-      count = 0;
-      if (padding) {
-        while (i < n && isSpace(in[i])) ++i;
-        if (i != n) return std::nullopt;
-      }
+    if (++count_ == 4) {
+      std::memcpy(out + o, &group_, 4);
+      o += static_cast<size_t>(3 - padding_);
+      group_ = 0;
+      count_ = 0;
+      ended_ = padding_ != 0;
     }
-  }
-  if (count == 1 || (padding && count != 0)) return std::nullopt;  // a group cut short
-  if (count > 1) {  // unpadded end: two characters give one byte, three give two
-    std::memcpy(out + o, &group, 4);
-    o += static_cast<size_t>(count - 1);
   }
   return o;
+}
+
+std::optional<size_t> Base64Decoder::finish(unsigned char *out) {
+  if (count_ == 1 || (padding_ && count_ != 0)) return std::nullopt;  // a group cut short
+  if (count_ < 2) return 0;
+  // Unpadded end: two characters give one byte, three give two.
+  std::memcpy(out, &group_, 4);
+  return static_cast<size_t>(count_ - 1);
+}
+
+std::optional<size_t> decodeBase64(std::string_view text, unsigned char *out) {
+  Base64Decoder decoder;
+  const auto body = decoder.decode(text, out);
+  if (!body) return std::nullopt;
+  const auto tail = decoder.finish(out + *body);
+  if (!tail) return std::nullopt;
+  return *body + *tail;
 }
 
 }  // namespace kestor

@@ -1,10 +1,10 @@
 #include "Blob.h"
 
-#include "Base64.h"
 #include "Text.h"
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <charconv>
 
 namespace kestor {
@@ -15,11 +15,66 @@ bool endsWith(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
 
-BlobBuffer allocate(size_t bytes) { return BlobBuffer(static_cast<unsigned char *>(std::malloc(bytes ? bytes : 1))); }
+constexpr char NO_MEMORY[] = "no memory for a BLOB";
 
 }  // namespace
 
-bool decodeBlob(std::string_view declaredSize, std::string_view format, std::string_view base64, BlobValue &out,
+BlobText::BlobText(size_t expected) {
+  makeRoom(std::min<size_t>(expected, MAX_BLOB_BYTES) + base64Capacity(0));
+}
+
+void BlobText::fail(const char *why) {
+  failure_ = why;
+  buffer_.reset();
+  capacity_ = length_ = 0;
+}
+
+bool BlobText::makeRoom(size_t bytes) {
+  if (length_ + bytes <= capacity_) return true;
+  const size_t capacity = std::max(length_ + bytes, capacity_ * 2);
+  void *grown = resizeBlobMemory(buffer_.get(), capacity);
+  if (!grown) {
+    fail(NO_MEMORY);
+    return false;
+  }
+  (void)buffer_.release();
+  buffer_.reset(static_cast<unsigned char *>(grown));
+  capacity_ = capacity;
+  return true;
+}
+
+void BlobText::append(std::string_view text) {
+  if (failure_ || !makeRoom(base64Capacity(text.size()))) return;
+  const auto decoded = decoder_.decode(text, buffer_.get() + length_);
+  if (!decoded) return fail("BLOB contents are not base64");
+  length_ += *decoded;
+  if (length_ > static_cast<size_t>(MAX_BLOB_BYTES)) fail("BLOB exceeds the size limit");
+}
+
+bool BlobText::finish(BlobBuffer &data, size_t &length, std::string &error) {
+  if (!failure_ && makeRoom(base64Capacity(0))) {
+    if (const auto tail = decoder_.finish(buffer_.get() + length_)) length_ += *tail;
+    else fail("BLOB contents are not base64");
+  }
+  if (failure_) {
+    error = failure_;
+    return false;
+  }
+  length = length_;
+  if (length_ == 0) {
+    buffer_.reset();
+  } else if (length_ < capacity_) {  // the room not used goes back
+    if (void *shrunk = resizeBlobMemory(buffer_.get(), length_)) {
+      (void)buffer_.release();
+      buffer_.reset(static_cast<unsigned char *>(shrunk));
+    }
+  }
+  data = std::move(buffer_);
+  capacity_ = length_ = 0;
+  return true;
+}
+
+bool decodeBlob(std::string_view declaredSize, std::string_view format, BlobText &text, BlobValue &out,
                 std::string &error) {
   declaredSize = trim(declaredSize);
   int64_t size = -1;
@@ -28,36 +83,24 @@ bool decodeBlob(std::string_view declaredSize, std::string_view format, std::str
     error = "BLOB size \"" + std::string(declaredSize.substr(0, 32)) + "\" is not acceptable";
     return false;
   }
-  base64 = trim(base64);
-  BlobBuffer decoded = allocate(base64Capacity(base64.size()));
-  if (!decoded) {
-    error = "no memory for a BLOB";
-    return false;
-  }
-  const auto length = decodeBase64(base64, decoded.get());
-  if (!length) {
-    error = "BLOB contents are not base64";
-    return false;
-  }
+  BlobBuffer decoded;
+  size_t length = 0;
+  if (!text.finish(decoded, length, error)) return false;
   const bool compressed = endsWith(format, ".z");
   out.format = compressed ? format.substr(0, format.size() - 2) : format;
   if (!compressed) {  // the declared size may be another one (fpack'ed frames declare the image's)
-    out.size = static_cast<int64_t>(*length);
-    if (out.size > MAX_BLOB_BYTES) {
-      error = "BLOB of " + std::to_string(out.size) + " bytes is too large";
-      return false;
-    }
-    out.data = out.size ? std::move(decoded) : nullptr;
+    out.size = static_cast<int64_t>(length);  // within the limit: the text stops decoding beyond it
+    out.data = std::move(decoded);
     return true;
   }
   out.size = size;
-  BlobBuffer inflated = allocate(static_cast<size_t>(size));
+  BlobBuffer inflated(static_cast<unsigned char *>(resizeBlobMemory(nullptr, static_cast<size_t>(size))));
   uLongf inflatedLength = static_cast<uLongf>(size);
   if (!inflated) {
-    error = "no memory for a BLOB";
+    error = NO_MEMORY;
     return false;
   }
-  const int result = uncompress(inflated.get(), &inflatedLength, decoded.get(), static_cast<uLong>(*length));
+  const int result = uncompress(inflated.get(), &inflatedLength, decoded.get(), static_cast<uLong>(length));
   if (result != Z_OK || static_cast<int64_t>(inflatedLength) != size) {
     error = "compressed BLOB does not inflate to the " + std::to_string(size) + " bytes it declares";
     return false;

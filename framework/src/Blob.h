@@ -1,20 +1,16 @@
-// Contents of one oneBLOB element: base64 decoded, inflated when the format ends in ".z" (the
-// suffix is then dropped). The size the element declares is checked against the limit, and is the
-// inflated size of a ".z" BLOB; any other BLOB is as long as its decoded text.
+// Contents of one oneBLOB element: base64 decoded as the text arrives, inflated when the format
+// ends in ".z" (the suffix is then dropped). The size the element declares is checked against the
+// limit, and is the inflated size of a ".z" BLOB; any other BLOB is as long as its decoded text.
 #pragma once
 
+#include "Base64.h"
+#include "BlobMemory.h"
+
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
 #include <string>
 #include <string_view>
 
 namespace kestor {
-
-struct FreeDeleter {
-  void operator()(void *p) const { std::free(p); }
-};
-using BlobBuffer = std::unique_ptr<unsigned char, FreeDeleter>;
 
 struct BlobValue {
   BlobBuffer data;  // null when size is 0
@@ -25,8 +21,34 @@ struct BlobValue {
 // Largest BLOB the library accepts, decoded.
 constexpr int64_t MAX_BLOB_BYTES = int64_t(512) << 20;
 
-// Decodes the element's text; on failure returns false and says why.
-bool decodeBlob(std::string_view declaredSize, std::string_view format, std::string_view base64, BlobValue &out,
+// The character data of a oneBLOB, decoded piece by piece as it arrives, so that its base64 text
+// is never held whole.
+class BlobText {
+ public:
+  // Room is made at once for `expected` decoded bytes (what the element declares; memory not
+  // written to costs nothing), and grown when more arrive.
+  explicit BlobText(size_t expected);
+  // Decodes more text. Once the text cannot be decoded, the bytes are dropped and the rest of the
+  // text is ignored; finish then says why.
+  void append(std::string_view text);
+  // Ends the text: true with the decoded bytes (null when there are none) and their count, else
+  // false with the reason.
+  bool finish(BlobBuffer &data, size_t &length, std::string &error);
+
+ private:
+  bool makeRoom(size_t bytes);
+  void fail(const char *why);
+
+  BlobBuffer buffer_;
+  size_t capacity_ = 0;
+  size_t length_ = 0;
+  Base64Decoder decoder_;
+  const char *failure_ = nullptr;
+};
+
+// Reads the declared size and format and finishes the decoded text; on failure returns false and
+// says why.
+bool decodeBlob(std::string_view declaredSize, std::string_view format, BlobText &text, BlobValue &out,
                 std::string &error);
 
 }  // namespace kestor

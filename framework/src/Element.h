@@ -1,6 +1,7 @@
 // One complete top-level element of the server's stream, with its direct children.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -8,10 +9,13 @@
 
 namespace kestor {
 
+class BlobText;
+
 struct Element {
   std::string name;
   std::vector<std::pair<std::string, std::string>> attributes;
   std::string text;  // character data, untrimmed (only children keep it)
+  std::shared_ptr<BlobText> decoded;  // instead of text: a oneBLOB's contents, when the reader decodes them
   std::vector<Element> children;
 
   // The attribute's value, or null when the element has none of that name.

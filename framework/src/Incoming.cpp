@@ -171,7 +171,8 @@ class Reader {
     if (!size || !format) return fail("<oneBLOB> without size or format");
     std::string why;
     BlobValue value;
-    if (!decodeBlob(*size, *format, e.text, value, why)) return fail(why + " (" + in_.device + "." + in_.name + ")");
+    if (!e.decoded) return fail("<oneBLOB> contents not decoded as they arrived");
+    if (!decodeBlob(*size, *format, *e.decoded, value, why)) return fail(why + " (" + in_.device + "." + in_.name + ")");
     item.blob = std::move(value);
     return true;
   }

@@ -35,7 +35,7 @@ struct Incoming {
   std::string uid;  // of a pingRequest
 };
 
-// Reads an element; returns nothing and says why when it has to be skipped. Elements that need no
+// Reads an element of a stream read with BlobContents::Decoded; returns nothing and says why when it has to be skipped. Elements that need no
 // action (a client's echoed new*Vector, getProperties) give Kind::Ignored.
 std::optional<Incoming> readElement(const Element &element, std::string &error);
 

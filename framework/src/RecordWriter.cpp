@@ -2,17 +2,9 @@
 
 #include "Text.h"
 
-#include <cstring>
-
 namespace kestor {
 
 namespace {
-
-void releaseBlobs(kestor_property &record, int32_t capacity, std::vector<void *> &released) {
-  if (record.type != KESTOR_BLOB) return;
-  for (int32_t i = 0; i < capacity; ++i)
-    if (record.items[i].blob_value) released.push_back(record.items[i].blob_value);
-}
 
 void writeBlob(kestor_item &item, IncomingItem &in, std::vector<void *> &released) {
   if (!in.blob) return;
@@ -56,13 +48,7 @@ bool sameShape(const kestor_property &record, const Incoming &definition) {
   return true;
 }
 
-void writeDefinition(kestor_property &record, int32_t capacity, const Incoming &definition,
-                     std::vector<void *> &released) {
-  const bool inPlace = sameShape(record, definition);
-  if (!inPlace) {
-    releaseBlobs(record, capacity, released);
-    std::memset(record.items, 0, static_cast<size_t>(capacity) * sizeof(kestor_item));
-  }
+void writeDefinition(kestor_property &record, const Incoming &definition) {
   copyField(record.group, definition.group);
   copyField(record.label, definition.label);
   copyField(record.hints, "");
@@ -76,7 +62,7 @@ void writeDefinition(kestor_property &record, int32_t capacity, const Incoming &
   for (int32_t i = 0; i < record.count; ++i) {
     kestor_item &item = record.items[i];
     const IncomingItem &in = definition.items[static_cast<size_t>(i)];
-    if (!inPlace) copyField(item.name, in.name);
+    copyField(item.name, in.name);
     copyField(item.label, in.label);
     if (definition.type == KESTOR_NUMBER) {
       copyField(item.number_format, in.text);

@@ -13,10 +13,9 @@ namespace kestor {
 // True when the record has the definition's type and its item names in the same order.
 bool sameShape(const kestor_property &record, const Incoming &definition);
 
-// Writes a definition into a record of `capacity` items whose device and name are already set.
-// A record of the same shape keeps its BLOB values; any other is cleared first.
-void writeDefinition(kestor_property &record, int32_t capacity, const Incoming &definition,
-                     std::vector<void *> &released);
+// Writes a definition into a record of the same shape (which keeps its BLOB values) or into a new
+// one of as many items.
+void writeDefinition(kestor_property &record, const Incoming &definition);
 
 // Writes the state and the named items of an update (BLOB values move into the record); the
 // names of items that the record lacks are added to `unknown`.

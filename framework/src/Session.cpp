@@ -6,8 +6,10 @@
 #include "RecordWriter.h"
 #include "Text.h"
 
-#include <cstdlib>
 #include <new>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace kestor {
 
@@ -15,6 +17,21 @@ struct Session::Call {
   kestor_property_fn kestor_client::*callback;
   kestor_property *record;
   std::optional<std::string> message;
+};
+
+struct Session::Step {
+  std::vector<Call> calls;
+  std::vector<void *> released;  // BLOB buffers replaced by a write
+  std::vector<RecordPtr> ended;  // records of deleted properties, device-wide ones too
+
+  ~Step() {
+    for (void *buffer : released) freeBlobMemory(buffer);
+  }
+  // Room made first, so that no record leaves the registry without its delete call.
+  void makeRoom(size_t records, size_t moreCalls) {
+    ended.reserve(ended.size() + records);
+    calls.reserve(calls.size() + moreCalls);
+  }
 };
 
 namespace {
@@ -33,7 +50,7 @@ Session::Session(Registry &registry, kestor_device *endpoint, std::string peer, 
       endpoint_(endpoint),
       peer_(std::move(peer)),
       reply_(std::move(reply)),
-      parser_([this](const Element &element) { handle(element); }) {}
+      parser_([this](const Element &element) { handle(element); }, {}, BlobContents::Decoded) {}
 
 bool Session::feed(const char *data, size_t length) {
   const bool read = parser_.feed(data, length);
@@ -92,80 +109,91 @@ bool Session::owns(const std::string &device) {
 
 void Session::apply(Incoming &in) {
   if (isStopped()) return;
-  std::vector<Call> calls;
-  std::vector<void *> released;
+  Step step;
   try {
     std::lock_guard lock(registry_.mutex());
     switch (in.kind) {
-      case Incoming::Kind::Define: define(in, calls, released); break;
-      case Incoming::Kind::Set: update(in, calls, released); break;
-      default: remove(in, calls);
+      case Incoming::Kind::Define: define(in, step); break;
+      case Incoming::Kind::Set: update(in, step); break;
+      default: remove(in, step);
     }
   } catch (const std::bad_alloc &) {
     skip("no memory for " + in.device + "." + in.name);
   }
   flushSkipped();  // the log hook, like the callbacks, runs without the registry's lock
-  deliver(calls);
-  for (void *buffer : released) std::free(buffer);
+  deliver(step.calls);
 }
 
-void Session::define(Incoming &in, std::vector<Call> &calls, std::vector<void *> &released) {
+void Session::define(Incoming &in, Step &step) {
   if (!owns(in.device)) return;
-  if (kestor_property *old = registry_.live(in.device, in.name); old && !sameShape(*old, in)) {
-    registry_.markDeleted(old);
-    calls.push_back({&kestor_client::delete_property, old, std::nullopt});
+  kestor_property *record = registry_.live(in.device, in.name);
+  if (!record || !sameShape(*record, in)) {
+    RecordPtr fresh = newRecord(in.device, in.name, static_cast<int32_t>(in.items.size()));
+    if (record) {  // another shape: the old property ends, a new one begins
+      step.makeRoom(1, 2);
+      step.ended.push_back(registry_.markDeleted(record));
+      step.calls.push_back({&kestor_client::delete_property, record, std::nullopt});
+    }
+    record = fresh.get();
+    registry_.markLive(std::move(fresh), endpoint_);
   }
-  const auto [record, capacity] = registry_.recordFor(in.device, in.name, static_cast<int32_t>(in.items.size()));
-  writeDefinition(*record, capacity, in, released);
-  registry_.markLive(record, endpoint_);
-  calls.push_back({&kestor_client::define_property, record, std::move(in.message)});
+  (void)registry_.takeSent(record);  // a definition sets the targets anew
+  writeDefinition(*record, in);
+  step.calls.push_back({&kestor_client::define_property, record, std::move(in.message)});
 }
 
-void Session::update(Incoming &in, std::vector<Call> &calls, std::vector<void *> &released) {
+void Session::update(Incoming &in, Step &step) {
   kestor_property *record = registry_.live(in.device, in.name);
   if (!record) return skip("update of unknown property " + in.device + "." + in.name);
   if (!owns(in.device)) return;
   if (record->type != in.type) return skip("update of " + in.device + "." + in.name + " with another type");
   writeTargets(*record, registry_.takeSent(record));
   std::vector<std::string> unknown;
-  writeUpdate(*record, in, released, unknown);
+  writeUpdate(*record, in, step.released, unknown);
   for (const auto &item : unknown) skip("update of unknown item " + in.device + "." + in.name + "." + item);
-  calls.push_back({&kestor_client::update_property, record, std::move(in.message)});
+  step.calls.push_back({&kestor_client::update_property, record, std::move(in.message)});
 }
 
-void Session::remove(Incoming &in, std::vector<Call> &calls) {
+void Session::remove(Incoming &in, Step &step) {
   if (!owns(in.device)) return;
   if (in.name.empty()) {
-    removeDevice(in.device, calls);
-    if (!calls.empty()) calls.back().message = std::move(in.message);
+    removeDevice(in.device, step);
+    if (!step.calls.empty()) step.calls.back().message = std::move(in.message);
     return;
   }
   kestor_property *record = registry_.live(in.device, in.name);
   if (!record) return skip("deletion of unknown property " + in.device + "." + in.name);
-  registry_.markDeleted(record);
-  calls.push_back({&kestor_client::delete_property, record, std::move(in.message)});
+  step.makeRoom(1, 1);
+  step.ended.push_back(registry_.markDeleted(record));
+  step.calls.push_back({&kestor_client::delete_property, record, std::move(in.message)});
 }
 
-void Session::removeDevice(const std::string &device, std::vector<Call> &calls) {
+void Session::removeDevice(const std::string &device, Step &step) {
   const auto records = registry_.liveRecords(device);
   if (records.empty()) return;
-  for (auto *record : records) registry_.markDeleted(record);
-  calls.push_back({&kestor_client::delete_property, registry_.deviceRecord(device), std::nullopt});
+  RecordPtr wide = newRecord(device, "", 0);
+  step.makeRoom(records.size() + 1, 1);
+  for (auto *record : records) step.ended.push_back(registry_.markDeleted(record));
+  step.calls.push_back({&kestor_client::delete_property, wide.get(), std::nullopt});
+  step.ended.push_back(std::move(wide));
 }
 
 std::vector<std::string> Session::end() {
   std::vector<std::string> devices;
-  const auto step = [&] {
-    std::vector<Call> calls;
+  const auto run = [&] {
+    Step step;
     {
       std::lock_guard lock(registry_.mutex());
       devices = registry_.devicesOf(endpoint_);
-      for (const auto &device : devices) removeDevice(device, calls);
+      for (const auto &device : devices) removeDevice(device, step);
     }
-    if (!isStopped()) deliver(calls);
+    if (!isStopped()) deliver(step.calls);
   };
-  if (isStopped()) step();  // only the registry is touched: no executor, no callback
-  else runSynchronised(step);
+  if (isStopped()) run();  // only the registry is touched: no executor, no callback
+  else runSynchronised(run);
+#ifdef __GLIBC__
+  malloc_trim(0);  // what the connection's records and BLOBs held goes back to the system
+#endif
   return devices;
 }
 

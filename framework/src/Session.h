@@ -2,6 +2,8 @@
 // Every element one read completes is applied, in order, in one step through the application's
 // sync executor when it set one; each change to the records is followed by the callback that
 // announces it before the next element is applied. No library lock is held while a callback runs.
+// What an element's change replaced or deleted (BLOB buffers, records) is freed once the callbacks
+// announcing it have returned.
 #pragma once
 
 #include "Incoming.h"
@@ -34,13 +36,14 @@ class Session {
 
  private:
   struct Call;
+  struct Step;
   void handle(const Element &element);
   void applyPending();
   void apply(Incoming &in);
-  void define(Incoming &in, std::vector<Call> &calls, std::vector<void *> &released);
-  void update(Incoming &in, std::vector<Call> &calls, std::vector<void *> &released);
-  void remove(Incoming &in, std::vector<Call> &calls);
-  void removeDevice(const std::string &device, std::vector<Call> &calls);
+  void define(Incoming &in, Step &step);
+  void update(Incoming &in, Step &step);
+  void remove(Incoming &in, Step &step);
+  void removeDevice(const std::string &device, Step &step);
   bool owns(const std::string &device);
   void skip(const std::string &why);  // noted, and written to the log by flushSkipped
   void flushSkipped();

@@ -1,7 +1,10 @@
 #include "StreamParser.h"
 
+#include "Blob.h"
+
 #include <expat.h>
 
+#include <charconv>
 #include <cstring>
 
 namespace kestor {
@@ -15,6 +18,17 @@ constexpr int CHILD = 2;
 bool endsWith(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
+
+// The decoded size a oneBLOB declares, 0 when it declares none that reads as one.
+size_t declaredSize(const char **attributes) {
+  for (const char **a = attributes; a[0] && a[1]; a += 2) {
+    if (std::strcmp(a[0], "size") != 0) continue;
+    size_t size = 0;
+    std::from_chars(a[1], a[1] + std::strlen(a[1]), size);
+    return size;
+  }
+  return 0;
+}
 }  // namespace
 
 struct StreamParser::Impl {
@@ -26,6 +40,7 @@ struct StreamParser::Impl {
   XML_Index boundary = 0;   // byte index of the last top-level start or end
   XML_Index fed = 0;        // bytes handed to expat so far, the synthetic root included
   bool blobElement = false;
+  BlobContents blobs = BlobContents::Text;
   Element element;
 
   ~Impl() { XML_ParserFree(parser); }
@@ -74,7 +89,10 @@ struct StreamParser::Impl {
       blobElement = endsWith(element.name, "BLOBVector");
     } else if (depth == CHILD) {
       if (element.children.size() >= limits.children) return stop("element has too many children");
-      element.children.emplace_back().name = name;
+      Element &child = element.children.emplace_back();
+      child.name = name;
+      if (blobElement && blobs == BlobContents::Decoded && child.name == "oneBLOB")
+        child.decoded = std::make_shared<BlobText>(declaredSize(attributes));
     }
     if (!withinLimit()) return;
     if (Element *target = current())
@@ -96,14 +114,18 @@ struct StreamParser::Impl {
 
   void text(const char *data, int length) {
     if (!withinLimit()) return;
-    if (Element *target = current()) target->text.append(data, static_cast<size_t>(length));
+    Element *target = current();
+    if (!target) return;
+    if (target->decoded) target->decoded->append(std::string_view(data, static_cast<size_t>(length)));
+    else target->text.append(data, static_cast<size_t>(length));
   }
 };
 
-StreamParser::StreamParser(Sink sink, StreamLimits limits) : impl_(std::make_unique<Impl>()) {
+StreamParser::StreamParser(Sink sink, StreamLimits limits, BlobContents blobs) : impl_(std::make_unique<Impl>()) {
   Impl &p = *impl_;
   p.sink = std::move(sink);
   p.limits = limits;
+  p.blobs = blobs;
   XML_SetUserData(p.parser, &p);
   // No exception may cross expat's C frames: a failure inside a handler stops the stream.
   XML_SetElementHandler(

@@ -20,11 +20,15 @@ struct StreamLimits {
   size_t children = 4096;                       // direct children of one element
 };
 
+// What becomes of the character data of a BLOB vector's oneBLOB children: kept as text, or
+// decoded as it arrives (Element::decoded).
+enum class BlobContents { Text, Decoded };
+
 class StreamParser {
  public:
   using Sink = std::function<void(const Element &)>;
 
-  explicit StreamParser(Sink sink, StreamLimits limits = {});
+  explicit StreamParser(Sink sink, StreamLimits limits = {}, BlobContents blobs = BlobContents::Text);
   ~StreamParser();
   StreamParser(const StreamParser &) = delete;
   StreamParser &operator=(const StreamParser &) = delete;

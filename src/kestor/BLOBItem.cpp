@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "core/Console.h"
+#include "kestor/BlobBytes.h"
 #include "kestor/RecordText.h"
 #include "kestor/UrlFetcher.h"
 
@@ -25,6 +26,12 @@ std::optional<QUrl> blobUrl(const kestor_item *item) {
   return url;
 }
 
+// The bytes the library holds for the item, shared; nothing when it holds none.
+std::optional<QByteArray> inMemory(const kestor_item *item) {
+  if (item->blob_value == nullptr) return std::nullopt;
+  return blobBytes(item->blob_value, item->blob_size > 0 ? static_cast<qsizetype>(item->blob_size) : 0);
+}
+
 }  // namespace
 
 QString KESTOR::BLOBItem::format() const {
@@ -42,12 +49,16 @@ std::optional<QByteArray> KESTOR::BLOBItem::value() {
     if (auto url = blobUrl(item)) {
       cachedValue = fetchUrl(*url, fetchTimeout);
       if (!cachedValue) consoleLine("Failed to fetch " + textFromField(item->blob_url).toUtf8());
-    } else if (item->blob_value != nullptr) {
-      const auto size = item->blob_size > 0 ? static_cast<qsizetype>(item->blob_size) : 0;
-      cachedValue = QByteArray(static_cast<const char *>(item->blob_value), size);
+    } else {
+      cachedValue = inMemory(item);
     }
   }
   return cachedValue;
+}
+
+void KESTOR::BLOBItem::keepBytes() {
+  std::unique_lock guard(lock, std::try_to_lock);
+  if (guard.owns_lock() && !cachedValue && !blobUrl(item)) cachedValue = inMemory(item);
 }
 
 void KESTOR::BLOBItem::rollOver() {

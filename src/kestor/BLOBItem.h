@@ -18,7 +18,8 @@ public:
 
   // "." and the extension of the URL's path when the item has a URL, else the format text.
   QString format() const;
-  // The item's bytes, copied or fetched once per update; what is cached when the lock is busy.
+  // The item's bytes, shared with the library or fetched, once per update; what is cached when
+  // the lock is busy.
   std::optional<QByteArray> value();
 
   // What the image of the current update is made from, read on the thread that owns the model
@@ -35,6 +36,9 @@ public:
   // dropped when it is another item's or the item rolled over since, when an image is cached
   // already or the lock is busy.
   void keepImage(std::shared_ptr<Image> image, quint64 madeFor);
+  // Takes the in-memory bytes into the cache, when it is empty, before the library frees them
+  // (run as the property leaves the model); skipped when the lock is busy.
+  void keepBytes();
   // Moves the caches to the previous slots (run for every item when the property updates);
   // skipped when the lock is busy.
   void rollOver();

@@ -10,6 +10,7 @@
 #include "core/Globals.h"
 #include "core/SerialQueue.h"
 #include "core/Settings.h"
+#include "kestor/BlobBytes.h"
 #include "kestor/Callbacks.h"
 #include "kestor/Device.h"
 #include "kestor/KESTORDelegate.h"
@@ -49,6 +50,8 @@ void KESTOR::start(bool serverMode, bool browse) {
   kestor_log_message_handler = &KESTOR::logMessageHandler;         // 3, with the executor that
   kestor_sync_executor = &runOnMainThread;                         //    applies records on main
   kestor_server_ended_handler = &KESTOR::serverEndedHandler;       //    and hears of ended connections
+  kestor_blob_resize = &resizeBlobBytes;                           //    and the memory of BLOB bytes,
+  kestor_blob_free = &freeBlobBytes;                               //    which the model shares
   kestor_is_sandboxed = true;                                      // 4
   const qint64 level = UserDefaults::read(Setting::LOG_LEVEL);  // 5
   if (level >= 0 && level <= std::numeric_limits<uint32_t>::max())

@@ -87,6 +87,7 @@ void KESTOR::removeProperty(const std::shared_ptr<Device> &owner, const QString 
     auto listed = devices.find(owner->name);
     if (listed != devices.end() && listed->second == owner) devices.erase(listed);
   }
+  property->keepRecord();
   property->deleted = true;
   notify([&](KESTORDelegate &receiver) { receiver.propertyDeleted(property); });
 }

@@ -7,6 +7,10 @@
 #include "kestor/SwitchItem.h"
 #include "kestor/TextItem.h"
 
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+
 namespace {
 
 // The library's trace level, at which it writes a property and its items.
@@ -34,6 +38,23 @@ KESTOR::Property::Property(std::shared_ptr<Device> device, kestor_property *prop
     itemNames.append(itemName);
     if (auto item = makeItem(property->type, itemName, record)) items[itemName] = std::move(item);
   }
+}
+
+void KESTOR::Property::keepRecord() {
+  if (keptRecord) return;
+  const size_t bytes = offsetof(kestor_property, items) + size_t(std::max(property->count, 1)) * sizeof(kestor_item);
+  keptRecord = std::make_unique_for_overwrite<char[]>(bytes);
+  auto *copy = reinterpret_cast<kestor_property *>(keptRecord.get());
+  std::memcpy(copy, property, bytes);
+  for (auto &[itemName, item] : items) {
+    const ptrdiff_t index = item->item - property->items;
+    if (auto *blob = dynamic_cast<BLOBItem *>(item.get())) {
+      blob->keepBytes();
+      copy->items[index].blob_value = nullptr;  // freed with the record
+    }
+    item->item = &copy->items[index];
+  }
+  property = copy;
 }
 
 QString KESTOR::Property::stateImage() const { return statusImageName(state()); }

@@ -34,6 +34,10 @@ public:
   std::optional<double> number(const QString &itemName) const;
   // Writes the property and its items to the library's log, whatever the log level.
   void trace() const;
+  // Run as the property leaves the model, before the library frees its record: from then on the
+  // property and its items read a copy of the record's last values (BLOB items keep their bytes,
+  // shared).
+  void keepRecord();
 
   std::shared_ptr<Device> device;
   QString group;
@@ -41,9 +45,10 @@ public:
   QStringList itemNames;  // record order, one per item record
   std::map<QString, std::shared_ptr<Item>> items;
   qint64 seq = 0;         // +1 per update
-  kestor_property *property;
-  // The record's type and version when the property was defined; a record keeps them for life,
-  // so other threads read these instead of the record.
+  kestor_property *property;  // the library's record, or keptRecord once the property is deleted
+  std::unique_ptr<char[]> keptRecord;
+  // The record's type and version when the property was defined; the record keeps them while it
+  // lives, and other threads read these instead of the record.
   const uint32_t typeAtDefinition;
   const int16_t versionAtDefinition;
   // Set on the main thread when the property leaves the model.

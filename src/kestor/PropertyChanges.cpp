@@ -57,12 +57,16 @@ void KESTOR::sendSwitchChange(const std::shared_ptr<Property> &property, ChangeB
 void KESTOR::waitForChanges() { changes->drain(); }
 
 void KESTOR::enableBLOB(const std::shared_ptr<Property> &property, bool enabled) {
-  // A property that has left the model is not touched; its record is not read from this thread.
+  // A property that has left the model is not touched. Its record is not read from this thread
+  // (the library may free it meanwhile): the library is handed one that holds only the names.
   if (!property || property->deleted || property->typeAtDefinition != KESTOR_BLOB) return;
   const uint32_t mode = !enabled                                            ? KESTOR_BLOB_NEVER
                         : property->versionAtDefinition >= KESTOR_VERSION_2_0 ? KESTOR_BLOB_URL
                                                                               : KESTOR_BLOB_ALSO;
-  framework.enableBlob(client, property->property, mode);
+  kestor_property names{};
+  copyToBuffer(property->device->name, names.device, sizeof names.device);
+  copyToBuffer(property->name, names.name, sizeof names.name);
+  framework.enableBlob(client, &names, mode);
 }
 
 void KESTOR::refreshProperties() {

@@ -134,7 +134,7 @@ TEST_F(Changes, EnableBlobModeByTypeVersionAndFlag) {
     ASSERT_EQ(calls.size() - before, c.mode ? 1u : 0u) << index;
     if (c.mode) {
       EXPECT_EQ(calls.back().value, *c.mode);
-      EXPECT_EQ(calls.back().record, record.get());
+      EXPECT_EQ(calls.back().property, record->name);
     }
   }
 }

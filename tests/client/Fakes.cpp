@@ -65,8 +65,7 @@ kestor_result changeSwitch(kestor_client *, const char *device, const char *prop
 }
 
 kestor_result enableBlob(kestor_client *, kestor_property *property, uint32_t mode) {
-  FrameworkCall call("enable_blob");
-  call.record = property;
+  FrameworkCall call("enable_blob", property->device, property->name);
   call.value = mode;
   FakeFramework::shared().record(call);
   return KESTOR_OK;

@@ -18,6 +18,7 @@
 #include "EventLoopWait.h"
 #include "core/Console.h"
 #include "core/Dispatch.h"
+#include "kestor/BlobBytes.h"
 #include "kestor/GuiderSample.h"
 #include "kestor/Model.h"
 #include "kestor/MountPosition.h"
@@ -86,6 +87,13 @@ TEST(Model, LiveValuesAreReadFromTheRecord) {
   EXPECT_EQ(property->state(), KESTOR_STATE_ALERT);
   EXPECT_EQ(property->description(), "N label");
   EXPECT_EQ(item->description(), "V label");
+
+  // Deleted, the property reads a copy of the record's last values: the library frees the record.
+  fixture.kestor->handleDeleteProperty(record.get());
+  std::memset(record.get(), 0, sizeof(kestor_property));
+  EXPECT_EQ(item->value(), 2.5);
+  EXPECT_EQ(property->state(), KESTOR_STATE_ALERT);
+  EXPECT_EQ(property->description(), "N label");
 }
 
 TEST(Model, StateImages) {
@@ -218,6 +226,16 @@ TEST(Model, BlobValueIsCopiedOncePerUpdateAndRolledOver) {
   EXPECT_EQ(blob->previousValue, QByteArray("0123456789"));
   EXPECT_EQ(blob->value(), QByteArray("X123456789"));
   EXPECT_EQ(property->seq, 1);
+
+  // Bytes the library decoded into the model's memory are shared, and kept past the deletion.
+  void *decoded = resizeBlobBytes(nullptr, 10);
+  std::memcpy(decoded, "shared0123", 10);
+  record.item(0).blob_value = decoded;
+  fixture.kestor->handleUpdateProperty(record.get());
+  fixture.kestor->handleDeleteProperty(record.get());
+  freeBlobBytes(decoded);
+  EXPECT_EQ(blob->value()->constData(), decoded);
+  EXPECT_EQ(blob->value(), QByteArray("shared0123"));
 }
 
 TEST(Model, BlobWithoutDataHasNoValue) {

@@ -1,0 +1,69 @@
+#include "kestor/BlobBytes.h"
+
+#include <cstdlib>
+#include <mutex>
+#include <new>
+#include <unordered_map>
+
+namespace {
+
+std::mutex mutex;
+
+// Buffers by their first byte. Never destroyed: the library may free buffers while the process ends.
+std::unordered_map<const void *, QByteArray> &buffers() {
+  static auto *held = new std::unordered_map<const void *, QByteArray>();
+  return *held;
+}
+
+}  // namespace
+
+void *resizeBlobBytes(void *data, size_t bytes) {
+  const auto size = static_cast<qsizetype>(bytes);
+  std::lock_guard lock(mutex);
+  try {
+    if (!data) {
+      QByteArray array(size, Qt::Uninitialized);  // pages not yet written cost nothing
+      char *start = array.data();
+      buffers().emplace(start, std::move(array));
+      return start;
+    }
+    const auto found = buffers().find(data);
+    if (found == buffers().end()) return nullptr;
+    QByteArray &array = found->second;  // not shared yet: the library resizes only while it decodes
+    if (size > array.size()) {
+      array.reserve(size);  // exactly: the C library's realloc moves large buffers without copying
+      array.resize(size);
+    } else {
+      array.resize(size);
+      array.squeeze();
+    }
+    if (array.constData() != data) {  // moved: filed again under its new address (the node stays)
+      auto node = buffers().extract(found);
+      node.key() = node.mapped().constData();
+      buffers().insert(std::move(node));
+    }
+    return array.data();
+  } catch (const std::bad_alloc &) {
+    return nullptr;
+  }
+}
+
+void freeBlobBytes(void *data) {
+  QByteArray released;  // let go of outside the lock
+  {
+    std::lock_guard lock(mutex);
+    auto node = buffers().extract(data);
+    if (node.empty()) return std::free(data);  // made before these were installed: malloc's
+    released = std::move(node.mapped());
+  }
+}
+
+QByteArray blobBytes(const void *data, qsizetype size) {
+  if (!data || size <= 0) return {};
+  {
+    std::lock_guard lock(mutex);
+    const auto found = buffers().find(data);
+    if (found != buffers().end() && found->second.size() == size) return found->second;
+  }
+  return QByteArray(static_cast<const char *>(data), size);
+}
