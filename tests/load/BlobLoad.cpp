@@ -3,7 +3,7 @@
 #include "EventLoopProbe.h"
 #include "LoadGoals.h"
 #include "LoadPanel.h"
-#include "ResidentMemory.h"
+#include "support/ResidentMemory.h"
 #include "kestor/Model.h"
 #include "widgets/ImageView.h"
 #include "widgets/PropertyWidget.h"
@@ -58,7 +58,7 @@ double threadCpuMs() {
 double settledMB() {
   (void)runEventLoopUntil([] { return false; }, 500);
   malloc_trim(0);
-  return megabytes(residentBytes());
+  return test_support::megabytes(test_support::residentBytes());
 }
 
 }  // namespace
@@ -100,7 +100,7 @@ BlobFigures runBlobLoad(LoadPanel &panel, int count, int width, int height) {
     ++figures.shown;
     total += seconds;
     figures.slowestSeconds = std::max(figures.slowestSeconds, seconds);
-    figures.peakMB = std::max(figures.peakMB, megabytes(residentBytes()));
+    figures.peakMB = std::max(figures.peakMB, test_support::megabytes(test_support::residentBytes()));
     if (frame == std::min(count, 2)) figures.levelMB = settledMB();
   }
   probe.stop();

@@ -1,22 +1,12 @@
 // The goals the load runs are held to.
 #pragma once
 
+#include "support/ResidentMemory.h"
+
 namespace load_goals {
 
-// AddressSanitizer keeps freed memory in its quarantine (256 MB by default) before reusing it,
-// so resident memory tells nothing about the program's own use there: the memory goals are
-// checked only without it.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool CHECK_MEMORY = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool CHECK_MEMORY = false;
-#else
-constexpr bool CHECK_MEMORY = true;
-#endif
-#else
-constexpr bool CHECK_MEMORY = true;
-#endif
+// Resident memory is held to the goals only where it means something.
+constexpr bool CHECK_MEMORY = test_support::RESIDENT_MEMORY_MEANINGFUL;
 
 // No event may wait longer than this on the main thread while updates stream in.
 constexpr double MAX_EVENT_WAIT_MS = 100;

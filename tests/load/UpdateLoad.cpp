@@ -3,7 +3,7 @@
 #include "EventLoopProbe.h"
 #include "LoadGoals.h"
 #include "LoadPanel.h"
-#include "ResidentMemory.h"
+#include "support/ResidentMemory.h"
 #include "widgets/PropertyWidget.h"
 
 #include <QElapsedTimer>
@@ -17,7 +17,7 @@ namespace {
 
 struct Sample {
   double at;  // seconds since the request
-  qint64 bytes;
+  int64_t bytes;
 };
 
 double meanMB(const std::vector<Sample> &samples, double from, double to) {
@@ -25,7 +25,7 @@ double meanMB(const std::vector<Sample> &samples, double from, double to) {
   int count = 0;
   for (const Sample &sample : samples) {
     if (sample.at >= from && sample.at < to) {
-      sum += megabytes(sample.bytes);
+      sum += test_support::megabytes(sample.bytes);
       ++count;
     }
   }
@@ -46,7 +46,7 @@ UpdateFigures runUpdateLoad(LoadPanel &panel, int rate, double seconds) {
   std::vector<Sample> samples;
   QElapsedTimer clock;
   QTimer sampler;
-  QObject::connect(&sampler, &QTimer::timeout, [&] { samples.push_back({clock.elapsed() / 1000.0, residentBytes()}); });
+  QObject::connect(&sampler, &QTimer::timeout, [&] { samples.push_back({clock.elapsed() / 1000.0, test_support::residentBytes()}); });
   EventLoopProbe probe;
   const long before = panel.valueChanges.changes;
   const QString last = QString::number(figures.sent);
