@@ -58,15 +58,18 @@ void KESTOR::waitForChanges() { changes->drain(); }
 
 void KESTOR::enableBLOB(const std::shared_ptr<Property> &property, bool enabled) {
   // A property that has left the model is not touched. Its record is not read from this thread
-  // (the library may free it meanwhile): the library is handed one that holds only the names.
+  // (the library may free it meanwhile): the library is handed one that holds the names and what
+  // the property was defined as.
   if (!property || property->deleted || property->typeAtDefinition != KESTOR_BLOB) return;
   const uint32_t mode = !enabled                                            ? KESTOR_BLOB_NEVER
                         : property->versionAtDefinition >= KESTOR_VERSION_2_0 ? KESTOR_BLOB_URL
                                                                               : KESTOR_BLOB_ALSO;
-  kestor_property names{};
-  copyToBuffer(property->device->name, names.device, sizeof names.device);
-  copyToBuffer(property->name, names.name, sizeof names.name);
-  framework.enableBlob(client, &names, mode);
+  kestor_property record{};
+  copyToBuffer(property->device->name, record.device, sizeof record.device);
+  copyToBuffer(property->name, record.name, sizeof record.name);
+  record.type = property->typeAtDefinition;
+  record.version = property->versionAtDefinition;
+  framework.enableBlob(client, &record, mode);
 }
 
 void KESTOR::refreshProperties() {
