@@ -8,6 +8,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <future>
+#include <latch>
 #include <mutex>
 
 #include "core/GlobalPool.h"
@@ -46,6 +47,19 @@ void syncGlobal(Block block) {
     done.set_value();
   });
   done.get_future().wait();
+}
+
+void concurrentPerform(size_t count, const std::function<void(size_t)> &block) {
+  if (count == 0) return;
+  std::latch done(static_cast<std::ptrdiff_t>(count - 1));
+  for (size_t i = 1; i < count; ++i) {
+    GlobalPool::shared().start([&block, &done, i] {
+      block(i);
+      done.count_down();
+    });
+  }
+  block(0);
+  done.wait();
 }
 
 void syncMain(Block block) {

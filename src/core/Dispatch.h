@@ -1,6 +1,7 @@
 // Dispatch helpers: run a block on the main thread's event loop or on the global pool.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 
 class QObject;
@@ -23,6 +24,10 @@ void asyncGlobalAfter(double seconds, Block block);
 
 // Runs the block on a global-pool thread and returns after it has run.
 void syncGlobal(Block block);
+
+// Runs block(i) for every i in [0, count) at once: block(0) on the calling thread, each other on
+// a thread of the global pool; returns after every one has run. For splitting long work.
+void concurrentPerform(size_t count, const std::function<void(size_t)> &block);
 
 // Runs the block on the main thread: in place when called there, otherwise queued on the main
 // event loop while the caller waits until it has run.

@@ -1,5 +1,7 @@
 #include "image/StretchRenderer.h"
 
+#include "core/Dispatch.h"
+
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -85,6 +87,11 @@ uint8_t average(uint64_t sum, uint64_t count)
     return uint8_t(count == 1 ? sum : (sum + count / 2) / count);
 }
 
+// A large picture is rendered in bands of output rows on up to this many threads at once, each
+// band of at least this many bitmap pixels.
+constexpr int64_t MAX_BANDS = 4;
+constexpr int64_t PIXELS_PER_BAND = 1 << 20;
+
 // Fills `target` block by block: `addRow(row, columns, sums)` adds a bitmap row to the sums,
 // `colour(sums, count)` makes the output pixel of a block of `count` pixels.
 template <typename AddRow, typename Colour>
@@ -92,16 +99,23 @@ void renderBlocks(const Bitmap &bitmap, QImage &target, AddRow addRow, Colour co
 {
     const std::vector<int64_t> columns = blockBounds(bitmap.width, target.width());
     const std::vector<int64_t> rows = blockBounds(bitmap.height, target.height());
-    std::vector<Sums> sums(size_t(target.width()));
-    for (int y = 0; y < target.height(); ++y) {
-        std::fill(sums.begin(), sums.end(), Sums{});
-        for (int64_t row = rows[size_t(y)]; row < rows[size_t(y) + 1]; ++row)
-            addRow(bitmap.pixels + row * bitmap.bytesPerRow, columns, sums);
-        const auto blockRows = uint64_t(rows[size_t(y) + 1] - rows[size_t(y)]);
-        auto *out = reinterpret_cast<QRgb *>(target.scanLine(y));
-        for (size_t x = 0; x < sums.size(); ++x)
-            out[x] = colour(sums[x], blockRows * uint64_t(columns[x + 1] - columns[x]));
-    }
+    // Taken here: the image's own accessors are not for several threads at once.
+    uchar *const bits = target.bits();
+    const qsizetype stride = target.bytesPerLine();
+    const int64_t height = target.height();
+    const int64_t bands = std::clamp<int64_t>(bitmap.width * bitmap.height / PIXELS_PER_BAND, 1, std::min(MAX_BANDS, height));
+    concurrentPerform(size_t(bands), [&](size_t band) {
+        std::vector<Sums> sums(size_t(target.width()));
+        for (int64_t y = int64_t(band) * height / bands; y < (int64_t(band) + 1) * height / bands; ++y) {
+            std::fill(sums.begin(), sums.end(), Sums{});
+            for (int64_t row = rows[size_t(y)]; row < rows[size_t(y) + 1]; ++row)
+                addRow(bitmap.pixels + row * bitmap.bytesPerRow, columns, sums);
+            const auto blockRows = uint64_t(rows[size_t(y) + 1] - rows[size_t(y)]);
+            auto *out = reinterpret_cast<QRgb *>(bits + y * stride);
+            for (size_t x = 0; x < sums.size(); ++x)
+                out[x] = colour(sums[x], blockRows * uint64_t(columns[x + 1] - columns[x]));
+        }
+    });
 }
 
 void renderGrey(const Bitmap &bitmap, RenderingPoints points, bool highlightOverexposure, QImage &target)

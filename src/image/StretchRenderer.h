@@ -2,7 +2,8 @@
 // The stretched 8-bit RGB rendering of a bitmap: every sample mapped linearly from
 // [black, white] to [0, 255]; saturated grey pixels optionally painted red. A rendering smaller
 // than the bitmap averages the stretched pixels of each block into one, so small stars stay
-// visible, and reads only the pixels once: no full-size rendering is made on the way.
+// visible, and reads only the pixels once: no full-size rendering is made on the way. A large
+// picture is rendered on a few threads of the global pool at once.
 
 #include "image/Bitmap.h"
 

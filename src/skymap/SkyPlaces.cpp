@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "core/Dispatch.h"
 #include "skymap/SkyModel.h"
 
 namespace {
@@ -32,10 +33,7 @@ void placeStarLike(const SkyModel &model, SkyPlaces &places, const kestor_site_c
   const size_t parts =
       count < MIN_OBJECTS_PER_THREAD ? 1 : std::clamp<size_t>(std::thread::hardware_concurrency(), 1, MAX_THREADS);
   const size_t part = (count + parts - 1) / parts;
-  std::vector<std::jthread> helpers;
-  for (size_t k = 1; k < parts; ++k)
-    helpers.emplace_back(placeRange, std::min(count, k * part), std::min(count, (k + 1) * part));
-  placeRange(0, std::min(count, part));
+  concurrentPerform(parts, [&](size_t k) { placeRange(std::min(count, k * part), std::min(count, (k + 1) * part)); });
 }
 
 }  // namespace
