@@ -170,6 +170,12 @@ TEST(StretchRenderer, SmallerRenderingsAverageTheStretchedBlocks)
     // A size beyond the bitmap's is refused.
     EXPECT_FALSE(StretchRenderer::render(bitmapOver(grey, 5, 3, 8, 1), {0, 256}, true, target, QSize(6, 1)));
 
+    // A large picture is rendered in bands on several threads at once: all of them alike.
+    const std::vector<uint8_t> large(size_t(2048) * 1024, 100);
+    ASSERT_TRUE(StretchRenderer::render(bitmapOver(large, 2048, 1024, 8, 1), {0, 256}, true, target, QSize(300, 150)));
+    for (int y = 0; y < 150; ++y)
+        ASSERT_EQ(pixelAt(target, 299, y), std::vector<int>(3, 100)) << y;
+
     // Colour channels average one by one.
     const std::vector<uint8_t> rgb = {0, 100, 200, 255, 50, 0};
     ASSERT_TRUE(StretchRenderer::render(bitmapOver(rgb, 2, 1, 8, 3), {0, 256}, true, target, QSize(1, 1)));
