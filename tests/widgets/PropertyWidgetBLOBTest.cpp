@@ -62,8 +62,7 @@ TEST_F(PropertyWidgetBLOB, ShowsTheStretchedPictureWithOverexposureInRed) {
 
   replace(property, garbage, KESTOR_STATE_OK);  // undecodable: the picture goes
   widget->update(property);
-  QTest::qWait(20);
-  EXPECT_TRUE(view->pixmap().isNull());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return view->pixmap().isNull(); }, 5000));
 }
 
 TEST_F(PropertyWidgetBLOB, ANewerPictureIsNeverReplacedByAnOlderOne) {
@@ -73,6 +72,7 @@ TEST_F(PropertyWidgetBLOB, ANewerPictureIsNeverReplacedByAnOlderOne) {
   auto *view = control<ImageView>(widget, "value:CCD1");
   replace(property, second, KESTOR_STATE_OK);
   widget->update(property);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return view->pixmap().size() == QSize(32, 32); }, 5000));
   QTest::qWait(50);
   EXPECT_EQ(view->pixmap().size(), QSize(32, 32));
 
@@ -80,6 +80,7 @@ TEST_F(PropertyWidgetBLOB, ANewerPictureIsNeverReplacedByAnOlderOne) {
   widget->update(property);
   replace(property, garbage, KESTOR_STATE_OK);
   widget->update(property);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return view->pixmap().isNull(); }, 5000));
   QTest::qWait(50);
   EXPECT_TRUE(view->pixmap().isNull());
 }
