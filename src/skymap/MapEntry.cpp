@@ -8,12 +8,7 @@ MapEntry::MapEntry(double ra, double dec) {
   object.j2kDec = dec;
 }
 
-MapEntry::MapEntry(int32_t id, std::optional<QString> name, double ra, double dec, float pmra, float pmdec,
-                   float px, float rv, float mag, float diameter)
-    : object{ra, dec, pmra, pmdec, px, rv, mag, SkyObject::diameterFor(mag, diameter), id, nullptr, nullptr},
-      name(std::move(name)) {}
-
-MapEntry::MapEntry(const SkyObject &catalogued, const SkyPlace &place, SkyRef source)
+MapEntry::MapEntry(const SkyObject &catalogued, const SkyPlace &place, std::optional<SkyRef> source)
     : object(catalogued), source(source) {
   if (catalogued.hasName())
     name = catalogued.nameText();

@@ -18,11 +18,8 @@ public:
   MapEntry() = default;
   // Only the J2000 place set; diameter 0 (the mount's position).
   MapEntry(double ra, double dec);
-  // The catalogues' initialiser. diameter is in arcminutes; 0 means "from the magnitude".
-  MapEntry(int32_t id, std::optional<QString> name, double ra, double dec, float pmra, float pmdec,
-           float px, float rv, float mag, float diameter);
-  // The object of the sky model at the reference, at the place.
-  MapEntry(const SkyObject &object, const SkyPlace &place, SkyRef source);
+  // The catalogued object at the place; source tells where it is in the sky model, if there.
+  explicit MapEntry(const SkyObject &object, const SkyPlace &place = {}, std::optional<SkyRef> source = {});
   virtual ~MapEntry() = default;
 
   // Apparent topocentric place of the catalogue position, then altitude and azimuth, for the

@@ -1,4 +1,4 @@
-// The initialisers' size rule and placing one entry.
+// The size rule and placing one entry.
 #include "skymap/MountEntry.h"
 #include "skymap/SkyPlace.h"
 
@@ -11,9 +11,8 @@
 
 namespace {
 
-MapEntry catalogued(float mag, float diameter) {
-  return MapEntry(1, std::nullopt, 6.75, -16.7, 0.0f, 0.0f, 0.0f, 0.0f, mag, diameter);
-}
+// Sirius as catalogued.
+const SkyObject SIRIUS{6.752477, -16.716116, -546.01f, -1223.07f, 379.21f, -5.5f, -1.44f, 0.0f, 32349, "Sirius", nullptr};
 
 class FixedInstant : public testing::Test {
 protected:
@@ -23,14 +22,14 @@ protected:
 
 }  // namespace
 
-TEST(MapEntry, DiameterRule) {
+TEST(SkyObject, DiameterRule) {
   struct Row { float mag, arcmin, expected; } rows[] = {
       {0.0f, 0.0f, 1.0f}, {-3.0f, 0.0f, 1.0f}, {5.0f, 0.0f, 0.18593f}, {8.0f, 0.0f, 0.06776f},
       {5.0f, 30.0f, 0.5f}, {5.0f, 300.0f, 5.0f},
   };
   for (const Row &row : rows)
-    EXPECT_NEAR(catalogued(row.mag, row.arcmin).object.diameter, row.expected, 1e-5f) << row.mag << " " << row.arcmin;
-  EXPECT_TRUE(std::isnan(catalogued(5.0f, std::numeric_limits<float>::quiet_NaN()).object.diameter));
+    EXPECT_NEAR(SkyObject::diameterFor(row.mag, row.arcmin), row.expected, 1e-5f) << row.mag << " " << row.arcmin;
+  EXPECT_TRUE(std::isnan(SkyObject::diameterFor(5.0f, std::numeric_limits<float>::quiet_NaN())));
   const MapEntry mount(5.5, 20.0);
   EXPECT_EQ(mount.object.diameter, 0.0f);
   EXPECT_EQ(mount.object.mag, 0.0f);
@@ -41,7 +40,7 @@ TEST(MapEntry, DiameterRule) {
 }
 
 TEST_F(FixedInstant, UpdateStarEqualsTheSharedContext) {
-  MapEntry sirius(32349, QStringLiteral("Sirius"), 6.752477, -16.716116, -546.01f, -1223.07f, 379.21f, -5.5f, -1.44f, 0.0f);
+  MapEntry sirius(SIRIUS);
   sirius.updateStar(48.1, 11.6, 520.0);
   kestor_site_context *context = kestor_site_context_new(nullptr, 48.1, 11.6, 520.0);
   const SkyPlace place = SkyPlace::ofStar(sirius.object, context);
@@ -54,7 +53,9 @@ TEST_F(FixedInstant, UpdateStarEqualsTheSharedContext) {
 }
 
 TEST_F(FixedInstant, UpdatePlanetPlacesTheBody) {
-  MapEntry moon(11, QStringLiteral("Moon"), 0.0, 0.0, 0.0f, 0.0f, 0.0f, 0.0f, -12.0f, 300.0f);
+  SkyObject body;
+  body.id = 11;  // the Moon
+  MapEntry moon(body);
   moon.updatePlanet(48.1, 11.6, 520.0);
   double ra, dec;
   kestor_topo_planet(11, &ra, &dec, 48.1, 11.6, 520.0);
@@ -65,7 +66,7 @@ TEST_F(FixedInstant, UpdatePlanetPlacesTheBody) {
 TEST_F(FixedInstant, MountPositionIsNotPrecessedAgain) {
   // A mount pointed at Sirius reports Sirius' apparent place of date: the mount's marker must
   // land on the star, not a third of a degree away.
-  MapEntry sirius(32349, QStringLiteral("Sirius"), 6.752477, -16.716116, -546.01f, -1223.07f, 379.21f, -5.5f, -1.44f, 0.0f);
+  MapEntry sirius(SIRIUS);
   sirius.updateStar(48.1, 11.6, 520.0);
   MountEntry mount(sirius.ra, sirius.dec);
   mount.updateStar(48.1, 11.6, 520.0);

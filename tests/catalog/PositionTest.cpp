@@ -65,9 +65,9 @@ TEST(SkyPlaces, RecomputationEqualsPlacingEachObject) {
   ASSERT_EQ(places->deepSky.size(), model->deepSky.size());
   ASSERT_EQ(places->milkyWay.size(), model->milkyWay.size());
   ASSERT_EQ(places->bodies.size(), model->bodies.size());
-  const auto check = [&](SkyList list, uint32_t i, const SkyObject &object, const SkyPlace &place) {
-    MapEntry entry(object, SkyPlace{}, SkyRef{list, i});
-    if (list == SkyList::Bodies)
+  const auto check = [&](bool body, const SkyObject &object, const SkyPlace &place) {
+    MapEntry entry(object);
+    if (body)
       entry.updatePlanet(latitude, longitude, elevation);
     else
       entry.updateStar(latitude, longitude, elevation);
@@ -77,10 +77,10 @@ TEST(SkyPlaces, RecomputationEqualsPlacingEachObject) {
     EXPECT_NEAR(place.dec, entry.dec, 1e-9) << object.id;
   };
   for (uint32_t i = 0; i < model->stars.size(); i += 997)
-    check(SkyList::Stars, i, model->stars[i], places->stars[i]);
-  check(SkyList::DeepSky, 0, model->deepSky.front(), places->deepSky.front());
-  check(SkyList::Stars, 0, model->milkyWay.back(), places->milkyWay.back());
+    check(false, model->stars[i], places->stars[i]);
+  check(false, model->deepSky.front(), places->deepSky.front());
+  check(false, model->milkyWay.back(), places->milkyWay.back());
   for (uint32_t i = 0; i < model->bodies.size(); ++i)
-    check(SkyList::Bodies, i, model->bodies[i], places->bodies[i]);
+    check(true, model->bodies[i], places->bodies[i]);
   kestor_set_astro_time(0.0);
 }

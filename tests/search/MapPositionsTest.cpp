@@ -19,7 +19,7 @@ protected:
 
   // Whether the map's places are those of the site (one star stands for all).
   bool showsSite(double lat, double lon, double elev) const {
-    MapEntry expected(SkyModel::shared()->stars[100], SkyPlace{}, SkyRef{SkyList::Stars, 100});
+    MapEntry expected(SkyModel::shared()->stars[100]);
     expected.updateStar(lat, lon, elev);
     return map.places().stars[100].alt == expected.alt && map.places().stars[100].az == expected.az;
   }
