@@ -1,11 +1,11 @@
 #include "image/XISFImageRep.h"
 
+#include "core/StrictNumber.h"
 #include "image/ByteOrder.h"
 #include "image/CheckedSize.h"
 
 #include <QXmlStreamReader>
 
-#include <charconv>
 #include <new>
 
 namespace {
@@ -15,16 +15,7 @@ constexpr qsizetype HEADER_START = 16;
 // A base-10 integer: an optional sign, then digits only. Anything else, or overflow, reads 0.
 int64_t readInteger(QStringView text)
 {
-    const QByteArray latin = text.toLatin1();
-    const char *first = latin.constData();
-    const char *last = first + latin.size();
-    if (first != last && *first == '+' && last - first > 1 && first[1] != '-')
-        ++first;
-    int64_t value = 0;
-    const auto [end, error] = std::from_chars(first, last, value);
-    if (error != std::errc() || end != last || first == last)
-        return 0;
-    return value;
+    return StrictNumber::toInt64(text).value_or(0);
 }
 
 // The 8-bit planes of `channels` channels, one after the other, as pixels whose samples lie
