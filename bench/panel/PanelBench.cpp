@@ -87,7 +87,7 @@ struct Connection {
     runUntil([&] { return counter.defined == FLOOD_PROPERTIES; });
   }
   ~Connection() {
-    for (kestor_server_entry *entry : kestor.configuredServers) kestor.framework.disconnectServer(entry);
+    kestor.disconnectServersExcept([](const TypedServer &) { return false; });
     runUntil([&] { return kestor.devices.empty(); });
     kestor_stop();
   }

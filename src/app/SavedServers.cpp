@@ -34,7 +34,7 @@ QString describe(const QVariant &value) {
 
 }  // namespace
 
-std::vector<ServerAddress> readSavedServers(const QVariant &value, const std::function<void(const QString &)> &skipped) {
+std::vector<TypedServer> readSavedServers(const QVariant &value, const std::function<void(const QString &)> &skipped) {
   QVariantList entries;
   if (value.typeId() == QMetaType::QVariantList) {
     entries = value.toList();
@@ -44,7 +44,7 @@ std::vector<ServerAddress> readSavedServers(const QVariant &value, const std::fu
     skipped(QStringLiteral("Saved servers skipped: not a list of servers (%1)").arg(describe(value)));
     return {};
   }
-  std::vector<ServerAddress> servers;
+  std::vector<TypedServer> servers;
   for (qsizetype i = 0; i < entries.size(); ++i) {
     const QVariant &entry = entries[i];
     if (entry.typeId() != QMetaType::QVariantMap) {
@@ -67,9 +67,9 @@ std::vector<ServerAddress> readSavedServers(const QVariant &value, const std::fu
   return servers;
 }
 
-QVariantList savedServersValue(const std::vector<ServerAddress> &servers) {
+QVariantList savedServersValue(const std::vector<TypedServer> &servers) {
   QVariantList value;
-  for (const ServerAddress &server : servers)
+  for (const TypedServer &server : servers)
     value.append(QVariantMap{{QStringLiteral("host"), server.host}, {QStringLiteral("port"), server.port}});
   return value;
 }

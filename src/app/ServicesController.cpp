@@ -22,8 +22,8 @@ ServicesModel::Row ServicesController::cellForRow(int row) const {
   const Row item = itemForRow(row);
   if (const auto *service = std::get_if<std::shared_ptr<NetService>>(&item))
     return {(*service)->name, QStringLiteral("NSBonjour"), false};
-  if (const auto *server = std::get_if<ServerPtr>(&item))
-    return {(*server)->host + QStringLiteral(" (") + QString::number((*server)->port) + QLatin1Char(')'),
+  if (const auto *server = std::get_if<TypedServer>(&item))
+    return {server->host + QStringLiteral(" (") + QString::number(server->port) + QLatin1Char(')'),
             QStringLiteral("NSNetwork"), true};
   return {};
 }
@@ -60,20 +60,16 @@ void ServicesController::reloadTable() {
 
 void ServicesController::rowSelected(int row) {
   const Row item = itemForRow(row);
-  const auto *server = std::get_if<ServerPtr>(&item);
+  const auto *server = std::get_if<TypedServer>(&item);
   if (!server) return;
   if (removeButton) removeButton->setEnabled(true);
-  if (hostnameField) hostnameField->setText((*server)->host);
-  if (portField) portField->setText(QString::number((*server)->port));
+  if (hostnameField) hostnameField->setText(server->host);
+  if (portField) portField->setText(QString::number(server->port));
 }
 
-void ServicesController::saveServers() {
-  std::vector<ServerAddress> servers;
-  for (const ServerPtr &server : configuredServers) servers.push_back({server->host, server->port});
-  UserDefaults::write(Setting::SERVERS, savedServersValue(servers));
-}
+void ServicesController::saveServers() { UserDefaults::write(Setting::SERVERS, savedServersValue(configuredServers)); }
 
-std::vector<ServerAddress> ServicesController::readSetting(const QVariant &value) {
+std::vector<TypedServer> ServicesController::readSetting(const QVariant &value) {
   return readSavedServers(value, [this](const QString &reason) { kestor().log(reason); });
 }
 
@@ -83,43 +79,31 @@ void ServicesController::loadServers() {
   if (!value.isValid()) return;
   const QPointer<ServicesController> self(this);
   asyncGlobalAfter(RESTORE_DELAY, [self, value] {
-    if (self) self->restoreServers(value);
+    asyncMain([self, value] {
+      if (self) self->restoreServers(value);
+    });
   });
 }
 
 void ServicesController::restoreServers(const QVariant &value) {
-  // The list and the table belong to the main thread: each server joins them there, and only
-  // the connection, which may take the library's whole time-out, runs here.
-  const QPointer<ServicesController> self(this);
-  const std::vector<ServerAddress> saved = readSetting(value);
-  for (size_t i = 0; i < saved.size(); ++i) {
-    bool connected = true;
-    syncMain([&] {
-      if (!self) return;
-      if (listedTimes(saved[i]) < occurrence(saved, i)) {
-        configuredServers.push_back(std::make_shared<Server>(saved[i].host, saved[i].port));
-        reloadTable();
-      }
-      connected = isConnected(saved[i]);
-    });
-    if (!connected) kestor().connect(saved[i].host, saved[i].port);
+  const std::vector<TypedServer> saved = readSetting(value);
+  appendUnlisted(saved);
+  reloadTable();
+  kestor().connectServers(saved);
+}
+
+void ServicesController::appendUnlisted(const std::vector<TypedServer> &saved) {
+  for (auto server = saved.begin(); server != saved.end(); ++server) {
+    const auto same = [&](const TypedServer &other) { return other.sameAddress(*server); };
+    if (std::count_if(configuredServers.begin(), configuredServers.end(), same) < std::count_if(saved.begin(), server + 1, same))
+      configuredServers.push_back(*server);
   }
-}
-
-size_t ServicesController::listedTimes(const ServerAddress &server) const {
-  return size_t(std::count_if(configuredServers.begin(), configuredServers.end(), [&](const ServerPtr &listed) {
-    return listed->host == server.host && listed->port == server.port;
-  }));
-}
-
-size_t ServicesController::occurrence(const std::vector<ServerAddress> &servers, size_t index) {
-  return size_t(std::count(servers.begin(), servers.begin() + qsizetype(index) + 1, servers[index]));
 }
 
 void ServicesController::addAction() {
   const qint64 port = StrictNumber::toInt64(portField ? portField->text() : QString()).value_or(DEFAULT_PORT);
   const QString host = hostnameField ? hostnameField->text() : QString();
-  configuredServers.push_back(std::make_shared<Server>(host, port));
+  configuredServers.push_back({host, port, TypedServer::State::Unconnected, nullptr});
   reloadTable();
   saveServers();
 }
@@ -140,39 +124,19 @@ void ServicesController::removeAction() {
 void ServicesController::servicesChanged() { reloadTable(); }
 
 void ServicesController::reloadConfiguredServers() {
-  configuredServers.clear();
-  for (const ServerAddress &address : kestor().configuredServerAddresses())
-    configuredServers.push_back(std::make_shared<Server>(address.host, address.port));
+  configuredServers = kestor().configuredServers;
   // Saved servers that are not connected (down at launch, still being restored, or added and
   // not yet confirmed) stay in the list, so that confirming tries them again and saving the
   // list keeps them.
-  const std::vector<ServerAddress> saved = readSetting(defaults().value(Setting::SERVERS.name(), QVariantList()));
-  for (size_t i = 0; i < saved.size(); ++i) {
-    if (listedTimes(saved[i]) < occurrence(saved, i))
-      configuredServers.push_back(std::make_shared<Server>(saved[i].host, saved[i].port));
-  }
+  appendUnlisted(readSetting(defaults().value(Setting::SERVERS.name(), QVariantList())));
   // The table's rows follow the list: a view must hear of every change of their number.
   reloadTable();
 }
 
-bool ServicesController::isConnected(const ServerAddress &server) const {
-  const std::vector<ServerAddress> connected = kestor().configuredServerAddresses();
-  return std::find(connected.begin(), connected.end(), server) != connected.end();
-}
-
 void ServicesController::applyConfiguredServers() {
-  kestor().disconnectServersExcept([this](const ServerAddress &address) { return listedTimes(address) > 0; });
-  // Connecting waits for the server's answer, up to the library's time-out: off the main
-  // thread, one server after the other in list order, each only when still not connected.
-  std::vector<ServerAddress> wanted;
-  for (const ServerPtr &server : configuredServers) wanted.push_back({server->host, server->port});
-  const QPointer<ServicesController> self(this);
-  asyncGlobal([self, wanted] {
-    for (const ServerAddress &server : wanted) {
-      bool connected = true;
-      syncMain([&] { connected = !self || self->isConnected(server); });
-      if (connected) continue;
-      self->kestor().connect(server.host, server.port);
-    }
+  kestor().disconnectServersExcept([this](const TypedServer &connected) {
+    return std::any_of(configuredServers.begin(), configuredServers.end(),
+                       [&](const TypedServer &listed) { return listed.sameAddress(connected); });
   });
+  kestor().connectServers(configuredServers);
 }

@@ -24,15 +24,7 @@ class ServicesController : public BaseController {
   Q_OBJECT
 
 public:
-  // One server of the user's list; shared by reference.
-  class Server {
-  public:
-    Server(QString host, qint64 port) : host(std::move(host)), port(port) {}
-    QString host;
-    qint64 port;
-  };
-  using ServerPtr = std::shared_ptr<Server>;
-  using Row = std::variant<std::monostate, std::shared_ptr<NetService>, ServerPtr>;
+  using Row = std::variant<std::monostate, std::shared_ptr<NetService>, TypedServer>;
 
   static constexpr qint64 DEFAULT_PORT = 7624;
   // Seconds between waking and the restore of the saved servers.
@@ -48,7 +40,7 @@ public:
   QPointer<QPushButton> removeButton;
 
   // The user's servers in the order added or restored (main thread).
-  std::vector<ServerPtr> configuredServers;
+  std::vector<TypedServer> configuredServers;
 
   // Runs once every outlet of the interface is set: shows the table and restores the saved list.
   void awakeFromNib();
@@ -62,9 +54,9 @@ public:
 
   // The list as stored under "servers" (the settings are not written to disk here).
   void saveServers();
-  // Restores the saved list a second later on the global pool, unless the list has entries.
+  // Restores the saved list a second later, unless the list has entries.
   void loadServers();
-  // Appends the servers of a stored value and connects each; runs off the main thread.
+  // Appends the servers of a stored value and connects each (main thread).
   void restoreServers(const QVariant &value);
 
   void servicesChanged() override;
@@ -78,12 +70,9 @@ public slots:
 private:
   void reloadTable();
   void rowSelected(int row);
-  std::vector<ServerAddress> readSetting(const QVariant &value);
-  bool isConnected(const ServerAddress &server) const;
-  // How often the list holds the server.
-  size_t listedTimes(const ServerAddress &server) const;
-  // How often the server at the index occurs in the list up to and including the index.
-  static size_t occurrence(const std::vector<ServerAddress> &servers, size_t index);
+  std::vector<TypedServer> readSetting(const QVariant &value);
+  // Appends the saved servers that the list does not hold yet (as often as they are saved).
+  void appendUnlisted(const std::vector<TypedServer> &saved);
 
   ServicesModel *servicesModel = nullptr;
 };

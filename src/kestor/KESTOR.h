@@ -16,7 +16,7 @@
 
 #include <kestor.h>
 
-#include "kestor/ServerAddress.h"
+#include "kestor/TypedServer.h"
 #include "kestor/discovery/NetService.h"
 #include "kestor/discovery/PublishedService.h"
 
@@ -116,16 +116,19 @@ public:
   // Waits until every change queued so far has reached the library (tests, shut-down).
   void waitForChanges();
 
-  // --- servers (main thread unless said otherwise) ---------------------------------------
-  // Connects a typed-in server on the calling thread; on success records it with addServer.
+  // --- typed-in servers (main thread unless said otherwise) -----------------------------------
+  // A typed-in server is connecting, connected or absent from configuredServers; each connection
+  // attempt reports once, on the main thread, and an ended connection leaves the list.
+  // Connects a typed-in server on the calling thread (any), unless one of its address is already
+  // connecting or connected.
   void connect(const QString &host, qint64 port);
-  void addServer(kestor_server_entry *entry);
+  // Connects, in list order on the global pool, each server whose address is neither connecting
+  // nor connected.
+  void connectServers(const std::vector<TypedServer> &wanted);
+  // Drops the entry from configuredServers without disconnecting it, notifying the delegates.
   void removeServer(kestor_server_entry *entry);
-  // The host and port of each connected typed-in server, in the order connected.
-  std::vector<ServerAddress> configuredServerAddresses() const;
-  // Disconnects each typed-in server whose address is not to be kept, on the calling thread,
-  // and removes it from configuredServers on the main thread.
-  void disconnectServersExcept(const std::function<bool(const ServerAddress &)> &keep);
+  // Disconnects each connected typed-in server that is not to be kept and drops it.
+  void disconnectServersExcept(const std::function<bool(const TypedServer &)> &keep);
 
   // NetServiceBrowserDelegate (main thread).
   void serviceFound(const std::shared_ptr<NetService> &service) override;
@@ -166,7 +169,7 @@ public:
   std::vector<KESTORDelegate *> delegates;
   std::vector<std::shared_ptr<NetService>> services;          // in the order discovered
   std::map<std::shared_ptr<NetService>, kestor_server_entry *> servers;
-  std::vector<kestor_server_entry *> configuredServers;
+  std::vector<TypedServer> configuredServers;                 // connecting or connected, in order
   std::unique_ptr<NetServiceBrowser> indiBrowser;
   std::unique_ptr<NetServiceBrowser> kestorBrowser;
   QString timeFormat;
@@ -182,6 +185,11 @@ public:
 
 private:
   struct ChangeBuffers;
+  // Main thread: the server joins configuredServers as connecting; false when one of its address
+  // is already there.
+  bool claimServer(const TypedServer &server);
+  // The one report of a connection attempt (entry null when it failed), on the main thread.
+  void serverAttempted(const TypedServer &server, kestor_server_entry *entry);
   void connectResolvedService(const std::shared_ptr<NetService> &service, const QByteArray &name,
                               const QByteArray &host, int32_t port);
   void sendTextChange(const std::shared_ptr<Property> &property, ChangeBuffers &buffers);

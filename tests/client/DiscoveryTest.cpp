@@ -194,7 +194,10 @@ TEST_F(Discovery, TypedInServers) {
     return kestor_result(KESTOR_OK);
   };
   std::thread restore([&] { fixture.kestor->connect(QStringLiteral("127.0.0.1"), 7624); });
-  ASSERT_TRUE(waitUntil([&] { return fixture.kestor->configuredServers.size() == 1; }));
+  ASSERT_TRUE(waitUntil([&] {
+    const auto &servers = fixture.kestor->configuredServers;
+    return servers.size() == 1 && servers.front().state == TypedServer::State::Connected;
+  }));
   restore.join();
   fixture.kestor->removeServer(&second);
   EXPECT_EQ(fixture.events, QStringList{"services"});

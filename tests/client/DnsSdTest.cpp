@@ -100,7 +100,7 @@ TEST(DnsSd, WithoutADaemonTypedInServersStillWork) {
   spinFor(50);
   EXPECT_EQ(unavailable(), 1) << kestor.messages.join(u'\n').toStdString();
   EXPECT_TRUE(logged(kestor, QStringLiteral("KESTOR Started...")));
-  for (kestor_server_entry *entry : kestor.configuredServers) kestor_disconnect_server(entry);
+  kestor.disconnectServersExcept([](const TypedServer &) { return false; });
   waitUntil([&] { return kestor.devices.empty(); });
   kestor_stop();
 }

@@ -35,7 +35,7 @@ protected:
   }
   void TearDown() override {
     kestor.waitForChanges();
-    for (kestor_server_entry *entry : kestor.configuredServers) kestor_disconnect_server(entry);
+    kestor.disconnectServersExcept([](const TypedServer &) { return false; });
     waitUntil([&] { return kestor.devices.empty(); });
     kestor_stop();
     defaults().remove(QStringLiteral("enableBLOBTransfer"));

@@ -12,7 +12,7 @@ FaultClient::FaultClient(bool browse) {
 }
 
 FaultClient::~FaultClient() {
-  for (kestor_server_entry *entry : kestor.configuredServers) kestor_disconnect_server(entry);
+  kestor.disconnectServersExcept([](const TypedServer &) { return false; });
   waitForEmptyModel(5000);
   kestor_stop();
 }

@@ -103,7 +103,7 @@ TEST_F(ScriptedFault, ServerThatNeverAnswersIsConnectedAtOnceAndClosedPromptly) 
   EXPECT_TRUE(client.waitForLog(QStringLiteral("Connected to ") + peer())) << client.log().toStdString();
 
   clock.restart();
-  kestor_server_entry *entry = client.kestor.configuredServers.front();
+  kestor_server_entry *entry = client.kestor.configuredServers.front().entry;
   kestor_disconnect_server(entry);
   client.kestor.removeServer(entry);
   EXPECT_LT(clock.elapsed(), 1000);

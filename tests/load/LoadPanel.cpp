@@ -68,7 +68,7 @@ QString LoadPanel::bringUp() {
 
 LoadPanel::~LoadPanel() {
   if (!interface) return;
-  for (kestor_server_entry *entry : kestor().configuredServers) kestor().framework.disconnectServer(entry);
+  kestor().disconnectServersExcept([](const TypedServer &) { return false; });
   (void)runEventLoopUntil([&] { return kestor().devices.empty(); }, 5000);
   kestor_stop();
 }

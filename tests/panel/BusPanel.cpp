@@ -21,7 +21,7 @@ BusPanel::BusPanel() : server({"indi_simulator_telescope", "indi_simulator_ccd",
 
 BusPanel::~BusPanel() {
   if (!interface) return;
-  for (kestor_server_entry *entry : kestor().configuredServers) kestor().framework.disconnectServer(entry);
+  kestor().disconnectServersExcept([](const TypedServer &) { return false; });
   (void)QTest::qWaitFor([&] { return kestor().devices.empty(); }, 5000);
   kestor_stop();
 }

@@ -64,9 +64,9 @@ bool addServers(const QVariantList &servers) {
     std::fprintf(stderr, "kestor-settings: the stored servers are not a list; left as they are\n");
     return false;
   }
-  std::vector<ServerAddress> known = readSavedServers(stored, [](const QString &) {});
+  std::vector<TypedServer> known = readSavedServers(stored, [](const QString &) {});
   for (const QVariant &server : servers) {
-    const ServerAddress added = readSavedServers(server, [](const QString &) {}).front();
+    const TypedServer added = readSavedServers(server, [](const QString &) {}).front();
     if (std::find(known.begin(), known.end(), added) != known.end()) continue;
     known.push_back(added);
     stored.append(server);

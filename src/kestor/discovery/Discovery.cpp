@@ -1,10 +1,9 @@
-// Discovered and typed-in servers: DNS-SD reports arrive on the main thread, connection attempts
-// run on the global pool and record their result on the main thread.
+// Discovered servers: DNS-SD reports arrive on the main thread, connection attempts run on the
+// global pool and record their result on the main thread.
 #include <QByteArray>
 
 #include <algorithm>
 #include <chrono>
-#include <limits>
 #include <thread>
 
 #include "core/Dispatch.h"
@@ -12,7 +11,6 @@
 #include <QSettings>
 #include "kestor/KESTOR.h"
 #include "kestor/KESTORDelegate.h"
-#include "kestor/RecordText.h"
 #include "kestor/discovery/ServiceNames.h"
 
 namespace {
@@ -21,8 +19,6 @@ constexpr int CONNECT_ATTEMPTS = 10;
 constexpr double RESOLVE_TIMEOUT = 5.0;
 
 QString serviceText(const NetService &service, const QString &what) { return ::serviceText(service.name, what); }
-
-ServerAddress addressOf(const kestor_server_entry *entry) { return {textFromField(entry->host), qint64(entry->port)}; }
 
 }  // namespace
 
@@ -104,41 +100,4 @@ void KESTOR::browserDidNotSearch(const QString &reason) {
   reportedDiscoveryUnavailable = true;
   log(QStringLiteral("KESTOR Service discovery is unavailable (") + reason +
       QStringLiteral("); servers can still be added by host and port"));
-}
-
-void KESTOR::connect(const QString &host, qint64 port) {
-  if (port < std::numeric_limits<int32_t>::min() || port > std::numeric_limits<int32_t>::max()) return;
-  kestor_server_entry *entry = nullptr;
-  const QByteArray hostText = host.toUtf8();
-  if (framework.connectServer(nullptr, hostText.constData(), static_cast<int32_t>(port), &entry) != KESTOR_OK) return;
-  syncMain([&] { addServer(entry); });
-}
-
-void KESTOR::addServer(kestor_server_entry *entry) {
-  if (entry == nullptr) return;
-  configuredServers.push_back(entry);
-  notify([](KESTORDelegate &receiver) { receiver.servicesChanged(); });
-}
-
-void KESTOR::removeServer(kestor_server_entry *entry) {
-  auto found = std::find(configuredServers.begin(), configuredServers.end(), entry);
-  if (found == configuredServers.end()) return;
-  configuredServers.erase(found);
-  notify([](KESTORDelegate &receiver) { receiver.servicesChanged(); });
-}
-
-std::vector<ServerAddress> KESTOR::configuredServerAddresses() const {
-  std::vector<ServerAddress> addresses;
-  for (const kestor_server_entry *entry : configuredServers)
-    addresses.push_back(addressOf(entry));
-  return addresses;
-}
-
-void KESTOR::disconnectServersExcept(const std::function<bool(const ServerAddress &)> &keep) {
-  const std::vector<kestor_server_entry *> entries = configuredServers;
-  for (kestor_server_entry *entry : entries) {
-    if (keep(addressOf(entry))) continue;
-    framework.disconnectServer(entry);
-    syncMain([&] { removeServer(entry); });
-  }
 }
