@@ -95,7 +95,7 @@ void KESTOR::logMessageHandler(const char *line) {
 void KESTOR::serverEndedHandler(kestor_server_entry *entry) {
   KESTOR *kestor = clientInstance();
   if (entry == nullptr || kestor == nullptr) return;
-  asyncMain(kestor, [kestor, entry] { kestor->removeServer(entry); });
+  asyncMain(kestor, [kestor, entry] { kestor->serverEnded(entry); });
 }
 
 void KESTOR::addDelegate(KESTORDelegate *delegate) { delegates.push_back(delegate); }

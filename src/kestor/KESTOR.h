@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include <kestor.h>
@@ -76,9 +77,8 @@ public:
   static KESTOR *clientInstance();
   // The library's log hook: logs one line (invalid UTF-8 replaced); a null line is ignored.
   static void logMessageHandler(const char *line);
-  // The library's hook for a connection's end (the server went away, or was disconnected): a
-  // typed-in server is either connected or absent, so removeServer drops its entry, later on the
-  // main thread, and the next connect starts anew.
+  // The library's hook for a connection's end (the server went away, or was disconnected):
+  // serverEnded, later on the main thread.
   static void serverEndedHandler(kestor_server_entry *entry);
 
   // --- delegates (main thread) ------------------------------------------------------------
@@ -129,6 +129,9 @@ public:
   void removeServer(kestor_server_entry *entry);
   // Disconnects each connected typed-in server that is not to be kept and drops it.
   void disconnectServersExcept(const std::function<bool(const TypedServer &)> &keep);
+  // A connection ended: a typed-in server is connecting, connected or absent, so its server
+  // leaves the list and the next connect starts anew (also when the end beats the attempt's report).
+  void serverEnded(kestor_server_entry *entry);
 
   // NetServiceBrowserDelegate (main thread).
   void serviceFound(const std::shared_ptr<NetService> &service) override;
@@ -201,6 +204,7 @@ private:
   template <typename Notification> void notify(Notification notification);
 
   std::unique_ptr<SerialQueue> changes;
+  std::set<kestor_server_entry *> endedBeforeReport;  // connections that ended before their attempt's report
   bool started = false;
   bool reportedDiscoveryUnavailable = false;
   static std::atomic<KESTOR *> instance;

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <future>
 #include <thread>
 
 #include "EventLoopWait.h"
 #include "Fakes.h"
+#include "core/Dispatch.h"
 #include "core/Globals.h"
 
 namespace {
@@ -204,6 +206,24 @@ TEST_F(Discovery, TypedInServers) {
   fixture.kestor->removeServer(&first);
   EXPECT_TRUE(fixture.kestor->configuredServers.empty());
   EXPECT_EQ(fixture.events, (QStringList{"services", "services"}));
+
+  // A connection that ends before its attempt reports leaves nothing behind.
+  std::strcpy(second.host, "127.0.0.1");
+  second.port = 7624;
+  fixture.framework.connect = [&](const char *, const char *, int32_t, kestor_server_entry **entry) {
+    *entry = &second;
+    asyncMain([&] { fixture.kestor->serverEnded(&second); });
+    return kestor_result(KESTOR_OK);
+  };
+  std::atomic<bool> attempted{false};
+  std::thread late([&] {
+    fixture.kestor->connect(QStringLiteral("127.0.0.1"), 7624);
+    attempted = true;
+  });
+  ASSERT_TRUE(waitUntil([&] { return attempted.load(); }));
+  late.join();
+  EXPECT_TRUE(fixture.kestor->configuredServers.empty());
+  EXPECT_EQ(fixture.events.size(), 2);
   spinFor(20);
   EXPECT_TRUE(fixture.kestor->messages.isEmpty());
 }

@@ -9,6 +9,7 @@
 #include "core/Dispatch.h"
 #include "kestor/KESTOR.h"
 #include "kestor/KESTORDelegate.h"
+#include "kestor/RecordText.h"
 
 namespace {
 
@@ -60,6 +61,7 @@ bool KESTOR::claimServer(const TypedServer &server) {
 }
 
 void KESTOR::serverAttempted(const TypedServer &server, kestor_server_entry *entry) {
+  if (entry != nullptr && endedBeforeReport.erase(entry) != 0) entry = nullptr;
   const auto claimant = std::find_if(configuredServers.begin(), configuredServers.end(), [&](const TypedServer &listed) {
     return listed.state == TypedServer::State::Connecting && listed.sameAddress(server);
   });
@@ -82,6 +84,18 @@ void KESTOR::removeServer(kestor_server_entry *entry) {
   if (found == configuredServers.end()) return;
   configuredServers.erase(found);
   notify([](KESTORDelegate &receiver) { receiver.servicesChanged(); });
+}
+
+void KESTOR::serverEnded(kestor_server_entry *entry) {
+  const size_t listed = configuredServers.size();
+  removeServer(entry);
+  if (configuredServers.size() < listed) return;
+  // The end of a connection whose attempt has not reported yet: the report counts as a failure.
+  const TypedServer ended{textFromField(entry->host), entry->port, TypedServer::State::Unconnected, nullptr};
+  if (std::any_of(configuredServers.begin(), configuredServers.end(), [&](const TypedServer &listed) {
+        return listed.state == TypedServer::State::Connecting && listed.sameAddress(ended);
+      }))
+    endedBeforeReport.insert(entry);
 }
 
 void KESTOR::disconnectServersExcept(const std::function<bool(const TypedServer &)> &keep) {
