@@ -2,8 +2,10 @@
 
 #include <QUrl>
 #include <atomic>
+#include <utility>
 
 #include "core/Console.h"
+#include "core/Dispatch.h"
 #include "kestor/BlobBytes.h"
 #include "kestor/RecordText.h"
 #include "kestor/UrlFetcher.h"
@@ -64,9 +66,15 @@ void KESTOR::BLOBItem::keepBytes() {
 void KESTOR::BLOBItem::rollOver() {
   std::unique_lock guard(lock, std::try_to_lock);
   if (!guard.owns_lock()) return;
-  if (cachedValue) previousValue = std::move(cachedValue);
+  std::optional<QByteArray> releasedValue;
+  std::shared_ptr<Image> releasedImage;
+  if (cachedValue) releasedValue = std::exchange(previousValue, std::move(cachedValue));
   cachedValue.reset();
-  if (cachedImage) previousImage = std::move(cachedImage);
+  if (cachedImage) releasedImage = std::exchange(previousImage, std::move(cachedImage));
   cachedImage.reset();
   currentUpdate = newUpdate();
+  // What the previous slots held is let go on the pool: giving a camera frame's bytes back to
+  // the system takes milliseconds.
+  if (releasedValue || releasedImage)
+    asyncGlobal([value = std::move(releasedValue), image = std::move(releasedImage)] {});
 }
