@@ -6,7 +6,8 @@
  * A record keeps its address while its property lives: a redefinition with the same items updates
  * it in place (any other is a deletion and a new definition). A deleted record, and the device-wide
  * one of a device deletion, stays readable until the delete callback returns; the library then
- * frees it, with its BLOB bytes.
+ * frees it, with its BLOB bytes. Records deleted after kestor_stop (no callback announces them)
+ * stay allocated.
  */
 #ifndef KESTOR_H
 #define KESTOR_H

@@ -27,6 +27,11 @@ struct Session::Step {
   ~Step() {
     for (void *buffer : released) freeBlobMemory(buffer);
   }
+  // After kestor_stop no delete callback tells the application that these records are gone: they
+  // stay allocated, readable as before.
+  void leaveReadable() {
+    for (RecordPtr &record : ended) (void)record.release();
+  }
   // Room made first, so that no record leaves the registry without its delete call.
   void makeRoom(size_t records, size_t moreCalls) {
     ended.reserve(ended.size() + records);
@@ -122,6 +127,7 @@ void Session::apply(Incoming &in) {
   }
   flushSkipped();  // the log hook, like the callbacks, runs without the registry's lock
   deliver(step.calls);
+  if (isStopped()) step.leaveReadable();
 }
 
 void Session::define(Incoming &in, Step &step) {
@@ -188,6 +194,7 @@ std::vector<std::string> Session::end() {
       for (const auto &device : devices) removeDevice(device, step);
     }
     if (!isStopped()) deliver(step.calls);
+    if (isStopped()) step.leaveReadable();  // asked after: a stop while delivering told no one
   };
   if (isStopped()) run();  // only the registry is touched: no executor, no callback
   else runSynchronised(run);
