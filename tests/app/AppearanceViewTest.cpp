@@ -1,7 +1,7 @@
 // Appearance tracking: the view stores a changed palette as the current appearance when it is
 // painted and tells its delegate once per change.
 #include "EventLoopWait.h"
-#include "FakeClient.h"
+#include "Fakes.h"
 #include "app/AppearanceView.h"
 #include "app/AppearanceViewDelegate.h"
 #include "image/CurrentAppearance.h"

@@ -1,6 +1,6 @@
 // Window controllers as delegates of the client object: registration at every setKestor, and the
 // notifications reaching only the controllers that override them.
-#include "FakeClient.h"
+#include "Fakes.h"
 #include "app/BaseController.h"
 
 #include <gtest/gtest.h>

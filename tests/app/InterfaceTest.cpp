@@ -1,6 +1,6 @@
 // The loaded interface: one object of each kind, the outlets, the delegate registrations, the
 // menus and their actions, the named images.
-#include "FakeClient.h"
+#include "Fakes.h"
 #include "app/AppearanceView.h"
 #include "app/MainInterface.h"
 #include "app/NamedImage.h"

@@ -1,7 +1,7 @@
 // The message-log window: rows follow the log, Clear empties it, Save writes it as UTF-8 text
 // through the save dialog, and a failed save is shown to the user.
 #include "EventLoopWait.h"
-#include "FakeClient.h"
+#include "Fakes.h"
 #include "app/MainInterface.h"
 #include "core/Globals.h"
 

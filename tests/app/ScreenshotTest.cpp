@@ -1,7 +1,7 @@
 // The main window as a user sees it on an X display: grabbed from the screen to a PNG (kept in
 // the build folder for a look) and checked not to be blank.
 #include "EventLoopWait.h"
-#include "FakeClient.h"
+#include "Fakes.h"
 #include "app/MainInterface.h"
 #include "core/Globals.h"
 

@@ -1,7 +1,7 @@
 // Termination: the framework is stopped and exactly the subprocesses it marks as started are
 // killed and reaped; closing the last window ends the event loop through the same path.
 #include "EventLoopWait.h"
-#include "FakeClient.h"
+#include "Fakes.h"
 #include "app/MainInterface.h"
 #include "core/Globals.h"
 

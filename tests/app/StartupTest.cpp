@@ -1,7 +1,7 @@
 // Launching: the order of the log at start-up, the first launch of each version, the tool-tip
 // delay, the colours from the settings and the documentation page.
 #include "EventLoopWait.h"
-#include "FakeClient.h"
+#include "Fakes.h"
 #include "app/MainInterface.h"
 #include "app/ToolTipStyle.h"
 #include "core/Globals.h"
@@ -55,7 +55,7 @@ protected:
 
   // Launches the interface the way the program entry does and waits for the banner.
   std::unique_ptr<MainInterface> launch() {
-    auto interface = std::make_unique<MainInterface>(makeFakeClient());
+    auto interface = std::make_unique<MainInterface>(makeFakeClient(&searches));
     interface->delegate.applicationWillFinishLaunching();
     interface->window->show();
     interface->delegate.applicationDidFinishLaunching();
@@ -68,6 +68,7 @@ protected:
   QVariant storedOnDisk(const QString &key) { return QSettings(defaults().fileName(), QSettings::IniFormat).value(key); }
 
   UrlRecorder recorder;
+  std::vector<QString> searches;
 };
 
 TEST_F(StartupTest, LogsStartedAfterTheAttachNoticeThenTheBanner) {
@@ -81,10 +82,7 @@ TEST_F(StartupTest, LogsStartedAfterTheAttachNoticeThenTheBanner) {
   EXPECT_EQ(started + 1, texts.size() - 1) << "the banner directly follows the start notice";
   EXPECT_EQ(texts.last(), expectedBanner());
   // Started as a client that browses for both service types.
-  EXPECT_EQ(static_cast<FakeBrowser &>(*interface->kestor->kestorBrowser).searched,
-            QStringList{QStringLiteral("_kestor._tcplocal.")});
-  EXPECT_EQ(static_cast<FakeBrowser &>(*interface->kestor->indiBrowser).searched,
-            QStringList{QStringLiteral("_indi._tcplocal.")});
+  EXPECT_EQ(searches, (std::vector<QString>{"_kestor._tcp@local.", "_indi._tcp@local."}));
   EXPECT_TRUE(expectedBanner().startsWith(appName() + QLatin1Char(' ') + appVersion() + QLatin1Char('_') + appBuild() +
                                           QStringLiteral(" KESTOR 2.0_88 OS ")));
 }

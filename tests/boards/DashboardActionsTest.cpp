@@ -4,9 +4,9 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "app/FakeClient.h"
+#include "Fakes.h"
 #include "app/MainInterface.h"
-#include "client/Records.h"
+#include "Records.h"
 #include "core/Globals.h"
 #include "kestor/Model.h"
 #include "widgets/ElidedLabel.h"

@@ -2,7 +2,7 @@
 // properties, widgets kept in name order, reselection of a property that comes back, BLOB
 // transfer for new BLOB properties, expansion kept across reloads, hiding on deactivation.
 #include "EventLoopWait.h"
-#include "FakeClient.h"
+#include "Fakes.h"
 #include "OutlineClicks.h"
 #include "Records.h"
 #include "app/MainInterface.h"

@@ -1,7 +1,7 @@
 // The preferences sheet over a hand-made model: what opening shows, what confirming stores,
 // switches and applies, cancel, the reset of every setting with its alert, and the title; the
 // base delegate's general sheet shown and confirmed.
-#include "FakeClient.h"
+#include "Fakes.h"
 #include "Records.h"
 #include "app/ColorWell.h"
 #include "app/GeneralPreferencesSheet.h"

@@ -1,7 +1,7 @@
 // The server list of the preferences sheet: reading the saved value, adding, removing, saving,
 // the restore after a restart, an unreachable server, a malformed saved value, and what
 // confirming the sheet connects and disconnects.
-#include "FakeClient.h"
+#include "Fakes.h"
 #include "FakeServers.h"
 #include "app/MainInterface.h"
 #include "app/SavedServers.h"

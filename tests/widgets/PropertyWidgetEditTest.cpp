@@ -65,11 +65,11 @@ TEST_F(PropertyWidgetEdit, NumberTargetTurnsOrangeSurvivesRefreshAndIsSentWithEv
   click(widget, "set");
   const auto sent = changes();
   ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(sent[0].function, QStringLiteral("number"));
-  EXPECT_EQ(sent[0].device, QStringLiteral("CCD Simulator"));
-  EXPECT_EQ(sent[0].property, QStringLiteral("POLLING_PERIOD"));
-  EXPECT_EQ(sent[0].count, 2);
-  EXPECT_EQ(sent[0].numbers, (QMap<QString, double>{{"PERIOD_MS", 500}, {"OTHER", 2}}));
+  EXPECT_EQ(sent[0].function, "change_number");
+  EXPECT_EQ(sent[0].device, "CCD Simulator");
+  EXPECT_EQ(sent[0].property, "POLLING_PERIOD");
+  EXPECT_EQ(sent[0].names, (std::vector<std::string>{"OTHER", "PERIOD_MS"}));
+  EXPECT_EQ(sent[0].numbers, (std::vector<double>{2, 500}));
   EXPECT_FALSE(FieldStyle::isEdited(target));
   EXPECT_EQ(target->palette().color(QPalette::Base), QApplication::palette(target).color(QPalette::Base));
   EXPECT_EQ(target->text(), QStringLiteral("1200"));  // the current value until the next refresh
@@ -97,8 +97,9 @@ TEST_P(TargetTexts, AreSentOnlyWhenTheyReadAsNumbers) {
   const auto sent = changes();
   if (c.sent) {
     ASSERT_EQ(sent.size(), 1u);
-    EXPECT_DOUBLE_EQ(sent[0].numbers.value(QStringLiteral("LATITUDE")), *c.sent);
-    EXPECT_EQ(sent[0].numbers.value(QStringLiteral("ELEVATION")), 300);
+    EXPECT_EQ(sent[0].names, (std::vector<std::string>{"ELEVATION", "LATITUDE"}));
+    EXPECT_DOUBLE_EQ(sent[0].numbers.at(1), *c.sent);
+    EXPECT_EQ(sent[0].numbers.at(0), 300);
     EXPECT_FALSE(FieldStyle::isEdited(target));
   } else {
     EXPECT_TRUE(sent.empty());
@@ -135,8 +136,8 @@ TEST_F(PropertyWidgetEdit, TextSetSendsEveryFieldAndOnlyTheFirstIsMarked) {
   click(widget, "set");
   const auto sent = changes();
   ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(sent[0].function, QStringLiteral("text"));
-  EXPECT_EQ(sent[0].texts, (QMap<QString, QString>{{"ACTIVE_TELESCOPE", "Mount"}, {"ACTIVE_CCD", "Camera"}}));
+  EXPECT_EQ(sent[0].names, (std::vector<std::string>{"ACTIVE_CCD", "ACTIVE_TELESCOPE"}));
+  EXPECT_EQ(sent[0].texts, (std::vector<std::string>{"Camera", "Mount"}));
   EXPECT_FALSE(FieldStyle::isEdited(first));
   EXPECT_EQ(first->text(), QStringLiteral("Telescope"));  // Reset shows the item again
 }
@@ -160,9 +161,9 @@ TEST_F(PropertyWidgetEdit, SwitchClickSendsItsSingleItem) {
   click(widget, "switch:CONNECTED");
   const auto sent = changes();
   ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(sent[0].function, QStringLiteral("switch"));
-  EXPECT_EQ(sent[0].count, 1);
-  EXPECT_EQ(sent[0].switches, (QMap<QString, bool>{{"CONNECTED", true}}));
+  EXPECT_EQ(sent[0].function, "change_switch");
+  EXPECT_EQ(sent[0].names, std::vector<std::string>{"CONNECTED"});
+  EXPECT_EQ(sent[0].switches, std::vector<bool>{true});
 
   kestor_property *raw = record(property);
   raw->items[0].switch_value = true;
@@ -198,7 +199,7 @@ TEST_F(PropertyWidgetEdit, FolderChosenFillsTheDirectoryFieldUntilSet) {
   click(widget, "set");
   const auto sent = changes();
   ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(sent[0].texts.value(QStringLiteral("DIR")), folder.path() + QStringLiteral("/"));
+  EXPECT_EQ(sent[0].texts, std::vector<std::string>{(folder.path() + QStringLiteral("/")).toStdString()});
 }
 
 TEST_F(PropertyWidgetEdit, ObjectChosenOnTheMapFillsTheTargets) {
@@ -223,8 +224,7 @@ TEST_F(PropertyWidgetEdit, ObjectChosenOnTheMapFillsTheTargets) {
   click(widget, "set");
   const auto sent = changes();
   ASSERT_EQ(sent.size(), 1u);
-  EXPECT_DOUBLE_EQ(sent[0].numbers.value(QStringLiteral("RA")), 12.5);
-  EXPECT_DOUBLE_EQ(sent[0].numbers.value(QStringLiteral("DEC")), -30.25);
+  EXPECT_EQ(sent[0].numbers, (std::vector<double>{-30.25, 12.5}));
 }
 
 const std::vector<ItemRecipe> GUIDER = {numberItem("FRAME", 0),    numberItem("DRIFT_X", 0),   numberItem("DRIFT_Y", 0),

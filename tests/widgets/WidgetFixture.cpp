@@ -30,8 +30,7 @@ ItemRecipe blobItem(const std::string &name, const QByteArray &bytes, const std:
           }};
 }
 
-WidgetFixture::WidgetFixture() : kestor(std::make_unique<KESTOR>(nullptr, nullptr)) {
-  ChangeRecorder::install(*kestor);
+WidgetFixture::WidgetFixture() : kestor(makeFakeClient()) {
   window.resize(1300, 800);
   panelScroll = new QScrollArea(&window);
   panelScroll->setGeometry(0, 0, 430, 800);

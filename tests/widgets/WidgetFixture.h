@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
-#include "ChangeRecorder.h"
-#include "client/Records.h"
+#include "Fakes.h"
+#include "Records.h"
 #include "kestor/Model.h"
 #include "views/ControlPanelView.h"
 #include "views/DashboardView.h"
@@ -48,7 +48,7 @@ protected:
   // A widget built before it is put on any board.
   PropertyWidget *buildLoose(const std::shared_ptr<KESTOR::Property> &property);
 
-  std::vector<RecordedChange> changes() { return ChangeRecorder::changes(*kestor); }
+  std::vector<FrameworkCall> changes() { return FakeFramework::shared().changes(*kestor); }
   // Saves a picture of the widget to the artifacts folder of the build.
   static void saveScreenshot(QWidget *widget, const QString &name);
 

@@ -1,5 +1,5 @@
-// Stand-ins for the library's entry points, the DNS-SD browsers and a delegate that records what
-// it hears, for the client object's unit tests.
+// Stand-ins for the library's entry points (they record every call, the change calls included) and
+// the DNS-SD browsers, a delegate that records what it hears, and client objects made of them.
 #pragma once
 
 #include <QStringList>
@@ -39,6 +39,9 @@ public:
   void install(KESTOR &kestor);
 
   std::vector<FrameworkCall> calls(const std::string &function = {});
+  // The change calls ("change_text", "change_number", "change_switch") once every change the
+  // client object queued has reached the entry points.
+  std::vector<FrameworkCall> changes(KESTOR &kestor);
   void record(FrameworkCall call);
 
   std::function<kestor_result(const char *name, const char *host, int32_t port, kestor_server_entry **entry)> connect;
@@ -56,12 +59,20 @@ public:
   std::vector<double> resolveTimeouts;
 };
 
+// Writes "type@domain" of each search into the vector, when there is one.
 class FakeBrowser : public NetServiceBrowser {
 public:
   explicit FakeBrowser(std::vector<QString> *searches) : searches(searches) {}
-  void searchForServices(const QString &type, const QString &domain) override { searches->push_back(type + u'@' + domain); }
+  void searchForServices(const QString &type, const QString &domain) override {
+    if (searches) searches->push_back(type + u'@' + domain);
+  }
   std::vector<QString> *searches;
 };
+
+// A client object on fake browsers (writing their searches into the vector, if any) with the fake
+// entry points installed: it starts, attaches and logs like the real one without any bus
+// connection or DNS-SD daemon.
+std::unique_ptr<KESTOR> makeFakeClient(std::vector<QString> *searches = nullptr);
 
 // Writes one line per notification, with what the client object held at that moment.
 class RecordingDelegate : public KESTORDelegate {

@@ -17,6 +17,7 @@ kestor_result setLogLevel(uint32_t level) {
   FrameworkCall call("set_log_level");
   call.value = level;
   FakeFramework::shared().record(call);
+  FakeFramework::shared().logLevel = level;
   return KESTOR_OK;
 }
 
@@ -27,9 +28,9 @@ kestor_result start() {
   return KESTOR_OK;
 }
 
-kestor_result attachClient(kestor_client *) {
+kestor_result attachClient(kestor_client *client) {
   FakeFramework::shared().record(FrameworkCall("attach_client"));
-  return KESTOR_OK;
+  return client->attach ? client->attach(client) : kestor_result(KESTOR_OK);
 }
 
 kestor_result enumerateProperties(kestor_client *, kestor_property *which) {
@@ -126,6 +127,14 @@ std::vector<FrameworkCall> FakeFramework::calls(const std::string &function) {
   return result;
 }
 
+std::vector<FrameworkCall> FakeFramework::changes(KESTOR &kestor) {
+  kestor.waitForChanges();
+  std::vector<FrameworkCall> result;
+  for (auto &call : calls())
+    if (call.function.starts_with("change_")) result.push_back(std::move(call));
+  return result;
+}
+
 void FakeFramework::record(FrameworkCall call) {
   std::lock_guard guard(mutex);
   recorded.push_back(std::move(call));
@@ -145,9 +154,13 @@ void RecordingDelegate::propertyDeleted(const std::shared_ptr<KESTOR::Property> 
   if (onDeleted) onDeleted(property);
 }
 
-ClientFixture::ClientFixture()
-    : kestor(std::make_unique<KESTOR>(std::make_unique<FakeBrowser>(&searches), std::make_unique<FakeBrowser>(&searches))) {
-  framework.install(*kestor);
+std::unique_ptr<KESTOR> makeFakeClient(std::vector<QString> *searches) {
+  auto kestor = std::make_unique<KESTOR>(std::make_unique<FakeBrowser>(searches), std::make_unique<FakeBrowser>(searches));
+  FakeFramework::shared().install(*kestor);
+  return kestor;
+}
+
+ClientFixture::ClientFixture() : kestor(makeFakeClient(&searches)) {
   kestor->connectRetryDelay = 0.001;
   kestor->timeFormat = QStringLiteral("HH:mm:ss.zzz");
   kestor->addDelegate(&delegate);
