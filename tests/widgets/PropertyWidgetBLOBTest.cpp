@@ -48,17 +48,15 @@ TEST_F(PropertyWidgetBLOB, ShowsTheStretchedPictureWithOverexposureInRed) {
                                         {blobItem("CCD1", first, ".png")}), KESTOR_PERM_RO);
   PropertyWidget *widget = showWidget(property);
   auto *view = control<ImageView>(widget, "value:CCD1");
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !view->pixmap().isNull(); }, 2000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !view->pixmap().isNull(); }, 5000));
   const QImage shown = view->pixmap().toImage();
   ASSERT_EQ(shown.size(), QSize(64, 64));
   EXPECT_LT(qGray(shown.pixel(0, 0)), 40);
   EXPECT_EQ(shown.pixelColor(63, 63), QColor(255, 0, 0));
-  saveScreenshot(widget, QStringLiteral("widget_blob"));
 
   replace(property, second, KESTOR_STATE_BUSY);  // only state 1 refreshes the picture
   widget->update(property);
-  QTest::qWait(20);
-  EXPECT_EQ(view->pixmap().size(), QSize(64, 64));
+  EXPECT_FALSE(QTest::qWaitFor([&] { return view->pixmap().size() != QSize(64, 64); }, 100));
 
   replace(property, garbage, KESTOR_STATE_OK);  // undecodable: the picture goes
   widget->update(property);
@@ -70,37 +68,34 @@ TEST_F(PropertyWidgetBLOB, ANewerPictureIsNeverReplacedByAnOlderOne) {
                                         {blobItem("CCD1", first, ".png")}), KESTOR_PERM_RO);
   PropertyWidget *widget = showWidget(property);  // the first picture is queued, not shown yet
   auto *view = control<ImageView>(widget, "value:CCD1");
+  const auto shows = [&](QSize size) { return QTest::qWaitFor([&] { return view->pixmap().size() == size; }, 5000); };
   replace(property, second, KESTOR_STATE_OK);
   widget->update(property);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return view->pixmap().size() == QSize(32, 32); }, 5000));
-  QTest::qWait(50);
-  EXPECT_EQ(view->pixmap().size(), QSize(32, 32));
+  EXPECT_TRUE(shows(QSize(32, 32)));
+  EXPECT_FALSE(QTest::qWaitFor([&] { return view->pixmap().size() != QSize(32, 32); }, 100));
 
   replace(property, first, KESTOR_STATE_OK);  // queued, then superseded by a clearing
   widget->update(property);
   replace(property, garbage, KESTOR_STATE_OK);
   widget->update(property);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return view->pixmap().isNull(); }, 5000));
-  QTest::qWait(50);
-  EXPECT_TRUE(view->pixmap().isNull());
+  EXPECT_TRUE(shows(QSize(0, 0)));  // cleared
+  EXPECT_FALSE(QTest::qWaitFor([&] { return !view->pixmap().isNull(); }, 100));
+  replace(property, second, KESTOR_STATE_OK);  // the pool is done with the superseded ones before this one shows
+  widget->update(property);
+  EXPECT_TRUE(shows(QSize(32, 32)));
 }
 
-TEST_F(PropertyWidgetBLOB, AWidgetGoneBeforeItsPictureArrivesIsNoTrouble) {
-  auto property = define(PropertyRecord("CCD Simulator", "CCD1", KESTOR_BLOB, KESTOR_STATE_OK,
-                                        {blobItem("CCD1", first, ".png")}), KESTOR_PERM_RO);
-  delete showWidget(property);
-  QTest::qWait(20);
-  SUCCEED();
-}
-
-TEST_F(PropertyWidgetBLOB, ABusyItemLeavesTheViewEmpty) {
+TEST_F(PropertyWidgetBLOB, ABusyItemShowsNothingAndAWidgetGoneBeforeItsPictureIsNoTrouble) {
   auto property = define(PropertyRecord("CCD Simulator", "CCD1", KESTOR_BLOB, KESTOR_STATE_OK,
                                         {blobItem("CCD1", first, ".png")}), KESTOR_PERM_RO);
   auto *item = static_cast<KESTOR::BLOBItem *>(property->items.begin()->second.get());
-  std::lock_guard held(item->lock);
-  PropertyWidget *widget = showWidget(property);
-  QTest::qWait(20);
-  EXPECT_TRUE(control<ImageView>(widget, "value:CCD1")->pixmap().isNull());
+  item->lock.lock();
+  auto *busy = control<ImageView>(showWidget(property), "value:CCD1");
+  EXPECT_FALSE(QTest::qWaitFor([&] { return !busy->pixmap().isNull(); }, 100));
+  item->lock.unlock();
+  delete showWidget(property);
+  auto *view = control<ImageView>(showWidget(property), "value:CCD1");  // made after the lost one
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !view->pixmap().isNull(); }, 5000));
 }
 
 }  // namespace
