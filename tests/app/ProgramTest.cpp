@@ -1,0 +1,96 @@
+// The built program and its settings tool as separate processes on a scratch configuration: bad
+// arguments to the tool write nothing; the program, with a server that never answers, ends within
+// 2 s of SIGTERM or SIGINT with status 0, after logging its start.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSettings>
+#include <QTcpServer>
+#include <QTemporaryDir>
+
+#include <csignal>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ProgramTest : public testing::Test {
+protected:
+  void SetUp() override {
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("HOME"), folder.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("KESTOR_BUILD_DIR"), QStringLiteral(KESTOR_BUILD_DIR));
+  }
+  // Runs the settings tool (or another program) to its end; returns its exit code.
+  int run(const QStringList &arguments, const QString &program = QStringLiteral(KESTOR_SETTINGS_TOOL)) {
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    return process.waitForFinished(10000) ? process.exitCode() : -1;
+  }
+  QVariant stored(const QString &key) const {
+    return QSettings(folder.filePath(QStringLiteral("config/" KESTOR_SETTINGS_FILE)), QSettings::IniFormat).value(key);
+  }
+
+  QTemporaryDir folder;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+};
+
+// What ./run.sh adds through scripts/configure-servers.sh the first-run test reads back; here what
+// neither may write.
+TEST_F(ProgramTest, BadArgumentsToTheToolAndTheScriptWriteNothing) {
+  for (const QStringList &arguments :
+       {QStringList{}, {"add-servers"}, {"add-servers", "localhost"}, {"add-servers", "localhost:0"},
+        {"add-servers", "localhost:70000"}, {"add-servers", ":7624"}, {"set", "key"}, {"unknown"}})
+    EXPECT_EQ(run(arguments), 2) << arguments.join(' ').toStdString();
+  EXPECT_EQ(run({"localhost"}, QStringLiteral(CONFIGURE_SERVERS_SCRIPT)), 2);
+  EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("config/" KESTOR_SETTINGS_FILE))));
+}
+
+class ProgramExitTest : public ProgramTest, public testing::WithParamInterface<int> {};
+
+TEST_P(ProgramExitTest, EndsWithinTwoSecondsOfTheSignal) {
+  QTcpServer silentServer;  // accepts connections and never says a word
+  ASSERT_TRUE(silentServer.listen(QHostAddress::LocalHost));
+  ASSERT_EQ(run({"add-servers", QStringLiteral("127.0.0.1:%1").arg(silentServer.serverPort())}), 0);
+  ASSERT_EQ(run({"set", "initialized_" KESTOR_APP_VERSION, "true"}), 0);
+  QProcess program;
+  program.setProcessEnvironment(environment);
+  program.setProcessChannelMode(QProcess::MergedChannels);
+  program.start(QStringLiteral(KESTOR_PANEL_PROGRAM), {});
+  ASSERT_TRUE(program.waitForStarted(10000));
+
+  QByteArray output;
+  QElapsedTimer clock;
+  clock.start();
+  while (!output.contains(" KESTOR 2.0_88 OS ") && clock.elapsed() < 20000 && program.state() == QProcess::Running) {
+    program.waitForReadyRead(100);
+    output += program.readAll();
+  }
+  // The banner follows the client's start on the console.
+  const qsizetype started = output.indexOf("KESTOR Started...");
+  ASSERT_GE(started, 0) << output.toStdString();
+  EXPECT_GT(output.indexOf(" KESTOR 2.0_88 OS "), started);
+  // Past the moment the saved servers are restored and connecting begins.
+  program.waitForFinished(1300);
+  ASSERT_EQ(program.state(), QProcess::Running) << output.toStdString();
+
+  clock.restart();
+  kill(pid_t(program.processId()), GetParam());
+  ASSERT_TRUE(program.waitForFinished(5000));
+  EXPECT_LT(clock.elapsed(), 2000);
+  EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(program.exitCode(), 0) << (output + program.readAll()).toStdString();
+  EXPECT_EQ(stored(QStringLiteral("NSInitialToolTipDelay")).toString(), QStringLiteral("300"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, ProgramExitTest, testing::Values(SIGTERM, SIGINT));
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  QCoreApplication application(argc, argv);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
