@@ -44,20 +44,15 @@ class ServerList : public ::testing::Test {
 protected:
   ServerList() { defaults().clear(); }
   // Every confirmation's refresh has run before the client object goes.
-  ~ServerList() override { waitForRefreshes(); }
-  void waitForRefreshes() {
-    const bool refreshed = QTest::qWaitFor([&] { return !interface || fake.calls("enumerate_properties").size() == confirmations; }, 5000);
-    EXPECT_TRUE(refreshed);
+  ~ServerList() override {
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fake.calls("enumerate_properties").size() == confirmations; }, 5000));
   }
 
   // Loads the interface as at launch, reading the settings as they are now. Servers on the
   // answering ports connect, on the silent one time out after SILENT_WAIT_MS, elsewhere fail.
   void launch(std::set<int32_t> answering = {}, int32_t silent = 0) {
-    waitForRefreshes();
-    interface.reset();
     auto client = makeFakeClient();
     client->refreshDelay = 0;
-    confirmations = 0;
     fake.connect = [this, answering, silent](const char *, const char *host, int32_t port, kestor_server_entry **entry) {
       if (port == silent) QThread::msleep(SILENT_WAIT_MS);
       if (!answering.contains(port)) return kestor_result(KESTOR_TIMEOUT);
@@ -71,17 +66,12 @@ protected:
     interface = std::make_unique<MainInterface>(std::move(client));
     interface->kestor->start(false, false);  // hooks the library's reports, as at launch
   }
-  // "host:port" of every connection attempt and of every disconnection, in order.
-  QStringList connects() {
+  // "host:port" of every connection attempt ("connect_server") or disconnection ("disconnect_server").
+  QStringList calls(const char *function) {
     QStringList texts;
-    for (const FrameworkCall &call : fake.calls("connect_server"))
-      texts << QString::fromStdString(call.property) + ':' + QString::number(call.value);
-    return texts;
-  }
-  QStringList disconnects() {
-    QStringList texts;
-    for (const FrameworkCall &call : fake.calls("disconnect_server"))
-      texts << QString::fromUtf8(call.entry->host) + ':' + QString::number(call.entry->port);
+    for (const FrameworkCall &call : fake.calls(function))
+      texts << (call.entry ? QString::fromUtf8(call.entry->host) + ':' + QString::number(call.entry->port)
+                           : QString::fromStdString(call.property) + ':' + QString::number(call.value));
     return texts;
   }
   void openSheet() {
@@ -100,10 +90,6 @@ protected:
   void clickRow(int row) {
     QTableView *table = ui().servicesTableView;
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(table->model()->index(row, 0)).center());
-  }
-  void remove(int row) {
-    clickRow(row);
-    QTest::mouseClick(ui().removeButton, Qt::LeftButton);
   }
 
   QStringList rows() const {
@@ -173,7 +159,7 @@ TEST_F(ServerList, AddAndRemoveEditTheUsersServersAfterTheDiscoveredOnesAndSaveA
   EXPECT_EQ(rows(), (QStringList{"one", "two", "alpha (7624)", "beta (7624)", "gamma (80)", " (7625)", "%2 (1)"}));
   EXPECT_EQ(savedOnDisk(), (QStringList{"alpha:7624", "beta:7624", "gamma:80", ":7625", "%2:1"}));
   EXPECT_EQ(model().index(0, 0).data(ServicesModel::CellIdentifierRole).toString(), "service");
-  EXPECT_TRUE(connects().isEmpty()) << "nothing is connected before the sheet is confirmed";
+  EXPECT_TRUE(calls("connect_server").isEmpty()) << "nothing is connected before the sheet is confirmed";
 
   // Nothing selected (a discovered service cannot be): Remove only rewrites the list.
   defaults().setValue(SERVERS, QStringLiteral("overwritten?"));
@@ -202,7 +188,7 @@ TEST_F(ServerList, AServerThatDoesNotAnswerNeverHoldsUpTheWindow) {
   QTimer timer;
   QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
   timer.start(50);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return connects().size() == 1; }, 1000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return calls("connect_server").size() == 1; }, 1000));
   QTest::qWait(int(SILENT_WAIT_MS) / 2);
   EXPECT_GE(ticks, 5);
   QTest::qWait(int(SILENT_WAIT_MS));
@@ -216,7 +202,7 @@ TEST_F(ServerList, ConfirmingDisconnectsRemovedServersAndConnectsAddedOnes) {
                                             server("127.0.0.1", 7002), server("127.0.0.1", "abc")});
   launch({7001, 7002, 7003});
   ASSERT_TRUE(QTest::qWaitFor([&] { return connected().size() == 2; }, 5000));
-  EXPECT_EQ(connects(), (QStringList{"127.0.0.1:7001", "127.0.0.1:7002"}));
+  EXPECT_EQ(calls("connect_server"), (QStringList{"127.0.0.1:7001", "127.0.0.1:7002"}));
   EXPECT_EQ(kestor().messages.filter(QStringLiteral("skipped")).size(), 3) << kestor().messages.join('\n').toStdString();
   // The library reports the end of the connection to a port, as when its server goes away.
   const auto endConnection = [this](int32_t port) {
@@ -230,7 +216,7 @@ TEST_F(ServerList, ConfirmingDisconnectsRemovedServersAndConnectsAddedOnes) {
     QStringList connects, disconnects, connected;
   } steps[] = {
       {"no change", [] {}, {}, {}, {"127.0.0.1:7001", "127.0.0.1:7002"}},
-      {"one removed", [this] { remove(0); }, {}, {"127.0.0.1:7001"}, {"127.0.0.1:7002"}},
+      {"one removed", [this] { clickRow(0); QTest::mouseClick(ui().removeButton, Qt::LeftButton); }, {}, {"127.0.0.1:7001"}, {"127.0.0.1:7002"}},
       {"one added", [this] { add("127.0.0.1", "7003"); }, {"127.0.0.1:7003"}, {}, {"127.0.0.1:7002", "127.0.0.1:7003"}},
       {"same host, other port", [this] { add("127.0.0.1", "7001"); }, {"127.0.0.1:7001"}, {},
        {"127.0.0.1:7002", "127.0.0.1:7003", "127.0.0.1:7001"}},
@@ -243,14 +229,14 @@ TEST_F(ServerList, ConfirmingDisconnectsRemovedServersAndConnectsAddedOnes) {
   };
   for (const auto &step : steps) {
     SCOPED_TRACE(step.what);
-    const qsizetype connectsBefore = connects().size(), disconnectsBefore = disconnects().size();
+    const qsizetype connectsBefore = calls("connect_server").size(), disconnectsBefore = calls("disconnect_server").size();
     openSheet();
     step.edit();
     confirm();
     EXPECT_TRUE(QTest::qWaitFor([&] { return connected() == step.connected; }, 5000)) << connected().join(' ').toStdString();
     QTest::qWait(100);
-    EXPECT_EQ(connects().mid(connectsBefore), step.connects);
-    EXPECT_EQ(disconnects().mid(disconnectsBefore), step.disconnects);
+    EXPECT_EQ(calls("connect_server").mid(connectsBefore), step.connects);
+    EXPECT_EQ(calls("disconnect_server").mid(disconnectsBefore), step.disconnects);
   }
   EXPECT_EQ(savedOnDisk(), (QStringList{"127.0.0.1:7003", "127.0.0.1:7001", "127.0.0.1:7002", "127.0.0.1:7004"}));
 }
