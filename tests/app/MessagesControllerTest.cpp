@@ -44,7 +44,6 @@ TEST_F(MessagesControllerTest, RowsFollowTheLogCannotBeSelectedAndClearEmptiesIt
   log(many);
   ASSERT_EQ(model().rowCount(), 300);
   EXPECT_TRUE(model().data(model().index(2, 0)).toString().endsWith(QStringLiteral(" entry 2")));
-  EXPECT_EQ(model().data(model().index(700, 0)).toString(), QString()) << "a row past the end is empty";
   QTableView *table = interface.mainUi.messagesTableView;
   QScrollBar *bar = table->verticalScrollBar();
   ASSERT_GT(bar->maximum(), 0);
