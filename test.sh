@@ -29,7 +29,7 @@ export QT_QPA_PLATFORM=offscreen
 # The threaded libraries' tests under ThreadSanitizer: bus library, in-process server, dispatch,
 # client object and the end-to-end runs but the load runs (their goals are for optimised builds).
 cmake -S . -B build-tsan -G Ninja -DKESTOR_SANITIZE=thread >/dev/null
-TSAN_GROUPS="framework server core client e2e"
+TSAN_GROUPS="framework server core kestor e2e"
 cmake --build build-tsan -j "$JOBS" --target $(printf 'tests/%s/all ' $TSAN_GROUPS)
 for group in $TSAN_GROUPS; do
   TSAN_OPTIONS="die_after_fork=0:suppressions=$PWD/tests/sanitizers/tsan-suppressions.txt" \

@@ -91,7 +91,7 @@ protected:
   RecordingDelegate delegate{&events};
 };
 
-TEST_F(Server, ModelFollowsDefinitionsAndConnectingSetsTheFlags) {
+TEST_F(Server, ModelFollowsDefinitionsConnectingSetsTheFlagsAndAStoppedServerEmptiesIt) {
   auto connection = property(TELESCOPE, QStringLiteral("CONNECTION"));
   ASSERT_TRUE(connection);
   auto device = kestor.devices.at(TELESCOPE);
@@ -103,6 +103,10 @@ TEST_F(Server, ModelFollowsDefinitionsAndConnectingSetsTheFlags) {
   EXPECT_FALSE(device->disconnected);
   EXPECT_TRUE(property(TELESCOPE, QStringLiteral("MOUNT_EQUATORIAL_COORDINATES")));
   EXPECT_GT(connection->seq, 0);
+  ASSERT_TRUE(property(CCD, QStringLiteral("CONNECTION")));
+  server.stop();  // the model empties
+  EXPECT_TRUE(waitUntil([&] { return kestor.devices.empty(); }, 10000));
+  EXPECT_TRUE(events.contains(QStringLiteral("deleted Telescope Simulator.CONNECTION")));
 }
 
 TEST_F(Server, TextNumberAndSwitchChangesArriveAtTheServer) {
@@ -144,18 +148,13 @@ TEST_F(Server, TextNumberAndSwitchChangesArriveAtTheServer) {
   EXPECT_TRUE(waitUntil([&] { return !kestor.devices.at(TELESCOPE)->connected; }, 10000));
 }
 
-TEST_F(Server, BlobArrivesWhenTransferIsEnabled) {
-  connectDevice(CCD);
-  defaults().setValue(QStringLiteral("enableBLOBTransfer"), true);
-  EXPECT_TRUE(exposeAndWaitForImage(15000));
-}
-
-TEST_F(Server, NoBlobArrivesWhenTransferIsOff) {
+TEST_F(Server, BlobArrivesOnlyWhenTransferIsEnabled) {
   connectDevice(CCD);
   auto exposure = property(CCD, QStringLiteral("CCD_EXPOSURE"));
   EXPECT_FALSE(exposeAndWaitForImage(3000));
-  // The exposure itself completed.
-  EXPECT_TRUE(waitUntil([&] { return exposure->state() == KESTOR_STATE_OK; }, 5000));
+  EXPECT_TRUE(waitUntil([&] { return exposure->state() == KESTOR_STATE_OK; }, 5000));  // the exposure completed
+  defaults().setValue(QStringLiteral("enableBLOBTransfer"), true);
+  EXPECT_TRUE(exposeAndWaitForImage(15000));
 }
 
 TEST_F(Server, RefreshingKeepsTheModelAsItIs) {
@@ -187,14 +186,6 @@ TEST_F(Server, RefreshingKeepsTheModelAsItIs) {
   EXPECT_EQ(properties.size(), before.size());
   EXPECT_TRUE(changed.isEmpty()) << changed.join(u' ').toStdString();
   EXPECT_TRUE(events.filter(QStringLiteral("defined ")).isEmpty()) << events.join(u'\n').toStdString();
-}
-
-TEST_F(Server, StoppingTheServerEmptiesTheModel) {
-  connectDevice(TELESCOPE);
-  ASSERT_TRUE(property(CCD, QStringLiteral("CONNECTION")));
-  server.stop();
-  EXPECT_TRUE(waitUntil([&] { return kestor.devices.empty(); }, 10000));
-  EXPECT_TRUE(events.contains(QStringLiteral("deleted Telescope Simulator.CONNECTION")));
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <sys/wait.h>
 
 #include "EventLoopWait.h"
@@ -18,6 +17,7 @@
 #include "kestor/KESTOR.h"
 #include "kestor/discovery/DnsSdPublishedService.h"
 #include "kestor/server/KESTORDriver.h"
+#include "support/Command.h"
 
 namespace {
 
@@ -32,16 +32,6 @@ public:
   int published = 0;
   int stopped = 0;
 };
-
-std::string command(const std::string &line) {
-  std::string output;
-  if (FILE *pipe = popen(line.c_str(), "r")) {
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-    pclose(pipe);
-  }
-  return output;
-}
 
 }  // namespace
 
@@ -86,7 +76,7 @@ TEST(ServerMode, ServesItsDriversAndPublishesTheRealPortOnce) {
   EXPECT_TRUE(waitUntil([&] { return kestor.devices.count(QStringLiteral("Telescope Simulator")) && kestor.devices.count(QStringLiteral("Test Simulator")); }, 15000));
   std::string listed;
   const auto listsBoth = [&] {
-    listed = command("indi_getprop -h 127.0.0.1 -p " + std::to_string(port) + " -t 2 '*.*.*' 2>&1");
+    listed = test_support::runCommand("indi_getprop -h 127.0.0.1 -p " + std::to_string(port) + " -t 2 '*.*.*' 2>&1");
     return listed.find("Telescope Simulator.CONNECTION") != std::string::npos && listed.find("Test Simulator.TEST") != std::string::npos;
   };
   EXPECT_TRUE(waitUntil(listsBoth, 15000));
@@ -100,10 +90,7 @@ TEST(ServerMode, ServesItsDriversAndPublishesTheRealPortOnce) {
   kestor_subprocess_entry *entry = *kestor.drivers.at(QStringLiteral("indi_simulator_telescope"))->subprocess;
   ASSERT_NE(entry, nullptr);
   const pid_t pid = entry->pid;
-  kestor_stop();
-  for (auto &e : kestor_available_subprocesses) {
-    if (e.thread_started) kestor_kill_subprocess(&e);
-  }
+  kestor.stop();
   EXPECT_TRUE(waitpid(pid, nullptr, WNOHANG) < 0 && errno == ECHILD);
   EXPECT_TRUE(waitUntil([&] { return services[0]->stopped == 1; }));
   EXPECT_FALSE(kestor.kestorService);
