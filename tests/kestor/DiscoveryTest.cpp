@@ -14,6 +14,7 @@
 #include "core/Dispatch.h"
 #include "core/Globals.h"
 #include "kestor/discovery/DnsSdBrowser.h"
+#include "kestor/discovery/DnsSdPublishedService.h"
 
 namespace {
 
@@ -208,6 +209,14 @@ TEST(DnsSdBrowser, OneFoundAndOneRemovedPerServiceWhateverTheInterfaces) {
   EXPECT_EQ(reports.events, (std::vector<std::string>{"found Test INDI|_indi._tcp|local", "found Other|_indi._tcp|local",
                                                       "removed Test INDI|_indi._tcp|local",
                                                       "found Test INDI|_indi._tcp|local"}));
+}
+
+TEST(DnsSdPublishedService, APortThatCannotBePublishedIsReported) {
+  DnsSdPublishedService service(QStringLiteral("x"), QStringLiteral("_kestor._tcp"), 0);
+  QMap<QString, qint64> reported;
+  service.didNotPublish = [&](PublishedService &, const QMap<QString, qint64> &errors) { reported = errors; };
+  service.publish();
+  EXPECT_EQ(reported.value(QStringLiteral("errorCode")), DnsSdPublishedService::INVALID_PORT);
 }
 
 }  // namespace

@@ -15,7 +15,7 @@
 #include "EventLoopWait.h"
 #include "core/Globals.h"
 #include "kestor/KESTOR.h"
-#include "kestor/discovery/DnsSdPublishedService.h"
+#include "kestor/discovery/PublishedService.h"
 #include "kestor/server/KESTORDriver.h"
 #include "support/Command.h"
 
@@ -95,12 +95,4 @@ TEST(ServerMode, ServesItsDriversAndPublishesTheRealPortOnce) {
   EXPECT_TRUE(waitUntil([&] { return services[0]->stopped == 1; }));
   EXPECT_FALSE(kestor.kestorService);
   defaults().clear();
-}
-
-TEST(ServerMode, APortThatCannotBePublishedIsReported) {
-  DnsSdPublishedService service(QStringLiteral("x"), QStringLiteral("_kestor._tcp"), 0);
-  QMap<QString, qint64> reported;
-  service.didNotPublish = [&](PublishedService &, const QMap<QString, qint64> &errors) { reported = errors; };
-  service.publish();
-  EXPECT_EQ(reported.value(QStringLiteral("errorCode")), DnsSdPublishedService::INVALID_PORT);
 }
