@@ -45,42 +45,36 @@ class KestorConnection : public ::testing::Test {
     ASSERT_FALSE(recorder.waitFor("define", "Cam", "CCD1").kind.empty());
   }
 
-  void expectDevicesDeleted() {
-    for (const char *device : {"Cam", "Scope"}) EXPECT_FALSE(recorder.waitFor("delete", device, "").kind.empty()) << device;
-    for (const auto &e : recorder.events()) {
-      if (e.kind == "delete") {
-        EXPECT_EQ(e.property, "");
-      }
-    }
+  void expectDevicesDeleted(const char *why) {
+    for (const char *device : {"Cam", "Scope"}) EXPECT_EQ(recorder.waitFor("delete", device, "").property, "") << device;
+    EXPECT_TRUE(recorder.waitForLog(why));
+    char item[128] = "CONNECTED";
+    char *items[] = {item};
+    bool on = true;
+    EXPECT_EQ(kestor_change_switch_property(recorder.client(), "Cam", "CONNECTION", 1, items, &on), KESTOR_NOT_FOUND);
   }
 };
 
 }  // namespace
 
 TEST_F(KestorConnection, ConnectFillsTheEntryAndAsksForProperties) {
+  EXPECT_EQ(recorder.events().front().kind, "attach");  // called inside kestor_attach_client
   ASSERT_EQ(kestor_connect_server("scripted", "127.0.0.1", server.port(), &entry), KESTOR_OK);
-  ASSERT_NE(entry, nullptr);
-  EXPECT_STREQ(entry->name, "scripted");
-  EXPECT_STREQ(entry->host, "127.0.0.1");
-  EXPECT_EQ(entry->port, server.port());
+  EXPECT_EQ(std::string(entry->name) + " " + entry->host + ":" + std::to_string(entry->port),
+            "scripted 127.0.0.1:" + std::to_string(server.port()));
   EXPECT_TRUE(entry->thread_started);
   EXPECT_TRUE(server.waitForReceived("<getProperties version=\"1.7\"/>"));
   EXPECT_TRUE(recorder.waitForLog("Connected to 127.0.0.1:"));
-
   kestor_server_entry *unnamed = nullptr;
   ASSERT_EQ(kestor_connect_server(nullptr, "127.0.0.1", server.port(), &unnamed), KESTOR_OK);
   EXPECT_EQ(std::string(unnamed->name), "127.0.0.1:" + std::to_string(server.port()));
-}
 
-TEST_F(KestorConnection, FailedConnectsReturnAtOnce) {
   kestor_server_entry *none = nullptr;
-  const auto start = std::chrono::steady_clock::now();
   EXPECT_NE(kestor_connect_server(nullptr, "127.0.0.1", test_support::freeLoopbackPort(), &none), KESTOR_OK);
   EXPECT_NE(kestor_connect_server(nullptr, nullptr, 7624, &none), KESTOR_OK);
   EXPECT_NE(kestor_connect_server(nullptr, "127.0.0.1", 0, &none), KESTOR_OK);
   EXPECT_NE(kestor_connect_server(nullptr, "127.0.0.1", 70000, &none), KESTOR_OK);
   EXPECT_EQ(none, nullptr);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   EXPECT_TRUE(recorder.waitForLog("Failed to connect to 127.0.0.1:"));
 }
 
@@ -94,17 +88,15 @@ TEST_F(KestorConnection, ConnectGivesUpAfterFiveSeconds) {
   ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
   ASSERT_EQ(listen(listener, 0), 0);
   ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length), 0);
-  std::vector<int> fillers;
-  for (int i = 0; i < 4; ++i) {
-    fillers.push_back(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
-    connect(fillers.back(), reinterpret_cast<sockaddr *>(&address), sizeof address);
+  int fillers[4];
+  for (int &fd : fillers) {
+    fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
   }
   const auto start = std::chrono::steady_clock::now();
   kestor_server_entry *none = nullptr;
   EXPECT_NE(kestor_connect_server(nullptr, "127.0.0.1", ntohs(address.sin_port), &none), KESTOR_OK);
-  const auto took = std::chrono::steady_clock::now() - start;
-  EXPECT_GE(took, std::chrono::milliseconds(4900));
-  EXPECT_LT(took, std::chrono::milliseconds(6000));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(4900));
   for (int fd : fillers) close(fd);
   close(listener);
 }
@@ -164,32 +156,10 @@ TEST_F(KestorConnection, BlobModesAndEnumeration) {
   EXPECT_TRUE(server.waitForReceived("<getProperties version=\"1.7\" device=\"Scope\" name=\"GEOGRAPHIC_COORD\"/>"));
 }
 
-TEST_F(KestorConnection, RecordedSessionReplayedOverLoopback) {
-  ASSERT_EQ(kestor_connect_server(nullptr, "127.0.0.1", server.port(), &entry), KESTOR_OK);
-  ASSERT_TRUE(server.waitForClient());
-  ASSERT_TRUE(server.sendFile(TRACES_DIR "/indi-trace-session-C-slew-guide-disconnect.xml"));
-  ASSERT_TRUE(server.send("<message message=\"end of replay\"/>\n"));
-  ASSERT_FALSE(recorder.waitFor([](const Event &e) { return e.message == "end of replay"; }).kind.empty());
-  const Event mount = recorder.waitFor("define", "Telescope Simulator", "MOUNT_EQUATORIAL_COORDINATES");
-  ASSERT_FALSE(mount.kind.empty());
-  EXPECT_EQ(recorder.events("delete", "Guide Simulator").size(), 32u);
-  EXPECT_FALSE(recorder.events("update", "Telescope Simulator", "MOUNT_EQUATORIAL_COORDINATES").empty());
-  EXPECT_EQ(mount.record->state, uint32_t(KESTOR_STATE_OK));  // the slew has ended
-  server.closeClient();
-  for (const char *device : {"CCD Simulator", "Telescope Simulator", "Guide Simulator"})
-    EXPECT_FALSE(recorder.waitFor("delete", device, "").kind.empty()) << device;
-}
-
 TEST_F(KestorConnection, LogLinesFollowTheLevel) {
-  const auto count = [&](const std::string &fragment) {
-    size_t n = 0;
-    for (const auto &line : recorder.logLines()) n += line.find(fragment) != std::string::npos;
-    return n;
-  };
   kestor_set_log_level(KESTOR_LOG_ERROR);
   connectAndDefine();
-  EXPECT_EQ(count("Connected to"), 0u);
-  EXPECT_EQ(count("Received <"), 0u);
+  EXPECT_EQ(recorder.logged("Connected to") + recorder.logged("Received <"), 0u);
 
   kestor_set_log_level(KESTOR_LOG_DEBUG);
   ASSERT_TRUE(server.send("<setSwitchVector device=\"Cam\" name=\"CONNECTION\" state=\"Ok\"/>\n"));
@@ -201,21 +171,20 @@ TEST_F(KestorConnection, LogLinesFollowTheLevel) {
   EXPECT_TRUE(recorder.waitForLog("Sending to 127.0.0.1:"));
 }
 
-TEST_F(KestorConnection, PingsAreAnswered) {
+TEST_F(KestorConnection, ServerClosingDeletesItsDevices) {
   connectAndDefine();
   ASSERT_TRUE(server.send("<pingRequest uid=\"p1\"/>\n"));
   EXPECT_TRUE(server.waitForReceived("<pingReply uid=\"p1\"/>"));
+  server.closeClient();
+  expectDevicesDeleted("ended: closed by the server");
 }
 
-TEST_F(KestorConnection, ServerClosingDeletesItsDevices) {
+TEST_F(KestorConnection, DisconnectDeletesItsDevices) {
   connectAndDefine();
-  server.closeClient();
-  expectDevicesDeleted();
-  EXPECT_TRUE(recorder.waitForLog("ended: closed by the server"));
-  char item[128] = "CONNECTED";
-  char *items[] = {item};
-  bool on = true;
-  EXPECT_EQ(kestor_change_switch_property(recorder.client(), "Cam", "CONNECTION", 1, items, &on), KESTOR_NOT_FOUND);
+  EXPECT_EQ(kestor_disconnect_server(entry), KESTOR_OK);
+  expectDevicesDeleted("ended: disconnected");
+  EXPECT_TRUE(server.waitForClientClosed());
+  EXPECT_EQ(kestor_disconnect_server(entry), KESTOR_NOT_FOUND);
 }
 
 // One server reached twice: the second connection takes the devices over when the first ends.
@@ -240,24 +209,10 @@ TEST_F(KestorConnection, AnotherConnectionTakesOverTheDevices) {
   EXPECT_EQ(recorder.events("define", "Cam", "CCD1").size(), 2u);
 }
 
-TEST_F(KestorConnection, DisconnectDeletesItsDevices) {
-  connectAndDefine();
-  EXPECT_EQ(kestor_disconnect_server(entry), KESTOR_OK);
-  expectDevicesDeleted();
-  EXPECT_TRUE(server.waitForClientClosed());
-  EXPECT_TRUE(recorder.waitForLog("ended: disconnected"));
-  EXPECT_EQ(kestor_disconnect_server(entry), KESTOR_NOT_FOUND);
-}
-
 // Each class of bad input either skips the element or closes the connection; nothing crashes.
 TEST_F(KestorConnection, UnreadableInputClosesTheConnection) {
-  const std::vector<std::string> inputs = {
-      "<defTextVector device=\"a\"><</defTextVector>",
-      "<!DOCTYPE lol [<!ENTITY lol \"lol\">]>",
-      "<message message=\"\xC3\x28\"/>",
-      std::string(1 << 20, 'x'),  // a peer that sends forever without an element
-  };
-  for (const auto &input : inputs) {
+  for (const std::string &input : {std::string("<defTextVector device=\"a\"><</defTextVector>"),
+                                   std::string(1 << 20, 'x')}) {  // a peer that sends forever without an element
     ScriptedServer bad;
     kestor_server_entry *e = nullptr;
     ASSERT_EQ(kestor_connect_server(nullptr, "127.0.0.1", bad.port(), &e), KESTOR_OK);
@@ -293,10 +248,4 @@ TEST_F(KestorConnection, StopNeverWaitsForABlockedCallback) {
   // After stop, the connection's end brings no more callbacks.
   EXPECT_EQ(recorder.events().size(), seen + 1);  // only the update that was blocked is recorded
   EXPECT_TRUE(recorder.events("delete", "Cam").empty());
-}
-
-TEST_F(KestorConnection, AttachIsCalledInsideAttachClient) {
-  const auto events = recorder.events();
-  ASSERT_FALSE(events.empty());
-  EXPECT_EQ(events.front().kind, "attach");
 }

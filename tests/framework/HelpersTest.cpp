@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -16,53 +15,36 @@
 using namespace kestor;
 
 TEST(KestorText, CopyFieldCutsAtCharacterBoundary) {
-  struct Case {
-    std::string text;
-    std::string expected;
-  };
-  const std::vector<Case> cases = {
+  const std::pair<std::string, std::string> cases[] = {
       {"abc", "abc"},
       {std::string(10, 'x'), std::string(7, 'x')},                 // 8-byte field keeps 7 bytes + NUL
       {"abcdef\xC3\xA9", "abcdef"},                                 // a 2-byte character would not fit whole
       {"ab\xE2\x82\xAC" "cd", "ab\xE2\x82\xAC" "cd"},              // 7 bytes fit
       {"abcde\xF0\x9F\x98\x80", "abcde"},                           // a 4-byte character is dropped whole
   };
-  for (const auto &c : cases) {
+  for (const auto &[text, expected] : cases) {
     char field[8];
     std::memset(field, 'Z', sizeof field);
-    copyField(field, c.text);
-    EXPECT_EQ(std::string(field), c.expected) << c.text;
+    copyField(field, text);
+    EXPECT_EQ(std::string(field), expected) << text;
     EXPECT_EQ(field[7], '\0');
   }
 }
 
-TEST(KestorText, FieldTextNeverReadsPastTheField) {
+TEST(KestorText, TrimEscapeAndUtf8) {
   char field[4] = {'a', 'b', 'c', 'd'};
-  EXPECT_EQ(fieldText(field), "abcd");
-}
-
-TEST(KestorText, TrimAndUtf8) {
+  EXPECT_EQ(fieldText(field), "abcd");  // never read past the field
   EXPECT_EQ(trim("\n  On\n    "), "On");
   EXPECT_EQ(trim("   "), "");
   EXPECT_TRUE(isValidUtf8("Zeiß ✓"));
-  EXPECT_FALSE(isValidUtf8("\xFF"));
-  EXPECT_FALSE(isValidUtf8("\xC0\x80"));        // overlong
-  EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));    // surrogate
-  EXPECT_FALSE(isValidUtf8("\xE2\x82"));        // cut short
-}
-
-TEST(KestorText, XmlEscape) {
+  for (const char *bad : {"\xFF", "\xC0\x80", "\xED\xA0\x80", "\xE2\x82"})  // overlong, surrogate, cut short
+    EXPECT_FALSE(isValidUtf8(bad)) << bad;
   EXPECT_EQ(xmlEscape("a<b>&\"c'"), "a&lt;b&gt;&amp;&quot;c&apos;");
-  EXPECT_EQ(xmlEscape("ok\xFF\x01\tok"), "ok\tok");  // invalid UTF-8 and control characters dropped
-  EXPECT_EQ(xmlEscape("M42 ✓"), "M42 ✓");
+  EXPECT_EQ(xmlEscape("ok\xFF\x01\tok ✓"), "ok\tok ✓");  // invalid UTF-8 and control characters dropped
 }
 
 TEST(KestorNumbers, Parse) {
-  struct Case {
-    const char *text;
-    std::optional<double> value;
-  };
-  const std::vector<Case> cases = {
+  const std::pair<const char *, std::optional<double>> cases[] = {
       {"19.569481887035067302", 19.569481887035067},
       {"\n90\n    ", 90},
       {"-5.39", -5.39},
@@ -82,25 +64,21 @@ TEST(KestorNumbers, Parse) {
       {"1:2:3:4", std::nullopt},
       {"++1", std::nullopt},
   };
-  for (const auto &c : cases) {
-    const auto value = parseNumber(c.text);
-    ASSERT_EQ(value.has_value(), c.value.has_value()) << c.text;
+  for (const auto &[text, expected] : cases) {
+    const auto value = parseNumber(text);
+    ASSERT_EQ(value.has_value(), expected.has_value()) << text;
     if (value) {
-      EXPECT_NEAR(*value, *c.value, 1e-12) << c.text;
+      EXPECT_NEAR(*value, *expected, 1e-12) << text;
     }
   }
 }
 
 TEST(KestorNumbers, FormatIgnoresTheLocale) {
   if (!useCommaLocale()) GTEST_SKIP() << "no locale with a decimal comma";
-  EXPECT_EQ(formatNumber(5.5881), "5.5881");
-  EXPECT_EQ(formatNumber(-5.39), "-5.39");
-  EXPECT_EQ(formatNumber(1000), "1000");
-  EXPECT_EQ(formatNumber(-0.0005), "-0.0005");
-  EXPECT_EQ(formatNumber(1e20), "1e+20");
-  EXPECT_EQ(formatNumber(0), "0");
+  const std::pair<double, const char *> cases[] = {{5.5881, "5.5881"}, {-5.39, "-5.39"}, {1000, "1000"},
+                                                   {-0.0005, "-0.0005"}, {1e20, "1e+20"}, {0, "0"}};
+  for (const auto &[value, text] : cases) EXPECT_EQ(formatNumber(value), text);
   EXPECT_EQ(parseNumber(formatNumber(0.1 + 0.2)), 0.1 + 0.2);
-  EXPECT_EQ(parseNumber("12.5"), 12.5);
   useCLocale();
 }
 
@@ -115,11 +93,7 @@ std::optional<std::string> decode(const std::string &text) {
 }  // namespace
 
 TEST(KestorBase64, Decode) {
-  struct Case {
-    std::string text;
-    std::optional<std::string> bytes;
-  };
-  const std::vector<Case> cases = {
+  const std::pair<std::string, std::optional<std::string>> cases[] = {
       {"", ""},
       {"U0lNUExF", "SIMPLE"},
       {"\nU0lN\nUExF\n    ", "SIMPLE"},  // white space anywhere
@@ -134,7 +108,7 @@ TEST(KestorBase64, Decode) {
       {"U0lNU===", std::nullopt},
       {"=", std::nullopt},
   };
-  for (const auto &c : cases) EXPECT_EQ(decode(c.text), c.bytes) << c.text;
+  for (const auto &[text, bytes] : cases) EXPECT_EQ(decode(text), bytes) << text;
 }
 
 TEST(KestorBase64, LongInputMatchesByteByByte) {
@@ -145,22 +119,18 @@ TEST(KestorBase64, LongInputMatchesByteByByte) {
 }
 
 TEST(KestorNames, TranslatedBothWays) {
-  struct Case {
-    const char *server;
-    const char *bus;
-  };
-  const std::vector<Case> properties = {
+  const std::pair<const char *, const char *> properties[] = {
       {"CONNECTION", "CONNECTION"},
       {"EQUATORIAL_EOD_COORD", "MOUNT_EQUATORIAL_COORDINATES"},
       {"GEOGRAPHIC_COORD", "GEOGRAPHIC_COORDINATES"},
       {"HORIZONTAL_COORD", "MOUNT_HORIZONTAL_COORDINATES"},
       {"CCD_EXPOSURE", "CCD_EXPOSURE"},
   };
-  for (const auto &c : properties) {
-    EXPECT_EQ(translateProperty(c.server, Direction::FromServer), c.bus);
-    EXPECT_EQ(translateProperty(c.bus, Direction::ToServer), c.server);
+  for (const auto &[server, bus] : properties) {
+    EXPECT_EQ(translateProperty(server, Direction::FromServer), bus);
+    EXPECT_EQ(translateProperty(bus, Direction::ToServer), server);
   }
-  const std::vector<std::tuple<const char *, const char *, const char *>> items = {
+  const std::tuple<const char *, const char *, const char *> items[] = {
       {"CONNECTION", "CONNECT", "CONNECTED"},
       {"CONNECTION", "DISCONNECT", "DISCONNECTED"},
       {"GEOGRAPHIC_COORD", "LAT", "LATITUDE"},

@@ -2,9 +2,10 @@
 
 #include <cstring>
 
-RecordingClient *RecordingClient::self = nullptr;
-
 namespace {
+
+RecordingClient *self = nullptr;
+
 // Framework log lines of the whole process; never destroyed, as library threads may still log
 // while a test ends.
 struct Log {
@@ -17,13 +18,10 @@ Log &processLog() {
   return *log;
 }
 
-Event named(const char *kind) {
-  Event event;
-  event.kind = kind;
-  return event;
+bool matches(const Event &e, const std::string &kind, const std::string &device, const std::string &property) {
+  return e.kind == kind && e.device == device && (property.empty() || e.property == property);
 }
 
-std::string text(const char *field, size_t size) { return std::string(field, strnlen(field, size)); }
 }  // namespace
 
 RecordingClient::RecordingClient() {
@@ -37,15 +35,16 @@ RecordingClient::RecordingClient() {
     processLog().lines.emplace_back(line);
     processLog().changed.notify_all();
   };
+  static const auto property = [](const char *kind, kestor_property *p, const char *message) -> kestor_result {
+    Event event{kind, std::string(p->device, strnlen(p->device, sizeof p->device)),
+                std::string(p->name, strnlen(p->name, sizeof p->name)), message ? message : "", p->state, p};
+    if (self->onEvent) self->onEvent(event);
+    self->record(event);
+    return 0;
+  };
   client_.version = KESTOR_VERSION_2_0;
-  client_.attach = [](kestor_client *) -> kestor_result {
-    self->record(named("attach"));
-    return 0;
-  };
-  client_.detach = [](kestor_client *) -> kestor_result {
-    self->record(named("detach"));
-    return 0;
-  };
+  client_.attach = [](kestor_client *) { return self->record(Event{"attach", "", "", ""}), kestor_result(0); };
+  client_.detach = [](kestor_client *) { return self->record(Event{"detach", "", "", ""}), kestor_result(0); };
   client_.define_property = [](kestor_client *, kestor_device *, kestor_property *p, const char *m) {
     return property("define", p, m);
   };
@@ -55,30 +54,11 @@ RecordingClient::RecordingClient() {
   client_.delete_property = [](kestor_client *, kestor_device *, kestor_property *p, const char *m) {
     return property("delete", p, m);
   };
-  client_.send_message = [](kestor_client *, kestor_device *, const char *m) -> kestor_result {
-    Event event = named("message");
-    event.message = m ? m : "";
-    event.hasMessage = m != nullptr;
-    self->record(event);
-    return 0;
+  client_.send_message = [](kestor_client *, kestor_device *, const char *m) {
+    return self->record({"message", "", "", m ? m : ""}), kestor_result(0);
   };
   kestor_start();
   kestor_attach_client(&client_);
-}
-
-RecordingClient::~RecordingClient() { kestor_stop(); }
-
-kestor_result RecordingClient::property(const char *kind, kestor_property *p, const char *message) {
-  Event event = named(kind);
-  event.device = text(p->device, sizeof p->device);
-  event.property = text(p->name, sizeof p->name);
-  event.state = p->state;
-  event.record = p;
-  event.message = message ? message : "";
-  event.hasMessage = message != nullptr;
-  if (self->onEvent) self->onEvent(event);
-  self->record(event);
-  return 0;
 }
 
 void RecordingClient::record(Event event) {
@@ -96,15 +76,13 @@ std::vector<Event> RecordingClient::events(const std::string &kind, const std::s
                                            const std::string &property) const {
   std::vector<Event> found;
   for (const auto &e : events())
-    if (e.kind == kind && e.device == device && (property.empty() || e.property == property)) found.push_back(e);
+    if (matches(e, kind, device, property)) found.push_back(e);
   return found;
 }
 
 Event RecordingClient::waitFor(const std::string &kind, const std::string &device, const std::string &property,
                                std::chrono::milliseconds timeout) {
-  return waitFor(
-      [&](const Event &e) { return e.kind == kind && e.device == device && (property.empty() || e.property == property); },
-      timeout);
+  return waitFor([&](const Event &e) { return matches(e, kind, device, property); }, timeout);
 }
 
 Event RecordingClient::waitFor(const std::function<bool(const Event &)> &match, std::chrono::milliseconds timeout) {
@@ -112,10 +90,7 @@ Event RecordingClient::waitFor(const std::function<bool(const Event &)> &match, 
   Event found;
   changed_.wait_for(lock, timeout, [&] {
     for (const auto &e : events_)
-      if (match(e)) {
-        found = e;
-        return true;
-      }
+      if (match(e)) return found = e, true;
     return false;
   });
   return found;
@@ -124,6 +99,12 @@ Event RecordingClient::waitFor(const std::function<bool(const Event &)> &match, 
 std::vector<std::string> RecordingClient::logLines() const {
   std::lock_guard lock(processLog().mutex);
   return {processLog().lines.begin() + static_cast<ptrdiff_t>(firstLine_), processLog().lines.end()};
+}
+
+size_t RecordingClient::logged(const std::string &fragment) const {
+  size_t n = 0;
+  for (const auto &line : logLines()) n += line.find(fragment) != std::string::npos;
+  return n;
 }
 
 bool RecordingClient::waitForLog(const std::string &fragment, std::chrono::milliseconds timeout) {

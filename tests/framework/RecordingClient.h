@@ -12,27 +12,25 @@
 #include <vector>
 
 struct Event {
-  std::string kind;  // "attach", "define", "update", "delete", "message", "detach"
-  std::string device, property;
+  std::string kind;  // "attach", "define", "update", "delete", "message", "detach"; "" for none
+  std::string device, property, message;
   uint32_t state = 0;
   kestor_property *record = nullptr;
-  std::string message;
-  bool hasMessage = false;
 };
 
 class RecordingClient {
  public:
   // Starts the library and attaches; the destructor stops the library.
   RecordingClient();
-  ~RecordingClient();
+  ~RecordingClient() { kestor_stop(); }
 
   kestor_client *client() { return &client_; }
 
+  // The events so far; with a kind, those whose device and (when not empty) property match.
   std::vector<Event> events() const;
-  // Events of one kind whose device and (when not empty) property match.
   std::vector<Event> events(const std::string &kind, const std::string &device, const std::string &property = "") const;
 
-  // Waits until an event matches; returns it, or an event of kind "" after the timeout.
+  // Waits until an event matches; it, or an event of kind "" after the timeout.
   Event waitFor(const std::string &kind, const std::string &device, const std::string &property = "",
                 std::chrono::milliseconds timeout = std::chrono::seconds(10));
   Event waitFor(const std::function<bool(const Event &)> &match, std::chrono::milliseconds timeout = std::chrono::seconds(10));
@@ -40,13 +38,12 @@ class RecordingClient {
   // Called inside every property callback before it is recorded (on the library's thread).
   std::function<void(const Event &)> onEvent;
 
-  // Framework log lines written since this client was made.
+  // Framework log lines written since this client was made; how many contain `fragment`.
   std::vector<std::string> logLines() const;
+  size_t logged(const std::string &fragment) const;
   bool waitForLog(const std::string &fragment, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
  private:
-  static RecordingClient *self;
-  static kestor_result property(const char *kind, kestor_property *p, const char *message);
   void record(Event event);
 
   kestor_client client_{};

@@ -11,30 +11,20 @@
 #include <memory>
 #include <string>
 #include <thread>
-#include <vector>
 
 class ServerFixture : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
 
-  // The client counts the server has reported so far.
-  static std::vector<int32_t> counts();
-  // Waits until the last reported count is `clients`.
+  // Waits until the server's last reported client count is `clients`.
   static bool waitForCount(int32_t clients);
-
-  // Runs a command line; its standard output.
-  static std::string run(const std::string &command);
-  // indi_getprop against the server, for the given property pattern.
+  // indi_getprop against the server for a property pattern; indi_setprop's exit status.
   std::string getprop(const std::string &pattern = "*.*.*") const;
-  // indi_setprop against the server; its exit status.
   int setprop(const std::string &assignment) const;
-
-  // The library's log lines so far, for failure messages.
-  std::string logText() const;
-
-  // Starts indi_simulator_telescope as an executable driver.
+  // Starts indi_simulator_telescope as an executable driver; a library driver of the test build.
   kestor_subprocess_entry *startTelescope();
+  static void loadTestDriver();
 
   std::string scratch;
   int32_t port = 0;
@@ -58,15 +48,11 @@ class RawClient {
  public:
   explicit RawClient(int port);
   ~RawClient();
-  RawClient(const RawClient &) = delete;
-  RawClient &operator=(const RawClient &) = delete;
-
-  bool connected() const { return fd_ >= 0; }
   void send(const std::string &text);
-  // Reads until the text received so far contains `fragment` or the time-out passes; all of it.
-  std::string readUntil(const std::string &fragment, std::chrono::milliseconds timeout = std::chrono::seconds(10));
-  // Reads until the server closes the connection.
-  std::string readAll();
+  // Reads until the text received so far contains `fragment`, the time-out passes or the server
+  // closes the connection (with no fragment); all of it.
+  std::string readUntil(const std::string &fragment = std::string(1, '\0'),
+                        std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
  private:
   int fd_ = -1;

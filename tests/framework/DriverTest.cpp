@@ -1,11 +1,17 @@
-// Driver subprocesses: ten entries at most, the same executable once, standard error to the log,
-// XML declarations of driver output ignored, snooping requests served.
+// Driver subprocesses: ten entries at most, standard error to the log, XML declarations of driver
+// output dropped wherever reads split them, snooping requests served.
 #include "ServerFixture.h"
+
+#include "server/DriverStreamFilter.h"
 
 #include <kestor.h>
 
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -26,27 +32,19 @@ TEST_F(ServerFixture, AtMostTenSubprocessesRun) {
     kestor_subprocess_entry *entry = nullptr;
     ASSERT_EQ(kestor_start_subprocess(path.c_str(), &entry), KESTOR_OK) << path;
     EXPECT_EQ(entry, &kestor_available_subprocesses[i]);
-    EXPECT_GT(entry->pid, 0);
     running.push_back(entry);
   }
   const std::string extra = scratch + "/cat-extra";
   std::filesystem::create_symlink("/bin/cat", extra);
   kestor_subprocess_entry *entry = nullptr;
   EXPECT_EQ(kestor_start_subprocess(extra.c_str(), &entry), KESTOR_FAILED);
+  EXPECT_EQ(kestor_start_subprocess((scratch + "/none").c_str(), &entry), KESTOR_FAILED);
+  EXPECT_EQ(kestor_start_subprocess(nullptr, &entry), KESTOR_INVALID);
   // A freed entry is taken again.
   EXPECT_EQ(kestor_kill_subprocess(running[3]), KESTOR_OK);
   EXPECT_FALSE(started(*running[3]));
   EXPECT_EQ(kestor_start_subprocess(extra.c_str(), &entry), KESTOR_OK);
   EXPECT_EQ(entry, running[3]);
-}
-
-TEST_F(ServerFixture, AMissingExecutableFailsToStart) {
-  kestor_subprocess_entry *entry = nullptr;
-  EXPECT_EQ(kestor_start_subprocess((scratch + "/none").c_str(), &entry), KESTOR_FAILED);
-  EXPECT_EQ(kestor_start_subprocess(nullptr, &entry), KESTOR_INVALID);
-  for (const auto &e : kestor_available_subprocesses) {
-    EXPECT_FALSE(started(e));
-  }
 }
 
 TEST_F(ServerFixture, DriverErrorLinesAndDeclarationsAreHandled) {
@@ -77,9 +75,7 @@ TEST_F(ServerFixture, ADriverIgnoringEndOfInputIsTerminated) {
 }
 
 TEST_F(ServerFixture, SnoopingDriversGetTheDeviceTheyAskedFor) {
-  kestor_driver_entry *library = nullptr;
-  const kestor_result loaded = kestor_load_driver("test_simulator", true, &library);
-  ASSERT_TRUE(loaded == KESTOR_OK || loaded == KESTOR_ALREADY);
+  ASSERT_NO_FATAL_FAILURE(loadTestDriver());
   ASSERT_TRUE(eventually([&] { return contains(getprop("Test Simulator.TEST_VALUE.VALUE"), "VALUE="); }));
   // The snooper writes whatever it is sent to its standard error, which goes to the log.
   const std::string path = script(scratch, "snooper", "printf \"<getProperties version='1.7' device='Test Simulator'/>\"\nexec cat >&2");
@@ -87,5 +83,46 @@ TEST_F(ServerFixture, SnoopingDriversGetTheDeviceTheyAskedFor) {
   ASSERT_EQ(kestor_start_subprocess(path.c_str(), &entry), KESTOR_OK);
   EXPECT_TRUE(client->waitForLog("snooper: <defNumberVector device=\"Test Simulator\" name=\"TEST_VALUE\""));
   EXPECT_EQ(setprop("Test Simulator.TEST_VALUE.VALUE=5"), 0);
-  EXPECT_TRUE(client->waitForLog("snooper: <setNumberVector device=\"Test Simulator\" name=\"TEST_VALUE\"")) << logText();
+  EXPECT_TRUE(client->waitForLog("snooper: <setNumberVector device=\"Test Simulator\" name=\"TEST_VALUE\""));
+}
+
+TEST(DriverStreamFilter, DropsDeclarationsAcrossChunks) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"<a x='1'>t</a>"}, "<a x='1'>t</a>"},
+      {{"<?xml version='1.0'?>\n<a/>"}, "\n<a/>"},
+      {{"<a/><?xml version='1.0'?><b/>"}, "<a/><b/>"},
+      {{"<a/><", "?xml?><b/>"}, "<a/><b/>"},            // split after <
+      {{"<?xm", "l version='1.0'?", "><b/>"}, "<b/>"},  // split inside
+      {{"<?x a='?'?" "?><b/>"}, "<b/>"},                // question marks inside
+      {{"<", "c/>"}, "<c/>"},                           // a lone < held, then released
+      {{"<<a/>"}, "<<a/>"},
+  };
+  for (const auto &[chunks, expected] : cases) {
+    kestor::DriverStreamFilter filter;
+    std::string out;
+    for (const auto &chunk : chunks) out += filter.filter(chunk);
+    EXPECT_EQ(out, expected) << chunks.front();
+  }
+}
+
+// A started entry is ended and reaped, with SIGKILL for a process that ignores SIGTERM.
+TEST(KestorSubprocess, KillEndsAndReapsAStartedEntry) {
+  for (const bool ignoreTerm : {false, true}) {
+    kestor_subprocess_entry &entry = kestor_available_subprocesses[9];
+    std::strcpy(entry.executable, "pause");
+    entry.pid = fork();
+    if (entry.pid == 0) {
+      if (ignoreTerm) std::signal(SIGTERM, SIG_IGN);
+      for (;;) pause();
+    }
+    entry.thread_started = true;
+    if (ignoreTerm) usleep(50000);  // let it install its handler
+    const pid_t pid = entry.pid;
+    EXPECT_EQ(kestor_kill_subprocess(&entry), KESTOR_OK);
+    EXPECT_FALSE(entry.thread_started);
+    EXPECT_EQ(entry.pid, 0);
+    EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), -1);  // already reaped
+    EXPECT_EQ(kestor_kill_subprocess(&entry), KESTOR_NOT_FOUND);
+  }
+  EXPECT_EQ(kestor_kill_subprocess(nullptr), KESTOR_INVALID);
 }
