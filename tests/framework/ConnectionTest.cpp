@@ -44,15 +44,6 @@ class KestorConnection : public ::testing::Test {
     ASSERT_TRUE(server.send(DEFS));
     ASSERT_FALSE(recorder.waitFor("define", "Cam", "CCD1").kind.empty());
   }
-
-  void expectDevicesDeleted(const char *why) {
-    for (const char *device : {"Cam", "Scope"}) EXPECT_EQ(recorder.waitFor("delete", device, "").property, "") << device;
-    EXPECT_TRUE(recorder.waitForLog(why));
-    char item[128] = "CONNECTED";
-    char *items[] = {item};
-    bool on = true;
-    EXPECT_EQ(kestor_change_switch_property(recorder.client(), "Cam", "CONNECTION", 1, items, &on), KESTOR_NOT_FOUND);
-  }
 };
 
 }  // namespace
@@ -171,18 +162,17 @@ TEST_F(KestorConnection, LogLinesFollowTheLevel) {
   EXPECT_TRUE(recorder.waitForLog("Sending to 127.0.0.1:"));
 }
 
-TEST_F(KestorConnection, ServerClosingDeletesItsDevices) {
+TEST_F(KestorConnection, DisconnectDeletesItsDevices) {
   connectAndDefine();
   ASSERT_TRUE(server.send("<pingRequest uid=\"p1\"/>\n"));
   EXPECT_TRUE(server.waitForReceived("<pingReply uid=\"p1\"/>"));
-  server.closeClient();
-  expectDevicesDeleted("ended: closed by the server");
-}
-
-TEST_F(KestorConnection, DisconnectDeletesItsDevices) {
-  connectAndDefine();
   EXPECT_EQ(kestor_disconnect_server(entry), KESTOR_OK);
-  expectDevicesDeleted("ended: disconnected");
+  for (const char *device : {"Cam", "Scope"}) EXPECT_EQ(recorder.waitFor("delete", device, "").property, "") << device;
+  EXPECT_TRUE(recorder.waitForLog("ended: disconnected"));
+  char item[128] = "CONNECTED";
+  char *items[] = {item};
+  bool on = true;
+  EXPECT_EQ(kestor_change_switch_property(recorder.client(), "Cam", "CONNECTION", 1, items, &on), KESTOR_NOT_FOUND);
   EXPECT_TRUE(server.waitForClientClosed());
   EXPECT_EQ(kestor_disconnect_server(entry), KESTOR_NOT_FOUND);
 }

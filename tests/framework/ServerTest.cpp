@@ -93,33 +93,28 @@ TEST_F(ServerFixture, BlobsGoOnlyToClientsThatEnabledThem) {
   EXPECT_FALSE(contains(only.readUntil("uid=\"p2\""), "<setSwitchVector"));
 }
 
-TEST_F(ServerFixture, KillingADriverRemovesItsDevices) {
-  kestor_subprocess_entry *entry = startTelescope();
+TEST_F(ServerFixture, ADriverEndsKilledOrByItself) {
+  kestor_subprocess_entry *entry = startTelescope(), *again = nullptr;
   ASSERT_NE(entry, nullptr);
-  const pid_t pid = entry->pid;
-  kestor_subprocess_entry *again = nullptr;
   EXPECT_EQ(kestor_start_subprocess("/usr/bin/indi_simulator_telescope", &again), KESTOR_ALREADY);
   EXPECT_EQ(again, entry);
   ASSERT_FALSE(client->waitFor("define", TELESCOPE, "CONNECTION").kind.empty());
   ASSERT_TRUE(eventually([&] { return contains(getprop(), TELESCOPE); }));
-
-  EXPECT_EQ(kestor_kill_subprocess(entry), KESTOR_OK);
-  EXPECT_FALSE(started(*entry));
-  EXPECT_TRUE(reaped(pid));
-  EXPECT_FALSE(client->waitFor("delete", TELESCOPE, "").kind.empty());
-  EXPECT_FALSE(contains(getprop(), TELESCOPE));
-}
-
-TEST_F(ServerFixture, ADriverThatDiesFreesItsEntry) {
-  kestor_subprocess_entry *entry = startTelescope();
-  ASSERT_NE(entry, nullptr);
-  ASSERT_FALSE(client->waitFor("define", TELESCOPE, "CONNECTION").kind.empty());
-  const pid_t pid = entry->pid;
+  pid_t pid = entry->pid;
   kill(pid, SIGKILL);
   EXPECT_FALSE(client->waitFor("delete", TELESCOPE, "").kind.empty());
   EXPECT_TRUE(eventually([&] { return !started(*entry); }));
   EXPECT_TRUE(reaped(pid));
   EXPECT_STREQ(entry->last_error, "ended");
+  EXPECT_FALSE(contains(getprop(), TELESCOPE));
+
+  ASSERT_EQ(startTelescope(), entry);
+  pid = entry->pid;
+  ASSERT_TRUE(eventually([&] { return client->events("define", TELESCOPE, "CONNECTION").size() == 2; }));
+  EXPECT_EQ(kestor_kill_subprocess(entry), KESTOR_OK);
+  EXPECT_FALSE(started(*entry));
+  EXPECT_TRUE(reaped(pid));
+  EXPECT_TRUE(eventually([&] { return client->events("delete", TELESCOPE, "").size() == 2; }));
 }
 
 TEST_F(ServerFixture, ShutDownReapsEveryChild) {
