@@ -44,6 +44,13 @@ class KestorConnection : public ::testing::Test {
     ASSERT_TRUE(server.send(DEFS));
     ASSERT_FALSE(recorder.waitFor("define", "Cam", "CCD1").kind.empty());
   }
+
+  kestor_result connectCam(const char *device = "Cam") {
+    char item[128] = "CONNECTED";
+    char *items[] = {item};
+    bool on = true;
+    return kestor_change_switch_property(recorder.client(), device, "CONNECTION", 1, items, &on);
+  }
 };
 
 }  // namespace
@@ -96,10 +103,7 @@ TEST_F(KestorConnection, ChangesGoToTheServerWithItsOwnNames) {
   const bool comma = useCommaLocale();  // before any library thread runs: setlocale is not thread-safe
   connectAndDefine();
 
-  char connect[128] = "CONNECTED";
-  char *switchItems[] = {connect};
-  bool on = true;
-  EXPECT_EQ(kestor_change_switch_property(recorder.client(), "Cam", "CONNECTION", 1, switchItems, &on), KESTOR_OK);
+  EXPECT_EQ(connectCam(), KESTOR_OK);
   EXPECT_TRUE(server.waitForReceived("<newSwitchVector device=\"Cam\" name=\"CONNECTION\">\n"
                                      "  <oneSwitch name=\"CONNECT\">On</oneSwitch>\n</newSwitchVector>\n"));
 
@@ -124,9 +128,8 @@ TEST_F(KestorConnection, ChangesGoToTheServerWithItsOwnNames) {
   useCLocale();
   EXPECT_TRUE(comma) << "the numbers were not sent under a decimal-comma locale";
 
-  // A device that no connection serves: nothing is sent.
-  EXPECT_EQ(kestor_change_switch_property(recorder.client(), "Nobody", "CONNECTION", 1, switchItems, &on),
-            KESTOR_NOT_FOUND);
+  EXPECT_EQ(connectCam("Nobody"), KESTOR_NOT_FOUND);  // a device that no connection serves
+  bool on = true;
   EXPECT_EQ(kestor_change_switch_property(recorder.client(), "Cam", "CONNECTION", 1, nullptr, &on), KESTOR_INVALID);
 }
 
@@ -147,32 +150,21 @@ TEST_F(KestorConnection, BlobModesAndEnumeration) {
   EXPECT_TRUE(server.waitForReceived("<getProperties version=\"1.7\" device=\"Scope\" name=\"GEOGRAPHIC_COORD\"/>"));
 }
 
-TEST_F(KestorConnection, LogLinesFollowTheLevel) {
+TEST_F(KestorConnection, LogLinesFollowTheLevelAndDisconnectDeletesTheDevices) {
   kestor_set_log_level(KESTOR_LOG_ERROR);
   connectAndDefine();
   EXPECT_EQ(recorder.logged("Connected to") + recorder.logged("Received <"), 0u);
-
   kestor_set_log_level(KESTOR_LOG_DEBUG);
-  ASSERT_TRUE(server.send("<setSwitchVector device=\"Cam\" name=\"CONNECTION\" state=\"Ok\"/>\n"));
+  ASSERT_TRUE(server.send("<setSwitchVector device=\"Cam\" name=\"CONNECTION\" state=\"Ok\"/>\n<pingRequest uid=\"p1\"/>\n"));
   EXPECT_TRUE(recorder.waitForLog("Received <setSwitchVector device=\"Cam\" name=\"CONNECTION\"> from 127.0.0.1:"));
-  char item[128] = "CONNECTED";
-  char *items[] = {item};
-  bool on = true;
-  kestor_change_switch_property(recorder.client(), "Cam", "CONNECTION", 1, items, &on);
-  EXPECT_TRUE(recorder.waitForLog("Sending to 127.0.0.1:"));
-}
-
-TEST_F(KestorConnection, DisconnectDeletesItsDevices) {
-  connectAndDefine();
-  ASSERT_TRUE(server.send("<pingRequest uid=\"p1\"/>\n"));
   EXPECT_TRUE(server.waitForReceived("<pingReply uid=\"p1\"/>"));
+  connectCam();
+  EXPECT_TRUE(recorder.waitForLog("Sending to 127.0.0.1:"));
+
   EXPECT_EQ(kestor_disconnect_server(entry), KESTOR_OK);
   for (const char *device : {"Cam", "Scope"}) EXPECT_EQ(recorder.waitFor("delete", device, "").property, "") << device;
   EXPECT_TRUE(recorder.waitForLog("ended: disconnected"));
-  char item[128] = "CONNECTED";
-  char *items[] = {item};
-  bool on = true;
-  EXPECT_EQ(kestor_change_switch_property(recorder.client(), "Cam", "CONNECTION", 1, items, &on), KESTOR_NOT_FOUND);
+  EXPECT_EQ(connectCam(), KESTOR_NOT_FOUND);
   EXPECT_TRUE(server.waitForClientClosed());
   EXPECT_EQ(kestor_disconnect_server(entry), KESTOR_NOT_FOUND);
 }
