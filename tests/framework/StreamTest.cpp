@@ -173,27 +173,6 @@ TEST_F(KestorStream, RedefinitionOfTheSameItemsKeepsTheRecord) {
   EXPECT_EQ(live("Cam", "CONNECTION")->count, 2);
 }
 
-TEST_F(KestorStream, UpdatesWriteOnlyWhatTheyName) {
-  ASSERT_TRUE(feed("<defNumberVector device=\"Scope\" name=\"EQUATORIAL_EOD_COORD\" perm=\"rw\" state=\"Idle\">"
-                   "<defNumber name=\"RA\" format=\"%010.6m\" min=\"0\" max=\"24\" step=\"0\">1</defNumber>"
-                   "<defNumber name=\"DEC\" format=\"%010.6m\" min=\"-90\" max=\"90\" step=\"0\">2</defNumber>"
-                   "</defNumberVector>"));
-  ASSERT_TRUE(feed("<setNumberVector device=\"Scope\" name=\"EQUATORIAL_EOD_COORD\" state=\"Busy\" message=\"slewing\">"
-                   "<oneNumber name=\"RA\">\n5:35:17\n</oneNumber></setNumberVector>"));
-  const kestor_property *p = live("Scope", "MOUNT_EQUATORIAL_COORDINATES");
-  EXPECT_EQ(p->state, uint32_t(KESTOR_STATE_BUSY));
-  EXPECT_NEAR(item(p, "RA")->number_value, 5 + 35 / 60.0 + 17 / 3600.0, 1e-12);
-  EXPECT_EQ(item(p, "RA")->number_target, 1);  // the server's updates leave the target
-  EXPECT_EQ(item(p, "DEC")->number_value, 2);
-  EXPECT_EQ(recorder.events("update", "Scope").back().message, "slewing");
-
-  // A set without a state keeps it.
-  ASSERT_TRUE(feed("<setNumberVector device=\"Scope\" name=\"EQUATORIAL_EOD_COORD\">"
-                   "<oneNumber name=\"DEC\">-5.39</oneNumber></setNumberVector>"));
-  EXPECT_EQ(p->state, uint32_t(KESTOR_STATE_BUSY));
-  EXPECT_EQ(item(p, "DEC")->number_value, -5.39);
-}
-
 TEST_F(KestorStream, BlobsDecodedInflatedAndChecked) {
   ASSERT_TRUE(feed(BLOB_DEF));
   kestor_property *p = live("Cam", "CCD1");
@@ -309,31 +288,6 @@ TEST_F(KestorStream, MessagesAndPingsComeAfterTheElementsBeforeThem) {
                                               "update "}));
   ASSERT_EQ(replies.size(), 1u);
   EXPECT_EQ(replies[0], "<pingReply uid=\"42\"/>\n");
-}
-
-TEST_F(KestorStream, DeviceWideDeleteAndOwnership) {
-  ASSERT_TRUE(feed(CONNECTION_DEF));
-  ASSERT_TRUE(feed(BLOB_DEF));
-  // Another endpoint may not touch this endpoint's device.
-  kestor_device other;
-  Session intruder(registry, &other, "other", [](const std::string &) {});
-  const std::string del = "<delProperty device=\"Cam\"/>";
-  ASSERT_TRUE(intruder.feed(del.data(), del.size()));
-  ASSERT_TRUE(intruder.feed(del.data(), del.size()));
-  EXPECT_NE(live("Cam", "CCD1"), nullptr);
-  EXPECT_EQ(recorder.logged("belongs to another connection"), 1u);  // once per device
-
-  ASSERT_TRUE(feed("<delProperty device=\"Cam\" message=\"bye\"/>"));
-  const auto deleted = recorder.events("delete", "Cam");
-  ASSERT_EQ(deleted.size(), 1u);
-  EXPECT_EQ(deleted[0].property, "");
-  EXPECT_EQ(deleted[0].message, "bye");
-  EXPECT_EQ(live("Cam", "CCD1"), nullptr);
-  EXPECT_EQ(live("Cam", "CONNECTION"), nullptr);
-  // Now free: the other endpoint may define it.
-  const std::string def = CONNECTION_DEF;
-  ASSERT_TRUE(intruder.feed(def.data(), def.size()));
-  EXPECT_NE(live("Cam", "CONNECTION"), nullptr);
 }
 
 TEST_F(KestorStream, NamesLongerThanTheirFieldsAreCutAlike) {
