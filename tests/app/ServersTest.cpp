@@ -34,12 +34,6 @@ QVariantMap server(const QVariant &host, const QVariant &port) {
   return map;
 }
 
-class StubService : public NetService {
-public:
-  using NetService::NetService;
-  void resolve(double) override {}
-};
-
 class ServerList : public ::testing::Test {
 protected:
   ServerList() { defaults().clear(); }
@@ -151,7 +145,7 @@ TEST(SavedServers, EntriesAreReadOneByOneAndBadOnesAreReported) {
 
 TEST_F(ServerList, AddAndRemoveEditTheUsersServersAfterTheDiscoveredOnesAndSaveAtOnce) {
   launch();
-  for (const char *name : {"one", "two"}) kestor().services.push_back(std::make_shared<StubService>(name, "_indi._tcp", "local."));
+  for (const char *name : {"one", "two"}) kestor().services.push_back(std::make_shared<FakeService>(name, "_indi._tcp", "local."));
   openSheet();
   // The host as typed; the typed port, or 7624 when it is not a number.
   for (const auto &[host, port] : {std::pair{"alpha", "abc"}, {"beta", ""}, {"gamma", "+80"}, {"", "7625"}, {"%2", "1"}})
