@@ -1,7 +1,6 @@
 // The built program and its settings tool as separate processes on a scratch configuration: bad
 // arguments to the tool write nothing; the program, with a server that never answers, ends within
 // 2 s of SIGTERM or SIGINT with status 0, after logging its start.
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QSettings>
@@ -17,7 +16,6 @@ namespace {
 class ProgramTest : public testing::Test {
 protected:
   void SetUp() override {
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("HOME"), folder.path());
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.filePath(QStringLiteral("config")));
     environment.insert(QStringLiteral("KESTOR_BUILD_DIR"), QStringLiteral(KESTOR_BUILD_DIR));
@@ -88,9 +86,3 @@ TEST_P(ProgramExitTest, EndsWithinTwoSecondsOfTheSignal) {
 INSTANTIATE_TEST_SUITE_P(Signals, ProgramExitTest, testing::Values(SIGTERM, SIGINT));
 
 }  // namespace
-
-int main(int argc, char **argv) {
-  QCoreApplication application(argc, argv);
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
