@@ -2,6 +2,7 @@
 
 #include "EventLoopProbe.h"
 #include "LoadGoals.h"
+#include "EventLoopWait.h"
 #include "LoadPanel.h"
 #include "support/ResidentMemory.h"
 #include "kestor/Model.h"
@@ -56,7 +57,7 @@ double threadCpuMs() {
 }
 
 double settledMB() {
-  (void)runEventLoopUntil([] { return false; }, 500);
+  (void)waitUntil([] { return false; }, 500);
   malloc_trim(0);
   return test_support::megabytes(test_support::residentBytes());
 }
@@ -87,11 +88,11 @@ BlobFigures runBlobLoad(LoadPanel &panel, int count, int width, int height) {
     clock.start();
     panel.change(QStringLiteral("IMAGE_SEND"),
                  {{QStringLiteral("WIDTH"), width}, {QStringLiteral("HEIGHT"), height}, {QStringLiteral("FRAME"), frame}});
-    if (!runEventLoopUntil([&] { return !view->pixmap().isNull() && view->pixmap().cacheKey() != previous; },
+    if (!waitUntil([&] { return !view->pixmap().isNull() && view->pixmap().cacheKey() != previous; },
                            int(load_goals::MAX_PREVIEW_SECONDS * 1000))) {
       break;
     }
-    (void)runEventLoopUntil([&] { return paints.painted.has_value(); }, 1000);
+    (void)waitUntil([&] { return paints.painted.has_value(); }, 1000);
     const double seconds = clock.elapsed() / 1000.0;
     const double showMs =
         paints.painted ? std::chrono::duration<double, std::milli>(*paints.painted - panel.imageChanges.lastChange).count() : 0;

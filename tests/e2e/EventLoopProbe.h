@@ -6,16 +6,31 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include <algorithm>
+
 class EventLoopProbe {
 public:
   static constexpr int BEAT_MS = 10;
 
-  EventLoopProbe();
+  EventLoopProbe() {
+    timer.setTimerType(Qt::PreciseTimer);
+    timer.setInterval(BEAT_MS);
+    QObject::connect(&timer, &QTimer::timeout, [this] {
+      const qint64 now = clock.nsecsElapsed();
+      longest = std::max(longest, now - last - qint64(BEAT_MS) * 1000000);
+      last = now;
+    });
+  }
   // Starts (again) from no waits.
-  void start();
+  void start() {
+    longest = 0;
+    clock.start();
+    last = clock.nsecsElapsed();
+    timer.start();
+  }
   void stop() { timer.stop(); }
   // The longest lateness of a beat so far, in milliseconds.
-  double longestWaitMs() const { return longest / 1e6; }
+  double longestWaitMs() const { return double(longest) / 1e6; }
 
 private:
   QTimer timer;

@@ -2,6 +2,7 @@
 
 #include "EventLoopProbe.h"
 #include "LoadGoals.h"
+#include "EventLoopWait.h"
 #include "LoadPanel.h"
 #include "support/ResidentMemory.h"
 #include "widgets/PropertyWidget.h"
@@ -55,7 +56,7 @@ UpdateFigures runUpdateLoad(LoadPanel &panel, int rate, double seconds) {
   sampler.start(250);
   probe.start();
   panel.change(QStringLiteral("LOAD_PUBLISH"), {{QStringLiteral("RATE"), rate}, {QStringLiteral("DURATION"), seconds}});
-  figures.lastShown = runEventLoopUntil([&] { return sequence->text() == last; }, int(seconds * 1000) + 10000);
+  figures.lastShown = waitUntil([&] { return sequence->text() == last; }, int(seconds * 1000) + 10000);
   figures.elapsed = clock.elapsed() / 1000.0;
   probe.stop();
   sampler.stop();

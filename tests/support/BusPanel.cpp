@@ -9,7 +9,7 @@
 #include <QTest>
 #include <QTreeView>
 
-BusPanel::BusPanel() : server({"indi_simulator_telescope", "indi_simulator_ccd", "indi_simulator_guide"}) {
+BusPanel::BusPanel(std::vector<std::string> drivers) : server(std::move(drivers)) {
   if (!server.start()) return;
   interface = std::make_unique<MainInterface>();
   interface->delegate.applicationWillFinishLaunching();  // the image decoders, as at launch

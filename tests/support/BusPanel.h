@@ -1,5 +1,6 @@
-// The whole interface on a real client object connected to indiserver with the telescope, CCD
-// and guide simulators, for the end-to-end tests of the windows.
+// The whole interface, main window and control panel shown, on a real client object connected
+// to indiserver (by default with the telescope, CCD and guide simulators), for the end-to-end
+// tests of the windows and the load runs.
 #pragma once
 
 #include "app/MainInterface.h"
@@ -13,8 +14,10 @@ class PropertyWidget;
 
 class BusPanel {
 public:
-  // Starts the server and the interface; ok() tells whether both came up.
-  BusPanel();
+  // Starts the server with the drivers (by default the telescope, CCD and guide simulators) and
+  // the interface; ok() tells whether both came up.
+  explicit BusPanel(std::vector<std::string> drivers = {"indi_simulator_telescope", "indi_simulator_ccd",
+                                                        "indi_simulator_guide"});
   ~BusPanel();
 
   bool ok() const { return started; }

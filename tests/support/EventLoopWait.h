@@ -1,22 +1,24 @@
-// Runs the main event loop until a condition holds or a time-out passes.
+// Runs the main event loop, as the program does, until a condition holds (checked every 5 ms) or
+// a time-out passes; whether it held. spinFor runs it for the given time.
 #pragma once
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
+#include <QEventLoop>
+#include <QTimer>
 
 template <typename Condition> bool waitUntil(Condition condition, int timeoutMs = 5000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!condition()) {
-    if (clock.elapsed() > timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QThread::usleep(200);
-  }
-  return true;
+  if (condition()) return true;
+  QEventLoop loop;
+  QTimer check;
+  QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+    if (condition()) loop.quit();
+  });
+  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+  check.start(5);
+  loop.exec();
+  return condition();
 }
 
-// Runs the main event loop for the given time.
 inline void spinFor(int ms) {
   waitUntil([] { return false; }, ms);
 }

@@ -10,56 +10,16 @@
 //     WIDTH × HEIGHT pixels made in memory on IMAGE (pixel (x, y) = (x + y + FRAME) mod 4096 plus a
 //     bright 5 × 5 star at (FRAME mod WIDTH, FRAME mod HEIGHT)), then IMAGE_SEND Ok.
 //   IMAGE (BLOB, ro): IMAGE, format ".fits".
-#include "ClientMessages.h"
+#include "DriverSession.h"
 
-#include <QByteArray>
-#include <QList>
-#include <QMap>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
-#include <poll.h>
-#include <unistd.h>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const char *DEVICE = "Load Simulator";
-
-void send(const QByteArray &xml) { std::fwrite(xml.constData(), 1, static_cast<size_t>(xml.size()), stdout); }
-
-QByteArray number(double v) { return QByteArray::number(v, 'g', 17); }
-
-QByteArray numberDefinition(const char *name, const char *label, const char *perm,
-                            const QList<QByteArray> &items) {
-  QByteArray xml = QByteArray("<defNumberVector device=\"") + DEVICE + "\" name=\"" + name + "\" label=\"" +
-                   label + "\" group=\"Main Control\" state=\"Idle\" perm=\"" + perm + "\" timeout=\"0\">\n";
-  for (const QByteArray &item : items) {
-    xml += "  <defNumber name=\"" + item + "\" label=\"" + item +
-           "\" format=\"%g\" min=\"0\" max=\"0\" step=\"0\">0</defNumber>\n";
-  }
-  return xml + "</defNumberVector>\n";
-}
-
-void defineProperties() {
-  send(numberDefinition("LOAD_VALUES", "Values", "ro", {"SEQUENCE", "VALUE"}));
-  send(numberDefinition("LOAD_PUBLISH", "Publish updates", "rw", {"RATE", "DURATION"}));
-  send(numberDefinition("IMAGE_SEND", "Send image", "rw", {"WIDTH", "HEIGHT", "FRAME"}));
-  send(QByteArray("<defBLOBVector device=\"") + DEVICE +
-       "\" name=\"IMAGE\" label=\"Image\" group=\"Main Control\" state=\"Idle\" perm=\"ro\" timeout=\"0\">\n"
-       "  <defBLOB name=\"IMAGE\" label=\"Image\"/>\n</defBLOBVector>\n");
-  std::fflush(stdout);
-}
-
-void setNumbers(const char *name, const char *state, const QMap<QByteArray, double> &values) {
-  QByteArray xml = QByteArray("<setNumberVector device=\"") + DEVICE + "\" name=\"" + name + "\" state=\"" +
-                   state + "\">\n";
-  for (auto it = values.begin(); it != values.end(); ++it) {
-    xml += "  <oneNumber name=\"" + it.key() + "\">" + number(it.value()) + "</oneNumber>\n";
-  }
-  send(xml + "</setNumberVector>\n");
-}
+DriverSession session("Load Simulator");
 
 QByteArray card(const QByteArray &text) { return text.leftJustified(80, ' ', true); }
 
@@ -71,15 +31,13 @@ QByteArray fitsImage(int width, int height, int frame) {
                       card("NAXIS2  = " + QByteArray::number(height).rightJustified(20)) +
                       card("BZERO   =                32768") + card("BSCALE  =                    1") + card("END");
   header = header.leftJustified((header.size() + 2879) / 2880 * 2880, ' ');
-  const qsizetype pixels = qsizetype(width) * height;
-  QByteArray data((pixels * 2 + 2879) / 2880 * 2880, '\0');
+  QByteArray data((qsizetype(width) * height * 2 + 2879) / 2880 * 2880, '\0');
   auto *out = reinterpret_cast<unsigned char *>(data.data());
   const int starX = frame % width, starY = frame % height;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       const bool star = std::abs(x - starX) <= 2 && std::abs(y - starY) <= 2;
-      const unsigned value = star ? 65535u : unsigned(x + y + frame) % 4096u;
-      const unsigned stored = value ^ 0x8000u;  // minus BZERO, as a big-endian two's complement
+      const unsigned stored = (star ? 65535u : unsigned(x + y + frame) % 4096u) ^ 0x8000u;  // minus BZERO, big-endian
       const qsizetype at = (qsizetype(y) * width + x) * 2;
       out[at] = static_cast<unsigned char>(stored >> 8);
       out[at + 1] = static_cast<unsigned char>(stored & 0xff);
@@ -89,14 +47,11 @@ QByteArray fitsImage(int width, int height, int frame) {
 }
 
 void sendImage(int width, int height, int frame) {
-  setNumbers("IMAGE_SEND", "Busy", {{"WIDTH", width}, {"HEIGHT", height}, {"FRAME", frame}});
+  session.setNumbers("IMAGE_SEND", "Busy", {{"WIDTH", width}, {"HEIGHT", height}, {"FRAME", frame}});
   const QByteArray fits = fitsImage(width, height, frame);
-  send(QByteArray("<setBLOBVector device=\"") + DEVICE + "\" name=\"IMAGE\" state=\"Ok\">\n"
-       "  <oneBLOB name=\"IMAGE\" size=\"" + QByteArray::number(fits.size()) + "\" format=\".fits\">\n");
-  send(fits.toBase64());
-  send("\n  </oneBLOB>\n</setBLOBVector>\n");
-  setNumbers("IMAGE_SEND", "Ok", {{"WIDTH", width}, {"HEIGHT", height}, {"FRAME", frame}});
-  std::fflush(stdout);
+  session.send("<setBLOBVector device=\"" + session.device + "\" name=\"IMAGE\" state=\"Ok\">\n  <oneBLOB name=\"IMAGE\" size=\"" +
+               QByteArray::number(fits.size()) + "\" format=\".fits\">\n" + fits.toBase64() + "\n  </oneBLOB>\n</setBLOBVector>\n");
+  session.setNumbers("IMAGE_SEND", "Ok", {{"WIDTH", width}, {"HEIGHT", height}, {"FRAME", frame}});
 }
 
 // The paced publishing of LOAD_VALUES.
@@ -108,24 +63,20 @@ public:
     total_ = rate > 0 && duration > 0 ? static_cast<long>(std::llround(rate * duration)) : 0;
     sent_ = 0;
     start_ = Clock::now();
-    setNumbers("LOAD_PUBLISH", total_ > 0 ? "Busy" : "Ok", {{"RATE", rate_}, {"DURATION", duration_}});
-    std::fflush(stdout);
+    session.setNumbers("LOAD_PUBLISH", total_ > 0 ? "Busy" : "Ok", {{"RATE", rate_}, {"DURATION", duration_}});
   }
 
   // Sends the updates that are due; the milliseconds until the next one, or -1 when idle.
   int run() {
     if (sent_ >= total_) return -1;
     const double elapsed = std::chrono::duration<double>(Clock::now() - start_).count();
-    const long due = std::min(total_, static_cast<long>(elapsed * rate_) + 1);
-    for (; sent_ < due; ++sent_) {
+    for (const long due = std::min(total_, static_cast<long>(elapsed * rate_) + 1); sent_ < due; ++sent_) {
       const double n = double(sent_ + 1);
-      setNumbers("LOAD_VALUES", "Ok", {{"SEQUENCE", n}, {"VALUE", std::sin(n / 100)}});
+      session.setNumbers("LOAD_VALUES", "Ok", {{"SEQUENCE", n}, {"VALUE", std::sin(n / 100)}});
     }
-    if (sent_ >= total_) setNumbers("LOAD_PUBLISH", "Ok", {{"RATE", rate_}, {"DURATION", duration_}});
-    std::fflush(stdout);
-    if (sent_ >= total_) return -1;
-    const double next = double(sent_) / rate_ - elapsed;
-    return std::max(0, static_cast<int>(std::ceil(next * 1000)));
+    if (sent_ < total_) return std::max(0, static_cast<int>(std::ceil((double(sent_) / rate_ - elapsed) * 1000)));
+    session.setNumbers("LOAD_PUBLISH", "Ok", {{"RATE", rate_}, {"DURATION", duration_}});
+    return -1;
   }
 
 private:
@@ -138,9 +89,13 @@ private:
 
 int main() {
   Publisher publisher;
-  ClientMessages session;
-  session.getProperties = [](const QString &device) {
-    if (device.isEmpty() || device == QLatin1String(DEVICE)) defineProperties();
+  session.getProperties = [](const QString &) {
+    session.defineNumbers("LOAD_VALUES", "ro", {"SEQUENCE", "VALUE"});
+    session.defineNumbers("LOAD_PUBLISH", "rw", {"RATE", "DURATION"});
+    session.defineNumbers("IMAGE_SEND", "rw", {"WIDTH", "HEIGHT", "FRAME"});
+    session.send("<defBLOBVector device=\"" + session.device +
+                 "\" name=\"IMAGE\" label=\"Image\" group=\"Main Control\" state=\"Idle\" perm=\"ro\" timeout=\"0\">\n"
+                 "  <defBLOB name=\"IMAGE\" label=\"Image\"/>\n</defBLOBVector>\n");
   };
   session.newNumberVector = [&publisher](const QString &vector, const QMap<QString, double> &numbers) {
     if (vector == QLatin1String("LOAD_PUBLISH")) {
@@ -148,18 +103,9 @@ int main() {
     } else if (vector == QLatin1String("IMAGE_SEND")) {
       const int width = static_cast<int>(numbers.value(QStringLiteral("WIDTH")));
       const int height = static_cast<int>(numbers.value(QStringLiteral("HEIGHT")));
-      if (width > 0 && height > 0 && qint64(width) * height <= (qint64(1) << 28)) {
+      if (width > 0 && height > 0 && qint64(width) * height <= (qint64(1) << 28))
         sendImage(width, height, static_cast<int>(numbers.value(QStringLiteral("FRAME"))));
-      }
     }
   };
-  char buffer[4096];
-  for (;;) {
-    pollfd input{STDIN_FILENO, POLLIN, 0};
-    if (::poll(&input, 1, publisher.run()) > 0) {
-      const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-      if (n <= 0) return 0;
-      session.feed(QByteArray(buffer, static_cast<qsizetype>(n)));
-    }
-  }
+  session.serve([&publisher] { return publisher.run(); });
 }
