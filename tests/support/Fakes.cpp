@@ -6,85 +6,23 @@
 
 namespace {
 
-FrameworkCall change(const char *function, const char *device, const char *property, int32_t count, char **items) {
+// Records the call; the entry points answer OK unless said otherwise.
+kestor_result note(FrameworkCall call, uint32_t value = 0) {
+  call.value = value;
+  FakeFramework::shared().record(std::move(call));
+  return KESTOR_OK;
+}
+
+// Records a change: its item names, and its values in the call's vector of their kind.
+template <typename Value, auto Into>
+kestor_result change(kestor_client *, const char *device, const char *property, int32_t count, char **items, Value *values) {
+  constexpr const char *function = std::is_same_v<Value, char *> ? "change_text"
+                                   : std::is_same_v<Value, double> ? "change_number" : "change_switch";
   FrameworkCall call(function, device, property);
   call.count = count;
-  for (int32_t i = 0; i < count; ++i) call.names.emplace_back(items[i]);
-  return call;
-}
-
-kestor_result setLogLevel(uint32_t level) {
-  FrameworkCall call("set_log_level");
-  call.value = level;
-  FakeFramework::shared().record(call);
-  FakeFramework::shared().logLevel = level;
-  return KESTOR_OK;
-}
-
-uint32_t getLogLevel() { return FakeFramework::shared().logLevel; }
-
-kestor_result start() {
-  FakeFramework::shared().record(FrameworkCall("start"));
-  return KESTOR_OK;
-}
-
-kestor_result attachClient(kestor_client *client) {
-  FakeFramework::shared().record(FrameworkCall("attach_client"));
-  return client->attach ? client->attach(client) : kestor_result(KESTOR_OK);
-}
-
-kestor_result enumerateProperties(kestor_client *, kestor_property *which) {
-  FrameworkCall call("enumerate_properties");
-  call.record = which;
-  FakeFramework::shared().record(call);
-  return KESTOR_OK;
-}
-
-// Records a change: its item names, and its values in the call member `into`.
-template <typename Value, typename Element>
-kestor_result recordChange(const char *function, const char *device, const char *property, int32_t count,
-                           char **items, Value *values, std::vector<Element> FrameworkCall::*into) {
-  FrameworkCall call = change(function, device, property, count, items);
-  (call.*into).assign(values, values + count);
-  FakeFramework::shared().record(call);
-  return KESTOR_OK;
-}
-
-kestor_result changeText(kestor_client *, const char *device, const char *property, int32_t count, char **items,
-                         char **values) {
-  return recordChange("change_text", device, property, count, items, values, &FrameworkCall::texts);
-}
-
-kestor_result changeNumber(kestor_client *, const char *device, const char *property, int32_t count, char **items,
-                           double *values) {
-  return recordChange("change_number", device, property, count, items, values, &FrameworkCall::numbers);
-}
-
-kestor_result changeSwitch(kestor_client *, const char *device, const char *property, int32_t count, char **items,
-                           bool *values) {
-  return recordChange("change_switch", device, property, count, items, values, &FrameworkCall::switches);
-}
-
-kestor_result enableBlob(kestor_client *, kestor_property *property, uint32_t mode) {
-  FrameworkCall call("enable_blob", property->device, property->name);
-  call.value = mode;
-  FakeFramework::shared().record(call);
-  return KESTOR_OK;
-}
-
-kestor_result connectServer(const char *name, const char *host, int32_t port, kestor_server_entry **entry) {
-  FrameworkCall call("connect_server", name ? name : "(null)", host ? host : "(null)");
-  call.value = static_cast<uint32_t>(port);
-  FakeFramework::shared().record(call);
-  auto &connect = FakeFramework::shared().connect;
-  return connect ? connect(name, host, port, entry) : kestor_result(KESTOR_FAILED);
-}
-
-kestor_result disconnectServer(kestor_server_entry *entry) {
-  FrameworkCall call("disconnect_server");
-  call.entry = entry;
-  FakeFramework::shared().record(call);
-  return KESTOR_OK;
+  call.names.assign(items, items + count);
+  (call.*Into).assign(values, values + count);
+  return note(std::move(call));
 }
 
 QString propertyText(const std::shared_ptr<KESTOR::Property> &property) {
@@ -106,17 +44,36 @@ void FakeFramework::install(KESTOR &kestor) {
   connect = nullptr;
   logLevel = 0;
   KESTOR::Framework &entry = kestor.framework;
-  entry.setLogLevel = setLogLevel;
-  entry.getLogLevel = getLogLevel;
-  entry.start = start;
-  entry.attachClient = attachClient;
-  entry.enumerateProperties = enumerateProperties;
-  entry.changeTextProperty = changeText;
-  entry.changeNumberProperty = changeNumber;
-  entry.changeSwitchProperty = changeSwitch;
-  entry.enableBlob = enableBlob;
-  entry.connectServer = connectServer;
-  entry.disconnectServer = disconnectServer;
+  entry.setLogLevel = [](uint32_t level) {
+    shared().logLevel = level;
+    return note(FrameworkCall("set_log_level"), level);
+  };
+  entry.getLogLevel = [] { return shared().logLevel.load(); };
+  entry.start = [] { return note(FrameworkCall("start")); };
+  entry.attachClient = [](kestor_client *client) {
+    note(FrameworkCall("attach_client"));
+    return client->attach ? client->attach(client) : kestor_result(KESTOR_OK);
+  };
+  entry.enumerateProperties = [](kestor_client *, kestor_property *which) {
+    FrameworkCall call("enumerate_properties");
+    call.record = which;
+    return note(std::move(call));
+  };
+  entry.changeTextProperty = change<char *, &FrameworkCall::texts>;
+  entry.changeNumberProperty = change<double, &FrameworkCall::numbers>;
+  entry.changeSwitchProperty = change<bool, &FrameworkCall::switches>;
+  entry.enableBlob = [](kestor_client *, kestor_property *property, uint32_t mode) {
+    return note(FrameworkCall("enable_blob", property->device, property->name), mode);
+  };
+  entry.connectServer = [](const char *name, const char *host, int32_t port, kestor_server_entry **made) {
+    note(FrameworkCall("connect_server", name ? name : "(null)", host ? host : "(null)"), uint32_t(port));
+    return shared().connect ? shared().connect(name, host, port, made) : kestor_result(KESTOR_FAILED);
+  };
+  entry.disconnectServer = [](kestor_server_entry *server) {
+    FrameworkCall call("disconnect_server");
+    call.entry = server;
+    return note(std::move(call));
+  };
 }
 
 std::vector<FrameworkCall> FakeFramework::calls(const std::string &function) {
