@@ -1,116 +1,118 @@
-// The sky map's rules that need no widget: zoom range, rotation arithmetic, centring choice,
-// label texts and sizes, the field-of-view angle and the tiled star layer's culling.
+// The sky map's pure arithmetic and rules: projection both ways, the map transform under rotation
+// and mirroring, zoom, rotation and centring rules, label texts, the field-of-view angle, the
+// recomputation throttle and the size rule.
 #include <gtest/gtest.h>
 
-#include <QImage>
-#include <QPainter>
+#include <cmath>
+#include <limits>
 
 #include "skymap/MapGrid.h"
 #include "skymap/MapInteraction.h"
 #include "skymap/MapNames.h"
 #include "skymap/MapOverlay.h"
-#include "skymap/TiledDiscs.h"
+#include "skymap/MapProjection.h"
+#include "skymap/PositionThrottle.h"
 
-namespace {
+using namespace MapProjection;
 
-TEST(MapRules, ZoomRange) {
-  const std::pair<double, bool> cases[] = {{9.0, true}, {12.9, true}, {10, true},   {13.0, false},
-                                           {8.99, false}, {-1, false}, {NAN, false}, {INFINITY, false}};
-  for (auto [zoom, accepted] : cases)
+TEST(MapProjection, MapPointsAndBack) {
+  const double h = 30 * std::sqrt(0.5);
+  const struct { double alt, az; QPointF expected; } rows[] = {
+      {90, 123, {0, 0}}, {0, 0, {0, -90}}, {0, 90, {90, 0}}, {45, 180, {0, 45}}, {30, 270, {-60, 0}},
+      {60, 45, {h, -h}}, {-10, 0, {0, -100}}, {0, -90, {-90, 0}}};
+  for (const auto &r : rows) {
+    SCOPED_TRACE(testing::Message() << r.alt << " " << r.az);
+    const QPointF p = mapPoint(r.alt, r.az);
+    EXPECT_NEAR(p.x(), r.expected.x(), 1e-9);
+    EXPECT_NEAR(p.y(), r.expected.y(), 1e-9);
+    double alt = 0, az = 0;
+    altAz(p, alt, az);
+    EXPECT_NEAR(alt, r.alt, 1e-9);
+    EXPECT_NEAR(az, r.alt < 90 ? std::fmod(r.az + 360.0, 360.0) : az, 1e-7);  // the zenith has no azimuth
+  }
+}
+
+// Scale 2, zenith at (100, 50): where the map point 10 east and 20 north of the zenith lands.
+// Unrotated and unmirrored, north lies below the zenith on screen and east to its right; a
+// positive rotation turns the picture clockwise.
+TEST(MapProjection, TransformToViewAndBack) {
+  const struct { double rotation, flipH, flipV; QPointF view; } rows[] = {
+      {0, 1, 1, {120, 90}}, {0, -1, 1, {80, 90}},  {0, 1, -1, {120, 10}}, {0, -1, -1, {80, 10}},
+      {90, 1, 1, {60, 70}}, {180, 1, 1, {80, 10}}, {270, 1, 1, {140, 30}}, {90, -1, 1, {140, 70}}};
+  for (const auto &r : rows) {
+    SCOPED_TRACE(testing::Message() << r.rotation << " " << r.flipH << " " << r.flipV);
+    const Transform t{r.rotation, 2, r.flipH, r.flipV, QPointF(100, 50)};
+    for (const QPointF view : {t.map(QPointF(10, -20)), t.toQTransform().map(QPointF(10, -20))}) {
+      EXPECT_NEAR(view.x(), r.view.x(), 1e-9);
+      EXPECT_NEAR(view.y(), r.view.y(), 1e-9);
+    }
+    EXPECT_NEAR(t.unmap(r.view).x(), 10, 1e-9);
+    EXPECT_NEAR(t.unmap(r.view).y(), -20, 1e-9);
+  }
+  const Transform whole{0, 1024 / MAP_WIDTH, 1, 1, QPointF(512, 512)};
+  EXPECT_NEAR(whole.map(mapPoint(0, 90)).x() - whole.map(mapPoint(0, 270)).x(), 1024.0 * 6 / 7, 1e-9);
+  const QRectF r = unmapRect(Transform{45, 2, 1, 1, {}}, QRectF(-10, -10, 20, 20));  // the turned corners
+  EXPECT_NEAR(r.left(), -5 * std::sqrt(2.0), 1e-9);
+  EXPECT_NEAR(r.right(), 5 * std::sqrt(2.0), 1e-9);
+}
+
+TEST(MapRules, ZoomRotationAndCentring) {
+  for (auto [zoom, accepted] : {std::pair{9.0, true}, {12.9, true}, {13.0, false}, {8.99, false}, {NAN, false}})
     EXPECT_EQ(MapInteraction::acceptsZoom(zoom), accepted) << zoom;
-}
-
-TEST(MapRules, RotationNormalisation) {
-  const std::pair<double, double> cases[] = {{-15, 345}, {370, 10}, {0, 0}, {360, 0}, {359.5, 359.5}, {-360, 0}};
-  for (auto [given, stored] : cases)
+  for (auto [given, stored] : {std::pair{-15.0, 345.0}, {370, 10}, {360, 0}, {359.5, 359.5}, {-360, 0}})
     EXPECT_DOUBLE_EQ(MapInteraction::normalizedRotation(given), stored) << given;
+  const struct { double from, step, to; } steps[] = {
+      {345, 15, 360}, {7.5, 15, 15}, {7.5, -15, 0}, {352.5, 15, 360}, {352.5, -15, 330}, {0, -15, -15}};
+  for (const auto &s : steps)
+    EXPECT_DOUBLE_EQ(MapInteraction::rotationStep(s.from, s.step), s.to) << s.from << " " << s.step;
+  const auto sel = std::make_shared<MapEntry>(), pos = std::make_shared<MapEntry>();
+  const MapEntryPtr none;
+  const MapEntryPtr centring[][4] = {  // centre, selection, position -> target
+      {none, sel, pos, sel}, {none, none, pos, pos}, {none, none, none, none},
+      {pos, none, pos, none}, {sel, sel, pos, pos},  {pos, sel, pos, sel}};
+  for (const auto &c : centring)
+    EXPECT_EQ(MapInteraction::centerTarget(c[0], c[1], c[2]), c[3]);
 }
 
-TEST(MapRules, RotationStepsSnapToFifteen) {
-  struct Case {
-    double from, step, to;  // `to` before normalisation
-  } cases[] = {{345, 15, 360}, {0, 15, 15}, {7.5, 15, 15}, {7.5, -15, 0}, {352.5, 15, 360}, {352.5, -15, 330}, {0, -15, -15}};
-  for (const Case &c : cases) {
-    EXPECT_DOUBLE_EQ(MapInteraction::rotationStep(c.from, c.step), c.to) << c.from << " " << c.step;
-  }
-  EXPECT_DOUBLE_EQ(MapInteraction::normalizedRotation(MapInteraction::rotationStep(345, 15)), 0);
-}
-
-TEST(MapRules, CenterActionAlternates) {
-  const auto selection = std::make_shared<MapEntry>();
-  const auto position = std::make_shared<MapEntry>();
-  using MapInteraction::centerTarget;
-  EXPECT_EQ(centerTarget(nullptr, selection, position), selection);
-  EXPECT_EQ(centerTarget(nullptr, nullptr, position), position);
-  EXPECT_EQ(centerTarget(nullptr, nullptr, nullptr), nullptr);
-  EXPECT_EQ(centerTarget(position, nullptr, position), nullptr);
-  EXPECT_EQ(centerTarget(selection, selection, position), position);
-  EXPECT_EQ(centerTarget(position, selection, position), selection);
-}
-
-TEST(MapRules, AzimuthLabels) {
-  const std::pair<int, QString> cases[] = {{45, "NE"}, {90, "E"},  {135, "SE"}, {225, "SW"},
-                                           {270, "W"}, {315, "NW"}, {30, QString("30") + QChar(0xB0)},
-                                           {345, QString("345") + QChar(0xB0)}};
-  for (const auto &[azimuth, text] : cases)
+TEST(MapRules, LabelsAndFrameAngle) {
+  for (const auto &[azimuth, text] : {std::pair<int, QString>{45, "NE"}, {90, "E"}, {135, "SE"}, {225, "SW"},
+                                      {270, "W"}, {315, "NW"}, {345, QString("345") + QChar(0xB0)}})
     EXPECT_EQ(MapGrid::azimuthLabel(azimuth), text) << azimuth;
-}
-
-TEST(MapRules, LabelMagnitudeGrowsWithTheMap) {
-  const std::pair<double, int> cases[] = {{512, 1}, {1023, 1}, {1024, 2}, {2047, 2}, {2048, 3}, {2896, 3}, {2897, 4}, {8000, 4}};
-  for (auto [width, magnitude] : cases)
+  for (auto [width, magnitude] : {std::pair{512.0, 1}, {1023, 1}, {1024, 2}, {2048, 3}, {2896, 3}, {2897, 4}})
     EXPECT_EQ(MapNames::labelMagnitude(width), magnitude) << width;
+  for (const auto &[name, text] : {std::pair<QString, QString>{"NGC224, M31, Andromeda Galaxy", "Andromeda Galaxy"},
+                                   {QString::fromUtf8("τ Phoenicis"), QString::fromUtf8("τ Phoenicis")}})
+    EXPECT_EQ(MapNames::labelText(name), text);
+  // camera angle + 15 (LST - ra) + 180
+  const struct { double angle, ra, lst, expected; } frames[] = {{0, 12, 0, 0}, {90, 12, 0, 90}, {0, 0, 0, 180}, {0, 5, 3, 150}};
+  for (const auto &f : frames)
+    EXPECT_DOUBLE_EQ(MapView::Overlay::frameAngle(f.angle, f.ra, f.lst), f.expected);
 }
 
-TEST(MapRules, LabelTextIsTheLastPieceOfTheName) {
-  const std::pair<QString, QString> cases[] = {
-      {QString::fromUtf8("α Andromedae, Alpheratz"), "Alpheratz"},
-      {"NGC224, M31, Andromeda Galaxy", "Andromeda Galaxy"},
-      {QString::fromUtf8("τ Phoenicis"), QString::fromUtf8("τ Phoenicis")},
-      {"NGC7000", "NGC7000"}};
-  for (const auto &[name, text] : cases)
-    EXPECT_EQ(MapNames::labelText(name), text) << name.toStdString();
-}
-
-TEST(MapRules, FieldOfViewTurnsWithTheHourAngle) {
-  // φ + 15 (LST − ra) + 180
-  EXPECT_DOUBLE_EQ(MapView::Overlay::frameAngle(0, 12, 0), 0);
-  EXPECT_DOUBLE_EQ(MapView::Overlay::frameAngle(90, 12, 0), 90);
-  EXPECT_DOUBLE_EQ(MapView::Overlay::frameAngle(0, 0, 0), 180);
-  // One hour of sidereal time (a longitude 15 degrees east) turns it by 15 degrees.
-  EXPECT_DOUBLE_EQ(MapView::Overlay::frameAngle(0, 5, 3) - MapView::Overlay::frameAngle(0, 5, 2), 15);
-}
-
-// Fills of the tiled layer: only discs near the exposed rectangle are painted, and the painted
-// pixels there are those of the discs.
-TEST(MapRules, TiledDiscsDrawOnlyNearTheExposedArea) {
-  TiledDiscs discs;
-  discs.addDisc(QPointF(-50, -50), 4);
-  discs.addDisc(QPointF(50, 50), 4);
-  EXPECT_EQ(discs.discs(), 2);
-  QImage image(200, 200, QImage::Format_ARGB32);
-  image.fill(Qt::white);
-  {
-    QPainter painter(&image);
-    painter.translate(100, 100);
-    discs.fill(painter, QRectF(-60, -60, 20, 20), Qt::black);
+// Every call of a sequence with the throttle's answer and its recorded time afterwards.
+TEST(MapRules, RecomputationThrottle) {
+  constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+  const struct { double lat, lon, now; bool admitted; double last; } calls[][4] = {
+      {{0, 0, 1000, true, 1000}},  // the start site at once
+      {{48, 11, 1000, true, 0}, {48, 11, 1000.1, true, 1000.1}, {48, 11, 1005.09, false, 1000.1}, {48, 11, 1005.1, true, 1005.1}},
+      {{48, 11, 1000, true, 0}, {48, 11, 1000, true, 1000}, {48, 12, 1000.1, true, 1000}, {48, 12, 1000.2, false, 1000}},
+      {{NaN, 11, 1000, true, 0}, {NaN, 11, 1000, true, 0}, {NaN, 11, 1000.1, true, 0}}};
+  for (const auto &sequence : calls) {
+    double lat = 0, lon = 0, elev = 0, last = 0;
+    PositionThrottle throttle{lat, lon, elev, last};
+    for (const auto &c : sequence) {
+      if (c.now == 0)
+        break;
+      EXPECT_EQ(throttle.admit(c.lat, c.lon, 0, c.now), c.admitted) << c.lat << " " << c.now;
+      EXPECT_EQ(last, c.last) << c.lat << " " << c.now;
+    }
   }
-  EXPECT_EQ(image.pixelColor(50, 50), QColor(Qt::black));   // the disc at (-50, -50)
-  EXPECT_EQ(image.pixelColor(150, 150), QColor(Qt::white)); // culled
-  EXPECT_EQ(image.pixelColor(60, 60), QColor(Qt::white));   // outside both discs
 }
 
-TEST(MapRules, TiledDiscsKeepDiscsOutsideTheGridAtTheEdge) {
-  TiledDiscs discs(10, 4);
-  discs.addDisc(QPointF(25, -25), 2);
-  QImage image(100, 100, QImage::Format_ARGB32);
-  image.fill(Qt::white);
-  {
-    QPainter painter(&image);
-    painter.translate(50, 50);
-    discs.fill(painter, QRectF(20, -30, 10, 10), Qt::black);
-  }
-  EXPECT_EQ(image.pixelColor(75, 25), QColor(Qt::black));
+TEST(MapRules, DiameterFromMagnitudeOrSize) {
+  const struct { float mag, arcmin, expected; } rows[] = {
+      {0, 0, 1}, {-3, 0, 1}, {5, 0, 0.18593f}, {8, 0, 0.06776f}, {5, 30, 0.5f}, {5, 300, 5}};
+  for (const auto &r : rows)
+    EXPECT_NEAR(SkyObject::diameterFor(r.mag, r.arcmin), r.expected, 1e-5f) << r.mag << " " << r.arcmin;
+  EXPECT_TRUE(std::isnan(SkyObject::diameterFor(5, NAN)));
 }
-
-}  // namespace

@@ -1,0 +1,167 @@
+// The GeoJSON catalogue resources of the in-process server: the pieces of their texts, the gzip
+// member, and the three resources read back as JSON at apparent places computed without touching
+// the catalogue tables.
+#include "catalog/Catalog.h"
+#include "catalog/GeoJsonBuilders.h"
+#include "catalog/GeoJsonGzip.h"
+#include "catalog/GeoJsonText.h"
+
+#include <kestor.h>
+#include <zlib.h>
+
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <clocale>
+#include <cmath>
+
+namespace {
+
+// A gzip member read back: its text and header, and whether it is one whole member.
+struct Inflated {
+  std::string text, name;
+  unsigned long time = 1;
+  int os = -1;
+  bool ok = false;
+  QJsonObject json() const { return QJsonDocument::fromJson(QByteArray::fromStdString(text)).object(); }
+};
+
+Inflated gunzip(const std::vector<uint8_t> &member) {
+  Inflated result;
+  z_stream stream{};
+  char name[256] = {};
+  gz_header header{};
+  header.name = reinterpret_cast<Bytef *>(name);
+  header.name_max = sizeof name - 1;
+  inflateInit2(&stream, 31);
+  inflateGetHeader(&stream, &header);
+  stream.next_in = const_cast<Bytef *>(member.data());
+  stream.avail_in = static_cast<uInt>(member.size());
+  std::vector<char> buffer(1 << 16);
+  int status;
+  do {
+    stream.next_out = reinterpret_cast<Bytef *>(buffer.data());
+    stream.avail_out = static_cast<uInt>(buffer.size());
+    status = inflate(&stream, Z_NO_FLUSH);
+    result.text.append(buffer.data(), buffer.size() - stream.avail_out);
+  } while (status == Z_OK);
+  result.ok = status == Z_STREAM_END && stream.avail_in == 0;
+  result.name = name, result.time = header.time, result.os = header.os;
+  inflateEnd(&stream);
+  return result;
+}
+
+class GeoJson : public testing::Test {
+protected:
+  void SetUp() override { kestor_set_astro_time(2461000.5); }  // the routines' "now", for repeatable texts
+  void TearDown() override { kestor_set_astro_time(0); }
+};
+
+}  // namespace
+
+TEST(GeoJsonText, Pieces) {
+  const struct { const char *name, *proper, *designation; } names[] = {
+      {"α Andromedae, Alpheratz", "Alpheratz", "α Andromedae"}, {"τ Phoenicis", "", "τ Phoenicis"}, {nullptr, "", ""},
+      {"a, b, Name", "Name", "a, b"}, {"Ends with comma,", "", "Ends with comma"}, {"x,y", "y", "x"}};
+  for (const auto &n : names)
+    EXPECT_EQ(geojson::splitStarName(n.name), (std::pair<std::string, std::string>(n.proper, n.designation))) << n.proper;
+  for (const auto &[ra, lon] : {std::pair{0.0, 0.0}, {12, 180}, {13, -165}, {18, -90}, {23.5, -7.5}})
+    EXPECT_DOUBLE_EQ(geojson::longitude(ra), lon) << ra;
+  const std::string locale = std::setlocale(LC_NUMERIC, nullptr);
+  std::setlocale(LC_NUMERIC, "de_DE.UTF-8");  // when installed; the C locale otherwise
+  std::string out;
+  for (const auto &[value, decimals] : {std::pair{12.34567, 4}, {-0.5, 2}, {NAN, 2}, {INFINITY, 4}})
+    geojson::appendNumber(out, value, decimals), out += ' ';
+  std::setlocale(LC_NUMERIC, locale.c_str());
+  EXPECT_EQ(out, "12.3457 -0.50 null null ");
+  out.clear();
+  geojson::appendEscaped(out, "a\"b\\c\nd\x01é");
+  EXPECT_EQ(out, "a\\\"b\\\\c\\nd\\u0001é");
+
+  std::string text;
+  for (int i = 0; i < 20000; ++i)
+    text += std::to_string(i * 7919 % 10007) + ",";
+  for (const std::string &input : {text, std::string()}) {
+    const Inflated member = gunzip(gzip_buffer("stars.json", input));
+    EXPECT_TRUE(member.ok);
+    EXPECT_EQ(std::tuple(member.text, member.name, member.time, member.os), std::tuple(input, "stars.json", 0ul, 0));
+  }
+}
+
+TEST_F(GeoJson, StarsAndDeepSkyObjectsUpToTheMagnitudeLimit) {
+  const auto within = [](auto *row, auto more, float limit) {
+    int count = 0;
+    for (; more(row); ++row)
+      count += !(row->mag > limit);
+    return count;
+  };
+  const auto stars = [&](int limit) { return within(star_catalog, [](auto *s) { return s->hip != 0; }, limit); };
+  const auto dsos = [&](int limit) { return within(dso_catalog, [](auto *d) { return d->id != nullptr; }, limit); };
+  const struct { std::vector<uint8_t> (*build)(int32_t); const char *file; int limit, count; } rows[] = {
+      {build_stars_json, "stars.json", 6, stars(6)}, {build_stars_json, "stars.json", 3, stars(3)},
+      {build_stars_json, "stars.json", -30, 0}, {build_dsos_json, "dsos.json", 0, dsos(0)},
+      {build_dsos_json, "dsos.json", 8, dsos(8)}};
+  for (const auto &r : rows) {
+    SCOPED_TRACE(testing::Message() << r.file << " " << r.limit);
+    const Inflated resource = gunzip(r.build(r.limit));
+    ASSERT_TRUE(resource.ok);
+    EXPECT_EQ(resource.name, r.file);
+    const QJsonArray features = resource.json()["features"].toArray();
+    EXPECT_EQ(features.size(), r.count);
+    for (const auto &feature : features) {
+      const QJsonObject properties = feature.toObject()["properties"].toObject();
+      const QJsonArray point = feature.toObject()["geometry"].toObject()["coordinates"].toArray();
+      ASSERT_EQ(point.size(), 2);
+      EXPECT_TRUE(point[0].toDouble() > -180 && point[0].toDouble() <= 180 && std::abs(point[1].toDouble()) <= 90);
+      EXPECT_LE(properties["mag"].toDouble(), r.limit);
+      if (r.file == std::string("dsos.json")) {
+        EXPECT_EQ(properties["name"].toString(), feature.toObject()["id"].toString());
+      }
+    }
+  }
+  EXPECT_EQ(stars_json_text(-30), "{\"type\":\"FeatureCollection\",\"features\": []}");
+}
+
+TEST_F(GeoJson, StarFeatureCarriesTheSplitNameAndTheApparentPlace) {
+  const StarRow *named = star_catalog;
+  while (!(named->name && std::string(named->name).find(", ") != std::string::npos && named->mag <= 6))
+    ++named;
+  const StarRow before = *named;
+  const QJsonArray features = gunzip(build_stars_json(6)).json()["features"].toArray();
+  EXPECT_EQ(std::tuple(named->ra, named->dec), std::tuple(before.ra, before.dec));  // the table keeps its J2000 place
+  const auto feature = std::find_if(features.begin(), features.end(),
+                                    [&](const auto &f) { return f.toObject()["id"].toInt() == named->hip; });
+  ASSERT_NE(feature, features.end());
+  const auto [proper, designation] = geojson::splitStarName(named->name);
+  EXPECT_EQ((*feature).toObject()["properties"].toObject()["name"].toString().toStdString(), proper);
+  EXPECT_EQ((*feature).toObject()["properties"].toObject()["desig"].toString().toStdString(), designation);
+  double ra = named->ra, dec = named->dec;
+  kestor_app_star(&ra, &dec, named->pmra, named->pmdec, named->px, named->rv);
+  const QJsonArray point = (*feature).toObject()["geometry"].toObject()["coordinates"].toArray();
+  EXPECT_NEAR(point[0].toDouble(), geojson::longitude(ra), 1e-4);
+  EXPECT_NEAR(point[1].toDouble(), dec, 1e-4);
+  EXPECT_GT(std::abs(dec - named->dec), 1e-3);  // precessed since J2000
+}
+
+TEST_F(GeoJson, ConstellationLines) {
+  size_t polylines = 0;
+  for (const auto &figure : figure_table())
+    polylines += figure.size();
+  const std::string text = constellation_lines_json_text();
+  const Inflated lines = gunzip(build_constellation_lines_json());
+  ASSERT_TRUE(lines.ok);
+  EXPECT_EQ(lines.name, "constellations.lines.json");
+  const QJsonObject geometry = lines.json()["features"].toArray()[0].toObject()["geometry"].toObject();
+  EXPECT_EQ(geometry["type"].toString(), "MultiLineString");
+  EXPECT_EQ(size_t(geometry["coordinates"].toArray().size()), polylines);
+  build_stars_json(6);
+  EXPECT_EQ(constellation_lines_json_text(), text) << "independent of earlier builds";
+  std::string out;
+  EXPECT_EQ(append_constellation_line(out, {0, -5}, true), 2u);  // unknown numbers are skipped
+  const size_t written = append_constellation_line(out, {star_catalog[0].hip, 0}, false);
+  EXPECT_EQ(written, out.size() - 2);
+  EXPECT_EQ(out.substr(0, 5), "[],[[");
+}
