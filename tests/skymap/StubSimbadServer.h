@@ -2,8 +2,8 @@
 // of the ways the real service (or the network) can.
 #pragma once
 
-#include <QByteArray>
 #include <QTcpServer>
+#include <QTcpSocket>
 
 class StubSimbadServer : public QObject {
 public:
@@ -12,17 +12,40 @@ public:
     CloseWithoutReply,  // reads the request and closes the connection
     Silent,             // reads the request and never answers
   };
-  StubSimbadServer(Mode mode, int status = 200, QByteArray body = {});
-  QString address() const;
-  // The target of the last request line ("/simbad/sim-script?script=...").
-  QByteArray target;
+  StubSimbadServer(Mode mode, int status = 200, QByteArray body = {}) : mode(mode), status(status), body(std::move(body)) {
+    server.listen(QHostAddress::LocalHost, 0);
+    connect(&server, &QTcpServer::newConnection, this, [this] {
+      while (QTcpSocket *socket = server.nextPendingConnection())
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { serve(socket); });
+    });
+  }
+  QString address() const { return QStringLiteral("http://127.0.0.1:%1").arg(server.serverPort()); }
+  // An address on which nothing listens.
+  static QString refusingAddress() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return QStringLiteral("http://127.0.0.1:%1").arg(probe.serverPort());  // closed on return
+  }
+  QByteArray target;  // of the last request line ("/simbad/sim-script?script=...")
   int requests = 0;
 
-  // An address on which nothing listens.
-  static QString refusingAddress();
-
 private:
-  void serve(QTcpSocket *socket);
+  void serve(QTcpSocket *socket) {
+    const QByteArray request = socket->property("request").toByteArray() + socket->readAll();
+    socket->setProperty("request", request);
+    if (!request.contains("\r\n\r\n"))
+      return;
+    target = request.left(request.indexOf("\r\n")).split(' ').value(1);
+    ++requests;
+    if (mode == Mode::Answer) {
+      socket->write("HTTP/1.1 " + QByteArray::number(status) + (status == 200 ? " OK" : " Error") +
+                    "\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " + QByteArray::number(body.size()) +
+                    "\r\nConnection: close\r\n\r\n" + body);
+      socket->disconnectFromHost();
+    } else if (mode == Mode::CloseWithoutReply) {
+      socket->close();
+    }
+  }
   Mode mode;
   int status;
   QByteArray body;
