@@ -1,13 +1,13 @@
 // The sky map's pure arithmetic and rules: projection both ways, the map transform under rotation
-// and mirroring, zoom, rotation and centring rules, label texts, the field-of-view angle, the
-// recomputation throttle and the size rule.
+// and mirroring, label texts, the field-of-view angle, the recomputation throttle and the size rule.
 #include <gtest/gtest.h>
+
+#include <QLineF>
 
 #include <cmath>
 #include <limits>
 
 #include "skymap/MapGrid.h"
-#include "skymap/MapInteraction.h"
 #include "skymap/MapNames.h"
 #include "skymap/MapOverlay.h"
 #include "skymap/MapProjection.h"
@@ -22,11 +22,9 @@ TEST(MapProjection, MapPointsAndBack) {
       {60, 45, {h, -h}}, {-10, 0, {0, -100}}, {0, -90, {-90, 0}}};
   for (const auto &r : rows) {
     SCOPED_TRACE(testing::Message() << r.alt << " " << r.az);
-    const QPointF p = mapPoint(r.alt, r.az);
-    EXPECT_NEAR(p.x(), r.expected.x(), 1e-9);
-    EXPECT_NEAR(p.y(), r.expected.y(), 1e-9);
+    EXPECT_LT(QLineF(mapPoint(r.alt, r.az), r.expected).length(), 1e-9);
     double alt = 0, az = 0;
-    altAz(p, alt, az);
+    altAz(mapPoint(r.alt, r.az), alt, az);
     EXPECT_NEAR(alt, r.alt, 1e-9);
     EXPECT_NEAR(az, r.alt < 90 ? std::fmod(r.az + 360.0, 360.0) : az, 1e-7);  // the zenith has no azimuth
   }
@@ -42,36 +40,14 @@ TEST(MapProjection, TransformToViewAndBack) {
   for (const auto &r : rows) {
     SCOPED_TRACE(testing::Message() << r.rotation << " " << r.flipH << " " << r.flipV);
     const Transform t{r.rotation, 2, r.flipH, r.flipV, QPointF(100, 50)};
-    for (const QPointF view : {t.map(QPointF(10, -20)), t.toQTransform().map(QPointF(10, -20))}) {
-      EXPECT_NEAR(view.x(), r.view.x(), 1e-9);
-      EXPECT_NEAR(view.y(), r.view.y(), 1e-9);
-    }
-    EXPECT_NEAR(t.unmap(r.view).x(), 10, 1e-9);
-    EXPECT_NEAR(t.unmap(r.view).y(), -20, 1e-9);
+    for (const QPointF view : {t.map(QPointF(10, -20)), t.toQTransform().map(QPointF(10, -20))})
+      EXPECT_LT(QLineF(view, r.view).length(), 1e-9);
+    EXPECT_LT(QLineF(t.unmap(r.view), QPointF(10, -20)).length(), 1e-9);
   }
   const Transform whole{0, 1024 / MAP_WIDTH, 1, 1, QPointF(512, 512)};
   EXPECT_NEAR(whole.map(mapPoint(0, 90)).x() - whole.map(mapPoint(0, 270)).x(), 1024.0 * 6 / 7, 1e-9);
   const QRectF r = unmapRect(Transform{45, 2, 1, 1, {}}, QRectF(-10, -10, 20, 20));  // the turned corners
-  EXPECT_NEAR(r.left(), -5 * std::sqrt(2.0), 1e-9);
-  EXPECT_NEAR(r.right(), 5 * std::sqrt(2.0), 1e-9);
-}
-
-TEST(MapRules, ZoomRotationAndCentring) {
-  for (auto [zoom, accepted] : {std::pair{9.0, true}, {12.9, true}, {13.0, false}, {8.99, false}, {NAN, false}})
-    EXPECT_EQ(MapInteraction::acceptsZoom(zoom), accepted) << zoom;
-  for (auto [given, stored] : {std::pair{-15.0, 345.0}, {370, 10}, {360, 0}, {359.5, 359.5}, {-360, 0}})
-    EXPECT_DOUBLE_EQ(MapInteraction::normalizedRotation(given), stored) << given;
-  const struct { double from, step, to; } steps[] = {
-      {345, 15, 360}, {7.5, 15, 15}, {7.5, -15, 0}, {352.5, 15, 360}, {352.5, -15, 330}, {0, -15, -15}};
-  for (const auto &s : steps)
-    EXPECT_DOUBLE_EQ(MapInteraction::rotationStep(s.from, s.step), s.to) << s.from << " " << s.step;
-  const auto sel = std::make_shared<MapEntry>(), pos = std::make_shared<MapEntry>();
-  const MapEntryPtr none;
-  const MapEntryPtr centring[][4] = {  // centre, selection, position -> target
-      {none, sel, pos, sel}, {none, none, pos, pos}, {none, none, none, none},
-      {pos, none, pos, none}, {sel, sel, pos, pos},  {pos, sel, pos, sel}};
-  for (const auto &c : centring)
-    EXPECT_EQ(MapInteraction::centerTarget(c[0], c[1], c[2]), c[3]);
+  EXPECT_NEAR(r.width(), 10 * std::sqrt(2.0), 1e-9);
 }
 
 TEST(MapRules, LabelsAndFrameAngle) {
@@ -100,12 +76,8 @@ TEST(MapRules, RecomputationThrottle) {
   for (const auto &sequence : calls) {
     double lat = 0, lon = 0, elev = 0, last = 0;
     PositionThrottle throttle{lat, lon, elev, last};
-    for (const auto &c : sequence) {
-      if (c.now == 0)
-        break;
-      EXPECT_EQ(throttle.admit(c.lat, c.lon, 0, c.now), c.admitted) << c.lat << " " << c.now;
-      EXPECT_EQ(last, c.last) << c.lat << " " << c.now;
-    }
+    for (const auto &c : sequence)  // an empty call ends a sequence
+      EXPECT_TRUE(c.now == 0 || (throttle.admit(c.lat, c.lon, 0, c.now) == c.admitted && last == c.last)) << c.lat << " " << c.now;
   }
 }
 

