@@ -22,21 +22,18 @@ public:
     dashboardScroll->setFrameShape(QFrame::NoFrame);
     dashboardScroll->setGeometry(440, 0, 860, 300);
     for (QPushButton *b : {&lockButton, &unlockButton, &breakButton}) b->setCheckable(true);
-    dashboard->lockButton = &lockButton;
-    dashboard->unlockButton = &unlockButton;
+    using Slot = QPointer<QAbstractButton> PropertiesView::*;
+    for (const auto &[slot, button] : std::initializer_list<std::pair<Slot, QPushButton *>>{
+             {&PropertiesView::lockButton, &lockButton}, {&PropertiesView::unlockButton, &unlockButton},
+             {&PropertiesView::breakButton, &breakButton}, {&PropertiesView::infoButton, &infoButton},
+             {&PropertiesView::upButton, &upButton}, {&PropertiesView::downButton, &downButton},
+             {&PropertiesView::deleteButton, &deleteButton}, {&PropertiesView::grayButton, &grayButton},
+             {&PropertiesView::redButton, &redButton}, {&PropertiesView::greenButton, &greenButton},
+             {&PropertiesView::blueButton, &blueButton}, {&PropertiesView::yellowButton, &yellowButton},
+             {&PropertiesView::magentaButton, &magentaButton}, {&PropertiesView::cyanButton, &cyanButton}}) {
+      dashboard->*slot = button;
+    }
     dashboard->lockMenu = &lockMenu;
-    dashboard->breakButton = &breakButton;
-    dashboard->infoButton = &infoButton;
-    dashboard->upButton = &upButton;
-    dashboard->downButton = &downButton;
-    dashboard->deleteButton = &deleteButton;
-    dashboard->grayButton = &grayButton;
-    dashboard->redButton = &redButton;
-    dashboard->greenButton = &greenButton;
-    dashboard->blueButton = &blueButton;
-    dashboard->yellowButton = &yellowButton;
-    dashboard->magentaButton = &magentaButton;
-    dashboard->cyanButton = &cyanButton;
     connectBoardControls(dashboard);
     dashboard->layoutWidgets();
   }

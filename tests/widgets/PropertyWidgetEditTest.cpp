@@ -1,16 +1,12 @@
 // Editing property widgets with real clicks and keys: edit marking that refreshes leave alone,
-// Set, Reset, the folder row, objects chosen for the mount and the guider's buttons.
+// Set, Reset, the folder row and the guider's buttons.
 #include <QFileDialog>
-#include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <cmath>
 
 #include "WidgetFixture.h"
-#include "core/Sexagesimal.h"
-#include "skymap/MapView.h"
 #include "widgets/FieldStyle.h"
 #include "widgets/GraphView.h"
 #include "widgets/KButton.h"
@@ -127,31 +123,6 @@ TEST_F(PropertyWidgetEdit, FolderChosenFillsTheDirectoryFieldUntilSet) {
   const auto sent = changes();
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0].texts, std::vector<std::string>{chosen.toStdString()});
-}
-
-TEST_F(PropertyWidgetEdit, AnObjectChosenForTheMountFillsTheTargetsAndTheMapZooms) {
-  PropertyWidget *widget = showWidget(define(PropertyRecord("Telescope", "MOUNT_EQUATORIAL_COORDINATES", KESTOR_NUMBER, 0,
-                                                            {numberItem("RA", 1, "%010.6m"), numberItem("DEC", 2, "%010.6m")})));
-  auto entry = std::make_shared<MapEntry>();
-  entry->object.id = 7;
-  entry->ra = 12.5;
-  entry->dec = -30.25;
-  widget->selectedWithEntry(entry);
-  EXPECT_EQ(widget->entryNameLabel->text(), QStringLiteral("HIP7"));
-  EXPECT_EQ(widget->targets.at(QStringLiteral("RA"))->text(), formatSexagesimal(12.5));
-  EXPECT_EQ(widget->targets.at(QStringLiteral("DEC"))->text(), QStringLiteral("-30:15:00.0"));
-  EXPECT_TRUE(isOrange(widget->targets.at(QStringLiteral("DEC"))));
-  widget->selectedWithEntry(nullptr);
-  EXPECT_EQ(widget->entryNameLabel->text(), QString());
-  click(widget, "set");
-  const auto sent = changes();
-  ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(sent[0].numbers, (std::vector<double>{-30.25, 12.5}));  // DEC, RA
-  const double width = widget->mapView->width();
-  click(widget, "zoomIn");
-  EXPECT_NEAR(widget->mapView->width(), width * std::sqrt(2.0), 2);
-  click(widget, "zoomOut");
-  EXPECT_NEAR(widget->mapView->width(), width, 2);
 }
 
 TEST_F(PropertyWidgetEdit, GuiderButtonsSwitchModesZoomAndReset) {
