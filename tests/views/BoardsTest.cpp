@@ -38,12 +38,8 @@ TEST_F(Boards, PinCopiesToTheDashboardAndUnpinRemovesTheCopy) {
 }
 
 TEST_F(Boards, CollapseFollowsButtonOneAndTheBoardLaysOut) {
-  std::vector<ItemRecipe> items;
-  for (const char *name : {"FRAME", "DRIFT_X", "DRIFT_Y", "DRIFT_RA", "DRIFT_DEC", "CORR_RA", "CORR_DEC"}) {
-    items.push_back(numberItem(name, 0));
-  }
   PropertyWidget *original =
-      showWidget(define(PropertyRecord("Guider", "AGENT_GUIDER_STATS", KESTOR_NUMBER, 0, items), KESTOR_PERM_RO));
+      showWidget(define(PropertyRecord("Guider", "AGENT_GUIDER_STATS", KESTOR_NUMBER, 0, guiderItems()), KESTOR_PERM_RO));
   QTest::mouseClick(original->button1, Qt::LeftButton);  // pin
   PropertyWidget *copy = dashboard->widgets().at(0);
   PropertyWidget *other = pinnedAll("O").at(0);

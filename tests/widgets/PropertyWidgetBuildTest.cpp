@@ -35,7 +35,6 @@ std::vector<ItemRecipe> numbers(const std::vector<std::string> &names) {
   return list;
 }
 
-const std::vector<std::string> GUIDER = {"FRAME", "DRIFT_X", "DRIFT_Y", "DRIFT_RA", "DRIFT_DEC", "CORR_RA", "CORR_DEC"};
 const std::vector<std::string> MOUNT = {"RA", "DEC"};
 
 enum class Where { Panel, Dashboard, Loose };
@@ -111,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {{"mapScroll", {7, 55, 377, 290}}, {"entryName", {7, 27, 377, 20}}, {"search", {175, 5, 100, 20}}}},
         ShapeCase{"readOnlyMount", [] { return prop("MOUNT_EQUATORIAL_COORDINATES", KESTOR_NUMBER, numbers(MOUNT)); },
                   RO, Where::Panel, 410},
-        ShapeCase{"guider", [] { return prop("AGENT_GUIDER_STATS", KESTOR_NUMBER, numbers(GUIDER)); }, RO, Where::Panel,
+        ShapeCase{"guider", [] { return prop("AGENT_GUIDER_STATS", KESTOR_NUMBER, guiderItems()); }, RO, Where::Panel,
                   405, {{"graph", {7, 35, 377, 150}}, {"reset", {335, 5, 50, 20}}}},
         ShapeCase{"blob", [] { return prop("B", KESTOR_BLOB, {blobItem("B1", {}, ".fits")}); }, RO, Where::Panel, 340},
         ShapeCase{"emptySwitch", [] { return prop("S", KESTOR_SWITCH, {}); }, RW, Where::Panel, 40},

@@ -126,11 +126,7 @@ TEST_F(PropertyWidgetEdit, FolderChosenFillsTheDirectoryFieldUntilSet) {
 }
 
 TEST_F(PropertyWidgetEdit, GuiderButtonsSwitchModesZoomAndReset) {
-  std::vector<ItemRecipe> items;
-  for (const char *name : {"FRAME", "DRIFT_X", "DRIFT_Y", "DRIFT_RA", "DRIFT_DEC", "CORR_RA", "CORR_DEC"}) {
-    items.push_back(numberItem(name, 0));
-  }
-  PropertyWidget *widget = showWidget(define(PropertyRecord("Guider", "AGENT_GUIDER_STATS", KESTOR_NUMBER, 0, items), KESTOR_PERM_RO));
+  PropertyWidget *widget = showWidget(define(PropertyRecord("Guider", "AGENT_GUIDER_STATS", KESTOR_NUMBER, 0, guiderItems()), KESTOR_PERM_RO));
   GraphView *graph = widget->graphView;
   graph->addSample({0, {1, 1}, {1, 1}, {1, 1}});
   EXPECT_EQ(control<KButton>(widget, "xy")->state(), KButton::ON);

@@ -44,6 +44,15 @@ inline ItemRecipe blobItem(const std::string &name, const QByteArray &bytes, con
           }};
 }
 
+// The items of the guider statistics property, all 0.
+inline std::vector<ItemRecipe> guiderItems() {
+  std::vector<ItemRecipe> items;
+  for (const char *name : {"FRAME", "DRIFT_X", "DRIFT_Y", "DRIFT_RA", "DRIFT_DEC", "CORR_RA", "CORR_DEC"}) {
+    items.push_back(numberItem(name, 0));
+  }
+  return items;
+}
+
 // The control of that object name inside the widget (a test failure when there is none).
 template <typename T> T *control(const QWidget *widget, const QString &name) {
   T *found = widget->findChild<T *>(name);
