@@ -29,7 +29,7 @@ QByteArray gradientPNG(int size) {
 class PropertyWidgetBLOB : public WidgetFixture {
 protected:
   // Points the item record at new bytes and drops the item's caches, as an update does.
-  void replace(const std::shared_ptr<KESTOR::Property> &property, const QByteArray &bytes, uint32_t state) {
+  void replace(const QByteArray &bytes, uint32_t state) {
     kestor_property *raw = record(property);
     raw->state = state;
     raw->items[0].blob_value = const_cast<char *>(bytes.constData());
@@ -41,11 +41,12 @@ protected:
   const QByteArray first = gradientPNG(64);
   const QByteArray second = gradientPNG(32);
   const QByteArray garbage = QByteArray("not a picture at all");
+  const std::shared_ptr<KESTOR::Property> property =
+      define(PropertyRecord("CCD Simulator", "CCD1", KESTOR_BLOB, KESTOR_STATE_OK, {blobItem("CCD1", first, ".png")}),
+             KESTOR_PERM_RO);
 };
 
 TEST_F(PropertyWidgetBLOB, ShowsTheStretchedPictureWithOverexposureInRed) {
-  auto property = define(PropertyRecord("CCD Simulator", "CCD1", KESTOR_BLOB, KESTOR_STATE_OK,
-                                        {blobItem("CCD1", first, ".png")}), KESTOR_PERM_RO);
   PropertyWidget *widget = showWidget(property);
   auto *view = control<ImageView>(widget, "value:CCD1");
   ASSERT_TRUE(QTest::qWaitFor([&] { return !view->pixmap().isNull(); }, 5000));
@@ -54,40 +55,36 @@ TEST_F(PropertyWidgetBLOB, ShowsTheStretchedPictureWithOverexposureInRed) {
   EXPECT_LT(qGray(shown.pixel(0, 0)), 40);
   EXPECT_EQ(shown.pixelColor(63, 63), QColor(255, 0, 0));
 
-  replace(property, second, KESTOR_STATE_BUSY);  // only state 1 refreshes the picture
+  replace(second, KESTOR_STATE_BUSY);  // only state 1 refreshes the picture
   widget->update(property);
   EXPECT_FALSE(QTest::qWaitFor([&] { return view->pixmap().size() != QSize(64, 64); }, 100));
 
-  replace(property, garbage, KESTOR_STATE_OK);  // undecodable: the picture goes
+  replace(garbage, KESTOR_STATE_OK);  // undecodable: the picture goes
   widget->update(property);
   EXPECT_TRUE(QTest::qWaitFor([&] { return view->pixmap().isNull(); }, 5000));
 }
 
 TEST_F(PropertyWidgetBLOB, ANewerPictureIsNeverReplacedByAnOlderOne) {
-  auto property = define(PropertyRecord("CCD Simulator", "CCD1", KESTOR_BLOB, KESTOR_STATE_OK,
-                                        {blobItem("CCD1", first, ".png")}), KESTOR_PERM_RO);
   PropertyWidget *widget = showWidget(property);  // the first picture is queued, not shown yet
   auto *view = control<ImageView>(widget, "value:CCD1");
   const auto shows = [&](QSize size) { return QTest::qWaitFor([&] { return view->pixmap().size() == size; }, 5000); };
-  replace(property, second, KESTOR_STATE_OK);
+  replace(second, KESTOR_STATE_OK);
   widget->update(property);
   EXPECT_TRUE(shows(QSize(32, 32)));
   EXPECT_FALSE(QTest::qWaitFor([&] { return view->pixmap().size() != QSize(32, 32); }, 100));
 
-  replace(property, first, KESTOR_STATE_OK);  // queued, then superseded by a clearing
+  replace(first, KESTOR_STATE_OK);  // queued, then superseded by a clearing
   widget->update(property);
-  replace(property, garbage, KESTOR_STATE_OK);
+  replace(garbage, KESTOR_STATE_OK);
   widget->update(property);
   EXPECT_TRUE(shows(QSize(0, 0)));  // cleared
   EXPECT_FALSE(QTest::qWaitFor([&] { return !view->pixmap().isNull(); }, 100));
-  replace(property, second, KESTOR_STATE_OK);  // the pool is done with the superseded ones before this one shows
+  replace(second, KESTOR_STATE_OK);  // the pool is done with the superseded ones before this one shows
   widget->update(property);
   EXPECT_TRUE(shows(QSize(32, 32)));
 }
 
 TEST_F(PropertyWidgetBLOB, ABusyItemShowsNothingAndAWidgetGoneBeforeItsPictureIsNoTrouble) {
-  auto property = define(PropertyRecord("CCD Simulator", "CCD1", KESTOR_BLOB, KESTOR_STATE_OK,
-                                        {blobItem("CCD1", first, ".png")}), KESTOR_PERM_RO);
   auto *item = static_cast<KESTOR::BLOBItem *>(property->items.begin()->second.get());
   item->lock.lock();
   auto *busy = control<ImageView>(showWidget(property), "value:CCD1");
