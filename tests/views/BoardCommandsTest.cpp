@@ -1,5 +1,5 @@
-// The dashboard's toolbar commands, clicked as a user would: select all, column break, info,
-// up and down, delete, the seven colours and the lock.
+// The dashboard's toolbar commands, clicked as a user would: select all, column break, colours,
+// info, up and down, delete and the lock.
 #include "BoardFixture.h"
 #include "widgets/KButton.h"
 
@@ -7,7 +7,7 @@ namespace {
 
 using BoardCommands = BoardFixture;
 
-TEST_F(BoardCommands, SelectAllBreakInfoAndDelete) {
+TEST_F(BoardCommands, SelectAllBreakColourInfoAndDelete) {
   auto w = pinnedAll("ABCD");
   dashboard->locked = true;
   click(w[1]);
@@ -23,6 +23,17 @@ TEST_F(BoardCommands, SelectAllBreakInfoAndDelete) {
   EXPECT_EQ(origin(w[2]), QPointF(405, 250));  // C would fit, but starts the next column
   QTest::mouseClick(&breakButton, Qt::LeftButton);
   EXPECT_EQ(origin(w[2]), QPointF(0, 140));
+
+  select(w, {0, 2});
+  QTest::mouseClick(&cyanButton, Qt::LeftButton);
+  const auto fill = [](const PropertyWidget *widget) {
+    const PropertyWidget::Fill f = widget->fill();
+    return std::vector({f.red, f.green, f.blue, f.alpha});
+  };
+  EXPECT_EQ(fill(w[2]), std::vector({0.0, 0.5, 0.5, 0.5}));
+  EXPECT_EQ(fill(w[1]), std::vector({0.5, 0.5, 0.5, 0.2}));
+  clickBoard(QPointF(600, 150));  // leaving the selection keeps the colour, with the normal alpha
+  EXPECT_EQ(fill(w[2]), std::vector({0.0, 0.5, 0.5, 0.2}));
 
   select(w, {2, 1});
   captureLog();
@@ -98,27 +109,6 @@ INSTANTIATE_TEST_SUITE_P(Boards, BoardMoves,
                                          MoveCase{"upThenDown", {2}, "ud", "ABCD"},
                                          MoveCase{"lockedNothing", {1, 2}, "udx", "ABCD", true}),
                          [](const testing::TestParamInfo<MoveCase> &info) { return std::string(info.param.name); });
-
-TEST_F(BoardCommands, ColourButtonsFillTheSelectedWidgets) {
-  struct Row {
-    QPushButton *button;
-    double red, green, blue;
-  };
-  auto w = pinnedAll("ABC");
-  for (const Row &row : {Row{&redButton, 0.5, 0, 0}, Row{&greenButton, 0, 0.5, 0}, Row{&blueButton, 0, 0, 0.5},
-                         Row{&yellowButton, 0.5, 0.5, 0}, Row{&magentaButton, 0.5, 0, 0.5},
-                         Row{&cyanButton, 0, 0.5, 0.5}, Row{&grayButton, 0.5, 0.5, 0.5}}) {
-    select(w, {0, 2});
-    QTest::mouseClick(row.button, Qt::LeftButton);
-    for (PropertyWidget *widget : {w[0], w[2]}) {
-      const PropertyWidget::Fill f = widget->fill();
-      EXPECT_EQ(std::vector({f.red, f.green, f.blue, f.alpha}), std::vector({row.red, row.green, row.blue, 0.5}));
-    }
-    EXPECT_EQ(w[1]->fill().alpha, 0.2);
-    clickBoard(QPointF(600, 150));  // leaving the selection keeps the colour, with the normal alpha
-    EXPECT_EQ(std::vector({w[0]->fill().red, w[0]->fill().alpha}), std::vector({row.red, 0.2}));
-  }
-}
 
 // The lock: which control sends it, the lock button's state before, and the lock after.
 struct LockCase {
