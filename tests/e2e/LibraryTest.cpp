@@ -1,4 +1,5 @@
-// End to end against a real indiserver with the simulator drivers, on a free loopback port.
+// The bus library alone, end to end against a real indiserver with the simulator drivers, on a
+// free loopback port.
 #include "RecordingClient.h"
 
 #include "support/Command.h"
