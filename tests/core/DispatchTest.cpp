@@ -1,3 +1,4 @@
+// The main thread's queue and the global pool, run under ThreadSanitizer by test.sh.
 #include <QProcess>
 #include <QThread>
 
@@ -11,133 +12,89 @@
 #include <thread>
 #include <vector>
 
-#include "core/Dispatch.h"
 #include "EventLoopWait.h"
+#include "core/Dispatch.h"
 
 namespace {
 
 QThread *mainThread() { return QCoreApplication::instance()->thread(); }
 
-TEST(Dispatch, SyncMainOnTheMainThreadRunsInPlace) {
-  bool ran = false;
-  syncMain([&] { ran = true; });
-  EXPECT_TRUE(ran);  // no event processing in between
-}
-
-TEST(Dispatch, SyncMainFromThePoolWaitsForTheMainThread) {
-  std::atomic<bool> returned{false};
-  QThread *ranOn = nullptr;
-  bool ranBeforeReturn = false;
+TEST(Dispatch, SyncCallsRunOnTheirThreadBeforeReturning) {
+  bool inPlace = false;
+  syncMain([&] { inPlace = true; });  // on the main thread: no event processing in between
+  EXPECT_TRUE(inPlace);
+  QThread *poolThread = nullptr;
+  syncGlobal([&] { poolThread = QThread::currentThread(); });
+  EXPECT_NE(poolThread, nullptr);
+  EXPECT_NE(poolThread, mainThread());
+  std::atomic<QThread *> mainFromPool{nullptr};
   asyncGlobal([&] {
-    bool ran = false;
-    syncMain([&] {
-      ranOn = QThread::currentThread();
-      ran = true;
-    });
-    ranBeforeReturn = ran;
-    returned = true;
+    QThread *ranOn = nullptr;
+    syncMain([&] { ranOn = QThread::currentThread(); });  // the main thread serves it meanwhile
+    mainFromPool = ranOn;
   });
-  ASSERT_TRUE(waitUntil([&] { return returned.load(); }));
-  EXPECT_TRUE(ranBeforeReturn);
-  EXPECT_EQ(ranOn, mainThread());
+  ASSERT_TRUE(waitUntil([&] { return mainFromPool != nullptr; }));
+  EXPECT_EQ(mainFromPool, mainThread());
 }
 
-TEST(Dispatch, AsyncGlobalAfterZeroRunsLaterOnAPoolThread) {
-  std::promise<void> gate;
-  std::shared_future<void> opened = gate.get_future().share();
-  std::promise<QThread *> ranOn;
-  asyncGlobalAfter(0, [&, opened] {
-    opened.wait();
-    ranOn.set_value(QThread::currentThread());
-  });
-  gate.set_value();  // reached only when the call did not wait for the block
-  EXPECT_NE(ranOn.get_future().get(), mainThread());
-}
-
-TEST(Dispatch, AsyncGlobalAfterWaitsTheDelay) {
+TEST(Dispatch, AsyncGlobalAfterNeverRunsInsideTheCallAndWaitsTheDelay) {
   const auto begin = std::chrono::steady_clock::now();
-  std::promise<std::chrono::steady_clock::time_point> ranAt;
-  asyncGlobalAfter(0.05, [&] { ranAt.set_value(std::chrono::steady_clock::now()); });
-  EXPECT_GE(ranAt.get_future().get() - begin, std::chrono::milliseconds(50));
-}
-
-TEST(Dispatch, SyncGlobalRunsOnAPoolThreadAndReturnsAfterIt) {
-  QThread *ranOn = nullptr;
-  syncGlobal([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    ranOn = QThread::currentThread();
+  std::promise<void> gate;
+  std::promise<std::chrono::steady_clock::time_point> zero, later;
+  asyncGlobalAfter(0, [&, opened = gate.get_future().share()] {
+    opened.wait();
+    zero.set_value(std::chrono::steady_clock::now());
   });
-  EXPECT_NE(ranOn, nullptr);
-  EXPECT_NE(ranOn, mainThread());
+  asyncGlobalAfter(0.05, [&] { later.set_value(std::chrono::steady_clock::now()); });
+  gate.set_value();  // reached only when the first call did not wait for its block
+  zero.get_future().wait();
+  EXPECT_GE(later.get_future().get() - begin, std::chrono::milliseconds(50));
 }
 
-// The main thread waits in syncGlobal while many pool blocks wait in syncMain for the main thread.
-TEST(Dispatch, SyncGlobalFromMainDoesNotStarveWhilePoolBlocksWaitForMain) {
+// The main thread waits in syncGlobal while many pool blocks wait in syncMain for it, and blocks
+// nested 64 deep wait for each other: the pool grows instead of starving.
+TEST(Dispatch, ThePoolNeverStarves) {
   constexpr int blocked = 32;
-  std::atomic<int> entered{0};
-  std::atomic<int> finished{0};
-  for (int i = 0; i < blocked; ++i) {
-    asyncGlobal([&] {
+  std::atomic<int> entered{0}, finished{0};
+  for (int i = 0; i < blocked; ++i) asyncGlobal([&] {
       ++entered;
       syncMain([] {});
       ++finished;
     });
-  }
   while (entered < blocked) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  bool ran = false;
-  syncGlobal([&] { ran = true; });
-  EXPECT_TRUE(ran);
-  EXPECT_TRUE(waitUntil([&] { return finished == blocked; }));
-}
-
-TEST(Dispatch, NestedSyncGlobalFromPoolThreadsDoesNotDeadlock) {
   std::function<void(int)> nest = [&](int depth) {
     if (depth > 0) syncGlobal([&, depth] { nest(depth - 1); });
   };
-  std::atomic<bool> done{false};
-  asyncGlobal([&] {
-    nest(64);
-    done = true;
-  });
-  EXPECT_TRUE(waitUntil([&] { return done.load(); }));
+  nest(64);
+  EXPECT_TRUE(waitUntil([&] { return finished == blocked; }));
 }
 
-TEST(Dispatch, AsyncMainKeepsTheOrderOfOneThread) {
-  std::vector<int> order;
-  std::thread poster([&] {
-    for (int i = 0; i < 1000; ++i) asyncMain([&order, i] { order.push_back(i); });
-  });
-  poster.join();
-  ASSERT_TRUE(waitUntil([&] { return order.size() == 1000; }));
-  for (int i = 0; i < 1000; ++i) ASSERT_EQ(order[static_cast<size_t>(i)], i);
-}
-
-// A block that runs a nested event loop (a modal dialog, say) does not hold up the blocks after it.
-TEST(Dispatch, BlocksAfterOneThatRunsANestedLoopRunInsideItInOrder) {
-  std::vector<std::string> order;
+// One thread's blocks keep their order, also those queued before or while a block runs a nested
+// event loop (a modal dialog, say): they run inside it.
+TEST(Dispatch, AsyncMainKeepsTheOrderAlsoInsideANestedLoop) {
+  std::vector<std::string> order, numbers;
   std::atomic<bool> served{false};
   asyncMain([&] {
     order.push_back("outer begins");
     std::thread library([&] {
-      syncMain([&] { order.push_back("from a library thread"); });
+      syncMain([&] { order.push_back("library"); });
+      for (int i = 0; i < 1000; ++i) asyncMain([&order, i] { order.push_back(std::to_string(i)); });
       served = true;
     });
-    waitUntil([&] { return served.load() && order.size() >= 4; });
+    waitUntil([&] { return served.load() && order.size() >= 1004; });
     library.join();
     order.push_back("outer ends");
   });
   asyncMain([&] { order.push_back("second"); });
   asyncMain([&] { order.push_back("third"); });
-  ASSERT_TRUE(waitUntil([&] { return order.size() == 5; }));
-  EXPECT_EQ(order[0], "outer begins");
-  EXPECT_EQ(order[4], "outer ends");
-  const auto second = std::find(order.begin(), order.end(), "second");
-  const auto third = std::find(order.begin(), order.end(), "third");
-  EXPECT_LT(second, third);
-}
+  ASSERT_TRUE(waitUntil([&] { return order.size() == 1005; }));
+  EXPECT_EQ(order.front(), "outer begins");
+  EXPECT_EQ(order.back(), "outer ends");
+  EXPECT_LT(std::find(order.begin(), order.end(), "second"), std::find(order.begin(), order.end(), "third"));
+  std::copy_if(order.begin(), order.end(), std::back_inserter(numbers), [](const std::string &s) { return isdigit(s[0]); });
+  for (int i = 0; i < 1000; ++i) ASSERT_EQ(numbers.at(size_t(i)), std::to_string(i));
 
-TEST(Dispatch, AsyncMainDropsTheBlockOfADestroyedContext) {
-  bool ran = false;
+  bool ran = false;  // the block of a context destroyed before it runs is dropped
   auto *context = new QObject;
   asyncMain(context, [&] { ran = true; });
   delete context;
