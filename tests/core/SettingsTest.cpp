@@ -2,13 +2,11 @@
 // and again from a fresh store on the same file, where every scalar comes back as text.
 #include <QDataStream>
 #include <QDateTime>
-#include <QLocale>
 #include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <limits>
 
 #include "core/Settings.h"
@@ -76,15 +74,6 @@ TEST_F(SettingsFile, ScalarReadings) {
       EXPECT_EQ(UserDefaults::boolForKey(KEY, true, store), c.booleanByDefaultTrue);
     });
   }
-}
-
-TEST_F(SettingsFile, NumbersAreReadWithoutTheUsersLocale) {
-  const QLocale saved;
-  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-  const char *previous = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");  // when the locale exists
-  bothStores(1500.5, [](const QSettings &store) { EXPECT_EQ(UserDefaults::doubleForKey(KEY, 0, store), 1500.5); });
-  if (previous != nullptr) std::setlocale(LC_NUMERIC, "C");
-  QLocale::setDefault(saved);
 }
 
 TEST_F(SettingsFile, ColorsRoundTripAndAnythingElseGivesTheDefault) {

@@ -74,7 +74,6 @@ TEST(ImageDecoder, DecodesOrRefuses) {
   const uint16_t unsigned16[] = {0, 65535, 0x1234}, cube16[] = {0x1234, 0xABCD, 0x00FF, 0xFFFF};
   const int16_t positive[] = {0, 32767, 0x1234}, negative[] = {-5, 7, 1, 2};
   const float floats[] = {1, 2, 3, 4};
-  const int32_t longs[] = {1, 2, 3, 4};
   const QByteArray long8 = grey8(28900, 1), small = grey8(100, 10);  // 28900 data bytes padded to 11 blocks
   QImage png(2, 2, QImage::Format_Grayscale8);
   png.fill(9);
@@ -86,8 +85,7 @@ TEST(ImageDecoder, DecodesOrRefuses) {
       {"RAW3 one byte short", rawFile("RAW3", 4, 4, QByteArray(47, 0)), ".raw", "raw", NONE},
       {"raw header of 11 bytes", rawFile("RAW1", 1, 1, {}).left(11), ".raw", "raw", NONE},
       {"raw claimed by its first three letters", rawFile("RAW9", 1, 1, QByteArray(3, 0)), ".raw", "raw", NONE},
-      {"raw zero width", rawFile("RAW1", 0, 5, QByteArray(5, 0)), ".raw", "raw", NONE},
-      {"raw zero height", rawFile("RAW1", 5, 0, QByteArray(5, 0)), ".raw", "raw", NONE},
+      {"raw without pixels", rawFile("RAW1", 0, 5, QByteArray(5, 0)), ".raw", "raw", NONE},
       {"raw largest dimensions", rawFile("RAW3", 0xffffffffu, 0xffffffffu, {}), ".raw", "raw", NONE},
       {"raw product wraps 32 bits", rawFile("RAW1", 0x10000, 0x10000, QByteArray(16, 0)), ".raw", "raw", NONE},
       {"FITS 8-bit in file order", fitsFile(BYTE_IMG, {2, 2}, TBYTE, grey), ".fits", "fits", Shape{2, 2, 8, 1, 8, 2}, {1, 2, 3, 4}},
@@ -98,18 +96,14 @@ TEST(ImageDecoder, DecodesOrRefuses) {
       {"FITS tile-compressed", fpacked(fitsFile(BYTE_IMG, {2, 2}, TBYTE, grey)), ".fits.fz", "fits", Shape{2, 2, 8, 1, 8, 2}, {1, 2, 3, 4}},
       {"FITS padding exact", long8, ".fits", "fits", Shape{28900, 1, 8, 1, 8, 28900}},
       {"FITS NAXIS 0", fitsFile(BYTE_IMG, {}, TBYTE, nullptr), ".fits", "fits", NONE},
-      {"FITS NAXIS 1", fitsFile(BYTE_IMG, {4}, TBYTE, grey), ".fits", "fits", NONE},
       {"FITS NAXIS 4", fitsFile(BYTE_IMG, {1, 1, 2, 2}, TBYTE, grey), ".fits", "fits", NONE},
       {"FITS BITPIX -32", fitsFile(FLOAT_IMG, {2, 2}, TFLOAT, floats), ".fits", "fits", NONE},
-      {"FITS BITPIX 32", fitsFile(LONG_IMG, {2, 2}, TINT, longs), ".fits", "fits", NONE},
       {"FITS cube of two planes", fitsFile(BYTE_IMG, {2, 1, 2}, TBYTE, grey), ".fits", "fits", NONE},
       {"FITS signed 16-bit below zero", fitsFile(SHORT_IMG, {2, 2}, TSHORT, negative), ".fits", "fits", NONE},
       {"FITS in name only", QByteArray("SIMPLE but nothing else"), ".fits", "fits", NONE},
       {"FITS padding short by one byte", long8.chopped(1), ".fits", "fits", NONE},
-      {"FITS pixels cut by 40 bytes", long8.left(2880 + 28900 - 40), ".fits", "fits", NONE},
       {"FITS header only", small.left(2880), ".fits", "fits", NONE},
       {"FITS header lies about the width", withCard(small, "NAXIS1", 100000), ".fits", "fits", NONE},
-      {"FITS header lies about both axes", withCard(withCard(small, "NAXIS1", 100000), "NAXIS2", 100000), ".fits", "fits", NONE},
       {"FITS header declares a huge image", withCard(withCard(small, "NAXIS1", 4000000000LL), "NAXIS2", 4000000000LL), ".fits", "fits", NONE},
       {"XISF 16-bit grey", xisf(R"(<Image geometry="4:2:1" sampleFormat="UInt16" location="attachment:512:16"/>)"), ".xisf", "xisf", Shape{4, 2, 16, 1, 16, 8}, {1, 2}},
       {"XISF empty geometry pieces dropped", xisf(R"(<Image geometry="4::2:1" sampleFormat="UInt8" location="attachment:512:8"/>)"), "", "xisf", Shape{4, 2, 8, 1, 8, 4}},
@@ -131,27 +125,21 @@ TEST(ImageDecoder, DecodesOrRefuses) {
       {"XISF attachment without position", xisf(R"(<Image geometry="2:2:1" sampleFormat="UInt8" location="attachment"/>)"), "", "xisf", NONE},
       {"XISF inline data", xisf(R"(<Image geometry="2:2:1" sampleFormat="UInt8" location="inline:base64">AQIDBA==</Image>)"), "", "xisf", NONE},
       {"XISF external URL", xisf(R"x(<Image geometry="2:2:1" sampleFormat="UInt8" location="url(http://127.0.0.1/x.xisb)"/>)x"), "", "xisf", NONE},
-      {"XISF external path", xisf(R"x(<Image geometry="2:2:1" sampleFormat="UInt8" location="path(/etc/passwd)"/>)x"), "", "xisf", NONE},
       {"XISF compressed block", xisf(R"(<Image geometry="2:2:1" sampleFormat="UInt8" compression="zlib:4" location="attachment:512:4"/>)"), "", "xisf", NONE},
       {"XISF big-endian 16-bit", xisf(R"(<Image geometry="2:2:1" sampleFormat="UInt16" byteOrder="big" location="attachment:512:8"/>)"), "", "xisf", NONE},
       {"XISF attachment smaller than the image", xisf(R"(<Image geometry="4:4:1" sampleFormat="UInt8" location="attachment:512:15"/>)"), "", "xisf", NONE},
-      {"XISF negative width", xisf(R"(<Image geometry="-2:2:1" sampleFormat="UInt8" location="attachment:512:4"/>)"), "", "xisf", NONE},
+      {"XISF negative width (numbers are read strictly)", xisf(R"(<Image geometry="-2:2:1" sampleFormat="UInt8" location="attachment:512:4"/>)"), "", "xisf", NONE},
       {"XISF number with trailing text", xisf(R"(<Image geometry="2x:2:1" sampleFormat="UInt8" location="attachment:512:4"/>)"), "", "xisf", NONE},
-      {"XISF sign after plus", xisf(R"(<Image geometry="+-2:2:1" sampleFormat="UInt8" location="attachment:512:4"/>)"), "", "xisf", NONE},
       {"XISF offset past the data", xisf(R"(<Image geometry="2:2:1" sampleFormat="UInt8" location="attachment:9999:4"/>)"), "", "xisf", NONE},
       {"XISF dimensions that overflow", xisf(R"(<Image geometry="4294967296:4294967296:3" sampleFormat="UInt8" pixelStorage="Normal" location="attachment:512"/>)"), "", "xisf", NONE},
       {"XISF channels that overflow", xisf(R"(<Image geometry="1:1:9223372036854775807" sampleFormat="UInt16" location="attachment:512"/>)"), "", "xisf", NONE},
-      {"XISF number out of range", xisf(R"(<Image geometry="99999999999999999999:1:1" sampleFormat="UInt8" location="attachment:512"/>)"), "", "xisf", NONE},
       {"XISF attachment one byte short", xisf(R"(<Image geometry="4:2:1" sampleFormat="UInt16" location="attachment:512:16"/>)", QByteArray(15, 0)), "", "xisf", NONE},
-      {"XISF preamble cut", xisf("").left(12), "", "xisf", NONE},
-      {"XISF header cut", xisf("").left(15), "", "xisf", NONE},
+      {"XISF cut in the preamble", xisf("").left(12), "", "xisf", NONE},
       {"XISF header length beyond the data", xisf("").replace(11, 1, "\x7f"), "", "xisf", NONE},
       {"PNG", encoded(png, "png"), ".png", "platform", Shape{2, 2, 8, 1, 8, 4}, {9, 9}},
       {"XISF signature of another version", "XISF0200....", "", "platform", NONE},
       {"camera raw by format alone", rawFile("RAW1", 2, 2, QByteArray(4, 'x')), ".arw", "camera raw", NONE},
-      {"garbage as camera raw", "garbage", ".nef", "camera raw", NONE},
       {"unknown bytes", "RA nothing that decodes", ".fits", "platform", NONE},
-      {"empty", QByteArray(), "", "platform", NONE},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
