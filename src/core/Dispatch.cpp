@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <future>
 #include <latch>
+#include <memory>
 #include <mutex>
 
 #include "core/GlobalPool.h"
@@ -51,15 +52,23 @@ void syncGlobal(Block block) {
 
 void concurrentPerform(size_t count, const std::function<void(size_t)> &block) {
   if (count == 0) return;
-  std::latch done(static_cast<std::ptrdiff_t>(count - 1));
+  // The helpers share a copy of the block and the count of helpers still running, on the heap:
+  // no pool thread reads the calling thread's stack.
+  struct Shared {
+    Shared(const std::function<void(size_t)> &block, size_t helpers)
+        : block(block), done(static_cast<std::ptrdiff_t>(helpers)) {}
+    const std::function<void(size_t)> block;
+    std::latch done;
+  };
+  const auto shared = std::make_shared<Shared>(block, count - 1);
   for (size_t i = 1; i < count; ++i) {
-    GlobalPool::shared().start([&block, &done, i] {
-      block(i);
-      done.count_down();
+    GlobalPool::shared().start([shared, i] {
+      shared->block(i);
+      shared->done.count_down();
     });
   }
-  block(0);
-  done.wait();
+  shared->block(0);
+  shared->done.wait();
 }
 
 void syncMain(Block block) {

@@ -16,8 +16,9 @@ struct Registry {
 
 Registry &registry()
 {
-    static Registry instance;
-    return instance;
+    // Never destroyed: pool threads may still be decoding while the program exits.
+    static Registry *instance = new Registry;
+    return *instance;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "skymap/SkyPlaces.h"
 
 #include <algorithm>
+#include <array>
 #include <thread>
 
 #include "core/Dispatch.h"
@@ -14,14 +15,15 @@ constexpr size_t MIN_OBJECTS_PER_THREAD = 4096;
 // The places of the star-like objects (everything but the bodies), in one index space over the
 // three lists.
 void placeStarLike(const SkyModel &model, SkyPlaces &places, const kestor_site_context *site) {
-  const std::vector<SkyObject> *lists[] = {&model.stars, &model.deepSky, &model.milkyWay};
-  std::vector<SkyPlace> *out[] = {&places.stars, &places.deepSky, &places.milkyWay};
+  const std::array<const std::vector<SkyObject> *, 3> lists{&model.stars, &model.deepSky, &model.milkyWay};
+  const std::array<std::vector<SkyPlace> *, 3> out{&places.stars, &places.deepSky, &places.milkyWay};
   size_t count = 0;
   for (size_t l = 0; l < 3; ++l) {
     out[l]->resize(lists[l]->size());
     count += lists[l]->size();
   }
-  auto placeRange = [&](size_t begin, size_t end) {
+  // The parts hold copies of what they read: no helper reads this thread's stack.
+  auto placeRange = [lists, out, site](size_t begin, size_t end) {
     size_t offset = 0;
     for (size_t l = 0; l < 3; ++l) {
       const size_t size = lists[l]->size();
@@ -33,7 +35,9 @@ void placeStarLike(const SkyModel &model, SkyPlaces &places, const kestor_site_c
   const size_t parts =
       count < MIN_OBJECTS_PER_THREAD ? 1 : std::clamp<size_t>(std::thread::hardware_concurrency(), 1, MAX_THREADS);
   const size_t part = (count + parts - 1) / parts;
-  concurrentPerform(parts, [&](size_t k) { placeRange(std::min(count, k * part), std::min(count, (k + 1) * part)); });
+  concurrentPerform(parts, [placeRange, count, part](size_t k) {
+    placeRange(std::min(count, k * part), std::min(count, (k + 1) * part));
+  });
 }
 
 }  // namespace

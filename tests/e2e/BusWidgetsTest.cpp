@@ -79,7 +79,10 @@ protected:
     asyncGlobal([client, port] { client->connect(QStringLiteral("127.0.0.1"), port); });
   }
 
-  void TearDown() override { server->stop(); }
+  void TearDown() override {
+    KESTOR::stop();  // as the program does at quit: no record is written after the test
+    server->stop();
+  }
 
   PropertyWidget *waitForWidget(const char *device, const char *property, int ms = 10000) {
     PropertyWidget *found = nullptr;
