@@ -43,8 +43,7 @@ std::string blobUpdate(const QByteArray &bytes) {
 
 double temperature(const FaultClient &client) {
   const auto property = client.property(CCD, TEMPERATURE);
-  if (!property) return -1000;
-  return std::static_pointer_cast<KESTOR::NumberItem>(property->items.at(QStringLiteral("CCD_TEMPERATURE_VALUE")))->value();
+  return property ? numberValue(*property, QStringLiteral("CCD_TEMPERATURE_VALUE")) : -1000;
 }
 
 std::optional<QByteArray> image(const FaultClient &client) {

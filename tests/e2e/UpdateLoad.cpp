@@ -16,19 +16,14 @@
 
 namespace {
 
-struct Sample {
-  double at;  // seconds since the request
-  int64_t bytes;
-};
+// Resident memory (MiB) sampled at seconds since the request; the mean from `from` to `to`.
+using Samples = std::vector<std::pair<double, double>>;
 
-double meanMB(const std::vector<Sample> &samples, double from, double to) {
+double meanMB(const Samples &samples, double from, double to) {
   double sum = 0;
   int count = 0;
-  for (const Sample &sample : samples) {
-    if (sample.at >= from && sample.at < to) {
-      sum += test_support::megabytes(sample.bytes);
-      ++count;
-    }
+  for (const auto &[at, mb] : samples) {
+    if (at >= from && at < to) { sum += mb; ++count; }
   }
   return count ? sum / count : 0;
 }
@@ -44,10 +39,10 @@ UpdateFigures runUpdateLoad(LoadPanel &panel, int rate, double seconds) {
   auto *sequence = widget ? widget->findChild<QLineEdit *>(QStringLiteral("value:SEQUENCE")) : nullptr;
   if (!sequence) return figures;
 
-  std::vector<Sample> samples;
+  Samples samples;
   QElapsedTimer clock;
   QTimer sampler;
-  QObject::connect(&sampler, &QTimer::timeout, [&] { samples.push_back({clock.elapsed() / 1000.0, test_support::residentBytes()}); });
+  QObject::connect(&sampler, &QTimer::timeout, [&] { samples.emplace_back(clock.elapsed() / 1000.0, test_support::megabytes(test_support::residentBytes())); });
   EventLoopProbe probe;
   const long before = panel.valueChanges.changes;
   const QString last = QString::number(figures.sent);

@@ -2,10 +2,8 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
-#include <fstream>
 #include <netinet/in.h>
 #include <poll.h>
-#include <sstream>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -91,14 +89,6 @@ bool ScriptedServer::send(std::string_view bytes) {
     bytes.remove_prefix(static_cast<size_t>(sent));
   }
   return client >= 0;
-}
-
-bool ScriptedServer::sendFile(const std::string &path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  std::stringstream bytes;
-  bytes << file.rdbuf();
-  return send(bytes.str());
 }
 
 std::string ScriptedServer::received() const {

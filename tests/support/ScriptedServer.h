@@ -4,7 +4,6 @@
 //   ... let the client connect ...
 //   ASSERT_TRUE(server.waitForClient());
 //   server.send("<defNumberVector ...>...</defNumberVector>\\n");
-//   server.sendFile("/path/trace.xml");
 //   ASSERT_TRUE(server.waitForReceived("<newNumberVector"));
 //   server.closeClient();                            // as a server that goes away would
 //
@@ -33,9 +32,8 @@ class ScriptedServer {
   // Waits until a client has connected.
   bool waitForClient(std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
-  // Sends bytes, or a whole file, to the client; false when there is none or it has gone.
+  // Sends bytes to the client; false when there is none or it has gone.
   bool send(std::string_view bytes);
-  bool sendFile(const std::string &path);
 
   // What the client has sent so far, and a wait until it contains `needle`.
   std::string received() const;
