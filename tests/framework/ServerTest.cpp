@@ -120,7 +120,11 @@ TEST_F(ServerFixture, ShutDownReapsEveryChild) {
   remote.readUntil(TELESCOPE);
   client.reset();  // kestor_stop: the server stops and its clients are let go
   EXPECT_TRUE(contains(remote.readUntil(), TELESCOPE));
-  EXPECT_EQ(kestor_kill_subprocess(entry), KESTOR_OK);
+  for (auto &e : kestor_available_subprocesses) {  // a driver may have ended with the server's end
+    if (started(e)) {
+      EXPECT_EQ(kestor_kill_subprocess(&e), KESTOR_OK);
+    }
+  }
   EXPECT_TRUE(reaped(pid));
 }
 
