@@ -9,12 +9,12 @@
 AppearanceView::AppearanceView(QWidget *parent) : QWidget(parent) {}
 
 AppearanceViewDelegate *AppearanceView::delegate() const {
-  return delegateObject ? delegateInterface : nullptr;
+  return delegateObject_ ? delegateInterface_ : nullptr;
 }
 
 void AppearanceView::setDelegate(AppearanceViewDelegate *delegate) {
-  delegateInterface = delegate;
-  delegateObject = dynamic_cast<QObject *>(delegate);
+  delegateInterface_ = delegate;
+  delegateObject_ = dynamic_cast<QObject *>(delegate);
 }
 
 void AppearanceView::paintEvent(QPaintEvent *event) {
@@ -39,8 +39,8 @@ void AppearanceView::checkAppearance() {
   const QPalette appearance = palette();
   if (currentAppearance() == appearance) return;
   setCurrentAppearance(appearance);
-  QPointer<QObject> object = delegateObject;
-  AppearanceViewDelegate *receiver = delegateInterface;
+  QPointer<QObject> object = delegateObject_;
+  AppearanceViewDelegate *receiver = delegateInterface_;
   if (!object) return;
   asyncGlobal([object, receiver] {
     if (object) receiver->updateAppearance();

@@ -24,6 +24,6 @@ protected:
 private:
   void checkAppearance();
 
-  QPointer<QObject> delegateObject;
-  AppearanceViewDelegate *delegateInterface = nullptr;
+  QPointer<QObject> delegateObject_;
+  AppearanceViewDelegate *delegateInterface_ = nullptr;
 };

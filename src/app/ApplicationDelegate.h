@@ -65,7 +65,7 @@ public:
 
   // The main window's title visibility: shown (0) or hidden (1).
   enum TitleVisibility { TitleVisible = 0, TitleHidden = 1 };
-  TitleVisibility titleVisibility() const { return titleState; }
+  TitleVisibility titleVisibility() const { return titleState_; }
 
 public slots:
   void applicationWillFinishLaunching();
@@ -98,6 +98,6 @@ private:
   // The port pop-ups with their settings keys.
   std::vector<std::pair<QString, QComboBox *>> portPopups() const;
 
-  TitleVisibility titleState = TitleVisible;
-  QString hiddenTitle;  // the title while it is hidden
+  TitleVisibility titleState_ = TitleVisible;
+  QString hiddenTitle_;  // the title while it is hidden
 };

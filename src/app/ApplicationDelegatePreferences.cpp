@@ -29,12 +29,12 @@ void ApplicationDelegate::resetPrefs() {
 
 void ApplicationDelegate::toggleTitle() {
   if (!window) return;
-  if (titleState == TitleHidden) {
-    titleState = TitleVisible;
-    window->setWindowTitle(hiddenTitle);
+  if (titleState_ == TitleHidden) {
+    titleState_ = TitleVisible;
+    window->setWindowTitle(hiddenTitle_);
   } else {
-    titleState = TitleHidden;
-    hiddenTitle = window->windowTitle();
+    titleState_ = TitleHidden;
+    hiddenTitle_ = window->windowTitle();
     // An empty title would show the application's name instead.
     window->setWindowTitle(QStringLiteral(" "));
   }

@@ -7,8 +7,8 @@
 BaseController::BaseController(QObject *parent) : QObject(parent) {}
 
 KESTOR &BaseController::kestor() const {
-  if (!_kestor) qFatal("BaseController: the client object is read before it was set");
-  return *_kestor;
+  if (!kestor_) qFatal("BaseController: the client object is read before it was set");
+  return *kestor_;
 }
 
 void BaseController::setKestor(KESTOR *kestor) {
@@ -16,10 +16,10 @@ void BaseController::setKestor(KESTOR *kestor) {
     qWarning("BaseController: refusing to set an empty client object");
     return;
   }
-  _kestor = kestor;
+  kestor_ = kestor;
   kestor->addDelegate(this);
 }
 
-void BaseController::lock() { semaphore.acquire(); }
+void BaseController::lock() { semaphore_.acquire(); }
 
-void BaseController::unlock() { semaphore.release(); }
+void BaseController::unlock() { semaphore_.release(); }

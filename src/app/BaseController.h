@@ -40,6 +40,6 @@ public:
   void updateAppearance() override {}
 
 private:
-  std::binary_semaphore semaphore{1};
-  KESTOR *_kestor = nullptr;
+  std::binary_semaphore semaphore_{1};
+  KESTOR *kestor_ = nullptr;
 };

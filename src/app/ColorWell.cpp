@@ -5,18 +5,18 @@
 
 ColorWell::ColorWell(QWidget *parent) : QPushButton(parent) {
   setIconSize({40, 14});
-  setColor(current);
+  setColor(current_);
   connect(this, &QPushButton::clicked, this, &ColorWell::choose);
 }
 
 void ColorWell::setColor(const QColor &color) {
-  current = color;
+  current_ = color;
   QPixmap swatch(iconSize());
   swatch.fill(color);
   setIcon(swatch);
 }
 
 void ColorWell::choose() {
-  const QColor chosen = QColorDialog::getColor(current, this);
+  const QColor chosen = QColorDialog::getColor(current_, this);
   if (chosen.isValid()) setColor(chosen);
 }

@@ -10,11 +10,11 @@ class ColorWell : public QPushButton {
 public:
   explicit ColorWell(QWidget *parent = nullptr);
 
-  QColor color() const { return current; }
+  QColor color() const { return current_; }
   void setColor(const QColor &color);
 
 private:
   void choose();
 
-  QColor current = Qt::white;
+  QColor current_ = Qt::white;
 };

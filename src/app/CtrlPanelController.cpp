@@ -31,17 +31,17 @@ QString CtrlPanelController::widgetName(const KESTOR::Property &property) {
 }
 
 void CtrlPanelController::setOutline() {
-  model = new OutlineModel([this](const OutlineItem &item) { return cellView(item); }, this);
+  model_ = new OutlineModel([this](const OutlineItem &item) { return cellView(item); }, this);
   if (propertiesOutlineView) {
-    propertiesOutlineView->setModel(model);
+    propertiesOutlineView->setModel(model_);
     QItemSelectionModel *original = propertiesOutlineView->selectionModel();
-    selection = new OutlineSelectionModel(
-        model, [this](const QModelIndex &index) {
-          const OutlineItem *item = model->item(index);
+    selection_ = new OutlineSelectionModel(
+        model_, [this](const QModelIndex &index) {
+          const OutlineItem *item = model_->item(index);
           return item && selectItem(*item);
         },
         this);
-    propertiesOutlineView->setSelectionModel(selection);
+    propertiesOutlineView->setSelectionModel(selection_);
     delete original;
     connect(propertiesOutlineView, &QTreeView::expanded, this, [this] { selectCurrentRow(); });
     connect(propertiesOutlineView, &QTreeView::collapsed, this, &CtrlPanelController::itemCollapsed);
@@ -74,7 +74,7 @@ bool CtrlPanelController::selectItem(const OutlineItem &item) {
   }
   if (const DevicePtr *device = itemAs<KESTOR::Device>(&item)) {
     selectedProperty.reset();
-    if (propertiesOutlineView) propertiesOutlineView->expand(model->indexFor(device->get()));
+    if (propertiesOutlineView) propertiesOutlineView->expand(model_->indexFor(device->get()));
     for (const auto &[name, group] : (*device)->groups) {
       if (name != QStringLiteral("Main")) continue;
       selectedGroup = group;
@@ -133,9 +133,9 @@ bool CtrlPanelController::hasRow(const QModelIndex &index) const {
 }
 
 void CtrlPanelController::selectRowFor(const void *object) {
-  if (!selection) return;
-  const QModelIndex index = model->indexFor(object);
-  if (hasRow(index)) selection->selectRow(index);
+  if (!selection_) return;
+  const QModelIndex index = model_->indexFor(object);
+  if (hasRow(index)) selection_->selectRow(index);
 }
 
 void CtrlPanelController::selectCurrentRow() {
@@ -149,10 +149,10 @@ void CtrlPanelController::selectRows() {
 
 void CtrlPanelController::itemCollapsed(const QModelIndex &index) {
   // A row under a collapsed item has no row any more: it is no longer selected.
-  if (selection) {
-    for (const QModelIndex &selected : selection->selectedIndexes()) {
+  if (selection_) {
+    for (const QModelIndex &selected : selection_->selectedIndexes()) {
       for (QModelIndex ancestor = selected.parent(); ancestor.isValid(); ancestor = ancestor.parent()) {
-        if (ancestor == index) selection->clearSelection();
+        if (ancestor == index) selection_->clearSelection();
       }
     }
   }
@@ -170,7 +170,7 @@ void CtrlPanelController::propertyDefined(const PropertyPtr &property) {
     KESTOR *client = &kestor();
     asyncGlobal([client, property] { client->enableBLOB(property, true); });
   }
-  model->insert(property);
+  model_->insert(property);
   const QString name = widgetName(*property);
   if (reselectName && *reselectName == name) asyncMain(this, [this, property] { reselect(property); });
   if (!selectedGroup || selectedProperty) return;
@@ -197,10 +197,10 @@ void CtrlPanelController::propertyDefined(const PropertyPtr &property) {
 }
 
 void CtrlPanelController::reselect(const PropertyPtr &property) {
-  const QModelIndex index = model->indexFor(property.get());
+  const QModelIndex index = model_->indexFor(property.get());
   if (hasRow(index)) {
     selectItem(property);
-    selection->selectRow(index);
+    selection_->selectRow(index);
   }
   reselectName.reset();
 }
@@ -208,7 +208,7 @@ void CtrlPanelController::reselect(const PropertyPtr &property) {
 void CtrlPanelController::propertyChanged(const PropertyPtr &property) {
   // A change leaves devices, groups and properties where they are: the outline draws again only
   // the rows whose label or state image changed, so it keeps its place while values stream in.
-  model->changed(*property);
+  model_->changed(*property);
   if (PropertyWidget *widget = widgetNamed(widgetName(*property))) widget->update(property);
   selectRows();
 }
@@ -217,12 +217,12 @@ void CtrlPanelController::propertyDeleted(const PropertyPtr &property) {
   // The outline would make a row next to a removed current row current, and so select it as if
   // clicked: the current row, when it goes, goes as the current row first; the selected rows
   // are selected again below.
-  if (selection) {
-    for (QModelIndex row = model->indexFor(property.get()); row.isValid(); row = row.parent()) {
-      if (row == selection->currentIndex()) selection->clearCurrentIndex();
+  if (selection_) {
+    for (QModelIndex row = model_->indexFor(property.get()); row.isValid(); row = row.parent()) {
+      if (row == selection_->currentIndex()) selection_->clearCurrentIndex();
     }
   }
-  model->remove(*property);
+  model_->remove(*property);
   if (PropertyWidget *widget = widgetNamed(widgetName(*property))) {
     propertiesView->removeWidget(widget);
     widget->deleteLater();
@@ -236,21 +236,21 @@ void CtrlPanelController::propertyDeleted(const PropertyPtr &property) {
 }
 
 void CtrlPanelController::showPanel() {
-  hideOnDeactivate = UserDefaults::read(Setting::HIDE_PANELS);
+  hideOnDeactivate_ = UserDefaults::read(Setting::HIDE_PANELS);
   if (!panel) return;
-  hiddenByDeactivation = false;
+  hiddenByDeactivation_ = false;
   panel->show();
   panel->raise();
   panel->activateWindow();
 }
 
 void CtrlPanelController::applicationStateChanged(Qt::ApplicationState state) {
-  if (!panel || !hideOnDeactivate) return;
+  if (!panel || !hideOnDeactivate_) return;
   if (state == Qt::ApplicationActive) {
-    if (hiddenByDeactivation) panel->show();
-    hiddenByDeactivation = false;
+    if (hiddenByDeactivation_) panel->show();
+    hiddenByDeactivation_ = false;
   } else if (panel->isVisible()) {
     panel->hide();
-    hiddenByDeactivation = true;
+    hiddenByDeactivation_ = true;
   }
 }

@@ -40,7 +40,7 @@ public:
 
   // Makes this controller the outline's data source and delegate; once, after the outlets.
   void setOutline();
-  OutlineModel *outlineModel() const { return model; }
+  OutlineModel *outlineModel() const { return model_; }
 
   // The widget name of a property: its name, " @ ", its device's name.
   static QString widgetName(const KESTOR::Property &property);
@@ -61,7 +61,7 @@ public:
   void propertyDeleted(const std::shared_ptr<KESTOR::Property> &property) override;
 
   // Whether the panel hides while the application is inactive ("hidePanels").
-  bool hidesOnDeactivate() const { return hideOnDeactivate; }
+  bool hidesOnDeactivate() const { return hideOnDeactivate_; }
   // The application became active or inactive: the panel hides or comes back when it hides
   // on deactivation.
   void applicationStateChanged(Qt::ApplicationState state);
@@ -79,8 +79,8 @@ private:
   void itemCollapsed(const QModelIndex &index);
   bool hasRow(const QModelIndex &index) const;
 
-  OutlineModel *model = nullptr;
-  OutlineSelectionModel *selection = nullptr;
-  bool hideOnDeactivate = false;
-  bool hiddenByDeactivation = false;
+  OutlineModel *model_ = nullptr;
+  OutlineSelectionModel *selection_ = nullptr;
+  bool hideOnDeactivate_ = false;
+  bool hiddenByDeactivation_ = false;
 };

@@ -14,32 +14,32 @@ MessagesController::MessagesController(QObject *parent) : BaseController(parent)
 void MessagesController::setKestor(KESTOR *kestor) {
   BaseController::setKestor(kestor);
   if (!kestor) return;
-  delete messagesModel;
-  messagesModel = new MessagesModel(&kestor->messages, this);
-  if (tableView) tableView->setModel(messagesModel);
+  delete messagesModel_;
+  messagesModel_ = new MessagesModel(&kestor->messages, this);
+  if (tableView_) tableView_->setModel(messagesModel_);
 }
 
 void MessagesController::setMessagesTableView(QTableView *view) {
-  tableView = view;
+  tableView_ = view;
   if (!view) return;
   view->setSelectionMode(QAbstractItemView::NoSelection);
   view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
   view->horizontalHeader()->setStretchLastSection(true);
-  if (messagesModel) view->setModel(messagesModel);
+  if (messagesModel_) view->setModel(messagesModel_);
 }
 
-QTableView *MessagesController::messagesTableView() const { return tableView; }
+QTableView *MessagesController::messagesTableView() const { return tableView_; }
 
 void MessagesController::messageReceived(const QString &message) {
   (void)message;
   syncMain([this] {
-    if (!messagesModel) return;
-    messagesModel->reload();
-    const int count = messagesModel->rowCount();
-    if (!tableView || count == 0) return;
-    tableView->doItemsLayout();  // the scroll range must include the new rows
-    tableView->scrollTo(messagesModel->index(count - 1, 0));
+    if (!messagesModel_) return;
+    messagesModel_->reload();
+    const int count = messagesModel_->rowCount();
+    if (!tableView_ || count == 0) return;
+    tableView_->doItemsLayout();  // the scroll range must include the new rows
+    tableView_->scrollTo(messagesModel_->index(count - 1, 0));
   });
 }
 
@@ -48,7 +48,7 @@ void MessagesController::clearLog() {
 }
 
 void MessagesController::saveLog() {
-  auto *dialog = new QFileDialog(tableView ? tableView->window() : nullptr);
+  auto *dialog = new QFileDialog(tableView_ ? tableView_->window() : nullptr);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->setWindowModality(Qt::WindowModal);
   dialog->setAcceptMode(QFileDialog::AcceptSave);
@@ -66,7 +66,7 @@ bool MessagesController::writeLog(const QString &path) {
   if (writeLogFile(path, kestor().messages, error)) return true;
   auto *alert = new QMessageBox(QMessageBox::Warning, tr("Log not saved"),
                                 tr("The log could not be saved to %1: %2").arg(path, error), QMessageBox::Ok,
-                                tableView ? tableView->window() : nullptr);
+                                tableView_ ? tableView_->window() : nullptr);
   alert->setAttribute(Qt::WA_DeleteOnClose);
   alert->setWindowModality(Qt::WindowModal);
   alert->open();

@@ -20,7 +20,7 @@ public:
   // The outlet: the table that shows the log.
   void setMessagesTableView(QTableView *tableView);
   QTableView *messagesTableView() const;
-  MessagesModel *model() const { return messagesModel; }
+  MessagesModel *model() const { return messagesModel_; }
 
   void messageReceived(const QString &message) override;
 
@@ -32,6 +32,6 @@ public slots:
   void saveLog();
 
 private:
-  QPointer<QTableView> tableView;
-  MessagesModel *messagesModel = nullptr;
+  QPointer<QTableView> tableView_;
+  MessagesModel *messagesModel_ = nullptr;
 };

@@ -1,11 +1,11 @@
 #include "app/MessagesModel.h"
 
 MessagesModel::MessagesModel(const QStringList *messages, QObject *parent)
-    : QAbstractTableModel(parent), messages(messages) {}
+    : QAbstractTableModel(parent), messages_(messages) {}
 
 int MessagesModel::rowCount(const QModelIndex &parent) const {
-  if (parent.isValid() || !messages) return 0;
-  return int(messages->size());
+  if (parent.isValid() || !messages_) return 0;
+  return int(messages_->size());
 }
 
 int MessagesModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : 1; }
@@ -13,8 +13,8 @@ int MessagesModel::columnCount(const QModelIndex &parent) const { return parent.
 QVariant MessagesModel::data(const QModelIndex &index, int role) const {
   if (role != Qt::DisplayRole) return {};
   const int row = index.row();
-  if (!messages || row < 0 || row >= messages->size()) return QString();
-  return messages->at(row);
+  if (!messages_ || row < 0 || row >= messages_->size()) return QString();
+  return messages_->at(row);
 }
 
 Qt::ItemFlags MessagesModel::flags(const QModelIndex &index) const {

@@ -21,5 +21,5 @@ public:
   void reload();
 
 private:
-  const QStringList *messages;
+  const QStringList *messages_;
 };

@@ -22,7 +22,7 @@ struct OutlineModel::Node {
 };
 
 OutlineModel::OutlineModel(CellView cellView, QObject *parent)
-    : QAbstractItemModel(parent), cellView(std::move(cellView)), root(std::make_unique<Node>()) {}
+    : QAbstractItemModel(parent), cellView_(std::move(cellView)), root_(std::make_unique<Node>()) {}
 
 OutlineModel::~OutlineModel() = default;
 
@@ -30,11 +30,11 @@ OutlineModel::~OutlineModel() = default;
 // names compose alike keep the order of the client's dictionaries.
 OutlineModel::Node &OutlineModel::child(Node &parent, OutlineItem item, const QString &name) {
   const void *object = outlineObject(item);
-  if (const auto found = nodes.find(object); found != nodes.end()) return *found->second;
+  if (const auto found = nodes_.find(object); found != nodes_.end()) return *found->second;
   auto node = std::make_unique<Node>();
   node->name = name;
   node->key = nameKey(name);
-  node->shown = cellView(item);
+  node->shown = cellView_(item);
   node->item = std::move(item);
   node->parent = &parent;
   const auto place = std::upper_bound(parent.children.begin(), parent.children.end(), node, [](const auto &a, const auto &b) {
@@ -44,7 +44,7 @@ OutlineModel::Node &OutlineModel::child(Node &parent, OutlineItem item, const QS
   beginInsertRows(indexOf(&parent), row, row);
   Node &inserted = **parent.children.insert(place, std::move(node));
   for (size_t i = size_t(row); i < parent.children.size(); ++i) parent.children[i]->row = int(i);
-  nodes[object] = &inserted;
+  nodes_[object] = &inserted;
   endInsertRows();
   return inserted;
 }
@@ -53,34 +53,34 @@ void OutlineModel::insert(const std::shared_ptr<KESTOR::Property> &property) {
   const std::shared_ptr<KESTOR::Device> &device = property->device;
   const auto group = device->groups.find(property->group);
   if (group == device->groups.end()) return;
-  Node &deviceNode = child(*root, device, device->name);
+  Node &deviceNode = child(*root_, device, device->name);
   Node &groupNode = child(deviceNode, group->second, group->second->name);
   // A property defined with the device's connection changes the device's image.
   signalChangedCells(&child(groupNode, property, property->name));
 }
 
 void OutlineModel::remove(const KESTOR::Property &property) {
-  if (const auto found = nodes.find(&property); found != nodes.end()) remove(*found->second);
+  if (const auto found = nodes_.find(&property); found != nodes_.end()) remove(*found->second);
 }
 
 void OutlineModel::remove(Node &node) {
   Node &parent = *node.parent;
   const int row = node.row;
   beginRemoveRows(indexOf(&parent), row, row);
-  nodes.erase(outlineObject(node.item));
+  nodes_.erase(outlineObject(node.item));
   parent.children.erase(parent.children.begin() + row);
   for (size_t i = size_t(row); i < parent.children.size(); ++i) parent.children[i]->row = int(i);
   endRemoveRows();
-  if (&parent != root.get() && parent.children.empty()) remove(parent);
+  if (&parent != root_.get() && parent.children.empty()) remove(parent);
 }
 
 void OutlineModel::changed(const KESTOR::Property &property) {
-  if (const auto found = nodes.find(&property); found != nodes.end()) signalChangedCells(found->second);
+  if (const auto found = nodes_.find(&property); found != nodes_.end()) signalChangedCells(found->second);
 }
 
 void OutlineModel::signalChangedCells(Node *node) {
-  for (; node != root.get(); node = node->parent) {
-    Cell cell = cellView(node->item);
+  for (; node != root_.get(); node = node->parent) {
+    Cell cell = cellView_(node->item);
     if (cell == node->shown) continue;
     node->shown = std::move(cell);
     const QModelIndex changedIndex = indexOf(node);
@@ -89,7 +89,7 @@ void OutlineModel::signalChangedCells(Node *node) {
 }
 
 QModelIndex OutlineModel::index(int row, int column, const QModelIndex &parent) const {
-  const Node *owner = parent.isValid() ? static_cast<const Node *>(parent.internalPointer()) : root.get();
+  const Node *owner = parent.isValid() ? static_cast<const Node *>(parent.internalPointer()) : root_.get();
   if (column != 0 || row < 0 || size_t(row) >= owner->children.size()) return {};
   return createIndex(row, 0, owner->children[size_t(row)].get());
 }
@@ -100,13 +100,13 @@ QModelIndex OutlineModel::parent(const QModelIndex &child) const {
 }
 
 QModelIndex OutlineModel::indexOf(const Node *node) const {
-  if (!node || node == root.get()) return {};
+  if (!node || node == root_.get()) return {};
   return createIndex(node->row, 0, const_cast<Node *>(node));
 }
 
 int OutlineModel::rowCount(const QModelIndex &parent) const {
   if (parent.column() > 0) return 0;
-  const Node *owner = parent.isValid() ? static_cast<const Node *>(parent.internalPointer()) : root.get();
+  const Node *owner = parent.isValid() ? static_cast<const Node *>(parent.internalPointer()) : root_.get();
   return int(owner->children.size());
 }
 
@@ -123,7 +123,7 @@ bool OutlineModel::hasChildren(const QModelIndex &parent) const {
 QVariant OutlineModel::data(const QModelIndex &index, int role) const {
   const OutlineItem *shown = item(index);
   if (!shown) return {};
-  const Cell cell = cellView(*shown);
+  const Cell cell = cellView_(*shown);
   switch (role) {
   case Qt::DisplayRole:
     return cell.text;
@@ -142,6 +142,6 @@ const OutlineItem *OutlineModel::item(const QModelIndex &index) const {
 }
 
 QModelIndex OutlineModel::indexFor(const void *object) const {
-  const auto found = nodes.find(object);
-  return found == nodes.end() ? QModelIndex() : indexOf(found->second);
+  const auto found = nodes_.find(object);
+  return found == nodes_.end() ? QModelIndex() : indexOf(found->second);
 }

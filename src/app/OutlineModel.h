@@ -61,7 +61,7 @@ private:
   void signalChangedCells(Node *node);
   QModelIndex indexOf(const Node *node) const;
 
-  CellView cellView;
-  std::unique_ptr<Node> root;
-  std::map<const void *, Node *> nodes;
+  CellView cellView_;
+  std::unique_ptr<Node> root_;
+  std::map<const void *, Node *> nodes_;
 };

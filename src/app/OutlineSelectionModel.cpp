@@ -1,7 +1,7 @@
 #include "app/OutlineSelectionModel.h"
 
 OutlineSelectionModel::OutlineSelectionModel(QAbstractItemModel *model, ShouldSelect shouldSelect, QObject *parent)
-    : QItemSelectionModel(model, parent), shouldSelect(std::move(shouldSelect)) {}
+    : QItemSelectionModel(model, parent), shouldSelect_(std::move(shouldSelect)) {}
 
 void OutlineSelectionModel::select(const QModelIndex &index, QItemSelectionModel::SelectionFlags command) {
   select(QItemSelection(index, index), command);
@@ -9,16 +9,16 @@ void OutlineSelectionModel::select(const QModelIndex &index, QItemSelectionModel
 
 void OutlineSelectionModel::select(const QItemSelection &selection, QItemSelectionModel::SelectionFlags command) {
   const QModelIndexList chosen = selection.indexes();
-  const bool asks = !selecting && command.testFlag(QItemSelectionModel::Select) && chosen.size() == 1 &&
+  const bool asks = !selecting_ && command.testFlag(QItemSelectionModel::Select) && chosen.size() == 1 &&
                     !isSelected(chosen.first());
-  if (asks && !shouldSelect(chosen.first())) return;
+  if (asks && !shouldSelect_(chosen.first())) return;
   QItemSelectionModel::select(selection, command);
 }
 
 void OutlineSelectionModel::selectRow(const QModelIndex &index) {
   if (!index.isValid() || (currentIndex() == index && selectedIndexes() == QModelIndexList{index})) return;
-  selecting = true;
+  selecting_ = true;
   QItemSelectionModel::select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   setCurrentIndex(index, QItemSelectionModel::NoUpdate);
-  selecting = false;
+  selecting_ = false;
 }

@@ -22,6 +22,6 @@ public:
   void selectRow(const QModelIndex &index);
 
 private:
-  ShouldSelect shouldSelect;
-  bool selecting = false;
+  ShouldSelect shouldSelect_;
+  bool selecting_ = false;
 };

@@ -34,17 +34,17 @@ QuitSignals::QuitSignals(QObject *parent) : QObject(parent) {
     qWarning("Cannot watch for termination signals");
     return;
   }
-  notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
-  connect(notifier, &QSocketNotifier::activated, this, &QuitSignals::signalArrived);
+  notifier_ = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
+  connect(notifier_, &QSocketNotifier::activated, this, &QuitSignals::signalArrived);
   setHandler(SIGINT, writeSignal);
   setHandler(SIGTERM, writeSignal);
 }
 
 QuitSignals::~QuitSignals() {
-  if (!notifier) return;
+  if (!notifier_) return;
   setHandler(SIGINT, SIG_DFL);
   setHandler(SIGTERM, SIG_DFL);
-  delete notifier;
+  delete notifier_;
   close(signalPipe[0]);
   close(signalPipe[1]);
   signalPipe[0] = signalPipe[1] = -1;

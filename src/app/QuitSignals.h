@@ -17,5 +17,5 @@ public:
 private:
   void signalArrived();
 
-  QSocketNotifier *notifier = nullptr;
+  QSocketNotifier *notifier_ = nullptr;
 };

@@ -15,7 +15,7 @@
 #include <QTableView>
 
 ServicesController::ServicesController(QObject *parent) : BaseController(parent) {
-  servicesModel = new ServicesModel([this] { return numberOfRows(); }, [this](int row) { return cellForRow(row); }, this);
+  servicesModel_ = new ServicesModel([this] { return numberOfRows(); }, [this](int row) { return cellForRow(row); }, this);
 }
 
 ServicesModel::Row ServicesController::cellForRow(int row) const {
@@ -30,7 +30,7 @@ ServicesModel::Row ServicesController::cellForRow(int row) const {
 
 void ServicesController::awakeFromNib() {
   if (servicesTableView) {
-    servicesTableView->setModel(servicesModel);
+    servicesTableView->setModel(servicesModel_);
     connect(servicesTableView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
               if (current.isValid()) rowSelected(current.row());
@@ -54,7 +54,7 @@ ServicesController::Row ServicesController::itemForRow(int row) const {
 }
 
 void ServicesController::reloadTable() {
-  servicesModel->reload();
+  servicesModel_->reload();
   if (removeButton) removeButton->setEnabled(false);
 }
 

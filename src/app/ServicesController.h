@@ -50,7 +50,7 @@ public:
   int numberOfRows() const;
   // What the table shows in a row: a service's name, or a server's host and port.
   ServicesModel::Row cellForRow(int row) const;
-  ServicesModel *model() const { return servicesModel; }
+  ServicesModel *model() const { return servicesModel_; }
 
   // The list as stored under "servers" (the settings are not written to disk here).
   void saveServers();
@@ -74,5 +74,5 @@ private:
   // Appends the saved servers that the list does not hold yet (as often as they are saved).
   void appendUnlisted(const std::vector<TypedServer> &saved);
 
-  ServicesModel *servicesModel = nullptr;
+  ServicesModel *servicesModel_ = nullptr;
 };

@@ -3,19 +3,19 @@
 #include "app/NamedImage.h"
 
 ServicesModel::ServicesModel(std::function<int()> rowCount, std::function<Row(int)> row, QObject *parent)
-    : QAbstractTableModel(parent), count(std::move(rowCount)), row(std::move(row)) {}
+    : QAbstractTableModel(parent), count_(std::move(rowCount)), row_(std::move(row)) {}
 
-int ServicesModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : count(); }
+int ServicesModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : count_(); }
 
 int ServicesModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : 1; }
 
 QVariant ServicesModel::data(const QModelIndex &index, int role) const {
-  if (!index.isValid() || index.row() >= count()) return {};
+  if (!index.isValid() || index.row() >= count_()) return {};
   switch (role) {
   case Qt::DisplayRole:
-    return row(index.row()).text;
+    return row_(index.row()).text;
   case Qt::DecorationRole:
-    return namedImage(row(index.row()).image);
+    return namedImage(row_(index.row()).image);
   case CellIdentifierRole:
     return QStringLiteral("service");
   default:
@@ -24,8 +24,8 @@ QVariant ServicesModel::data(const QModelIndex &index, int role) const {
 }
 
 Qt::ItemFlags ServicesModel::flags(const QModelIndex &index) const {
-  if (!index.isValid() || index.row() >= count()) return Qt::NoItemFlags;
-  return row(index.row()).selectable ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::ItemIsEnabled;
+  if (!index.isValid() || index.row() >= count_()) return Qt::NoItemFlags;
+  return row_(index.row()).selectable ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::ItemIsEnabled;
 }
 
 void ServicesModel::reload() {

@@ -33,6 +33,6 @@ public:
   void reload();
 
 private:
-  std::function<int()> count;
-  std::function<Row(int)> row;
+  std::function<int()> count_;
+  std::function<Row(int)> row_;
 };

@@ -8,13 +8,13 @@ GlobalPool &GlobalPool::shared() {
 }
 
 void GlobalPool::start(std::function<void()> block) {
-  std::unique_lock guard(mutex);
+  std::unique_lock guard(mutex_);
   queue.push_back(std::move(block));
-  if (idle > static_cast<int>(queue.size()) - 1 || threads >= MAX_THREADS) {
-    wake.notify_one();
+  if (idle_ > static_cast<int>(queue.size()) - 1 || threads_ >= MAX_THREADS) {
+    wake_.notify_one();
     return;
   }
-  ++threads;
+  ++threads_;
   guard.unlock();
   std::thread([this] { work(); }).detach();
 }
@@ -27,12 +27,12 @@ void GlobalPool::startAt(std::chrono::steady_clock::time_point when, std::functi
 }
 
 void GlobalPool::work() {
-  std::unique_lock guard(mutex);
+  std::unique_lock guard(mutex_);
   for (;;) {
     if (queue.empty()) {
-      ++idle;
-      const bool woken = wake.wait_for(guard, IDLE_EXPIRY, [this] { return !queue.empty(); });
-      --idle;
+      ++idle_;
+      const bool woken = wake_.wait_for(guard, IDLE_EXPIRY, [this] { return !queue.empty(); });
+      --idle_;
       if (!woken) break;
     }
     std::function<void()> block = std::move(queue.front());
@@ -42,5 +42,5 @@ void GlobalPool::work() {
     block = nullptr;
     guard.lock();
   }
-  --threads;
+  --threads_;
 }

@@ -25,9 +25,9 @@ private:
   GlobalPool() = default;
   void work();
 
-  std::mutex mutex;
-  std::condition_variable wake;
+  std::mutex mutex_;
+  std::condition_variable wake_;
   std::deque<std::function<void()>> queue;
-  int threads = 0;
-  int idle = 0;
+  int threads_ = 0;
+  int idle_ = 0;
 };

@@ -41,34 +41,34 @@ void createMainQueue() { MainQueue::create(); }
 
 Q_COREAPP_STARTUP_FUNCTION(createMainQueue)
 
-MainQueue::MainQueue(int fd) : fd(fd), notifier(fd, QSocketNotifier::Read) {
-  QObject::connect(&notifier, &QSocketNotifier::activated, &notifier, [this] { drain(); });
+MainQueue::MainQueue(int fd) : fd_(fd), notifier_(fd, QSocketNotifier::Read) {
+  QObject::connect(&notifier_, &QSocketNotifier::activated, &notifier_, [this] { drain(); });
 }
 
 void MainQueue::post(std::function<void()> block) {
-  std::lock_guard guard(mutex);
+  std::lock_guard guard(mutex_);
   blocks.push_back(std::move(block));
   arm();
 }
 
 void MainQueue::arm() {
-  if (armed) return;
-  armed = true;
+  if (armed_) return;
+  armed_ = true;
   const uint64_t one = 1;
-  [[maybe_unused]] const ssize_t written = write(fd, &one, sizeof one);
+  [[maybe_unused]] const ssize_t written = write(fd_, &one, sizeof one);
 }
 
 void MainQueue::drain() {
   uint64_t count = 0;
   {
-    std::lock_guard guard(mutex);
-    [[maybe_unused]] const ssize_t taken = read(fd, &count, sizeof count);
-    armed = false;
+    std::lock_guard guard(mutex_);
+    [[maybe_unused]] const ssize_t taken = read(fd_, &count, sizeof count);
+    armed_ = false;
   }
   for (size_t ran = 0; ran < BATCH; ++ran) {
     std::function<void()> block;
     {
-      std::lock_guard guard(mutex);
+      std::lock_guard guard(mutex_);
       if (blocks.empty()) return;
       block = std::move(blocks.front());
       blocks.pop_front();

@@ -27,9 +27,9 @@ private:
   void drain();
   void arm();  // wakes the event loop unless it is already woken; under the lock
 
-  int fd;
-  QSocketNotifier notifier;
-  std::mutex mutex;
+  int fd_;
+  QSocketNotifier notifier_;
+  std::mutex mutex_;
   std::deque<std::function<void()>> blocks;
-  bool armed = false;  // the eventfd holds a wake-up not yet taken
+  bool armed_ = false;  // the eventfd holds a wake-up not yet taken
 };

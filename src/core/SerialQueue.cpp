@@ -1,42 +1,42 @@
 #include "core/SerialQueue.h"
 
-SerialQueue::SerialQueue() : worker([this] { work(); }) {}
+SerialQueue::SerialQueue() : worker_([this] { work(); }) {}
 
 SerialQueue::~SerialQueue() {
   {
-    std::lock_guard guard(mutex);
-    stopping = true;
+    std::lock_guard guard(mutex_);
+    stopping_ = true;
   }
-  wake.notify_one();
-  worker.join();
+  wake_.notify_one();
+  worker_.join();
 }
 
 void SerialQueue::async(std::function<void()> block) {
   {
-    std::lock_guard guard(mutex);
+    std::lock_guard guard(mutex_);
     queue.push_back(std::move(block));
   }
-  wake.notify_one();
+  wake_.notify_one();
 }
 
 void SerialQueue::drain() {
-  std::unique_lock guard(mutex);
-  idle.wait(guard, [this] { return queue.empty() && !running; });
+  std::unique_lock guard(mutex_);
+  idle_.wait(guard, [this] { return queue.empty() && !running_; });
 }
 
 void SerialQueue::work() {
-  std::unique_lock guard(mutex);
+  std::unique_lock guard(mutex_);
   for (;;) {
-    wake.wait(guard, [this] { return stopping || !queue.empty(); });
+    wake_.wait(guard, [this] { return stopping_ || !queue.empty(); });
     if (queue.empty()) return;
     std::function<void()> block = std::move(queue.front());
     queue.pop_front();
-    running = true;
+    running_ = true;
     guard.unlock();
     block();
     block = nullptr;
     guard.lock();
-    running = false;
-    if (queue.empty()) idle.notify_all();
+    running_ = false;
+    if (queue.empty()) idle_.notify_all();
   }
 }

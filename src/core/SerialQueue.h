@@ -22,11 +22,11 @@ public:
 private:
   void work();
 
-  std::mutex mutex;
-  std::condition_variable wake;
-  std::condition_variable idle;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::condition_variable idle_;
   std::deque<std::function<void()>> queue;
-  bool running = false;
-  bool stopping = false;
-  std::thread worker;
+  bool running_ = false;
+  bool stopping_ = false;
+  std::thread worker_;
 };

@@ -26,10 +26,10 @@ KESTOR::KESTOR(std::unique_ptr<NetServiceBrowser> kestorBrowser, std::unique_ptr
                QObject *parent)
     : QObject(parent), client(static_cast<kestor_client *>(std::calloc(1, sizeof(kestor_client)))),
       indiBrowser(std::move(indiBrowser)), kestorBrowser(std::move(kestorBrowser)),
-      changes(std::make_unique<SerialQueue>()) {}
+      changes_(std::make_unique<SerialQueue>()) {}
 
 KESTOR::~KESTOR() {
-  changes.reset();  // every queued change reaches the library first
+  changes_.reset();  // every queued change reaches the library first
   KESTOR *self = this;
   instance.compare_exchange_strong(self, nullptr);
   // Properties hold their device: break the cycles so the model is freed with the client object.
@@ -40,11 +40,11 @@ KESTOR::~KESTOR() {
 KESTOR *KESTOR::clientInstance() { return instance.load(); }
 
 void KESTOR::start(bool serverMode, bool browse) {
-  if (started) {
+  if (started_) {
     consoleLine("KESTOR client already started; ignoring a second start");
     return;
   }
-  started = true;
+  started_ = true;
   instance.store(this);                                            // 1
   timeFormat = QStringLiteral("HH:mm:ss.zzz");                     // 2
   kestor_log_message_handler = &KESTOR::logMessageHandler;         // 3, with the executor that

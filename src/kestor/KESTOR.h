@@ -203,10 +203,10 @@ private:
   void writeConsole(const QString &text);
   template <typename Notification> void notify(Notification notification);
 
-  std::unique_ptr<SerialQueue> changes;
-  std::set<kestor_server_entry *> endedBeforeReport;  // connections that ended before their attempt's report
-  bool started = false;
-  bool reportedDiscoveryUnavailable = false;
+  std::unique_ptr<SerialQueue> changes_;
+  std::set<kestor_server_entry *> endedBeforeReport_;  // connections that ended before their attempt's report
+  bool started_ = false;
+  bool reportedDiscoveryUnavailable_ = false;
   static std::atomic<KESTOR *> instance;
 };
 

@@ -14,13 +14,13 @@
 void KESTOR::changeText(const std::shared_ptr<Property> &property, const QMap<QString, QString> &values) {
   if (!property) return;
   auto buffers = ChangeBuffers::of(values, [](ChangeBuffers &change, const QString &value) { change.addText(value); });
-  changes->async([this, property, buffers] { sendTextChange(property, *buffers); });
+  changes_->async([this, property, buffers] { sendTextChange(property, *buffers); });
 }
 
 void KESTOR::changeNumber(const std::shared_ptr<Property> &property, const QMap<QString, double> &values) {
   if (!property) return;
   auto buffers = ChangeBuffers::of(values, [](ChangeBuffers &change, double value) { change.addNumber(value); });
-  changes->async([this, property, buffers] { sendNumberChange(property, *buffers); });
+  changes_->async([this, property, buffers] { sendNumberChange(property, *buffers); });
 }
 
 void KESTOR::changeSwitch(const std::shared_ptr<Property> &property, const QString &item, bool value) {
@@ -30,7 +30,7 @@ void KESTOR::changeSwitch(const std::shared_ptr<Property> &property, const QStri
   auto buffers = std::make_shared<ChangeBuffers>();
   buffers->addName(found->second->name);
   buffers->switchValue = value;
-  changes->async([this, property, buffers] { sendSwitchChange(property, *buffers); });
+  changes_->async([this, property, buffers] { sendSwitchChange(property, *buffers); });
 }
 
 void KESTOR::sendTextChange(const std::shared_ptr<Property> &property, ChangeBuffers &buffers) {
@@ -54,7 +54,7 @@ void KESTOR::sendSwitchChange(const std::shared_ptr<Property> &property, ChangeB
                                  &buffers.switchValue);
 }
 
-void KESTOR::waitForChanges() { changes->drain(); }
+void KESTOR::waitForChanges() { changes_->drain(); }
 
 void KESTOR::enableBLOB(const std::shared_ptr<Property> &property, bool enabled) {
   // A property that has left the model is not touched. Its record is not read from this thread

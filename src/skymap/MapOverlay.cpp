@@ -20,7 +20,7 @@ void drawMarker(QPainter &painter, QPointF p, double a, double b, bool diagonal)
 
 }  // namespace
 
-MapView::Overlay::Overlay(MapView *map) : QWidget(map), map(map) {
+MapView::Overlay::Overlay(MapView *map) : QWidget(map), map_(map) {
   setAttribute(Qt::WA_TransparentForMouseEvents);
   setGeometry(0, 0, map->width(), map->height());
 }
@@ -30,26 +30,26 @@ double MapView::Overlay::frameAngle(double fovAngle, double ra, double siderealT
 }
 
 void MapView::Overlay::paintEvent(QPaintEvent *) {
-  if (!map->_selection && !map->_position)
+  if (!map_->selection_ && !map_->position_)
     return;
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
-  painter.setWorldTransform(map->mapTransform().toQTransform());
-  const double u = 1.0 / map->rawScale;
+  painter.setWorldTransform(map_->mapTransform().toQTransform());
+  const double u = 1.0 / map_->rawScale_;
   painter.setBrush(Qt::NoBrush);
 
-  if (const MapEntryPtr &selection = map->_selection) {
+  if (const MapEntryPtr &selection = map_->selection_) {
     painter.setPen(QPen(graphColor2(), u));
     drawMarker(painter, MapProjection::mapPoint(selection->alt, selection->az), 20 * u, 5 * u, false);
   }
-  const MapEntryPtr &position = map->_position;
+  const MapEntryPtr &position = map_->position_;
   if (!position)
     return;
   const QPointF p = MapProjection::mapPoint(position->alt, position->az);
   painter.setPen(QPen(graphColor1(), u));
   drawMarker(painter, p, 15 * u, 4 * u, true);
 
-  const MapSettings &settings = map->settings;
+  const MapSettings &settings = map_->settings_;
   const double w = settings.fovWidth;
   const double h = settings.fovHeight;
   if (!(w / 2 > 0 && h / 2 > 0))

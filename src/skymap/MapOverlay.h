@@ -21,5 +21,5 @@ protected:
   void paintEvent(QPaintEvent *event) override;
 
 private:
-  MapView *map;
+  MapView *map_;
 };

@@ -10,12 +10,12 @@ QFont mapFont(int size) {
 }
 
 ViewCoordinates::ViewCoordinates(QPainter &painter, const QTransform &view, const QFont &font)
-    : painter(painter) {
+    : painter_(painter) {
   painter.save();
   painter.setWorldTransform(view);
   painter.setFont(font);
 }
 
 ViewCoordinates::~ViewCoordinates() {
-  painter.restore();
+  painter_.restore();
 }

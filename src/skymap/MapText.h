@@ -19,5 +19,5 @@ public:
   ViewCoordinates &operator=(const ViewCoordinates &) = delete;
 
 private:
-  QPainter &painter;
+  QPainter &painter_;
 };

@@ -26,12 +26,12 @@ QPainterPath circle(double radius) {
 }  // namespace
 
 MapView::MapView(const QRect &frame, std::shared_ptr<const SkyModel> sky, QWidget *parent)
-    : QWidget(parent), sky(std::move(sky)) {
+    : QWidget(parent), sky_(std::move(sky)) {
   setGeometry(frame);
   initialize();
 }
 
-MapView::MapView(QWidget *parent) : QWidget(parent), sky(SkyModel::shared()) {
+MapView::MapView(QWidget *parent) : QWidget(parent), sky_(SkyModel::shared()) {
   initialize();
   setZoom(UserDefaults::read(Setting::ZOOM));
   setRotation(UserDefaults::read(Setting::ROTATION));
@@ -41,41 +41,41 @@ MapView::MapView(QWidget *parent) : QWidget(parent), sky(SkyModel::shared()) {
 MapView::~MapView() = default;
 
 void MapView::initialize() {
-  skyPlaces = sky->initialPlaces;
-  objectSearch = new ObjectSearch(sky, [this](const MapEntryPtr &entry) { select(entry); }, this);
-  now = [] { return static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0; };
-  overlay = new Overlay(this);
+  skyPlaces_ = sky_->initialPlaces;
+  objectSearch_ = new ObjectSearch(sky_, [this](const MapEntryPtr &entry) { select(entry); }, this);
+  now_ = [] { return static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0; };
+  overlay_ = new Overlay(this);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_AcceptTouchEvents);
   grabGesture(Qt::PinchGesture);
-  settings = MapSettings::read();
+  settings_ = MapSettings::read();
   UserDefaults::onChange(this, [this](const QString &) { applySettings(); });
 }
 
 void MapView::applySettings() {
   const MapSettings read = MapSettings::read();
-  if (read == settings)
+  if (read == settings_)
     return;
-  if (read.magnitudeLimit != settings.magnitudeLimit)
-    cachedStars.reset();
-  settings = read;
+  if (read.magnitudeLimit != settings_.magnitudeLimit)
+    cachedStars_.reset();
+  settings_ = read;
   QWidget::update();
-  overlay->update();
+  overlay_->update();
 }
 
 void MapView::dropLayers() {
   cachedMilkyway.reset();
-  cachedFigures.reset();
-  cachedStars.reset();
-  cachedDSOs.reset();
+  cachedFigures_.reset();
+  cachedStars_.reset();
+  cachedDSOs_.reset();
 }
 
 double MapView::mirrored() const {
-  return settings.flipHorizontally == settings.flipVertically ? 1.0 : -1.0;
+  return settings_.flipHorizontally == settings_.flipVertically ? 1.0 : -1.0;
 }
 
 void MapView::resizeEvent(QResizeEvent *event) {
-  overlay->resize(event->size());
+  overlay_->resize(event->size());
   QWidget::resizeEvent(event);
 }
 
@@ -89,16 +89,16 @@ void MapView::draw(QPainter &painter, const QRect &dirty) {
   pass.palette = MapPalette::of(*this);
   painter.fillRect(dirty, pass.palette.background);
 
-  displayScale = devicePixelRatioF();
-  rawScale = width() / MapProjection::MAP_WIDTH;
-  scale = rawScale * displayScale;
+  displayScale_ = devicePixelRatioF();
+  rawScale_ = width() / MapProjection::MAP_WIDTH;
+  scale_ = rawScale_ * displayScale_;
 
   pass.transform = mapTransform();
-  pass.rawScale = rawScale;
-  pass.scale = scale;
+  pass.rawScale = rawScale_;
+  pass.scale = scale_;
   pass.dirty = dirty;
   pass.exposed = MapProjection::unmapRect(pass.transform, dirty);
-  pass.fontSize = settings.fontSize;
+  pass.fontSize = settings_.fontSize;
 
   // Map units on top of whatever the painter was given (the widget's own coordinates when painting).
   pass.view = painter.worldTransform();
@@ -108,40 +108,40 @@ void MapView::draw(QPainter &painter, const QRect &dirty) {
   MapGrid::drawAzimuthLabels(painter, pass);
   MapGrid::drawCardinalMarks(painter, pass);
 
-  const SkyPlaces &places = *skyPlaces;
+  const SkyPlaces &places = *skyPlaces_;
   painter.setClipPath(circle(MapProjection::HORIZON));
   if (!cachedMilkyway)
-    cachedMilkyway = MapPaths::milkyWay(places.milkyWay, sky->milkyWayEnds,
-                                        MapPaths::galacticPole(lastLatitude, lastLongitude, lastElevation));
+    cachedMilkyway = MapPaths::milkyWay(places.milkyWay, sky_->milkyWayEnds,
+                                        MapPaths::galacticPole(lastLatitude_, lastLongitude_, lastElevation_));
   painter.fillPath(MapPaths::clipRings(*cachedMilkyway, pass.exposed.adjusted(-1, -1, 1, 1)), pass.palette.milkyWay);
 
   // Discs just above the horizon may reach past it, up to this radius.
   painter.setClipPath(circle(100));
-  if (!cachedFigures)
-    cachedFigures = MapPaths::figures(sky->figures, places.stars);
-  painter.strokePath(*cachedFigures, QPen(pass.palette.secondaryLabel, 0.5 / scale));
+  if (!cachedFigures_)
+    cachedFigures_ = MapPaths::figures(sky_->figures, places.stars);
+  painter.strokePath(*cachedFigures_, QPen(pass.palette.secondaryLabel, 0.5 / scale_));
 
-  if (!cachedDSOs)
-    cachedDSOs = MapPaths::deepSky(sky->deepSky, places.deepSky, rawScale);
-  painter.fillPath(cachedDSOs->discs, pass.palette.deepSky);
+  if (!cachedDSOs_)
+    cachedDSOs_ = MapPaths::deepSky(sky_->deepSky, places.deepSky, rawScale_);
+  painter.fillPath(cachedDSOs_->discs, pass.palette.deepSky);
 
-  if (!cachedStars)
-    cachedStars = MapPaths::stars(sky->stars, places.stars, rawScale, settings.magnitudeLimit);
-  cachedStars->discs.fill(painter, pass.exposed, pass.palette.stars);
+  if (!cachedStars_)
+    cachedStars_ = MapPaths::stars(sky_->stars, places.stars, rawScale_, settings_.magnitudeLimit);
+  cachedStars_->discs.fill(painter, pass.exposed, pass.palette.stars);
 
-  drawnBodies = MapBodies::draw(painter, pass, sky->bodies, places.bodies);
+  drawnBodies_ = MapBodies::draw(painter, pass, sky_->bodies, places.bodies);
 
-  if (settings.showNames)
-    MapNames::draw(painter, pass, width(), {sky->stars, places.stars, cachedStars->named},
-                   {sky->deepSky, places.deepSky, cachedDSOs->drawn}, {sky->bodies, places.bodies, drawnBodies});
+  if (settings_.showNames)
+    MapNames::draw(painter, pass, width(), {sky_->stars, places.stars, cachedStars_->named},
+                   {sky_->deepSky, places.deepSky, cachedDSOs_->drawn}, {sky_->bodies, places.bodies, drawnBodies_});
 }
 
 MapProjection::Transform MapView::mapTransform() const {
   MapProjection::Transform transform;
-  transform.rotation = _rotation;
+  transform.rotation = rotation_;
   transform.scale = width() / MapProjection::MAP_WIDTH;
-  transform.flipHorizontally = settings.flipHorizontally ? -1.0 : 1.0;
-  transform.flipVertically = settings.flipVertically ? -1.0 : 1.0;
+  transform.flipHorizontally = settings_.flipHorizontally ? -1.0 : 1.0;
+  transform.flipVertically = settings_.flipVertically ? -1.0 : 1.0;
   transform.translation = QPointF(width() / 2.0, height() / 2.0);
   return transform;
 }

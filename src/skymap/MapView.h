@@ -56,14 +56,14 @@ public:
   ~MapView() override;
 
   // Not owned; the delegate outlives the map or is taken away first.
-  void setDelegate(MapViewDelegate *delegate) { mapDelegate = delegate; }
-  void setControls(const Controls &controls) { outlets = controls; }
+  void setDelegate(MapViewDelegate *delegate) { mapDelegate_ = delegate; }
+  void setControls(const Controls &controls) { outlets_ = controls; }
   // The object search of this map; its results are positioned and selected when chosen.
-  ObjectSearch &search() { return *objectSearch; }
+  ObjectSearch &search() { return *objectSearch_; }
   // Seconds since 1970; tests replace it.
-  void setClock(std::function<double()> clock) { now = std::move(clock); }
+  void setClock(std::function<double()> clock) { now_ = std::move(clock); }
   // Where every object is for the site of the latest recomputation.
-  const SkyPlaces &places() const { return *skyPlaces; }
+  const SkyPlaces &places() const { return *skyPlaces_; }
 
   // Recomputes every position for the site on the global pool unless the same site was done less
   // than five seconds ago; the newest recomputation's places replace the map's when they arrive.
@@ -74,16 +74,16 @@ public:
   // Accepts 9 <= z < 13 (anything else is ignored): resizes the map about the visible centre,
   // drops the star and deep-sky layers and stores "zoom".
   void setZoom(double z);
-  double rotation() const { return _rotation; }
+  double rotation() const { return rotation_; }
   // Normalises to [0, 360), stores "rotation" and repaints.
   void setRotation(double degrees);
-  MapEntryPtr selection() const { return _selection; }
+  MapEntryPtr selection() const { return selection_; }
   // Repaints the overlay and tells the delegate, also when the selection is cleared.
   void setSelection(const MapEntryPtr &entry);
-  MapEntryPtr position() const { return _position; }
+  MapEntryPtr position() const { return position_; }
   void setPosition(const MapEntryPtr &entry);
   // The entry the map was last centred on.
-  MapEntryPtr centered() const { return _center; }
+  MapEntryPtr centered() const { return center_; }
   // Records the entry as the centre and scrolls it to the middle of the visible area.
   void centerOn(const MapEntryPtr &entry);
   // Positions the entry for the latest site (a body as a body), selects it and tells the delegate.
@@ -134,31 +134,31 @@ private:
   // Scrolls the stored map point to the middle of the visible area.
   void restoreCenter();
 
-  std::shared_ptr<const SkyModel> sky;
-  std::shared_ptr<const SkyPlaces> skyPlaces;
-  MapViewDelegate *mapDelegate = nullptr;
-  Controls outlets;
-  ObjectSearch *objectSearch = nullptr;  // a child of the map
-  Overlay *overlay = nullptr;            // a child widget, the same size as the map
-  MapSettings settings;                  // read when made and again after every write
+  std::shared_ptr<const SkyModel> sky_;
+  std::shared_ptr<const SkyPlaces> skyPlaces_;
+  MapViewDelegate *mapDelegate_ = nullptr;
+  Controls outlets_;
+  ObjectSearch *objectSearch_ = nullptr;  // a child of the map
+  Overlay *overlay_ = nullptr;            // a child widget, the same size as the map
+  MapSettings settings_;                  // read when made and again after every write
 
   // Scales, set by every drawing pass.
-  double displayScale = 1.0;  // device pixels per view point
-  double rawScale = 1.0;      // view points per map unit: width / 210
-  double scale = 1.0;         // device pixels per map unit
+  double displayScale_ = 1.0;  // device pixels per view point
+  double rawScale_ = 1.0;      // view points per map unit: width / 210
+  double scale_ = 1.0;         // device pixels per map unit
 
   // Cached layers in map units; absent ones are rebuilt by the next drawing pass.
-  std::optional<QPainterPath> cachedMilkyway, cachedFigures;
-  std::optional<MapPaths::DeepSkyLayer> cachedDSOs;
-  std::optional<MapPaths::StarLayer> cachedStars;
-  std::vector<uint32_t> drawnBodies;  // by the latest drawing pass
+  std::optional<QPainterPath> cachedMilkyway, cachedFigures_;
+  std::optional<MapPaths::DeepSkyLayer> cachedDSOs_;
+  std::optional<MapPaths::StarLayer> cachedStars_;
+  std::vector<uint32_t> drawnBodies_;  // by the latest drawing pass
 
   // The site of the latest recomputation and its throttle.
-  double lastLatitude = 0, lastLongitude = 0, lastElevation = 0;
-  double lastUpdate = 0;  // seconds since 1970 of the latest throttled recomputation
-  std::function<double()> now;
-  quint64 recomputeGeneration = 0;  // the newest queued recomputation; older results are dropped
+  double lastLatitude_ = 0, lastLongitude_ = 0, lastElevation_ = 0;
+  double lastUpdate_ = 0;  // seconds since 1970 of the latest throttled recomputation
+  std::function<double()> now_;
+  quint64 recomputeGeneration_ = 0;  // the newest queued recomputation; older results are dropped
 
-  double _rotation = 0;  // degrees, 0 <= rotation < 360
-  MapEntryPtr _selection, _position, _center;
+  double rotation_ = 0;  // degrees, 0 <= rotation < 360
+  MapEntryPtr selection_, position_, center_;
 };

@@ -27,66 +27,66 @@ void MapView::setZoom(double z) {
   saveCenter();
   const int size = static_cast<int>(std::lround(std::exp2(z)));
   setGeometry(x(), y(), size, size);
-  overlay->setGeometry(overlay->x(), overlay->y(), size, size);
-  rawScale = size / MapProjection::MAP_WIDTH;
-  cachedStars.reset();
-  cachedDSOs.reset();
-  scale = displayScale * rawScale;
+  overlay_->setGeometry(overlay_->x(), overlay_->y(), size, size);
+  rawScale_ = size / MapProjection::MAP_WIDTH;
+  cachedStars_.reset();
+  cachedDSOs_.reset();
+  scale_ = displayScale_ * rawScale_;
   UserDefaults::write(Setting::ZOOM, z);
   restoreCenter();
 }
 
 void MapView::setRotation(double degrees) {
-  _rotation = MapInteraction::normalizedRotation(degrees);
-  UserDefaults::write(Setting::ROTATION, _rotation);
+  rotation_ = MapInteraction::normalizedRotation(degrees);
+  UserDefaults::write(Setting::ROTATION, rotation_);
   update();
-  overlay->update();
+  overlay_->update();
 }
 
 void MapView::setSelection(const MapEntryPtr &entry) {
-  _selection = entry;
-  overlay->update();
-  if (mapDelegate)
-    mapDelegate->selectedWithEntry(entry);
+  selection_ = entry;
+  overlay_->update();
+  if (mapDelegate_)
+    mapDelegate_->selectedWithEntry(entry);
 }
 
 void MapView::setPosition(const MapEntryPtr &entry) {
-  _position = entry;
-  overlay->update();
+  position_ = entry;
+  overlay_->update();
 }
 
 void MapView::zoomAction(QObject *sender) {
   if (!sender)
     return;
-  if (sender == outlets.zoomIn || sender == outlets.zoomInMenu)
+  if (sender == outlets_.zoomIn || sender == outlets_.zoomInMenu)
     setZoom(zoom() + 0.5);
-  else if (sender == outlets.zoomOut || sender == outlets.zoomOutMenu)
+  else if (sender == outlets_.zoomOut || sender == outlets_.zoomOutMenu)
     setZoom(zoom() - 0.5);
 }
 
 void MapView::rotateAction(QObject *sender) {
   if (!sender)
     return;
-  if (sender == outlets.rotateCW || sender == outlets.rotateCWMenu)
-    setRotation(MapInteraction::rotationStep(_rotation, 15.0 * mirrored()));
-  else if (sender == outlets.rotateCCW || sender == outlets.rotateCCWMenu)
-    setRotation(MapInteraction::rotationStep(_rotation, -15.0 * mirrored()));
+  if (sender == outlets_.rotateCW || sender == outlets_.rotateCWMenu)
+    setRotation(MapInteraction::rotationStep(rotation_, 15.0 * mirrored()));
+  else if (sender == outlets_.rotateCCW || sender == outlets_.rotateCCWMenu)
+    setRotation(MapInteraction::rotationStep(rotation_, -15.0 * mirrored()));
 }
 
 void MapView::centerAction(QObject *) {
-  centerOn(MapInteraction::centerTarget(_center, _selection, _position));
+  centerOn(MapInteraction::centerTarget(center_, selection_, position_));
 }
 
 void MapView::select(const MapEntryPtr &entry) {
   if (!entry)
     return;
   if (entry->source && entry->source->list == SkyList::Bodies)
-    entry->updatePlanet(lastLatitude, lastLongitude, lastElevation);
+    entry->updatePlanet(lastLatitude_, lastLongitude_, lastElevation_);
   else
-    entry->updateStar(lastLatitude, lastLongitude, lastElevation);
+    entry->updateStar(lastLatitude_, lastLongitude_, lastElevation_);
   setSelection(entry);
-  if (mapDelegate)
-    mapDelegate->addHistoryWithEntry(entry);
+  if (mapDelegate_)
+    mapDelegate_->addHistoryWithEntry(entry);
 }
 
 QAbstractScrollArea *MapView::enclosingScrollArea() const {
@@ -104,7 +104,7 @@ void MapView::scrollTo(QPointF origin) {
 }
 
 void MapView::centerOn(const MapEntryPtr &entry) {
-  _center = entry;
+  center_ = entry;
   QAbstractScrollArea *area = enclosingScrollArea();
   if (!area || !entry)
     return;
@@ -135,14 +135,14 @@ void MapView::restoreCenter() {
 MapEntryPtr MapView::entryAt(QPointF mapPoint) const {
   static const std::vector<uint32_t> none;
   const std::pair<SkyList, const std::vector<uint32_t> &> drawn[] = {
-      {SkyList::Stars, cachedStars ? cachedStars->drawn : none},
-      {SkyList::DeepSky, cachedDSOs ? cachedDSOs->drawn : none},
-      {SkyList::Bodies, drawnBodies},
+      {SkyList::Stars, cachedStars_ ? cachedStars_->drawn : none},
+      {SkyList::DeepSky, cachedDSOs_ ? cachedDSOs_->drawn : none},
+      {SkyList::Bodies, drawnBodies_},
   };
   double best = 1.0;
   std::optional<SkyRef> chosen;
   for (const auto &[list, indices] : drawn) {
-    const std::vector<SkyPlace> &places = skyPlaces->of(list);
+    const std::vector<SkyPlace> &places = skyPlaces_->of(list);
     for (const uint32_t i : indices) {
       const QPointF d = MapProjection::mapPoint(places[i].alt, places[i].az) - mapPoint;
       const double distance2 = d.x() * d.x() + d.y() * d.y();
@@ -154,7 +154,7 @@ MapEntryPtr MapView::entryAt(QPointF mapPoint) const {
   }
   if (!chosen)
     return nullptr;
-  return std::make_shared<MapEntry>(sky->of(chosen->list)[chosen->index], skyPlaces->of(chosen->list)[chosen->index],
+  return std::make_shared<MapEntry>(sky_->of(chosen->list)[chosen->index], skyPlaces_->of(chosen->list)[chosen->index],
                                     *chosen);
 }
 
@@ -173,7 +173,7 @@ void MapView::magnifyWithEvent(double magnification, GesturePhase phase) {
 
 void MapView::rotateWithEvent(double degreesCounterClockwise, GesturePhase phase) {
   if (phase == GesturePhase::Changed)
-    setRotation(_rotation - degreesCounterClockwise * mirrored());
+    setRotation(rotation_ - degreesCounterClockwise * mirrored());
 }
 
 void MapView::mousePressEvent(QMouseEvent *event) {

@@ -18,48 +18,48 @@ void addHeader(QMenu &menu, const QString &title) {
 }  // namespace
 
 ObjectSearch::ObjectSearch(std::shared_ptr<const SkyModel> sky, Chosen chosen, QObject *parent)
-    : QObject(parent), sky(std::move(sky)), chosen(std::move(chosen)),
-      menu(std::make_unique<QMenu>(QStringLiteral("Search"))) {}
+    : QObject(parent), sky_(std::move(sky)), chosen_(std::move(chosen)),
+      menu_(std::make_unique<QMenu>(QStringLiteral("Search"))) {}
 
 ObjectSearch::~ObjectSearch() = default;
 
 void ObjectSearch::setField(QLineEdit *searched) {
-  field = searched;
+  field_ = searched;
 }
 
 void ObjectSearch::setLog(Log lines) {
-  log = std::move(lines);
+  log_ = std::move(lines);
 }
 
 void ObjectSearch::write(const QString &line) const {
-  if (log)
-    log(line);
+  if (log_)
+    log_(line);
 }
 
 void ObjectSearch::search(QObject *sender) {
-  if (!field || sender != field.data()) {
-    if (field)
-      field->setFocus();
+  if (!field_ || sender != field_.data()) {
+    if (field_)
+      field_->setFocus();
     return;
   }
-  const QString query = field->text();
+  const QString query = field_->text();
   const qsizetype bytes = query.toUtf8().size();
   if (bytes < 3)
     return;
-  menu->clear();
-  addHeader(*menu, QStringLiteral("-- LOCAL --"));
-  for (const SearchResult &result : LocalSearch::find(query, *sky))
+  menu_->clear();
+  addHeader(*menu_, QStringLiteral("-- LOCAL --"));
+  for (const SearchResult &result : LocalSearch::find(query, *sky_))
     addItem(result.title, result.entry);
   if (bytes >= 4) {
-    addHeader(*menu, QStringLiteral("-- SIMBAD --"));
+    addHeader(*menu_, QStringLiteral("-- SIMBAD --"));
     const QUrl url = SimbadRequest::url(SimbadRequest::serviceAddress(), query);
     if (url.isValid()) {
-      if (network == nullptr)
-        network = new QNetworkAccessManager(this);
-      field->setEnabled(false);
-      if (log && kestor_get_log_level() == 1)
+      if (network_ == nullptr)
+        network_ = new QNetworkAccessManager(this);
+      field_->setEnabled(false);
+      if (log_ && kestor_get_log_level() == 1)
         write(QStringLiteral("Waiting for SIMBAD response..."));
-      QNetworkReply *reply = network->get(SimbadRequest::request(url, timeout));
+      QNetworkReply *reply = network_->get(SimbadRequest::request(url, timeout_));
       connect(reply, &QNetworkReply::finished, this, [this, reply] {
         reply->deleteLater();
         const QByteArray body = reply->isReadable() ? reply->readAll() : QByteArray();
@@ -71,17 +71,17 @@ void ObjectSearch::search(QObject *sender) {
       });
     }
   }
-  menu->popup(field->mapToGlobal(QPoint(30, 30)));
+  menu_->popup(field_->mapToGlobal(QPoint(30, 30)));
 }
 
 void ObjectSearch::processSimbadResponse(const std::optional<QByteArray> &data) {
-  if (field)
-    field->setEnabled(true);
+  if (field_)
+    field_->setEnabled(true);
   if (!data) {
     write(QStringLiteral("Failed to connect to SIMBAD..."));
     return;
   }
-  const SimbadAnswer answer = SimbadAnswer::parse(*data, log ? kestor_get_log_level() : 0);
+  const SimbadAnswer answer = SimbadAnswer::parse(*data, log_ ? kestor_get_log_level() : 0);
   for (const QString &line : answer.log)
     write(line);
   for (const MapEntryPtr &entry : answer.entries)
@@ -89,7 +89,7 @@ void ObjectSearch::processSimbadResponse(const std::optional<QByteArray> &data) 
 }
 
 void ObjectSearch::addItem(const QString &title, const MapEntryPtr &entry) {
-  QAction *item = menu->addAction(title);
+  QAction *item = menu_->addAction(title);
   item->setData(QVariant::fromValue(entry));
-  connect(item, &QAction::triggered, this, [this, entry] { chosen(entry); });
+  connect(item, &QAction::triggered, this, [this, entry] { chosen_(entry); });
 }

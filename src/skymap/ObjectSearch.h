@@ -30,14 +30,14 @@ public:
 
   // The field searched (not owned); disabled while the service is asked.
   void setField(QLineEdit *field);
-  QLineEdit *searchField() const { return field; }
+  QLineEdit *searchField() const { return field_; }
   // Where log lines go: the wait at log level 1, failures, the answer's lines. Nowhere by default,
   // and then the answer logs nothing at any level.
   void setLog(Log log);
   // Seconds the service may stay silent; 10 by default.
-  void setTimeout(double seconds) { timeout = seconds; }
+  void setTimeout(double seconds) { timeout_ = seconds; }
   // Titled "Search"; the result items carry their entry as data.
-  QMenu &resultsMenu() const { return *menu; }
+  QMenu &resultsMenu() const { return *menu_; }
 
   // Searches the field's text when the sender is the field; any other sender only focuses it.
   void search(QObject *sender);
@@ -49,11 +49,11 @@ private:
   void addItem(const QString &title, const MapEntryPtr &entry);
   void write(const QString &line) const;
 
-  std::shared_ptr<const SkyModel> sky;
-  Chosen chosen;
-  Log log;
-  QPointer<QLineEdit> field;
-  std::unique_ptr<QMenu> menu;
-  QNetworkAccessManager *network = nullptr;  // made on the first online query, a child of the search
-  double timeout = 10.0;
+  std::shared_ptr<const SkyModel> sky_;
+  Chosen chosen_;
+  Log log_;
+  QPointer<QLineEdit> field_;
+  std::unique_ptr<QMenu> menu_;
+  QNetworkAccessManager *network_ = nullptr;  // made on the first online query, a child of the search
+  double timeout_ = 10.0;
 };

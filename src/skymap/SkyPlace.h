@@ -23,8 +23,8 @@ public:
   ~SiteContext();
   SiteContext(const SiteContext &) = delete;
   SiteContext &operator=(const SiteContext &) = delete;
-  const kestor_site_context *get() const { return context; }
+  const kestor_site_context *get() const { return context_; }
 
 private:
-  kestor_site_context *context;
+  kestor_site_context *context_;
 };

@@ -21,15 +21,15 @@ public:
   // Draws the discs that may meet the rectangle (same units as the discs).
   void fill(QPainter &painter, const QRectF &exposed, const QBrush &brush) const;
   // Number of discs added.
-  int discs() const { return count; }
+  int discs() const { return count_; }
 
 private:
   struct Tile {
     std::vector<QRectF> discs;  // bounding squares
     QRectF bounds;              // union of the discs' bounding boxes
   };
-  double halfWidth;
-  int tiles;
-  std::vector<Tile> grid;
-  int count = 0;
+  double halfWidth_;
+  int tiles_;
+  std::vector<Tile> grid_;
+  int count_ = 0;
 };

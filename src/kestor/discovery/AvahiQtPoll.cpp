@@ -93,4 +93,4 @@ void timeoutFree(AvahiTimeout *timeout) {
 }  // namespace
 
 AvahiQtPoll::AvahiQtPoll()
-    : api{this, watchNew, watchUpdate, watchGetEvents, watchFree, timeoutNew, timeoutUpdate, timeoutFree} {}
+    : api_{this, watchNew, watchUpdate, watchGetEvents, watchFree, timeoutNew, timeoutUpdate, timeoutFree} {}

@@ -10,8 +10,8 @@ public:
   AvahiQtPoll(const AvahiQtPoll &) = delete;
   AvahiQtPoll &operator=(const AvahiQtPoll &) = delete;
 
-  const AvahiPoll *poll() const { return &api; }
+  const AvahiPoll *poll() const { return &api_; }
 
 private:
-  AvahiPoll api;
+  AvahiPoll api_;
 };

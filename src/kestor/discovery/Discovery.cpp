@@ -96,8 +96,8 @@ void KESTOR::serviceRemoved(const std::shared_ptr<NetService> &service) {
 }
 
 void KESTOR::browserDidNotSearch(const QString &reason) {
-  if (reportedDiscoveryUnavailable) return;
-  reportedDiscoveryUnavailable = true;
+  if (reportedDiscoveryUnavailable_) return;
+  reportedDiscoveryUnavailable_ = true;
   log(QStringLiteral("KESTOR Service discovery is unavailable (") + reason +
       QStringLiteral("); servers can still be added by host and port"));
 }

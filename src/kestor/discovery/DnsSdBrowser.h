@@ -43,10 +43,10 @@ private:
                              AvahiBrowserEvent event, const char *name, const char *type, const char *domain,
                              AvahiLookupResultFlags flags, void *userdata);
 
-  QByteArray type;
-  QByteArray domain;
-  bool joined = false;
-  AvahiClient *client = nullptr;
-  AvahiServiceBrowser *browser = nullptr;
-  std::map<QString, Known> known;
+  QByteArray type_;
+  QByteArray domain_;
+  bool joined_ = false;
+  AvahiClient *client_ = nullptr;
+  AvahiServiceBrowser *browser_ = nullptr;
+  std::map<QString, Known> known_;
 };

@@ -8,16 +8,16 @@ DnsSdPublishedService::~DnsSdPublishedService() { stop(); }
 
 void DnsSdPublishedService::publish() {
   if (port < 1 || port > 65535) return failed(INVALID_PORT);
-  wanted = true;
-  if (client == nullptr) connectClient();
+  wanted_ = true;
+  if (client_ == nullptr) connectClient();
 }
 
 void DnsSdPublishedService::stop() {
-  wanted = false;
-  if (group != nullptr) avahi_entry_group_free(group);
-  group = nullptr;
-  if (client != nullptr) avahi_client_free(client);
-  client = nullptr;
+  wanted_ = false;
+  if (group_ != nullptr) avahi_entry_group_free(group_);
+  group_ = nullptr;
+  if (client_ != nullptr) avahi_client_free(client_);
+  client_ = nullptr;
 }
 
 void DnsSdPublishedService::failed(qint64 code) {
@@ -26,25 +26,25 @@ void DnsSdPublishedService::failed(qint64 code) {
 
 void DnsSdPublishedService::connectClient() {
   int error = 0;
-  client = avahi_client_new(
-      poll.poll(), AVAHI_CLIENT_NO_FAIL,
+  client_ = avahi_client_new(
+      poll_.poll(), AVAHI_CLIENT_NO_FAIL,
       [](AvahiClient *c, AvahiClientState state, void *self) { static_cast<DnsSdPublishedService *>(self)->clientChanged(c, state); },
       this, &error);
-  if (client == nullptr) failed(error);
+  if (client_ == nullptr) failed(error);
 }
 
 void DnsSdPublishedService::clientChanged(AvahiClient *current, AvahiClientState state) {
-  if (state == AVAHI_CLIENT_S_RUNNING && group == nullptr && wanted) {
+  if (state == AVAHI_CLIENT_S_RUNNING && group_ == nullptr && wanted_) {
     addService(current);
   } else if (state == AVAHI_CLIENT_FAILURE) {
     // The daemon went away: its groups are gone. Reconnect from the event loop (not inside the
     // client's own callback) and publish again once it runs.
-    group = nullptr;
+    group_ = nullptr;
     QTimer::singleShot(0, [this, current] {
-      if (client != current) return;
+      if (client_ != current) return;
       avahi_client_free(current);
-      client = nullptr;
-      if (wanted) connectClient();
+      client_ = nullptr;
+      if (wanted_) connectClient();
     });
   }
 }
@@ -63,23 +63,23 @@ void DnsSdPublishedService::addService(AvahiClient *current) {
   if (result >= 0) result = avahi_entry_group_commit(created);
   if (result < 0) {
     avahi_entry_group_free(created);
-    wanted = false;
+    wanted_ = false;
     return failed(result);
   }
-  group = created;
+  group_ = created;
 }
 
 void DnsSdPublishedService::groupChanged(AvahiEntryGroup *changed, AvahiEntryGroupState state) {
   switch (state) {
   case AVAHI_ENTRY_GROUP_REGISTERING:
-    if (!announced && willPublish) willPublish(*this);
-    announced = true;
+    if (!announced_ && willPublish) willPublish(*this);
+    announced_ = true;
     return;
   case AVAHI_ENTRY_GROUP_COLLISION:
-    wanted = false;  // no silent rename: the name is what discovery uses to skip its own service
+    wanted_ = false;  // no silent rename: the name is what discovery uses to skip its own service
     return failed(COLLISION);
   case AVAHI_ENTRY_GROUP_FAILURE:
-    wanted = false;
+    wanted_ = false;
     return failed(avahi_client_errno(avahi_entry_group_get_client(changed)));
   default:
     return;

@@ -28,9 +28,9 @@ private:
   void groupChanged(AvahiEntryGroup *group, AvahiEntryGroupState state);
   void failed(qint64 code);
 
-  AvahiQtPoll poll;
-  AvahiClient *client = nullptr;
-  AvahiEntryGroup *group = nullptr;
-  bool wanted = false;
-  bool announced = false;
+  AvahiQtPoll poll_;
+  AvahiClient *client_ = nullptr;
+  AvahiEntryGroup *group_ = nullptr;
+  bool wanted_ = false;
+  bool announced_ = false;
 };

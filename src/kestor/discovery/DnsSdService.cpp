@@ -6,9 +6,9 @@
 
 DnsSdService::DnsSdService(const QString &name, const QString &type, const QString &domain, AvahiClient *client,
                            AvahiIfIndex interface, AvahiProtocol protocol)
-    : NetService(name, type, domain), client(client), interface(interface), protocol(protocol) {
-  guard.setSingleShot(true);
-  QObject::connect(&guard, &QTimer::timeout, &guard, [this] {
+    : NetService(name, type, domain), client_(client), interface_(interface), protocol_(protocol) {
+  guard_.setSingleShot(true);
+  QObject::connect(&guard_, &QTimer::timeout, &guard_, [this] {
     finish();
     failed(AVAHI_ERR_TIMEOUT);
   });
@@ -17,24 +17,24 @@ DnsSdService::DnsSdService(const QString &name, const QString &type, const QStri
 DnsSdService::~DnsSdService() { cancel(); }
 
 void DnsSdService::resolve(double timeout) {
-  if (resolver != nullptr) return;
+  if (resolver_ != nullptr) return;
   // IPv4 addresses: the bus servers listen on IPv4, and a link-local IPv6 address would need its interface.
-  resolver = avahi_service_resolver_new(client, interface, protocol, name.toUtf8().constData(),
+  resolver_ = avahi_service_resolver_new(client_, interface_, protocol_, name.toUtf8().constData(),
                                         type.toUtf8().constData(), domain.toUtf8().constData(), AVAHI_PROTO_INET,
                                         static_cast<AvahiLookupFlags>(0), &DnsSdService::resolveCallback, this);
-  if (resolver == nullptr) {
-    failed(avahi_client_errno(client));
+  if (resolver_ == nullptr) {
+    failed(avahi_client_errno(client_));
     return;
   }
-  guard.start(static_cast<int>(std::lround(std::clamp(timeout, 0.0, 86400.0) * 1000)));
+  guard_.start(static_cast<int>(std::lround(std::clamp(timeout, 0.0, 86400.0) * 1000)));
 }
 
 void DnsSdService::cancel() { finish(); }
 
 void DnsSdService::finish() {
-  guard.stop();
-  if (resolver != nullptr) avahi_service_resolver_free(resolver);
-  resolver = nullptr;
+  guard_.stop();
+  if (resolver_ != nullptr) avahi_service_resolver_free(resolver_);
+  resolver_ = nullptr;
 }
 
 void DnsSdService::failed(int error) {
@@ -46,7 +46,7 @@ void DnsSdService::resolveCallback(AvahiServiceResolver *, AvahiIfIndex, AvahiPr
                                    const AvahiAddress *address, uint16_t port, AvahiStringList *,
                                    AvahiLookupResultFlags, void *userdata) {
   auto *service = static_cast<DnsSdService *>(userdata);
-  const int error = avahi_client_errno(service->client);
+  const int error = avahi_client_errno(service->client_);
   service->finish();
   if (event != AVAHI_RESOLVER_FOUND) {
     service->failed(error);

@@ -25,9 +25,9 @@ private:
                               const char *hostName, const AvahiAddress *address, uint16_t port,
                               AvahiStringList *txt, AvahiLookupResultFlags flags, void *userdata);
 
-  AvahiClient *client;
-  AvahiIfIndex interface;
-  AvahiProtocol protocol;
-  AvahiServiceResolver *resolver = nullptr;
-  QTimer guard;
+  AvahiClient *client_;
+  AvahiIfIndex interface_;
+  AvahiProtocol protocol_;
+  AvahiServiceResolver *resolver_ = nullptr;
+  QTimer guard_;
 };

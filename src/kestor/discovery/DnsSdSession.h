@@ -29,8 +29,8 @@ private:
   void unavailable(const QString &reason);
   static void clientCallback(AvahiClient *client, AvahiClientState state, void *userdata);
 
-  AvahiQtPoll poll;
-  AvahiClient *client = nullptr;
-  bool running = false;
-  std::vector<DnsSdBrowser *> browsers;
+  AvahiQtPoll poll_;
+  AvahiClient *client_ = nullptr;
+  bool running_ = false;
+  std::vector<DnsSdBrowser *> browsers_;
 };

@@ -61,7 +61,7 @@ bool KESTOR::claimServer(const TypedServer &server) {
 }
 
 void KESTOR::serverAttempted(const TypedServer &server, kestor_server_entry *entry) {
-  if (entry != nullptr && endedBeforeReport.erase(entry) != 0) entry = nullptr;
+  if (entry != nullptr && endedBeforeReport_.erase(entry) != 0) entry = nullptr;
   const auto claimant = std::find_if(configuredServers.begin(), configuredServers.end(), [&](const TypedServer &listed) {
     return listed.state == TypedServer::State::Connecting && listed.sameAddress(server);
   });
@@ -95,7 +95,7 @@ void KESTOR::serverEnded(kestor_server_entry *entry) {
   if (std::any_of(configuredServers.begin(), configuredServers.end(), [&](const TypedServer &listed) {
         return listed.state == TypedServer::State::Connecting && listed.sameAddress(ended);
       }))
-    endedBeforeReport.insert(entry);
+    endedBeforeReport_.insert(entry);
 }
 
 void KESTOR::disconnectServersExcept(const std::function<bool(const TypedServer &)> &keep) {

@@ -28,7 +28,7 @@ QString executables() {
 KESTOR::Driver::Driver(QString name, QString label, QString version, bool library, const Framework &framework)
     : name(name), label(std::move(label)), version(std::move(version)), library(library), path(name),
       driver(std::make_unique<kestor_driver_entry *>(nullptr)),
-      subprocess(std::make_unique<kestor_subprocess_entry *>(nullptr)), framework(framework) {
+      subprocess(std::make_unique<kestor_subprocess_entry *>(nullptr)), framework_(framework) {
   if (const QString folder = driverFolders::executables(); !library && !folder.isEmpty())
     path = folder + u'/' + name;
 }
@@ -37,8 +37,8 @@ QString KESTOR::Driver::description() const { return library ? label : label + Q
 
 void KESTOR::Driver::load() {
   const QByteArray target = (library ? name : path).toUtf8();
-  const kestor_result result = library ? framework.loadDriver(target.constData(), true, driver.get())
-                                       : framework.startSubprocess(target.constData(), subprocess.get());
+  const kestor_result result = library ? framework_.loadDriver(target.constData(), true, driver.get())
+                                       : framework_.startSubprocess(target.constData(), subprocess.get());
   state = result == KESTOR_OK || result == KESTOR_ALREADY;
   UserDefaults::write(Setting::LOAD_DRIVER_PREFIX.name() + name, state);
   defaults().sync();

@@ -30,7 +30,7 @@ public:
   std::unique_ptr<kestor_subprocess_entry *> subprocess;  // filled by kestor_start_subprocess
 
 private:
-  Framework framework;
+  Framework framework_;
 };
 
 namespace driverFolders {
