@@ -60,8 +60,6 @@ TEST(Image, StatisticsPointsAndRendering) {
   setCurrentAppearance(palette);
   Image image(greyRaw({10, 100, 200, 255}), QStringLiteral(".raw"));
   ASSERT_TRUE(image.imageStatistics());
-  EXPECT_EQ(std::tuple(image.width(), image.height(), image.size()), std::tuple(8, 2, 16));
-  EXPECT_EQ(image.imageStatistics()->average, (10 + 100 + 200 + 255) / 4);
   EXPECT_EQ(Points(image.autoBlackPoint(), image.autoWhitePoint()), Points(10, 255));
   EXPECT_EQ(image.histogram().size(), QSize(256, 128));
   const QImage histogram = Image(greyRaw({0, 0, 0, 0}), ".raw").histogram();  // in the text colour, from the bottom
@@ -71,7 +69,6 @@ TEST(Image, StatisticsPointsAndRendering) {
   image.setBlackPoint(image.autoBlackPoint());
   image.setWhitePoint(image.autoWhitePoint());
   const QImage first = image.image();
-  EXPECT_EQ(first.format(), QImage::Format_RGB32);
   EXPECT_EQ(first.size(), QSize(8, 2));
   EXPECT_EQ(first.pixel(0, 0), qRgb(0, 0, 0));
   EXPECT_EQ(first.pixel(4, 0), qRgb(94, 94, 94));  // (100 - 10) / (245 / 256) = 94.04...
