@@ -61,6 +61,7 @@ TEST_F(SettingsFile, ScalarReadings) {
       {"true", QStringLiteral("true"), 1, 1, true, true},
       {"too large text", QStringLiteral("99999999999999999999"), max, 1e20, true, true},
       {"too large number", 1e300, max, 1e300, true, true},
+      {"too large unsigned", std::numeric_limits<quint64>::max(), max, 18446744073709551615.0, true, true},
       {"data", QByteArray("1.5"), 7, 2.5, false, true},
       {"list", QStringList{QStringLiteral("1"), QStringLiteral("2")}, 7, 2.5, false, true},
       {"date", QDateTime(QDate(2024, 1, 2), QTime(3, 4)), 7, 2.5, false, true},
