@@ -115,26 +115,19 @@ TEST(ModelMaintenance, DeletesRemoveGroupsAndDevicesAndUnknownRecordsOnlyCreateT
   EXPECT_EQ(fixture.events.size(), 3);
 }
 
-class Callbacks : public ::testing::Test {
-protected:
-  void SetUp() override {
-    fillClientRecord(&record);
-    fixture.kestor->start(false, false);
-    ASSERT_TRUE(fixture.waitForMessages(1));  // "KESTOR Started..."
-    fixture.events.clear();
-  }
+TEST(Callbacks, MessagesFollowTheirNotificationAndUpdatesFromSeveralThreadsAreAppliedOnTheMainThread) {
   ClientFixture fixture;
   kestor_client record{};
-};
-
-TEST_F(Callbacks, MessagesFollowTheirNotificationAndInvalidOnesAreDropped) {
-  PropertyRecord property("Dev", "P", KESTOR_NUMBER);
-  EXPECT_EQ(record.define_property(&record, nullptr, property.get(), "hello"), KESTOR_OK);
+  fillClientRecord(&record);
+  fixture.kestor->start(false, false);
+  ASSERT_TRUE(fixture.waitForMessages(1));  // "KESTOR Started..."
+  fixture.events.clear();
+  PropertyRecord defined("Dev", "P", KESTOR_NUMBER);
+  EXPECT_EQ(record.define_property(&record, nullptr, defined.get(), "hello"), KESTOR_OK);
   EXPECT_EQ(record.update_property(&record, nullptr, nullptr, "dropped"), KESTOR_OK);
   EXPECT_EQ(record.send_message(&record, nullptr, "\xff bad"), KESTOR_OK);
   EXPECT_EQ(record.send_message(&record, nullptr, nullptr), KESTOR_OK);
-  // Attach and detach are logged at level one only.
-  for (uint32_t level : {0u, 2u, 1u}) {
+  for (uint32_t level : {0u, 2u, 1u}) {  // attach and detach are logged at level one only
     fixture.framework.logLevel = level;
     record.attach(&record);
     record.detach(&record);
@@ -144,9 +137,7 @@ TEST_F(Callbacks, MessagesFollowTheirNotificationAndInvalidOnesAreDropped) {
   EXPECT_EQ(fixture.messageTexts(), (QStringList{"KESTOR Started...", "hello", "KESTOR Client attached...",
                                                  "KESTOR Client detached...", "fine"}));
   EXPECT_EQ(fixture.events.mid(0, 2), (QStringList{"defined Dev.P", "message hello"}));
-}
 
-TEST_F(Callbacks, UpdatesFromSeveralThreadsAreAppliedOneAtATimeOnTheMainThread) {
   PropertyRecord property("Dev", "N", KESTOR_NUMBER, 0, {numberItem("V", 0)});
   record.define_property(&record, nullptr, property.get(), nullptr);
   auto model = fixture.kestor->devices.at("Dev")->properties.at("N");
