@@ -57,7 +57,7 @@ double threadCpuMs() {
 }
 
 double settledMB() {
-  (void)waitUntil([] { return false; }, 500);
+  (void)waitUntil([] { return false; }, 500, load_goals::CHECK_MS);
   malloc_trim(0);
   return test_support::megabytes(test_support::residentBytes());
 }
@@ -89,10 +89,10 @@ BlobFigures runBlobLoad(LoadPanel &panel, int count, int width, int height) {
     panel.change(QStringLiteral("IMAGE_SEND"),
                  {{QStringLiteral("WIDTH"), width}, {QStringLiteral("HEIGHT"), height}, {QStringLiteral("FRAME"), frame}});
     if (!waitUntil([&] { return !view->pixmap().isNull() && view->pixmap().cacheKey() != previous; },
-                           int(load_goals::MAX_PREVIEW_SECONDS * 1000))) {
+                   int(load_goals::MAX_PREVIEW_SECONDS * 1000), load_goals::CHECK_MS)) {
       break;
     }
-    (void)waitUntil([&] { return paints.painted.has_value(); }, 1000);
+    (void)waitUntil([&] { return paints.painted.has_value(); }, 1000, load_goals::CHECK_MS);
     const double seconds = clock.elapsed() / 1000.0;
     const double showMs =
         paints.painted ? std::chrono::duration<double, std::milli>(*paints.painted - panel.imageChanges.lastChange).count() : 0;

@@ -51,7 +51,7 @@ UpdateFigures runUpdateLoad(LoadPanel &panel, int rate, double seconds) {
   sampler.start(250);
   probe.start();
   panel.change(QStringLiteral("LOAD_PUBLISH"), {{QStringLiteral("RATE"), rate}, {QStringLiteral("DURATION"), seconds}});
-  figures.lastShown = waitUntil([&] { return sequence->text() == last; }, int(seconds * 1000) + 10000);
+  figures.lastShown = waitUntil([&] { return sequence->text() == last; }, int(seconds * 1000) + 10000, load_goals::CHECK_MS);
   figures.elapsed = clock.elapsed() / 1000.0;
   probe.stop();
   sampler.stop();
