@@ -21,7 +21,8 @@ public:
   int64_t changed = 0;
 };
 
-template <typename Predicate> void runEventsUntil(Predicate predicate) {
+template <typename Predicate>
+void runEventsUntil(Predicate predicate) {
   while (!predicate()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 

@@ -17,13 +17,15 @@ namespace {
 
 // Applies a setNumberVector of the vector; false for any other element.
 bool apply(XMLEle *root, INumberVectorProperty &vector) {
-  if (std::strcmp(tagXMLEle(root), "setNumberVector") != 0 || std::strcmp(findXMLAttValu(root, "device"), vector.device) != 0 ||
+  if (std::strcmp(tagXMLEle(root), "setNumberVector") != 0 ||
+      std::strcmp(findXMLAttValu(root, "device"), vector.device) != 0 ||
       std::strcmp(findXMLAttValu(root, "name"), vector.name) != 0)
     return false;
   crackIPState(findXMLAttValu(root, "state"), &vector.s);
   vector.timeout = std::atof(findXMLAttValu(root, "timeout"));
   for (XMLEle *item = nextXMLEle(root, 1); item; item = nextXMLEle(root, 0))
-    if (INumber *number = IUFindNumber(&vector, findXMLAttValu(item, "name"))) f_scansexa(pcdataXMLEle(item), &number->value);
+    if (INumber *number = IUFindNumber(&vector, findXMLAttValu(item, "name")))
+      f_scansexa(pcdataXMLEle(item), &number->value);
   return true;
 }
 
@@ -40,7 +42,8 @@ void LibindiNumberUpdatesApplied(benchmark::State &state) {
   int64_t applied = 0;
   for (auto _ : state) {
     for (size_t i = 0; i < stream.size(); i += 65536) {
-      XMLEle **elements = parseXMLChunk(parser, stream.data() + i, int(std::min<size_t>(65536, stream.size() - i)), error);
+      XMLEle **elements =
+          parseXMLChunk(parser, stream.data() + i, int(std::min<size_t>(65536, stream.size() - i)), error);
       if (!elements) return state.SkipWithError(error);
       for (XMLEle **element = elements; *element; ++element) {
         applied += apply(*element, vector);

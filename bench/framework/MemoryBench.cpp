@@ -14,12 +14,15 @@ void Memory(benchmark::State &state, test_support::BusScript script, size_t amou
   state.counters["peak_MiB"] = figures.peakMB - figures.beforeMB;
   state.counters["kept_MiB"] = figures.afterMB - figures.beforeMB;  // goal: <= 20
   if (script == test_support::BusScript::LargeBlob)
-    state.counters["peak_payloads"] = (figures.peakMB - figures.beforeMB) / test_support::megabytes(int64_t(amount));  // goal: <= 1.5
+    state.counters["peak_payloads"] =
+        (figures.peakMB - figures.beforeMB) / test_support::megabytes(int64_t(amount));  // goal: <= 1.5
 }
 
 BENCHMARK_CAPTURE(Memory, BlobOf400MiB, test_support::BusScript::LargeBlob, size_t(400) << 20)
-    ->Iterations(1)->Unit(benchmark::kMillisecond);
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Memory, Properties150000, test_support::BusScript::ManyProperties, 150000)
-    ->Iterations(1)->Unit(benchmark::kMillisecond);
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

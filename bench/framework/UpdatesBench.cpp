@@ -30,7 +30,8 @@ void NumberUpdatesApplied(benchmark::State &state) {
   session.feed(bench::definition().data(), bench::definition().size());
   for (auto _ : state) {
     for (size_t i = 0; i < stream.size(); i += 65536)
-      if (!session.feed(stream.data() + i, std::min<size_t>(65536, stream.size() - i))) state.SkipWithError("stream refused");
+      if (!session.feed(stream.data() + i, std::min<size_t>(65536, stream.size() - i)))
+        state.SkipWithError("stream refused");
   }
   state.SetItemsProcessed(state.iterations() * bench::UPDATES_PER_ROUND);
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(stream.size()));

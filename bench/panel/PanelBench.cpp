@@ -47,7 +47,8 @@ void runUntil(const std::function<bool()> &condition) {
 
 std::string numberDefinition(const std::string &device, const std::string &name, const std::string &group) {
   return "<defNumberVector device=\"" + device + "\" name=\"" + name + "\" label=\"" + name + " label\" group=\"" +
-         group + "\" state=\"Idle\" perm=\"rw\" timeout=\"0\"><defNumber name=\"VALUE\" label=\"Value\" "
+         group +
+         "\" state=\"Idle\" perm=\"rw\" timeout=\"0\"><defNumber name=\"VALUE\" label=\"Value\" "
          "format=\"%10.4f\" min=\"0\" max=\"0\" step=\"0\">0</defNumber></defNumberVector>\n";
 }
 
@@ -156,14 +157,18 @@ void BM_DefineDeviceInShownPanel(benchmark::State &state) {
   Connection &connection = shownPanel();
   const long count = long(state.range(0));
   std::string definitions;
-  for (long i = 0; i < count; ++i) definitions += numberDefinition("Big Device", "P" + std::to_string(i * 7919 % count), "Main");
+  for (long i = 0; i < count; ++i)
+    definitions += numberDefinition("Big Device", "P" + std::to_string(i * 7919 % count), "Main");
   double deleteSeconds = 0;
   for (auto _ : state) {
     const long defined = connection.counter.defined, deleted = connection.counter.deleted;
-    const auto [cpu, wall] = connection.play(definitions, [&] { return connection.counter.defined == defined + count; });
+    const auto [cpu, wall] =
+        connection.play(definitions, [&] { return connection.counter.defined == defined + count; });
     state.SetIterationTime(cpu);
-    deleteSeconds += connection.play("<delProperty device=\"Big Device\"/>\n",
-                                     [&] { return connection.counter.deleted == deleted + count; }).first;
+    deleteSeconds += connection
+                         .play("<delProperty device=\"Big Device\"/>\n",
+                               [&] { return connection.counter.deleted == deleted + count; })
+                         .first;
   }
   state.counters["delete_cpu_ms"] = benchmark::Counter(deleteSeconds * 1e3 / double(state.iterations()));
 }
@@ -177,7 +182,8 @@ void flood(benchmark::State &state, Connection &connection) {
   double cpu = 0;
   for (auto _ : state) {
     const long changed = connection.counter.changed;
-    const auto [spentCpu, wall] = connection.play(updates, [&] { return connection.counter.changed == changed + count; });
+    const auto [spentCpu, wall] =
+        connection.play(updates, [&] { return connection.counter.changed == changed + count; });
     state.SetIterationTime(wall);
     cpu += spentCpu;
   }
@@ -189,9 +195,7 @@ void BM_UpdatesIntoShownPanel(benchmark::State &state) { flood(state, shownPanel
 BENCHMARK(BM_UpdatesIntoShownPanel)->Arg(50000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // The peer: the same flood into a client object without windows.
-void BM_UpdatesIntoBareClient(benchmark::State &state) {
-  flood(state, bareClient());
-}
+void BM_UpdatesIntoBareClient(benchmark::State &state) { flood(state, bareClient()); }
 BENCHMARK(BM_UpdatesIntoBareClient)->Arg(50000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

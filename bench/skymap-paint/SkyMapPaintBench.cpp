@@ -59,8 +59,7 @@ void paint(benchmark::State &state, double zoom, int magnitudeLimit, bool rebuil
   const QRegion region(scene.visible());
   scene.map->render(&image, QPoint(), region);  // builds the caches
   for (auto _ : state) {
-    if (rebuild)
-      scene.map->dropLayers();
+    if (rebuild) scene.map->dropLayers();
     scene.map->render(&image, QPoint(), region);
   }
 }

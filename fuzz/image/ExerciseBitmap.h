@@ -9,16 +9,14 @@
 #include <algorithm>
 #include <climits>
 
-inline void exerciseBitmap(const DecodeResult &result)
-{
-    if (!result.bitmap)
-        return;
-    const std::optional<ImageStatistics> stats = ImageStatistics::compute(*result.bitmap);
-    const AutomaticPoints points = stats ? stats->automaticPoints : AutomaticPoints{};
-    const Bitmap &bitmap = *result.bitmap;
-    // At the size a BLOB view shows it, as the panel renders it.
-    const QSize whole(int(std::min<int64_t>(bitmap.width, INT_MAX)), int(std::min<int64_t>(bitmap.height, INT_MAX)));
-    QImage rendering;
-    StretchRenderer::render(bitmap, {points.black, points.white}, true, rendering,
-                            PreviewScaling::fittedSize(whole, QSize(379, 300)));
+inline void exerciseBitmap(const DecodeResult &result) {
+  if (!result.bitmap) return;
+  const std::optional<ImageStatistics> stats = ImageStatistics::compute(*result.bitmap);
+  const AutomaticPoints points = stats ? stats->automaticPoints : AutomaticPoints{};
+  const Bitmap &bitmap = *result.bitmap;
+  // At the size a BLOB view shows it, as the panel renders it.
+  const QSize whole(int(std::min<int64_t>(bitmap.width, INT_MAX)), int(std::min<int64_t>(bitmap.height, INT_MAX)));
+  QImage rendering;
+  StretchRenderer::render(bitmap, {points.black, points.white}, true, rendering,
+                          PreviewScaling::fittedSize(whole, QSize(379, 300)));
 }

@@ -4,10 +4,8 @@
 
 #include "image/FITSImageRep.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
-    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    if (FITSImageRep::canInitWithData(bytes))
-        exerciseBitmap(FITSImageRep::imageRepsWithData(bytes));
-    return 0;
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+  if (FITSImageRep::canInitWithData(bytes)) exerciseBitmap(FITSImageRep::imageRepsWithData(bytes));
+  return 0;
 }

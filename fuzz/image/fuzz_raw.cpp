@@ -4,10 +4,8 @@
 
 #include "image/RawImageRep.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
-    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    if (RawImageRep::canInitWithData(bytes))
-        exerciseBitmap(RawImageRep::imageRepsWithData(bytes));
-    return 0;
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+  if (RawImageRep::canInitWithData(bytes)) exerciseBitmap(RawImageRep::imageRepsWithData(bytes));
+  return 0;
 }

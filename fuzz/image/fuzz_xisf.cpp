@@ -4,10 +4,8 @@
 
 #include "image/XISFImageRep.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
-    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    if (XISFImageRep::canInitWithData(bytes))
-        exerciseBitmap(XISFImageRep::imageRepsWithData(bytes));
-    return 0;
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+  if (XISFImageRep::canInitWithData(bytes)) exerciseBitmap(XISFImageRep::imageRepsWithData(bytes));
+  return 0;
 }

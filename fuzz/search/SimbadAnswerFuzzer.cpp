@@ -11,8 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   for (unsigned level = 0; level <= 2; ++level) {
     const SimbadAnswer answer = SimbadAnswer::parse(bytes, level);
     for (const MapEntryPtr &entry : answer.entries)
-      if (!entry || !entry->name)
-        std::abort();
+      if (!entry || !entry->name) std::abort();
   }
   return 0;
 }

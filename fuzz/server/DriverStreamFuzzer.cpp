@@ -32,9 +32,12 @@ bool same(const kestor::Element &a, const kestor::Element &b) {
 
 void apply(kestor::ServerCache &cache, const kestor::Element &element) {
   const std::string &name = element.name;
-  if (name.starts_with("def") && name.ends_with("Vector")) cache.define(element);
-  else if (name.starts_with("set") && name.ends_with("Vector")) cache.update(element);
-  else if (name == "delProperty") cache.remove(kestor::deviceOf(element), kestor::nameOf(element));
+  if (name.starts_with("def") && name.ends_with("Vector"))
+    cache.define(element);
+  else if (name.starts_with("set") && name.ends_with("Vector"))
+    cache.update(element);
+  else if (name == "delProperty")
+    cache.remove(kestor::deviceOf(element), kestor::nameOf(element));
 }
 
 }  // namespace

@@ -24,7 +24,8 @@ void readEveryWay(const QVariant &value) {
   if (integer) sink = double(*integer) + (*boolean ? 1 : 0) + *number;
 }
 
-template <typename Number> void readAs(const uint8_t *data, size_t size) {
+template <typename Number>
+void readAs(const uint8_t *data, size_t size) {
   Number value{};
   std::memcpy(&value, data, std::min(size, sizeof value));
   readEveryWay(QVariant::fromValue(value));

@@ -8,9 +8,7 @@
 
 AppearanceView::AppearanceView(QWidget *parent) : QWidget(parent) {}
 
-AppearanceViewDelegate *AppearanceView::delegate() const {
-  return delegateObject_ ? delegateInterface_ : nullptr;
-}
+AppearanceViewDelegate *AppearanceView::delegate() const { return delegateObject_ ? delegateInterface_ : nullptr; }
 
 void AppearanceView::setDelegate(AppearanceViewDelegate *delegate) {
   delegateInterface_ = delegate;

@@ -72,9 +72,7 @@ void ApplicationDelegate::applicationWillFinishLaunching() { willFinishLaunching
 
 void ApplicationDelegate::applicationDidFinishLaunching() { didFinishLaunching(); }
 
-void ApplicationDelegate::applicationWillTerminate() {
-  KESTOR::stop();
-}
+void ApplicationDelegate::applicationWillTerminate() { KESTOR::stop(); }
 
 void ApplicationDelegate::preferences() { showPreferencesSheet(); }
 
@@ -86,9 +84,7 @@ void ApplicationDelegate::preferencesCancel() {
 
 void ApplicationDelegate::showHelp() { openDocumentation(sender()); }
 
-void ApplicationDelegate::about() {
-  QMessageBox::about(window, tr("About %1").arg(appName()), banner());
-}
+void ApplicationDelegate::about() { QMessageBox::about(window, tr("About %1").arg(appName()), banner()); }
 
 QString ApplicationDelegate::banner() {
   return versionBanner(appName(), appVersion(), appBuild(), operatingSystemVersion());

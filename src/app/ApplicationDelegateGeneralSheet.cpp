@@ -61,7 +61,8 @@ std::vector<std::pair<QString, QComboBox *>> ApplicationDelegate::portPopups() c
 
 void ApplicationDelegate::showPreferencesSheet() {
   for (const WellColour &colour : WELL_COLOURS)
-    if (ColorWell *well = this->*colour.well) well->setColor(UserDefaults::colorForKey(colour.setting.name(), colour.live()).toRgb());
+    if (ColorWell *well = this->*colour.well)
+      well->setColor(UserDefaults::colorForKey(colour.setting.name(), colour.live()).toRgb());
   if (backgroundColorWell) {
     const bool stored = usesStoredBackground(operatingSystemVersion());
     backgroundColorWell->setEnabled(stored);
@@ -70,14 +71,12 @@ void ApplicationDelegate::showPreferencesSheet() {
       backgroundColorWell->setColor(UserDefaults::colorForKey(Setting::BACKGROUND_COLOR.name(), current).toRgb());
     }
   }
-  if (kestorPortNumberField)
-    kestorPortNumberField->setText(QString::number(UserDefaults::read(Setting::SERVER_PORT)));
+  if (kestorPortNumberField) kestorPortNumberField->setText(QString::number(UserDefaults::read(Setting::SERVER_PORT)));
   if (kestorServiceNameField) {
     kestorServiceNameField->setPlaceholderText(appName());
     kestorServiceNameField->setText(defaults().value(Setting::SERVICE_NAME.name(), appName()).toString());
   }
-  if (kestorServiceTypeField)
-    kestorServiceTypeField->setText(UserDefaults::read(Setting::SERVICE_TYPE));
+  if (kestorServiceTypeField) kestorServiceTypeField->setText(UserDefaults::read(Setting::SERVICE_TYPE));
   showLogLevel();
   if (profilePopup) profilePopup->setCurrentIndex(int(UserDefaults::read(Setting::PROFILE)));
   // The stored paths now, every pop-up filled in one go half a second later.
@@ -115,7 +114,7 @@ void ApplicationDelegate::savePreferences() {
   }
   if (kestorPortNumberField) {
     const QString text = kestorPortNumberField->text().isEmpty() ? kestorPortNumberField->placeholderText()
-                                                                  : kestorPortNumberField->text();
+                                                                 : kestorPortNumberField->text();
     UserDefaults::write(Setting::SERVER_PORT, text.trimmed().toLongLong());
   }
   if (kestorServiceNameField) {
@@ -124,7 +123,8 @@ void ApplicationDelegate::savePreferences() {
   }
   if (kestorServiceTypeField) {
     const QString type = kestorServiceTypeField->text();
-    UserDefaults::write(Setting::SERVICE_TYPE, type.isEmpty() ? QString::fromLatin1(Setting::SERVICE_TYPE.defaultValue) : type);
+    UserDefaults::write(Setting::SERVICE_TYPE,
+                        type.isEmpty() ? QString::fromLatin1(Setting::SERVICE_TYPE.defaultValue) : type);
   }
   saveLogLevel();
   if (profilePopup) UserDefaults::write(Setting::PROFILE, profilePopup->currentIndex());

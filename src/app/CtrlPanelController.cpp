@@ -18,7 +18,8 @@ using DevicePtr = std::shared_ptr<KESTOR::Device>;
 using GroupPtr = std::shared_ptr<KESTOR::Group>;
 using PropertyPtr = std::shared_ptr<KESTOR::Property>;
 
-template <typename T> const std::shared_ptr<T> *itemAs(const OutlineItem *item) {
+template <typename T>
+const std::shared_ptr<T> *itemAs(const OutlineItem *item) {
   return item ? std::get_if<std::shared_ptr<T>>(item) : nullptr;
 }
 
@@ -36,7 +37,8 @@ void CtrlPanelController::setOutline() {
     propertiesOutlineView->setModel(model_);
     QItemSelectionModel *original = propertiesOutlineView->selectionModel();
     selection_ = new OutlineSelectionModel(
-        model_, [this](const QModelIndex &index) {
+        model_,
+        [this](const QModelIndex &index) {
           const OutlineItem *item = model_->item(index);
           return item && selectItem(*item);
         },
@@ -47,7 +49,8 @@ void CtrlPanelController::setOutline() {
     connect(propertiesOutlineView, &QTreeView::collapsed, this, &CtrlPanelController::itemCollapsed);
   }
   if (auto *application = qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
-    connect(application, &QGuiApplication::applicationStateChanged, this, &CtrlPanelController::applicationStateChanged);
+    connect(application, &QGuiApplication::applicationStateChanged, this,
+            &CtrlPanelController::applicationStateChanged);
 }
 
 OutlineModel::Cell CtrlPanelController::cellView(const OutlineItem &item) const {
@@ -191,8 +194,10 @@ void CtrlPanelController::propertyDefined(const PropertyPtr &property) {
       break;
     }
   }
-  if (after) propertiesView->insertWidget(widget, after, true);
-  else propertiesView->addWidget(widget);
+  if (after)
+    propertiesView->insertWidget(widget, after, true);
+  else
+    propertiesView->addWidget(widget);
   propertiesView->layoutWidgets();
 }
 

@@ -12,7 +12,9 @@
 MainInterface::MainInterface() : MainInterface(std::make_unique<KESTOR>()) {}
 
 MainInterface::MainInterface(std::unique_ptr<KESTOR> client)
-    : kestor(std::move(client)), window(std::make_unique<QMainWindow>()), panel(new QWidget(window.get(), Qt::Tool)),
+    : kestor(std::move(client)),
+      window(std::make_unique<QMainWindow>()),
+      panel(new QWidget(window.get(), Qt::Tool)),
       preferencePanel(new QDialog(window.get())) {
   loadImageResources();
   mainUi.setupUi(window.get());
@@ -76,7 +78,8 @@ void MainInterface::connectActions() {
   QObject::connect(mainUi.preferencesAction, &QAction::triggered, &delegate, &ApplicationDelegate::preferences);
   QObject::connect(preferencesUi.buttonBox, &QDialogButtonBox::rejected, &delegate,
                    &ApplicationDelegate::preferencesCancel);
-  QObject::connect(preferencesUi.buttonBox, &QDialogButtonBox::accepted, &delegate, &ApplicationDelegate::preferencesOK);
+  QObject::connect(preferencesUi.buttonBox, &QDialogButtonBox::accepted, &delegate,
+                   &ApplicationDelegate::preferencesOK);
   QObject::connect(mainUi.resetPrefsAction, &QAction::triggered, &delegate, &ApplicationDelegate::resetPrefs);
   QObject::connect(mainUi.toggleTitleAction, &QAction::triggered, &delegate, &ApplicationDelegate::toggleTitle);
   QObject::connect(mainUi.showHelpAction, &QAction::triggered, &delegate, &ApplicationDelegate::showHelp);

@@ -37,9 +37,10 @@ OutlineModel::Node &OutlineModel::child(Node &parent, OutlineItem item, const QS
   node->shown = cellView_(item);
   node->item = std::move(item);
   node->parent = &parent;
-  const auto place = std::upper_bound(parent.children.begin(), parent.children.end(), node, [](const auto &a, const auto &b) {
-    return keySortsBefore(a->key, b->key) || (!keySortsBefore(b->key, a->key) && a->name < b->name);
-  });
+  const auto place =
+      std::upper_bound(parent.children.begin(), parent.children.end(), node, [](const auto &a, const auto &b) {
+        return keySortsBefore(a->key, b->key) || (!keySortsBefore(b->key, a->key) && a->name < b->name);
+      });
   const int row = int(place - parent.children.begin());
   beginInsertRows(indexOf(&parent), row, row);
   Node &inserted = **parent.children.insert(place, std::move(node));

@@ -9,8 +9,8 @@ void OutlineSelectionModel::select(const QModelIndex &index, QItemSelectionModel
 
 void OutlineSelectionModel::select(const QItemSelection &selection, QItemSelectionModel::SelectionFlags command) {
   const QModelIndexList chosen = selection.indexes();
-  const bool asks = !selecting_ && command.testFlag(QItemSelectionModel::Select) && chosen.size() == 1 &&
-                    !isSelected(chosen.first());
+  const bool asks =
+      !selecting_ && command.testFlag(QItemSelectionModel::Select) && chosen.size() == 1 && !isSelected(chosen.first());
   if (asks && !shouldSelect_(chosen.first())) return;
   QItemSelectionModel::select(selection, command);
 }

@@ -48,7 +48,8 @@ std::vector<TypedServer> readSavedServers(const QVariant &value, const std::func
   for (qsizetype i = 0; i < entries.size(); ++i) {
     const QVariant &entry = entries[i];
     if (entry.typeId() != QMetaType::QVariantMap) {
-      skipped(QStringLiteral("Saved server %1 skipped: not a host and port (%2)").arg(QString::number(i + 1), describe(entry)));
+      skipped(QStringLiteral("Saved server %1 skipped: not a host and port (%2)")
+                  .arg(QString::number(i + 1), describe(entry)));
       continue;
     }
     const QVariantMap map = entry.toMap();
@@ -59,7 +60,8 @@ std::vector<TypedServer> readSavedServers(const QVariant &value, const std::func
     }
     const std::optional<qint64> port = portReading(map.value(QStringLiteral("port")));
     if (!port) {
-      skipped(QStringLiteral("Saved server %1 skipped: no port number for %2").arg(QString::number(i + 1), host.toString()));
+      skipped(QStringLiteral("Saved server %1 skipped: no port number for %2")
+                  .arg(QString::number(i + 1), host.toString()));
       continue;
     }
     servers.push_back({host.toString(), *port});

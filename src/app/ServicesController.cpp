@@ -15,7 +15,8 @@
 #include <QTableView>
 
 ServicesController::ServicesController(QObject *parent) : BaseController(parent) {
-  servicesModel_ = new ServicesModel([this] { return numberOfRows(); }, [this](int row) { return cellForRow(row); }, this);
+  servicesModel_ =
+      new ServicesModel([this] { return numberOfRows(); }, [this](int row) { return cellForRow(row); }, this);
 }
 
 ServicesModel::Row ServicesController::cellForRow(int row) const {
@@ -40,9 +41,7 @@ void ServicesController::awakeFromNib() {
   loadServers();
 }
 
-int ServicesController::numberOfRows() const {
-  return int(kestor().services.size() + configuredServers.size());
-}
+int ServicesController::numberOfRows() const { return int(kestor().services.size() + configuredServers.size()); }
 
 ServicesController::Row ServicesController::itemForRow(int row) const {
   const auto &services = kestor().services;
@@ -95,7 +94,8 @@ void ServicesController::restoreServers(const QVariant &value) {
 void ServicesController::appendUnlisted(const std::vector<TypedServer> &saved) {
   for (auto server = saved.begin(); server != saved.end(); ++server) {
     const auto same = [&](const TypedServer &other) { return other.sameAddress(*server); };
-    if (std::count_if(configuredServers.begin(), configuredServers.end(), same) < std::count_if(saved.begin(), server + 1, same))
+    if (std::count_if(configuredServers.begin(), configuredServers.end(), same) <
+        std::count_if(saved.begin(), server + 1, same))
       configuredServers.push_back(*server);
   }
 }

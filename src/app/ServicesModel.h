@@ -17,7 +17,7 @@ public:
   // What one row shows.
   struct Row {
     QString text;
-    QString image;         // a named image
+    QString image;  // a named image
     bool selectable = false;
   };
 

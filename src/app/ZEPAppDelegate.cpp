@@ -16,8 +16,7 @@ void ZEPAppDelegate::applicationDidFinishLaunching() {
 
 void ZEPAppDelegate::showPreferencesSheet() {
   if (servicesController) servicesController->reloadConfiguredServers();
-  if (enableBLOBTransferButton)
-    enableBLOBTransferButton->setChecked(UserDefaults::read(Setting::ENABLE_BLOB_TRANSFER));
+  if (enableBLOBTransferButton) enableBLOBTransferButton->setChecked(UserDefaults::read(Setting::ENABLE_BLOB_TRANSFER));
   showLogLevel();
   beginSheet();
 }

@@ -19,9 +19,8 @@ int main(int argc, char **argv) {
 
   // Termination is never delayed: whatever still runs a moment after the request is cut short.
   // Armed first, before the delegate's own termination work can block.
-  QObject::connect(&application, &QCoreApplication::aboutToQuit, [] {
-    ShutdownWatchdog::arm(std::chrono::milliseconds(1500));
-  });
+  QObject::connect(&application, &QCoreApplication::aboutToQuit,
+                   [] { ShutdownWatchdog::arm(std::chrono::milliseconds(1500)); });
 
   MainInterface interface;
   ZEPAppDelegate &delegate = interface.delegate;

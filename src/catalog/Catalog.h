@@ -14,17 +14,17 @@ struct StarRow {
   float px;           // mas
   float rv;           // km/s
   float mag;
-  const char *name;   // UTF-8, or nullptr
+  const char *name;  // UTF-8, or nullptr
 };
 
 // A deep-sky object; the table ends with a row whose identifier is nullptr.
 struct DsoRow {
-  const char *id;     // e.g. "NGC224", no blank
+  const char *id;  // e.g. "NGC224", no blank
   double ra, dec;
-  float mag;          // 0 when the object has none
-  float major, minor; // arcminutes
-  float angle;        // position angle, degrees (not in the data: 0)
-  const char *name;   // never nullptr; "" when the object has no common name
+  float mag;           // 0 when the object has none
+  float major, minor;  // arcminutes
+  float angle;         // position angle, degrees (not in the data: 0)
+  const char *name;    // never nullptr; "" when the object has no common name
 };
 
 // A point of the Milky Way outline; (255, 255) closes a polyline, (0, 0) ends the table.

@@ -81,7 +81,8 @@ const std::unordered_map<int, const StarRow *> &starsByHip() {
 
 std::vector<uint8_t> registered(const char *path, const char *fileName, const std::string &text) {
   std::vector<uint8_t> compressed = gzip_buffer(fileName, text);
-  if (compressed.empty() || kestor_server_add_resource(path, compressed.data(), compressed.size(), CONTENT_TYPE) != KESTOR_OK)
+  if (compressed.empty() ||
+      kestor_server_add_resource(path, compressed.data(), compressed.size(), CONTENT_TYPE) != KESTOR_OK)
     return {};
   return compressed;
 }

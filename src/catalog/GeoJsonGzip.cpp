@@ -9,13 +9,14 @@
 namespace {
 constexpr int GZIP_WINDOW_BITS = 31;  // 32 KiB window with a gzip wrapper
 constexpr int MEMORY_LEVEL = 9;
-constexpr size_t HEADER_SLACK = 64;   // the gzip header and trailer around deflateBound's estimate
+constexpr size_t HEADER_SLACK = 64;  // the gzip header and trailer around deflateBound's estimate
 }  // namespace
 
 std::vector<uint8_t> gzip_buffer(const char *fileName, std::string_view text) {
   if (text.size() > std::numeric_limits<uInt>::max()) return {};
   z_stream stream{};
-  if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, GZIP_WINDOW_BITS, MEMORY_LEVEL, Z_DEFAULT_STRATEGY) != Z_OK)
+  if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, GZIP_WINDOW_BITS, MEMORY_LEVEL, Z_DEFAULT_STRATEGY) !=
+      Z_OK)
     return {};
   std::string name(fileName ? fileName : "");
   gz_header header{};

@@ -7,7 +7,8 @@
 #include <QString>
 
 // A setting with a fixed default: bool, qint64, double or text (const char *).
-template <typename T> struct SettingKey {
+template <typename T>
+struct SettingKey {
   const char *key;
   T defaultValue;
   QString name() const { return QLatin1StringView(key); }
@@ -27,9 +28,9 @@ inline constexpr SettingKey<qint64> LOG_LEVEL{"kestorLogLevel", 0};
 inline constexpr SettingKey<bool> ENABLE_BLOB_TRANSFER{"enableBLOBTransfer", false};
 inline constexpr SettingKey<qint64> SERVER_PORT{"kestorPortNumber", 0};
 inline constexpr SettingKey<const char *> SERVICE_TYPE{"kestorServiceType", "_kestor._tcp"};
-inline constexpr SettingName SERVICE_NAME{"kestorServiceName"};   // default: the program name
-inline constexpr SettingName LOAD_DRIVER_PREFIX{"load_"};         // + driver name; default: the driver's
-inline constexpr SettingName SERVERS{"servers"};                  // the user's servers (app/SavedServers.h)
+inline constexpr SettingName SERVICE_NAME{"kestorServiceName"};  // default: the program name
+inline constexpr SettingName LOAD_DRIVER_PREFIX{"load_"};        // + driver name; default: the driver's
+inline constexpr SettingName SERVERS{"servers"};                 // the user's servers (app/SavedServers.h)
 inline constexpr SettingKey<bool> ENABLE_SOUNDS{"enableSounds", true};
 // The general preferences sheet only (app/ApplicationDelegateGeneralSheet.cpp): nothing reads them.
 inline constexpr SettingKey<qint64> PROFILE{"kestorProfile", 0};
@@ -42,15 +43,15 @@ inline constexpr SettingName DEFAULT_AUXILIARY_1_PORT{"defaultAuxiliary1Port"};
 inline constexpr SettingName DEFAULT_AUXILIARY_2_PORT{"defaultAuxiliary2Port"};
 
 // Windows, boards and appearance.
-inline constexpr SettingName FIRST_LAUNCH_PREFIX{"initialized_"};  // + program version
+inline constexpr SettingName FIRST_LAUNCH_PREFIX{"initialized_"};                  // + program version
 inline constexpr SettingKey<qint64> TOOL_TIP_DELAY{"NSInitialToolTipDelay", 300};  // stored at every launch
 inline constexpr SettingKey<bool> HIDE_PANELS{"hidePanels", true};
 inline constexpr SettingKey<bool> LOCKED{"locked", false};
 inline constexpr SettingKey<qint64> WORKSPACE{"workspace", 1};
-inline constexpr SettingName WORKSPACE_NAMES_PREFIX{"workspace_"};           // + workspace number
-inline constexpr SettingName WORKSPACE_BREAKS_PREFIX{"workspace_breaks_"};   // + workspace number
-inline constexpr SettingName WORKSPACE_COLOURS_PREFIX{"workspace_colours_"}; // + workspace number
-inline constexpr SettingName MARKER_COLOR{"markerColor"};          // colours: default the live colour
+inline constexpr SettingName WORKSPACE_NAMES_PREFIX{"workspace_"};            // + workspace number
+inline constexpr SettingName WORKSPACE_BREAKS_PREFIX{"workspace_breaks_"};    // + workspace number
+inline constexpr SettingName WORKSPACE_COLOURS_PREFIX{"workspace_colours_"};  // + workspace number
+inline constexpr SettingName MARKER_COLOR{"markerColor"};                     // colours: default the live colour
 inline constexpr SettingName GRAPH_COLOR_1{"graphColor1"};
 inline constexpr SettingName GRAPH_COLOR_2{"graphColor2"};
 inline constexpr SettingName BACKGROUND_COLOR{"backgroundColor"};

@@ -34,7 +34,8 @@ QString read(const SettingKey<const char *> &setting, const QSettings &store = d
 
 // Stores the value and then tells every onChange listener.
 void write(const QString &key, const QVariant &value, QSettings &store = defaults());
-template <typename Key> void write(const Key &setting, const QVariant &value, QSettings &store = defaults()) {
+template <typename Key>
+void write(const Key &setting, const QVariant &value, QSettings &store = defaults()) {
   write(setting.name(), value, store);
 }
 // Calls the slot with the key after every write, at once when written on the receiver's thread and

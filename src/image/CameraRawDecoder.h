@@ -7,5 +7,5 @@
 #include <QByteArray>
 
 struct CameraRawDecoder {
-    static DecodeResult decode(const QByteArray &data);
+  static DecodeResult decode(const QByteArray &data);
 };

@@ -7,16 +7,14 @@ namespace {
 std::mutex appearanceMutex;
 std::optional<QPalette> storedAppearance;
 
-} // namespace
+}  // namespace
 
-std::optional<QPalette> currentAppearance()
-{
-    std::lock_guard lock(appearanceMutex);
-    return storedAppearance;
+std::optional<QPalette> currentAppearance() {
+  std::lock_guard lock(appearanceMutex);
+  return storedAppearance;
 }
 
-void setCurrentAppearance(const QPalette &palette)
-{
-    std::lock_guard lock(appearanceMutex);
-    storedAppearance = palette;
+void setCurrentAppearance(const QPalette &palette) {
+  std::lock_guard lock(appearanceMutex);
+  storedAppearance = palette;
 }

@@ -8,8 +8,8 @@
 #include "image/ImageRepRegistry.h"
 
 struct FITSImageRep {
-    // True when the data begins with "SIMPLE".
-    static bool canInitWithData(QByteArrayView data);
-    static DecodeResult imageRepsWithData(const QByteArray &data);
-    static ImageRepClass imageRepClass();
+  // True when the data begins with "SIMPLE".
+  static bool canInitWithData(QByteArrayView data);
+  static DecodeResult imageRepsWithData(const QByteArray &data);
+  static ImageRepClass imageRepClass();
 };

@@ -18,4 +18,4 @@ double binHeight(int64_t count, int64_t largest);
 
 QImage draw(const std::array<int64_t, 256> &histo);
 
-} // namespace HistogramPicture
+}  // namespace HistogramPicture

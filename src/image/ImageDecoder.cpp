@@ -6,13 +6,11 @@
 
 namespace ImageDecoder {
 
-DecodedBitmap decode(const QByteArray &data, const QString &format)
-{
-    if (format == u".nef" || format == u".arw")
-        return {CameraRawDecoder::decode(data), QStringLiteral("camera raw")};
-    if (const std::optional<ImageRepClass> repClass = ImageRepRegistry::claimant(data))
-        return {repClass->imageRepsWithData(data), QString::fromLatin1(repClass->name)};
-    return {PlatformImageDecoder::decode(data), QStringLiteral("platform")};
+DecodedBitmap decode(const QByteArray &data, const QString &format) {
+  if (format == u".nef" || format == u".arw") return {CameraRawDecoder::decode(data), QStringLiteral("camera raw")};
+  if (const std::optional<ImageRepClass> repClass = ImageRepRegistry::claimant(data))
+    return {repClass->imageRepsWithData(data), QString::fromLatin1(repClass->name)};
+  return {PlatformImageDecoder::decode(data), QStringLiteral("platform")};
 }
 
-} // namespace ImageDecoder
+}  // namespace ImageDecoder

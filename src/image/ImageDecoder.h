@@ -9,8 +9,8 @@
 #include <QString>
 
 struct DecodedBitmap {
-    DecodeResult result;
-    QString decoder; // "camera raw", a registered representation's name, or "platform"
+  DecodeResult result;
+  QString decoder;  // "camera raw", a registered representation's name, or "platform"
 };
 
 namespace ImageDecoder {
@@ -18,4 +18,4 @@ namespace ImageDecoder {
 // `format` is the BLOB's format in lower case (".fits", ".nef", ...).
 DecodedBitmap decode(const QByteArray &data, const QString &format);
 
-} // namespace ImageDecoder
+}  // namespace ImageDecoder

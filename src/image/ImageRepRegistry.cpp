@@ -10,53 +10,46 @@
 namespace {
 
 struct Registry {
-    std::mutex mutex;
-    std::vector<ImageRepClass> classes;
+  std::mutex mutex;
+  std::vector<ImageRepClass> classes;
 };
 
-Registry &registry()
-{
-    // Never destroyed: pool threads may still be decoding while the program exits.
-    static Registry *instance = new Registry;
-    return *instance;
+Registry &registry() {
+  // Never destroyed: pool threads may still be decoding while the program exits.
+  static Registry *instance = new Registry;
+  return *instance;
 }
 
-} // namespace
+}  // namespace
 
 namespace ImageRepRegistry {
 
-void registerImageRepClass(const ImageRepClass &repClass)
-{
-    Registry &r = registry();
-    std::lock_guard lock(r.mutex);
-    for (const ImageRepClass &known : r.classes) {
-        if (std::strcmp(known.name, repClass.name) == 0)
-            return;
-    }
-    r.classes.push_back(repClass);
+void registerImageRepClass(const ImageRepClass &repClass) {
+  Registry &r = registry();
+  std::lock_guard lock(r.mutex);
+  for (const ImageRepClass &known : r.classes) {
+    if (std::strcmp(known.name, repClass.name) == 0) return;
+  }
+  r.classes.push_back(repClass);
 }
 
-void registerImageRepClasses()
-{
-    registerImageRepClass(RawImageRep::imageRepClass());
-    registerImageRepClass(FITSImageRep::imageRepClass());
-    registerImageRepClass(XISFImageRep::imageRepClass());
+void registerImageRepClasses() {
+  registerImageRepClass(RawImageRep::imageRepClass());
+  registerImageRepClass(FITSImageRep::imageRepClass());
+  registerImageRepClass(XISFImageRep::imageRepClass());
 }
 
-std::vector<ImageRepClass> registeredClasses()
-{
-    Registry &r = registry();
-    std::lock_guard lock(r.mutex);
-    return r.classes;
+std::vector<ImageRepClass> registeredClasses() {
+  Registry &r = registry();
+  std::lock_guard lock(r.mutex);
+  return r.classes;
 }
 
-std::optional<ImageRepClass> claimant(QByteArrayView data)
-{
-    for (const ImageRepClass &repClass : registeredClasses()) {
-        if (repClass.canInitWithData(data))
-            return repClass;
-    }
-    return std::nullopt;
+std::optional<ImageRepClass> claimant(QByteArrayView data) {
+  for (const ImageRepClass &repClass : registeredClasses()) {
+    if (repClass.canInitWithData(data)) return repClass;
+  }
+  return std::nullopt;
 }
 
-} // namespace ImageRepRegistry
+}  // namespace ImageRepRegistry

@@ -11,9 +11,9 @@
 #include <vector>
 
 struct ImageRepClass {
-    const char *name;
-    bool (*canInitWithData)(QByteArrayView data);
-    DecodeResult (*imageRepsWithData)(const QByteArray &data);
+  const char *name;
+  bool (*canInitWithData)(QByteArrayView data);
+  DecodeResult (*imageRepsWithData)(const QByteArray &data);
 };
 
 namespace ImageRepRegistry {
@@ -27,4 +27,4 @@ std::vector<ImageRepClass> registeredClasses();
 // The first registered representation that claims the data, or nullptr when none does.
 std::optional<ImageRepClass> claimant(QByteArrayView data);
 
-} // namespace ImageRepRegistry
+}  // namespace ImageRepRegistry

@@ -7,23 +7,23 @@
 #include <array>
 
 struct AutomaticPoints {
-    int64_t black = 0;
-    int64_t white = 65535;
+  int64_t black = 0;
+  int64_t white = 65535;
 
-    bool operator==(const AutomaticPoints &) const = default;
+  bool operator==(const AutomaticPoints &) const = default;
 };
 
 struct ImageStatistics {
-    std::array<int64_t, 256> histo{};
-    int64_t min = 65535;
-    int64_t max = 0;
-    int64_t average = 0;
-    int64_t median = 0;
-    bool isColour = false;
-    AutomaticPoints automaticPoints;
+  std::array<int64_t, 256> histo{};
+  int64_t min = 65535;
+  int64_t max = 0;
+  int64_t average = 0;
+  int64_t median = 0;
+  bool isColour = false;
+  AutomaticPoints automaticPoints;
 
-    // Nothing for a bitmap without pixels or with fewer than four of them.
-    static std::optional<ImageStatistics> compute(const Bitmap &bitmap);
+  // Nothing for a bitmap without pixels or with fewer than four of them.
+  static std::optional<ImageStatistics> compute(const Bitmap &bitmap);
 };
 
 // The points from the histogram: the black point where more than 0.1 % of all pixels lie at or

@@ -15,4 +15,4 @@ namespace PixelBuffers {
 // undefined; null when memory runs out. Any thread may take and release buffers.
 std::shared_ptr<uint8_t[]> take(int64_t bytes);
 
-} // namespace PixelBuffers
+}  // namespace PixelBuffers

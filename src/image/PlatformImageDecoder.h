@@ -10,9 +10,9 @@
 #include <QImage>
 
 struct PlatformImageDecoder {
-    // Qt's default allocation limit (128 MB) refuses a 45-megapixel JPEG; this one does not.
-    static constexpr int ALLOCATION_LIMIT_MB = 1024;
+  // Qt's default allocation limit (128 MB) refuses a 45-megapixel JPEG; this one does not.
+  static constexpr int ALLOCATION_LIMIT_MB = 1024;
 
-    static DecodeResult decode(const QByteArray &data);
-    static std::optional<Bitmap> bitmapFromImage(QImage image);
+  static DecodeResult decode(const QByteArray &data);
+  static std::optional<Bitmap> bitmapFromImage(QImage image);
 };

@@ -10,4 +10,4 @@ namespace PreviewScaling {
 // unchanged when it fits already; an empty size for an empty frame or picture.
 QSize fittedSize(const QSize &picture, const QSize &frame);
 
-} // namespace PreviewScaling
+}  // namespace PreviewScaling

@@ -6,8 +6,8 @@
 #include "image/ImageRepRegistry.h"
 
 struct RawImageRep {
-    // True when the data begins with "RAW", whatever the fourth character.
-    static bool canInitWithData(QByteArrayView data);
-    static DecodeResult imageRepsWithData(const QByteArray &data);
-    static ImageRepClass imageRepClass();
+  // True when the data begins with "RAW", whatever the fourth character.
+  static bool canInitWithData(QByteArrayView data);
+  static DecodeResult imageRepsWithData(const QByteArray &data);
+  static ImageRepClass imageRepClass();
 };

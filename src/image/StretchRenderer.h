@@ -11,8 +11,8 @@
 #include <QSize>
 
 struct RenderingPoints {
-    int64_t black = 0;
-    int64_t white = 65535;
+  int64_t black = 0;
+  int64_t white = 65535;
 };
 
 namespace StretchRenderer {
@@ -28,7 +28,6 @@ uint8_t stretch(int64_t p, RenderingPoints points);
 // W × H pixels and a rendering of w × h: each pixel itself at the bitmap's size.
 // False, leaving `target` alone, for a depth that has no rendering, a size out of range, or
 // when memory runs out.
-bool render(const Bitmap &bitmap, RenderingPoints points, bool highlightOverexposure, QImage &target,
-            QSize size = {});
+bool render(const Bitmap &bitmap, RenderingPoints points, bool highlightOverexposure, QImage &target, QSize size = {});
 
-} // namespace StretchRenderer
+}  // namespace StretchRenderer

@@ -19,13 +19,14 @@
 
 std::atomic<KESTOR *> KESTOR::instance{nullptr};
 
-KESTOR::KESTOR(QObject *parent)
-    : KESTOR(std::make_unique<DnsSdBrowser>(), std::make_unique<DnsSdBrowser>(), parent) {}
+KESTOR::KESTOR(QObject *parent) : KESTOR(std::make_unique<DnsSdBrowser>(), std::make_unique<DnsSdBrowser>(), parent) {}
 
 KESTOR::KESTOR(std::unique_ptr<NetServiceBrowser> kestorBrowser, std::unique_ptr<NetServiceBrowser> indiBrowser,
                QObject *parent)
-    : QObject(parent), client(static_cast<kestor_client *>(std::calloc(1, sizeof(kestor_client)))),
-      indiBrowser(std::move(indiBrowser)), kestorBrowser(std::move(kestorBrowser)),
+    : QObject(parent),
+      client(static_cast<kestor_client *>(std::calloc(1, sizeof(kestor_client)))),
+      indiBrowser(std::move(indiBrowser)),
+      kestorBrowser(std::move(kestorBrowser)),
       changes_(std::make_unique<SerialQueue>()) {}
 
 KESTOR::~KESTOR() {
@@ -45,14 +46,14 @@ void KESTOR::start(bool serverMode, bool browse) {
     return;
   }
   started_ = true;
-  instance.store(this);                                            // 1
-  timeFormat = QStringLiteral("HH:mm:ss.zzz");                     // 2
-  kestor_log_message_handler = &KESTOR::logMessageHandler;         // 3, with the executor that
-  kestor_sync_executor = &runOnMainThread;                         //    applies records on main
-  kestor_server_ended_handler = &KESTOR::serverEndedHandler;       //    and hears of ended connections
-  kestor_blob_resize = &resizeBlobBytes;                           //    and the memory of BLOB bytes,
-  kestor_blob_free = &freeBlobBytes;                               //    which the model shares
-  kestor_is_sandboxed = true;                                      // 4
+  instance.store(this);                                         // 1
+  timeFormat = QStringLiteral("HH:mm:ss.zzz");                  // 2
+  kestor_log_message_handler = &KESTOR::logMessageHandler;      // 3, with the executor that
+  kestor_sync_executor = &runOnMainThread;                      //    applies records on main
+  kestor_server_ended_handler = &KESTOR::serverEndedHandler;    //    and hears of ended connections
+  kestor_blob_resize = &resizeBlobBytes;                        //    and the memory of BLOB bytes,
+  kestor_blob_free = &freeBlobBytes;                            //    which the model shares
+  kestor_is_sandboxed = true;                                   // 4
   const qint64 level = UserDefaults::read(Setting::LOG_LEVEL);  // 5
   if (level >= 0 && level <= std::numeric_limits<uint32_t>::max())
     framework.setLogLevel(static_cast<uint32_t>(level));
@@ -60,19 +61,19 @@ void KESTOR::start(bool serverMode, bool browse) {
     consoleLine("Ignoring kestorLogLevel " + QByteArray::number(level) + ": not a log level");
   if (const QString base = mainBundle().resourcePath; !base.isEmpty())  // 6
     qputenv("KESTOR_FIRMWARE_BASE", base.toUtf8());
-  if (serverMode) framework.startUsbEventHandler();                // 7
-  framework.start();                                               // 8
-  fillClientRecord(client);                                        // 9
-  framework.attachClient(client);                                  // 10
-  syncMain([this] { notifyClientAttached(); });                    // 11
-  if (serverMode) startServerMode();                               // 12
-  if (browse) {                                                    // 13
+  if (serverMode) framework.startUsbEventHandler();  // 7
+  framework.start();                                 // 8
+  fillClientRecord(client);                          // 9
+  framework.attachClient(client);                    // 10
+  syncMain([this] { notifyClientAttached(); });      // 11
+  if (serverMode) startServerMode();                 // 12
+  if (browse) {                                      // 13
     kestorBrowser->delegate = this;
     kestorBrowser->searchForServices(QStringLiteral("_kestor._tcp"), QStringLiteral("local."));
     indiBrowser->delegate = this;
     indiBrowser->searchForServices(QStringLiteral("_indi._tcp"), QStringLiteral("local."));
   }
-  log(QStringLiteral("KESTOR Started..."));                        // 14
+  log(QStringLiteral("KESTOR Started..."));  // 14
 }
 
 QString KESTOR::frameworkVersion() {

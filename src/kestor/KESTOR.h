@@ -164,20 +164,20 @@ public:
   bool compareDriverDescriptions(const QString &a, const QString &b) const;
 
   // --- fields (main thread) ---------------------------------------------------------------
-  kestor_client *client;                                      // never freed
-  QStringList driverNames;                                    // in-process server's drivers
+  kestor_client *client;    // never freed
+  QStringList driverNames;  // in-process server's drivers
   std::map<QString, std::shared_ptr<Driver>> drivers;
   std::map<QString, std::shared_ptr<Device>> devices;
-  QStringList messages;                                       // "HH:mm:ss.zzz text", oldest first
+  QStringList messages;  // "HH:mm:ss.zzz text", oldest first
   std::vector<KESTORDelegate *> delegates;
-  std::vector<std::shared_ptr<NetService>> services;          // in the order discovered
+  std::vector<std::shared_ptr<NetService>> services;  // in the order discovered
   std::map<std::shared_ptr<NetService>, kestor_server_entry *> servers;
-  std::vector<TypedServer> configuredServers;                 // connecting or connected, in order
+  std::vector<TypedServer> configuredServers;  // connecting or connected, in order
   std::unique_ptr<NetServiceBrowser> indiBrowser;
   std::unique_ptr<NetServiceBrowser> kestorBrowser;
   QString timeFormat;
-  std::shared_ptr<PublishedService> kestorService;            // the own service, once published
-  PublishedServiceFactory makePublishedService;               // empty: published through Avahi
+  std::shared_ptr<PublishedService> kestorService;  // the own service, once published
+  PublishedServiceFactory makePublishedService;     // empty: published through Avahi
 
   // Library entry points (replaced by tests before start).
   Framework framework;
@@ -201,7 +201,8 @@ private:
   void applyConnectionRule(Property &property);
   void removeProperty(const std::shared_ptr<Device> &device, const QString &name);
   void writeConsole(const QString &text);
-  template <typename Notification> void notify(Notification notification);
+  template <typename Notification>
+  void notify(Notification notification);
 
   std::unique_ptr<SerialQueue> changes_;
   std::set<kestor_server_entry *> endedBeforeReport_;  // connections that ended before their attempt's report
@@ -210,7 +211,8 @@ private:
   static std::atomic<KESTOR *> instance;
 };
 
-template <typename Notification> void KESTOR::notify(Notification notification) {
+template <typename Notification>
+void KESTOR::notify(Notification notification) {
   const auto receivers = delegates;
   for (KESTORDelegate *receiver : receivers) notification(*receiver);
 }

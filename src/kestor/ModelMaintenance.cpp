@@ -37,7 +37,8 @@ void KESTOR::applyConnectionRule(Property &property) {
   }
   const bool ok = state == KESTOR_STATE_OK;
   if (const SwitchItem *on = switchItem(property, QStringLiteral("CONNECTED"))) owner.connected = ok && on->value();
-  if (const SwitchItem *off = switchItem(property, QStringLiteral("DISCONNECTED"))) owner.disconnected = ok && off->value();
+  if (const SwitchItem *off = switchItem(property, QStringLiteral("DISCONNECTED")))
+    owner.disconnected = ok && off->value();
 }
 
 void KESTOR::handleDefineProperty(kestor_property *record) {

@@ -44,7 +44,7 @@ public:
   QString name;
   QStringList itemNames;  // record order, one per item record
   std::map<QString, std::shared_ptr<Item>> items;
-  qint64 seq = 0;         // +1 per update
+  qint64 seq = 0;             // +1 per update
   kestor_property *property;  // the library's record, or keptRecord once the property is deleted
   std::unique_ptr<char[]> keptRecord;
   // The record's type and version when the property was defined; the record keeps them while it

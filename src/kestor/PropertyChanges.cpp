@@ -61,7 +61,7 @@ void KESTOR::enableBLOB(const std::shared_ptr<Property> &property, bool enabled)
   // (the library may free it meanwhile): the library is handed one that holds the names and what
   // the property was defined as.
   if (!property || property->deleted || property->typeAtDefinition != KESTOR_BLOB) return;
-  const uint32_t mode = !enabled                                            ? KESTOR_BLOB_NEVER
+  const uint32_t mode = !enabled                                              ? KESTOR_BLOB_NEVER
                         : property->versionAtDefinition >= KESTOR_VERSION_2_0 ? KESTOR_BLOB_URL
                                                                               : KESTOR_BLOB_ALSO;
   kestor_property record{};

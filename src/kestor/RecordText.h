@@ -12,5 +12,11 @@ QString textFromField(const char *field, size_t width);
 // A C string in strict UTF-8: false (result untouched) when null or not valid UTF-8.
 bool decodeStrictUtf8(const char *text, QString &result);
 
-template <size_t N> QString nameFromField(const char (&field)[N]) { return nameFromField(field, N); }
-template <size_t N> QString textFromField(const char (&field)[N]) { return textFromField(field, N); }
+template <size_t N>
+QString nameFromField(const char (&field)[N]) {
+  return nameFromField(field, N);
+}
+template <size_t N>
+QString textFromField(const char (&field)[N]) {
+  return textFromField(field, N);
+}

@@ -4,7 +4,7 @@
 #include <QTextToSpeech>
 
 void speak(const QString &text) {
-  static QTextToSpeech *speech = new QTextToSpeech;  // main thread; lives as long as the program
+  static QTextToSpeech *speech = new QTextToSpeech;             // main thread; lives as long as the program
   if (!speech->availableVoices().isEmpty()) speech->say(text);  // no voice: nothing is spoken
 }
 #else

@@ -6,8 +6,7 @@ namespace {
 
 QString starTitle(const SkyObject &star) {
   QString title = QStringLiteral("HIP") + QString::number(star.id);
-  if (star.hasName())
-    title += QStringLiteral(", ") + star.nameText();
+  if (star.hasName()) title += QStringLiteral(", ") + star.nameText();
   return title;
 }
 
@@ -26,8 +25,7 @@ namespace LocalSearch {
 QString normalised(const QString &query) {
   const QString upper = query.toUpper();
   for (const QLatin1StringView prefix : {QLatin1StringView("IC"), QLatin1StringView("NGC"), QLatin1StringView("M")}) {
-    if (!upper.startsWith(prefix))
-      continue;
+    if (!upper.startsWith(prefix)) continue;
     if (const std::optional<int32_t> n = StrictNumber::toInt32(QStringView(upper).mid(prefix.size())))
       return prefix + QString::number(*n);
     return upper;
@@ -54,8 +52,7 @@ std::vector<SearchResult> find(const QString &query, const SkyModel &sky) {
       results.push_back(result(starTitle(sky.stars[i]), sky.stars[i], SkyList::Stars, i));
   for (const auto &[list, kind] : {std::pair{&sky.deepSky, SkyList::DeepSky}, std::pair{&sky.bodies, SkyList::Bodies}})
     for (size_t i = 0; i < list->size(); ++i)
-      if (nameContains((*list)[i], q))
-        results.push_back(result((*list)[i].nameText(), (*list)[i], kind, i));
+      if (nameContains((*list)[i], q)) results.push_back(result((*list)[i].nameText(), (*list)[i], kind, i));
   return results;
 }
 

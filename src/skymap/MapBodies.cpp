@@ -22,8 +22,7 @@ std::vector<uint32_t> draw(QPainter &painter, const MapPass &pass, const std::ve
   // The bodies come in body-number order, so the planets are filled before the Sun and the Moon.
   for (uint32_t i = 0; i < bodies.size(); ++i) {
     const SkyObject &body = bodies[i];
-    if (places[i].alt < 0)
-      continue;
+    if (places[i].alt < 0) continue;
     if (body.id == MOON || body.id == SUN) {
       painter.fillPath(path, colour);
       path.clear();

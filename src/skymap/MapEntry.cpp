@@ -2,7 +2,6 @@
 
 #include <kestor.h>
 
-
 MapEntry::MapEntry(double ra, double dec) {
   object.j2kRA = ra;
   object.j2kDec = dec;
@@ -10,8 +9,7 @@ MapEntry::MapEntry(double ra, double dec) {
 
 MapEntry::MapEntry(const SkyObject &catalogued, const SkyPlace &place, std::optional<SkyRef> source)
     : object(catalogued), source(source) {
-  if (catalogued.hasName())
-    name = catalogued.nameText();
+  if (catalogued.hasName()) name = catalogued.nameText();
   object.name = object.commonName = nullptr;
   this->place(place);
 }

@@ -30,12 +30,12 @@ public:
   // Takes the place computed elsewhere.
   void place(const SkyPlace &place);
 
-  SkyObject object;           // the catalogue fields; its name pointers are unused (see name)
+  SkyObject object;  // the catalogue fields; its name pointers are unused (see name)
   std::optional<QString> name;
-  double ra = 0;              // apparent topocentric, hours
-  double dec = 0;             // degrees
-  double alt = 0;             // degrees
-  double az = 0;              // degrees, north 0, east 90
+  double ra = 0;                 // apparent topocentric, hours
+  double dec = 0;                // degrees
+  double alt = 0;                // degrees
+  double az = 0;                 // degrees, north 0, east 90
   std::optional<SkyRef> source;  // the sky model's object it was made from, if any
 };
 

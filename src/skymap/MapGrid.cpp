@@ -14,8 +14,7 @@ using MapProjection::mapPoint;
 
 QPainterPath gridPath() {
   QPainterPath path;
-  for (int r = 15; r <= 90; r += 15)
-    path.addEllipse(QRectF(-r, -r, 2 * r, 2 * r));
+  for (int r = 15; r <= 90; r += 15) path.addEllipse(QRectF(-r, -r, 2 * r, 2 * r));
   for (int az = 0; az < 360; az += 15) {
     path.moveTo(mapPoint(80, az));
     path.lineTo(mapPoint(0, az));
@@ -25,13 +24,20 @@ QPainterPath gridPath() {
 
 QString azimuthLabel(int azimuth) {
   switch (azimuth) {
-  case 45: return QStringLiteral("NE");
-  case 90: return QStringLiteral("E");
-  case 135: return QStringLiteral("SE");
-  case 225: return QStringLiteral("SW");
-  case 270: return QStringLiteral("W");
-  case 315: return QStringLiteral("NW");
-  default: return QString::number(azimuth) + QChar(0x00B0);
+  case 45:
+    return QStringLiteral("NE");
+  case 90:
+    return QStringLiteral("E");
+  case 135:
+    return QStringLiteral("SE");
+  case 225:
+    return QStringLiteral("SW");
+  case 270:
+    return QStringLiteral("W");
+  case 315:
+    return QStringLiteral("NW");
+  default:
+    return QString::number(azimuth) + QChar(0x00B0);
   }
 }
 
@@ -45,15 +51,13 @@ void drawAzimuthLabels(QPainter &painter, const MapPass &pass) {
   ViewCoordinates view(painter, pass.view, mapFont(pass.fontSize));
   painter.setPen(pass.palette.secondaryLabel);
   for (int az = 15; az < 360; az += 15) {
-    if (az == 180)
-      continue;
+    if (az == 180) continue;
     const QPointF anchor = pass.transform.map(mapPoint(-10.0 / pass.scale, az));
     const double turned = (az - rotation) * RADIANS;
     // A 40-point box beside the anchor, pushed outward by the label's direction on screen.
-    const QRectF box(anchor.x() + 10.0 * std::sin(turned) - 20.0, anchor.y() + 15.0 * std::cos(turned) - 10.0,
-                     40.0, 40.0);
-    if (box.intersects(pass.dirty))
-      painter.drawText(box, Qt::AlignHCenter | Qt::AlignTop, azimuthLabel(az));
+    const QRectF box(anchor.x() + 10.0 * std::sin(turned) - 20.0, anchor.y() + 15.0 * std::cos(turned) - 10.0, 40.0,
+                     40.0);
+    if (box.intersects(pass.dirty)) painter.drawText(box, Qt::AlignHCenter | Qt::AlignTop, azimuthLabel(az));
   }
 }
 

@@ -23,8 +23,7 @@ void drawName(QPainter &painter, const MapPass &pass, const SkyObject &object, c
   const QPointF corner = anchor + QPointF(d / 2 * pass.rawScale, -(d / 2 - 1) * pass.rawScale);
   const QFontMetricsF metrics(painter.font());
   const QRectF box(corner.x(), corner.y() - metrics.height(), metrics.horizontalAdvance(text), metrics.height());
-  if (box.intersects(pass.dirty))
-    painter.drawText(QPointF(corner.x(), corner.y() - metrics.descent()), text);
+  if (box.intersects(pass.dirty)) painter.drawText(QPointF(corner.x(), corner.y() - metrics.descent()), text);
 }
 
 void drawCatalogue(QPainter &painter, const MapPass &pass, const DrawnList &list, int magnitude) {
@@ -39,18 +38,13 @@ void drawCatalogue(QPainter &painter, const MapPass &pass, const DrawnList &list
 
 int labelMagnitude(double width) {
   const double z = std::log2(width);
-  if (z < 10)
-    return 1;
-  if (z < 11)
-    return 2;
-  if (z < 11.5)
-    return 3;
+  if (z < 10) return 1;
+  if (z < 11) return 2;
+  if (z < 11.5) return 3;
   return BRIGHTEST_LABEL_LIMIT;
 }
 
-QString labelText(const QString &name) {
-  return name.section(QStringLiteral(", "), -1);
-}
+QString labelText(const QString &name) { return name.section(QStringLiteral(", "), -1); }
 
 void draw(QPainter &painter, const MapPass &pass, double width, const DrawnList &stars, const DrawnList &deepSky,
           const DrawnList &bodies) {

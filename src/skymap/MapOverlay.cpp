@@ -30,8 +30,7 @@ double MapView::Overlay::frameAngle(double fovAngle, double ra, double siderealT
 }
 
 void MapView::Overlay::paintEvent(QPaintEvent *) {
-  if (!map_->selection_ && !map_->position_)
-    return;
+  if (!map_->selection_ && !map_->position_) return;
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setWorldTransform(map_->mapTransform().toQTransform());
@@ -43,8 +42,7 @@ void MapView::Overlay::paintEvent(QPaintEvent *) {
     drawMarker(painter, MapProjection::mapPoint(selection->alt, selection->az), 20 * u, 5 * u, false);
   }
   const MapEntryPtr &position = map_->position_;
-  if (!position)
-    return;
+  if (!position) return;
   const QPointF p = MapProjection::mapPoint(position->alt, position->az);
   painter.setPen(QPen(graphColor1(), u));
   drawMarker(painter, p, 15 * u, 4 * u, true);
@@ -52,8 +50,7 @@ void MapView::Overlay::paintEvent(QPaintEvent *) {
   const MapSettings &settings = map_->settings_;
   const double w = settings.fovWidth;
   const double h = settings.fovHeight;
-  if (!(w / 2 > 0 && h / 2 > 0))
-    return;
+  if (!(w / 2 > 0 && h / 2 > 0)) return;
   painter.translate(p);
   painter.rotate(frameAngle(settings.fovAngle, position->ra, kestor_lst(nullptr, settings.longitude)));
   painter.setPen(QPen(markerColor(), u));

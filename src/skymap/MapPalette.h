@@ -6,11 +6,11 @@
 class QWidget;
 
 struct MapPalette {
-  bool light = true;          // a light appearance
-  QColor background;          // the window background
-  QColor grid;                // light grey in a light appearance, dark grey in a dark one
-  QColor secondaryLabel;      // azimuth labels, figures and star names
-  QColor stars;               // black in a light appearance, white in a dark one
+  bool light = true;                   // a light appearance
+  QColor background;                   // the window background
+  QColor grid;                         // light grey in a light appearance, dark grey in a dark one
+  QColor secondaryLabel;               // azimuth labels, figures and star names
+  QColor stars;                        // black in a light appearance, white in a dark one
   QColor milkyWay{128, 128, 128, 26};  // white of level 0.5, alpha 0.1
   QColor deepSky{255, 128, 0, 77};     // red and green of orange, alpha 0.3
   QColor orange{255, 128, 0};

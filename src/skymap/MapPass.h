@@ -16,5 +16,5 @@ struct MapPass {
   QRect dirty;                         // the rectangle being drawn, in view points
   QRectF exposed;                      // the same in map units (bounding box)
   MapPalette palette;
-  int fontSize = 10;                   // label size in view points
+  int fontSize = 10;  // label size in view points
 };

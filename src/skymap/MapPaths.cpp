@@ -15,11 +15,11 @@ using MapProjection::mapPoint;
 namespace {
 
 // One polyline through the map points of the places at or above the given altitude.
-template <typename Places> void addPolyline(QPainterPath &path, const Places &points, double lowestAltitude) {
+template <typename Places>
+void addPolyline(QPainterPath &path, const Places &points, double lowestAltitude) {
   bool first = true;
   for (const SkyPlace &point : points) {
-    if (point.alt < lowestAltitude)
-      continue;
+    if (point.alt < lowestAltitude) continue;
     const QPointF p = mapPoint(point.alt, point.az);
     if (first)
       path.moveTo(p);
@@ -34,17 +34,14 @@ template <typename Places> void addPolyline(QPainterPath &path, const Places &po
 template <typename Inside, typename Cross>
 QPolygonF clipEdge(const QPolygonF &polygon, Inside inside, Cross cross) {
   QPolygonF out;
-  if (polygon.isEmpty())
-    return out;
+  if (polygon.isEmpty()) return out;
   out.reserve(polygon.size());
   QPointF previous = polygon.last();
   bool previousInside = inside(previous);
   for (const QPointF &point : polygon) {
     const bool pointInside = inside(point);
-    if (pointInside != previousInside)
-      out.append(cross(previous, point));
-    if (pointInside)
-      out.append(point);
+    if (pointInside != previousInside) out.append(cross(previous, point));
+    if (pointInside) out.append(point);
     previous = point;
     previousInside = pointInside;
   }
@@ -63,12 +60,15 @@ QPainterPath clipRings(const QPainterPath &rings, const QRectF &rect) {
   QPainterPath clipped;
   clipped.setFillRule(rings.fillRule());
   for (const QPolygonF &ring : rings.toSubpathPolygons()) {
-    QPolygonF p = clipEdge(ring, [&](QPointF q) { return q.x() >= rect.left(); }, atX(rect.left()));
-    p = clipEdge(p, [&](QPointF q) { return q.x() <= rect.right(); }, atX(rect.right()));
-    p = clipEdge(p, [&](QPointF q) { return q.y() >= rect.top(); }, atY(rect.top()));
-    p = clipEdge(p, [&](QPointF q) { return q.y() <= rect.bottom(); }, atY(rect.bottom()));
-    if (p.size() >= 3)
-      clipped.addPolygon(p);
+    QPolygonF p = clipEdge(
+        ring, [&](QPointF q) { return q.x() >= rect.left(); }, atX(rect.left()));
+    p = clipEdge(
+        p, [&](QPointF q) { return q.x() <= rect.right(); }, atX(rect.right()));
+    p = clipEdge(
+        p, [&](QPointF q) { return q.y() >= rect.top(); }, atY(rect.top()));
+    p = clipEdge(
+        p, [&](QPointF q) { return q.y() <= rect.bottom(); }, atY(rect.bottom()));
+    if (p.size() >= 3) clipped.addPolygon(p);
   }
   return clipped;
 }
@@ -97,8 +97,7 @@ QPointF galacticPole(double latitude, double longitude, double elevation) {
   constexpr double NORTH_POLE_RA = 12.8573, NORTH_POLE_DEC = 27.1283;  // hours, degrees (J2000)
   double alt = 0, az = 0;
   kestor_eq2hor(nullptr, &alt, &az, latitude, longitude, elevation, NORTH_POLE_RA, NORTH_POLE_DEC);
-  if (alt < 0)
-    kestor_eq2hor(nullptr, &alt, &az, latitude, longitude, elevation, NORTH_POLE_RA - 12, -NORTH_POLE_DEC);
+  if (alt < 0) kestor_eq2hor(nullptr, &alt, &az, latitude, longitude, elevation, NORTH_POLE_RA - 12, -NORTH_POLE_DEC);
   return mapPoint(alt, az);
 }
 
@@ -109,8 +108,7 @@ QPainterPath figures(const std::vector<std::vector<std::vector<uint32_t>>> &cons
   for (const auto &slot : constellations) {
     for (const auto &polyline : slot) {
       line.clear();
-      for (const uint32_t star : polyline)
-        line.push_back(stars[star]);
+      for (const uint32_t star : polyline) line.push_back(stars[star]);
       addPolyline(path, line, 0);
     }
   }
@@ -140,8 +138,7 @@ StarLayer stars(const std::vector<SkyObject> &stars, const std::vector<SkyPlace>
       continue;
     layer.discs.addDisc(mapPoint(place.alt, place.az), star.diameter);
     layer.drawn.push_back(i);
-    if (star.hasName() && static_cast<double>(star.mag) <= MapNames::BRIGHTEST_LABEL_LIMIT)
-      layer.named.push_back(i);
+    if (star.hasName() && static_cast<double>(star.mag) <= MapNames::BRIGHTEST_LABEL_LIMIT) layer.named.push_back(i);
   }
   return layer;
 }

@@ -49,9 +49,7 @@ StarLayer stars(const std::vector<SkyObject> &stars, const std::vector<SkyPlace>
                 qint64 magnitudeLimit);
 
 // True when an object of the given diameter (degrees) is at least one view point across.
-inline bool largeEnough(float diameter, double rawScale) {
-  return static_cast<double>(diameter) >= 1.0 / rawScale;
-}
+inline bool largeEnough(float diameter, double rawScale) { return static_cast<double>(diameter) >= 1.0 / rawScale; }
 // The square of side diameter (degrees) centred on the place's map point.
 QRectF discBox(double diameter, const SkyPlace &place);
 

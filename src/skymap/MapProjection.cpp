@@ -21,17 +21,12 @@ QPointF mapPoint(double alt, double az) {
 void altAz(QPointF point, double &alt, double &az) {
   alt = HORIZON - std::hypot(point.x(), point.y());
   az = std::atan2(point.x(), -point.y()) / RADIANS;
-  if (az < 0)
-    az += 360.0;
+  if (az < 0) az += 360.0;
 }
 
-QPointF Transform::map(QPointF point) const {
-  return toQTransform().map(point);
-}
+QPointF Transform::map(QPointF point) const { return toQTransform().map(point); }
 
-QPointF Transform::unmap(QPointF viewPoint) const {
-  return toQTransform().inverted().map(viewPoint);
-}
+QPointF Transform::unmap(QPointF viewPoint) const { return toQTransform().inverted().map(viewPoint); }
 
 QTransform Transform::toQTransform() const {
   const double c = std::cos(rotation * RADIANS);

@@ -28,7 +28,7 @@ struct Transform {
   double scale = 1;             // view units per map unit
   double flipHorizontally = 1;  // +1 or -1
   double flipVertically = 1;
-  QPointF translation;          // where the zenith lies
+  QPointF translation;  // where the zenith lies
 
   QPointF map(QPointF point) const;
   QPointF unmap(QPointF viewPoint) const;

@@ -7,8 +7,8 @@ MapSettings MapSettings::read() {
   MapSettings settings;
   settings.flipHorizontally = read(Setting::FLIP_MAP_HORIZONTALLY);
   settings.flipVertically = read(Setting::FLIP_MAP_VERTICALLY);
-  settings.fontSize = static_cast<int>(read(Setting::USE_LARGE_FONT) ? read(Setting::LARGE_FONT_SIZE)
-                                                                     : read(Setting::FONT_SIZE));
+  settings.fontSize =
+      static_cast<int>(read(Setting::USE_LARGE_FONT) ? read(Setting::LARGE_FONT_SIZE) : read(Setting::FONT_SIZE));
   settings.magnitudeLimit = read(Setting::MAGNITUDE_LIMIT);
   settings.showNames = read(Setting::SHOW_STARS);
   settings.fovWidth = read(Setting::FOV_WIDTH);

@@ -9,13 +9,10 @@ QFont mapFont(int size) {
   return font;
 }
 
-ViewCoordinates::ViewCoordinates(QPainter &painter, const QTransform &view, const QFont &font)
-    : painter_(painter) {
+ViewCoordinates::ViewCoordinates(QPainter &painter, const QTransform &view, const QFont &font) : painter_(painter) {
   painter.save();
   painter.setWorldTransform(view);
   painter.setFont(font);
 }
 
-ViewCoordinates::~ViewCoordinates() {
-  painter_.restore();
-}
+ViewCoordinates::~ViewCoordinates() { painter_.restore(); }

@@ -42,7 +42,8 @@ MapView::~MapView() = default;
 
 void MapView::initialize() {
   skyPlaces_ = sky_->initialPlaces;
-  objectSearch_ = new ObjectSearch(sky_, [this](const MapEntryPtr &entry) { select(entry); }, this);
+  objectSearch_ = new ObjectSearch(
+      sky_, [this](const MapEntryPtr &entry) { select(entry); }, this);
   now_ = [] { return static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0; };
   overlay_ = new Overlay(this);
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -54,10 +55,8 @@ void MapView::initialize() {
 
 void MapView::applySettings() {
   const MapSettings read = MapSettings::read();
-  if (read == settings_)
-    return;
-  if (read.magnitudeLimit != settings_.magnitudeLimit)
-    cachedStars_.reset();
+  if (read == settings_) return;
+  if (read.magnitudeLimit != settings_.magnitudeLimit) cachedStars_.reset();
   settings_ = read;
   QWidget::update();
   overlay_->update();
@@ -70,9 +69,7 @@ void MapView::dropLayers() {
   cachedDSOs_.reset();
 }
 
-double MapView::mirrored() const {
-  return settings_.flipHorizontally == settings_.flipVertically ? 1.0 : -1.0;
-}
+double MapView::mirrored() const { return settings_.flipHorizontally == settings_.flipVertically ? 1.0 : -1.0; }
 
 void MapView::resizeEvent(QResizeEvent *event) {
   overlay_->resize(event->size());
@@ -117,16 +114,13 @@ void MapView::draw(QPainter &painter, const QRect &dirty) {
 
   // Discs just above the horizon may reach past it, up to this radius.
   painter.setClipPath(circle(100));
-  if (!cachedFigures_)
-    cachedFigures_ = MapPaths::figures(sky_->figures, places.stars);
+  if (!cachedFigures_) cachedFigures_ = MapPaths::figures(sky_->figures, places.stars);
   painter.strokePath(*cachedFigures_, QPen(pass.palette.secondaryLabel, 0.5 / scale_));
 
-  if (!cachedDSOs_)
-    cachedDSOs_ = MapPaths::deepSky(sky_->deepSky, places.deepSky, rawScale_);
+  if (!cachedDSOs_) cachedDSOs_ = MapPaths::deepSky(sky_->deepSky, places.deepSky, rawScale_);
   painter.fillPath(cachedDSOs_->discs, pass.palette.deepSky);
 
-  if (!cachedStars_)
-    cachedStars_ = MapPaths::stars(sky_->stars, places.stars, rawScale_, settings_.magnitudeLimit);
+  if (!cachedStars_) cachedStars_ = MapPaths::stars(sky_->stars, places.stars, rawScale_, settings_.magnitudeLimit);
   cachedStars_->discs.fill(painter, pass.exposed, pass.palette.stars);
 
   drawnBodies_ = MapBodies::draw(painter, pass, sky_->bodies, places.bodies);

@@ -17,13 +17,10 @@
 
 using MapProjection::mapPoint;
 
-double MapView::zoom() const {
-  return std::log2(width());
-}
+double MapView::zoom() const { return std::log2(width()); }
 
 void MapView::setZoom(double z) {
-  if (!MapInteraction::acceptsZoom(z))
-    return;
+  if (!MapInteraction::acceptsZoom(z)) return;
   saveCenter();
   const int size = static_cast<int>(std::lround(std::exp2(z)));
   setGeometry(x(), y(), size, size);
@@ -46,8 +43,7 @@ void MapView::setRotation(double degrees) {
 void MapView::setSelection(const MapEntryPtr &entry) {
   selection_ = entry;
   overlay_->update();
-  if (mapDelegate_)
-    mapDelegate_->selectedWithEntry(entry);
+  if (mapDelegate_) mapDelegate_->selectedWithEntry(entry);
 }
 
 void MapView::setPosition(const MapEntryPtr &entry) {
@@ -56,8 +52,7 @@ void MapView::setPosition(const MapEntryPtr &entry) {
 }
 
 void MapView::zoomAction(QObject *sender) {
-  if (!sender)
-    return;
+  if (!sender) return;
   if (sender == outlets_.zoomIn || sender == outlets_.zoomInMenu)
     setZoom(zoom() + 0.5);
   else if (sender == outlets_.zoomOut || sender == outlets_.zoomOutMenu)
@@ -65,34 +60,28 @@ void MapView::zoomAction(QObject *sender) {
 }
 
 void MapView::rotateAction(QObject *sender) {
-  if (!sender)
-    return;
+  if (!sender) return;
   if (sender == outlets_.rotateCW || sender == outlets_.rotateCWMenu)
     setRotation(MapInteraction::rotationStep(rotation_, 15.0 * mirrored()));
   else if (sender == outlets_.rotateCCW || sender == outlets_.rotateCCWMenu)
     setRotation(MapInteraction::rotationStep(rotation_, -15.0 * mirrored()));
 }
 
-void MapView::centerAction(QObject *) {
-  centerOn(MapInteraction::centerTarget(center_, selection_, position_));
-}
+void MapView::centerAction(QObject *) { centerOn(MapInteraction::centerTarget(center_, selection_, position_)); }
 
 void MapView::select(const MapEntryPtr &entry) {
-  if (!entry)
-    return;
+  if (!entry) return;
   if (entry->source && entry->source->list == SkyList::Bodies)
     entry->updatePlanet(lastLatitude_, lastLongitude_, lastElevation_);
   else
     entry->updateStar(lastLatitude_, lastLongitude_, lastElevation_);
   setSelection(entry);
-  if (mapDelegate_)
-    mapDelegate_->addHistoryWithEntry(entry);
+  if (mapDelegate_) mapDelegate_->addHistoryWithEntry(entry);
 }
 
 QAbstractScrollArea *MapView::enclosingScrollArea() const {
   for (QWidget *w = parentWidget(); w; w = w->parentWidget()) {
-    if (auto *area = qobject_cast<QAbstractScrollArea *>(w))
-      return area;
+    if (auto *area = qobject_cast<QAbstractScrollArea *>(w)) return area;
   }
   return nullptr;
 }
@@ -106,16 +95,14 @@ void MapView::scrollTo(QPointF origin) {
 void MapView::centerOn(const MapEntryPtr &entry) {
   center_ = entry;
   QAbstractScrollArea *area = enclosingScrollArea();
-  if (!area || !entry)
-    return;
+  if (!area || !entry) return;
   const QSizeF visible = area->viewport()->size();
   scrollTo(mapTransform().map(mapPoint(entry->alt, entry->az)) - QPointF(visible.width() / 2, visible.height() / 2));
 }
 
 void MapView::saveCenter() {
   QAbstractScrollArea *area = enclosingScrollArea();
-  if (!area)
-    return;
+  if (!area) return;
   const QRectF visible(mapFrom(area->viewport(), QPoint(0, 0)), area->viewport()->size());
   const QPointF p = mapTransform().unmap(visible.topLeft() + QPointF(visible.width() / 2, visible.height() / 2));
   UserDefaults::write(Setting::CENTER_X, p.x());
@@ -124,10 +111,8 @@ void MapView::saveCenter() {
 
 void MapView::restoreCenter() {
   QAbstractScrollArea *area = enclosingScrollArea();
-  if (!area)
-    return;
-  const QPointF stored(UserDefaults::read(Setting::CENTER_X),
-                       UserDefaults::read(Setting::CENTER_Y));
+  if (!area) return;
+  const QPointF stored(UserDefaults::read(Setting::CENTER_X), UserDefaults::read(Setting::CENTER_Y));
   const QSizeF visible = area->viewport()->size();
   scrollTo(mapTransform().map(stored) - QPointF(visible.width() / 2, visible.height() / 2));
 }
@@ -152,28 +137,21 @@ MapEntryPtr MapView::entryAt(QPointF mapPoint) const {
       }
     }
   }
-  if (!chosen)
-    return nullptr;
+  if (!chosen) return nullptr;
   return std::make_shared<MapEntry>(sky_->of(chosen->list)[chosen->index], skyPlaces_->of(chosen->list)[chosen->index],
                                     *chosen);
 }
 
-void MapView::mouseDown(QPointF viewPoint) {
-  setSelection(entryAt(mapTransform().unmap(viewPoint)));
-}
+void MapView::mouseDown(QPointF viewPoint) { setSelection(entryAt(mapTransform().unmap(viewPoint))); }
 
-void MapView::rightMouseDown() {
-  setSelection(nullptr);
-}
+void MapView::rightMouseDown() { setSelection(nullptr); }
 
 void MapView::magnifyWithEvent(double magnification, GesturePhase phase) {
-  if (phase == GesturePhase::Changed)
-    setZoom(zoom() + magnification / 5.0);
+  if (phase == GesturePhase::Changed) setZoom(zoom() + magnification / 5.0);
 }
 
 void MapView::rotateWithEvent(double degreesCounterClockwise, GesturePhase phase) {
-  if (phase == GesturePhase::Changed)
-    setRotation(rotation_ - degreesCounterClockwise * mirrored());
+  if (phase == GesturePhase::Changed) setRotation(rotation_ - degreesCounterClockwise * mirrored());
 }
 
 void MapView::mousePressEvent(QMouseEvent *event) {

@@ -11,54 +11,44 @@
 
 namespace {
 
-void addHeader(QMenu &menu, const QString &title) {
-  menu.addAction(title)->setEnabled(false);
-}
+void addHeader(QMenu &menu, const QString &title) { menu.addAction(title)->setEnabled(false); }
 
 }  // namespace
 
 ObjectSearch::ObjectSearch(std::shared_ptr<const SkyModel> sky, Chosen chosen, QObject *parent)
-    : QObject(parent), sky_(std::move(sky)), chosen_(std::move(chosen)),
+    : QObject(parent),
+      sky_(std::move(sky)),
+      chosen_(std::move(chosen)),
       menu_(std::make_unique<QMenu>(QStringLiteral("Search"))) {}
 
 ObjectSearch::~ObjectSearch() = default;
 
-void ObjectSearch::setField(QLineEdit *searched) {
-  field_ = searched;
-}
+void ObjectSearch::setField(QLineEdit *searched) { field_ = searched; }
 
-void ObjectSearch::setLog(Log lines) {
-  log_ = std::move(lines);
-}
+void ObjectSearch::setLog(Log lines) { log_ = std::move(lines); }
 
 void ObjectSearch::write(const QString &line) const {
-  if (log_)
-    log_(line);
+  if (log_) log_(line);
 }
 
 void ObjectSearch::search(QObject *sender) {
   if (!field_ || sender != field_.data()) {
-    if (field_)
-      field_->setFocus();
+    if (field_) field_->setFocus();
     return;
   }
   const QString query = field_->text();
   const qsizetype bytes = query.toUtf8().size();
-  if (bytes < 3)
-    return;
+  if (bytes < 3) return;
   menu_->clear();
   addHeader(*menu_, QStringLiteral("-- LOCAL --"));
-  for (const SearchResult &result : LocalSearch::find(query, *sky_))
-    addItem(result.title, result.entry);
+  for (const SearchResult &result : LocalSearch::find(query, *sky_)) addItem(result.title, result.entry);
   if (bytes >= 4) {
     addHeader(*menu_, QStringLiteral("-- SIMBAD --"));
     const QUrl url = SimbadRequest::url(SimbadRequest::serviceAddress(), query);
     if (url.isValid()) {
-      if (network_ == nullptr)
-        network_ = new QNetworkAccessManager(this);
+      if (network_ == nullptr) network_ = new QNetworkAccessManager(this);
       field_->setEnabled(false);
-      if (log_ && kestor_get_log_level() == 1)
-        write(QStringLiteral("Waiting for SIMBAD response..."));
+      if (log_ && kestor_get_log_level() == 1) write(QStringLiteral("Waiting for SIMBAD response..."));
       QNetworkReply *reply = network_->get(SimbadRequest::request(url, timeout_));
       connect(reply, &QNetworkReply::finished, this, [this, reply] {
         reply->deleteLater();
@@ -75,17 +65,14 @@ void ObjectSearch::search(QObject *sender) {
 }
 
 void ObjectSearch::processSimbadResponse(const std::optional<QByteArray> &data) {
-  if (field_)
-    field_->setEnabled(true);
+  if (field_) field_->setEnabled(true);
   if (!data) {
     write(QStringLiteral("Failed to connect to SIMBAD..."));
     return;
   }
   const SimbadAnswer answer = SimbadAnswer::parse(*data, log_ ? kestor_get_log_level() : 0);
-  for (const QString &line : answer.log)
-    write(line);
-  for (const MapEntryPtr &entry : answer.entries)
-    addItem(*entry->name, entry);
+  for (const QString &line : answer.log) write(line);
+  for (const MapEntryPtr &entry : answer.entries) addItem(*entry->name, entry);
 }
 
 void ObjectSearch::addItem(const QString &title, const MapEntryPtr &entry) {

@@ -2,8 +2,7 @@
 
 bool PositionThrottle::admit(double latitude, double longitude, double elevation, double now) {
   if (latitude == lastLatitude && longitude == lastLongitude && elevation == lastElevation) {
-    if (now - lastUpdate < INTERVAL)
-      return false;
+    if (now - lastUpdate < INTERVAL) return false;
     lastUpdate = now;
   }
   lastLatitude = latitude;

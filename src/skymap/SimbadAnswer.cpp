@@ -8,7 +8,21 @@
 
 namespace {
 
-enum class Effect { End, Hip, AppendLine, ReplaceWithLine, AppendText, Ra, Dec, Mag, Dimension, PmRa, PmDec, Parallax, RadialVelocity };
+enum class Effect {
+  End,
+  Hip,
+  AppendLine,
+  ReplaceWithLine,
+  AppendText,
+  Ra,
+  Dec,
+  Mag,
+  Dimension,
+  PmRa,
+  PmDec,
+  Parallax,
+  RadialVelocity
+};
 
 struct Row {
   QLatin1StringView prefix;
@@ -57,8 +71,7 @@ void apply(MapEntry &entry, const Row &row, const QString &line) {
     appendName(entry, text);
     return;
   case Effect::Hip:
-    if (const auto hip = StrictNumber::toInt32(StrictNumber::trimBlanks(text)))
-      entry.object.id = *hip;
+    if (const auto hip = StrictNumber::toInt32(StrictNumber::trimBlanks(text))) entry.object.id = *hip;
     return;
   case Effect::End:
     return;
@@ -66,18 +79,34 @@ void apply(MapEntry &entry, const Row &row, const QString &line) {
     break;
   }
   const std::optional<double> value = StrictNumber::toDouble(StrictNumber::trimBlanks(text));
-  if (!value)
-    return;
+  if (!value) return;
   switch (row.effect) {
-  case Effect::Ra: entry.object.j2kRA = *value / 15.0; break;
-  case Effect::Dec: entry.object.j2kDec = *value; break;
-  case Effect::Mag: entry.object.mag = float(*value); break;
-  case Effect::Dimension: entry.object.diameter = std::max(entry.object.diameter, float(*value)); break;
-  case Effect::PmRa: entry.object.pmra = float(*value); break;
-  case Effect::PmDec: entry.object.pmdec = float(*value); break;
-  case Effect::Parallax: entry.object.px = float(*value); break;
-  case Effect::RadialVelocity: entry.object.rv = float(*value); break;
-  default: break;
+  case Effect::Ra:
+    entry.object.j2kRA = *value / 15.0;
+    break;
+  case Effect::Dec:
+    entry.object.j2kDec = *value;
+    break;
+  case Effect::Mag:
+    entry.object.mag = float(*value);
+    break;
+  case Effect::Dimension:
+    entry.object.diameter = std::max(entry.object.diameter, float(*value));
+    break;
+  case Effect::PmRa:
+    entry.object.pmra = float(*value);
+    break;
+  case Effect::PmDec:
+    entry.object.pmdec = float(*value);
+    break;
+  case Effect::Parallax:
+    entry.object.px = float(*value);
+    break;
+  case Effect::RadialVelocity:
+    entry.object.rv = float(*value);
+    break;
+  default:
+    break;
   }
 }
 
@@ -87,27 +116,21 @@ SimbadAnswer SimbadAnswer::parse(const QByteArray &data, unsigned logLevel) {
   SimbadAnswer answer;
   QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   const QString text = decoder(data);
-  if (decoder.hasError())
-    return answer;
+  if (decoder.hasError()) return answer;
   auto entry = std::make_shared<MapEntry>();
   for (QString line : text.split(u'\n')) {
-    if (line.endsWith(u'\r'))
-      line.chop(1);
-    if (logLevel == 2)
-      answer.log.append(line);
-    const auto row = std::find_if(std::begin(ROWS), std::end(ROWS),
-                                  [&](const Row &r) { return line.startsWith(r.prefix); });
-    if (row == std::end(ROWS))
-      continue;
+    if (line.endsWith(u'\r')) line.chop(1);
+    if (logLevel == 2) answer.log.append(line);
+    const auto row =
+        std::find_if(std::begin(ROWS), std::end(ROWS), [&](const Row &r) { return line.startsWith(r.prefix); });
+    if (row == std::end(ROWS)) continue;
     if (row->effect != Effect::End) {
       apply(*entry, *row, line);
       continue;
     }
-    if (entry->name)
-      answer.entries.push_back(entry);
+    if (entry->name) answer.entries.push_back(entry);
     entry = std::make_shared<MapEntry>();
-    if (logLevel == 1)
-      answer.log.append(QStringLiteral("Processed SIMBAD response"));
+    if (logLevel == 1) answer.log.append(QStringLiteral("Processed SIMBAD response"));
   }
   return answer;
 }

@@ -13,17 +13,13 @@ QString script(const QString &query) {
   return FORMAT + query;
 }
 
-QString serviceAddress() {
-  return UserDefaults::read(Setting::SIMBAD_URL);
-}
+QString serviceAddress() { return UserDefaults::read(Setting::SIMBAD_URL); }
 
 QUrl url(const QString &service, const QString &query) {
   QString base = service;
-  while (base.endsWith(u'/'))
-    base.chop(1);
+  while (base.endsWith(u'/')) base.chop(1);
   QUrl address(base + QStringLiteral("/simbad/sim-script"), QUrl::StrictMode);
-  if (!address.isValid() || address.scheme().isEmpty() || address.host().isEmpty())
-    return QUrl();
+  if (!address.isValid() || address.scheme().isEmpty() || address.host().isEmpty()) return QUrl();
   address.setQuery(QStringLiteral("script=") + QString::fromLatin1(QUrl::toPercentEncoding(script(query))),
                    QUrl::StrictMode);
   return address;

@@ -14,10 +14,9 @@ struct Body {
 };
 
 constexpr Body BODIES[] = {
-    {1, "Mercury", -2.6f, 0.0f}, {2, "Venus", -4.9f, 0.0f},     {4, "Mars", -3.0f, 0.0f},
-    {5, "Jupiter", -2.9f, 0.0f}, {6, "Saturn", -0.25f, 0.0f},   {7, "Uranus", 5.3f, 0.0f},
-    {8, "Neptune", 7.8f, 0.0f},  {9, "Pluto", 13.65f, 0.0f},    {10, "Sun", -26.0f, 300.0f},
-    {11, "Moon", -12.0f, 300.0f},
+    {1, "Mercury", -2.6f, 0.0f}, {2, "Venus", -4.9f, 0.0f},    {4, "Mars", -3.0f, 0.0f},   {5, "Jupiter", -2.9f, 0.0f},
+    {6, "Saturn", -0.25f, 0.0f}, {7, "Uranus", 5.3f, 0.0f},    {8, "Neptune", 7.8f, 0.0f}, {9, "Pluto", 13.65f, 0.0f},
+    {10, "Sun", -26.0f, 300.0f}, {11, "Moon", -12.0f, 300.0f},
 };
 
 void loadStars(const StarRow *rows, SkyModel &model, std::unordered_map<int, uint32_t> &hipIndex) {
@@ -37,8 +36,8 @@ void loadDeepSky(const DsoRow *rows, SkyModel &model) {
       continue;
     const float mag = row->mag == 0.0f ? SkyModel::DSO_MISSING_MAGNITUDE : row->mag;
     const float size = row->major > row->minor ? row->major : row->minor;
-    model.deepSky.push_back({row->ra, row->dec, 0.0f, 0.0f, 0.0f, 0.0f, mag, SkyObject::diameterFor(mag, size), 0,
-                             row->id, row->name});
+    model.deepSky.push_back(
+        {row->ra, row->dec, 0.0f, 0.0f, 0.0f, 0.0f, mag, SkyObject::diameterFor(mag, size), 0, row->id, row->name});
   }
 }
 
@@ -64,8 +63,7 @@ void loadFigures(const FigureTable &table, const std::unordered_map<int, uint32_
     for (const auto &hips : slot) {
       std::vector<uint32_t> line;
       for (int hip : hips)
-        if (auto found = hipIndex.find(hip); found != hipIndex.end())
-          line.push_back(found->second);
+        if (auto found = hipIndex.find(hip); found != hipIndex.end()) line.push_back(found->second);
       lines.push_back(std::move(line));
     }
     model.figures.push_back(std::move(lines));
@@ -74,9 +72,7 @@ void loadFigures(const FigureTable &table, const std::unordered_map<int, uint32_
 
 }  // namespace
 
-CatalogTables CatalogTables::compiledIn() {
-  return {star_catalog, dso_catalog, milky_way_outline, &figure_table()};
-}
+CatalogTables CatalogTables::compiledIn() { return {star_catalog, dso_catalog, milky_way_outline, &figure_table()}; }
 
 std::shared_ptr<const SkyModel> SkyModel::load(const CatalogTables &tables) {
   auto model = std::make_shared<SkyModel>();

@@ -29,13 +29,13 @@ public:
   static constexpr float DSO_MAGNITUDE_LIMIT = 8.0f;
   static constexpr float DSO_MISSING_MAGNITUDE = 10.0f;
 
-  std::vector<SkyObject> stars;     // brighter than magnitude 8, in table order
-  std::vector<SkyObject> deepSky;   // brighter than magnitude 8 or without one
-  std::vector<SkyObject> bodies;    // the solar system, in body-number order
-  std::vector<SkyObject> milkyWay;  // the outline's points, polyline after polyline
-  std::vector<uint32_t> milkyWayEnds;  // where each outline polyline ends in milkyWay
+  std::vector<SkyObject> stars;                             // brighter than magnitude 8, in table order
+  std::vector<SkyObject> deepSky;                           // brighter than magnitude 8 or without one
+  std::vector<SkyObject> bodies;                            // the solar system, in body-number order
+  std::vector<SkyObject> milkyWay;                          // the outline's points, polyline after polyline
+  std::vector<uint32_t> milkyWayEnds;                       // where each outline polyline ends in milkyWay
   std::vector<std::vector<std::vector<uint32_t>>> figures;  // slot, polyline, index into stars
-  size_t figureStars = 0;           // stars that figures can use (by HIP number)
+  size_t figureStars = 0;                                   // stars that figures can use (by HIP number)
   // Every object placed for the site 0, 0, 0 at loading: a map's places until its first site.
   std::shared_ptr<const SkyPlaces> initialPlaces;
 

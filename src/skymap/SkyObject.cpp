@@ -4,8 +4,7 @@
 #include <cmath>
 
 QString SkyObject::nameText() const {
-  if (commonName == nullptr || commonName[0] == '\0')
-    return QString::fromUtf8(name);
+  if (commonName == nullptr || commonName[0] == '\0') return QString::fromUtf8(name);
   return QString::fromUtf8(name) + QStringLiteral(", ") + QString::fromUtf8(commonName);
 }
 

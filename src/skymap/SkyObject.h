@@ -7,16 +7,16 @@
 #include <cstdint>
 
 struct SkyObject {
-  double j2kRA = 0;            // hours
-  double j2kDec = 0;           // degrees
-  float pmra = 0;              // mas/yr (mu_alpha * cos delta)
-  float pmdec = 0;             // mas/yr
-  float px = 0;                // mas
-  float rv = 0;                // km/s
+  double j2kRA = 0;   // hours
+  double j2kDec = 0;  // degrees
+  float pmra = 0;     // mas/yr (mu_alpha * cos delta)
+  float pmdec = 0;    // mas/yr
+  float px = 0;       // mas
+  float rv = 0;       // km/s
   float mag = 0;
-  float diameter = 0;          // degrees
-  int32_t id = 0;              // HIP number, body number or 0
-  const char *name = nullptr;  // UTF-8 in storage that outlives the model; null when none
+  float diameter = 0;                // degrees
+  int32_t id = 0;                    // HIP number, body number or 0
+  const char *name = nullptr;        // UTF-8 in storage that outlives the model; null when none
   const char *commonName = nullptr;  // deep-sky objects: joined to name by ", " when there is one
 
   bool hasName() const { return name != nullptr; }

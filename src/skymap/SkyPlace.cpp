@@ -27,6 +27,4 @@ SkyPlace SkyPlace::ofBody(const SkyObject &object, const kestor_site_context *co
 SiteContext::SiteContext(double latitude, double longitude, double elevation)
     : context_(kestor_site_context_new(nullptr, latitude, longitude, elevation)) {}
 
-SiteContext::~SiteContext() {
-  kestor_site_context_free(context_);
-}
+SiteContext::~SiteContext() { kestor_site_context_free(context_); }

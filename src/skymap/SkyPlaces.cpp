@@ -48,7 +48,6 @@ std::shared_ptr<const SkyPlaces> SkyPlaces::compute(const SkyModel &model, doubl
   const SiteContext site(latitude, longitude, elevation);
   placeStarLike(model, *places, site.get());
   places->bodies.reserve(model.bodies.size());
-  for (const SkyObject &body : model.bodies)
-    places->bodies.push_back(SkyPlace::ofBody(body, site.get()));
+  for (const SkyObject &body : model.bodies) places->bodies.push_back(SkyPlace::ofBody(body, site.get()));
   return places;
 }

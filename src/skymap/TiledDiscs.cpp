@@ -23,11 +23,9 @@ void TiledDiscs::fill(QPainter &painter, const QRectF &exposed, const QBrush &br
   painter.setPen(Qt::NoPen);
   painter.setBrush(brush);
   for (const Tile &tile : grid_) {
-    if (tile.discs.empty() || !tile.bounds.intersects(exposed))
-      continue;
+    if (tile.discs.empty() || !tile.bounds.intersects(exposed)) continue;
     for (const QRectF &disc : tile.discs) {
-      if (disc.intersects(exposed))
-        painter.drawEllipse(disc);
+      if (disc.intersects(exposed)) painter.drawEllipse(disc);
     }
   }
   painter.restore();

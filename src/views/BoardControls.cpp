@@ -33,9 +33,9 @@ void connectBoardControls(PropertiesView *board) {
   connectCommand(board, board->upButton, &PropertiesView::upAction);
   connectCommand(board, board->downButton, &PropertiesView::downAction);
   connectCommand(board, board->deleteButton, &PropertiesView::deleteAction);
-  for (QAbstractButton *button : {board->grayButton.data(), board->redButton.data(), board->greenButton.data(),
-                                  board->blueButton.data(), board->yellowButton.data(), board->magentaButton.data(),
-                                  board->cyanButton.data()}) {
+  for (QAbstractButton *button :
+       {board->grayButton.data(), board->redButton.data(), board->greenButton.data(), board->blueButton.data(),
+        board->yellowButton.data(), board->magentaButton.data(), board->cyanButton.data()}) {
     connectSender(board, button, &PropertiesView::colourAction);
   }
 }

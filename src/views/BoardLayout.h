@@ -16,9 +16,9 @@ constexpr double DRAG_GAP = 50.0;
 
 // One widget as the placement sees it.
 struct Slot {
-  double height = 0;        // current frame height (collapsed widgets are shorter)
-  bool brk = false;         // the widget ends its column
-  QSizeF storedSize;        // the widget's full size, used for the slot of a dragged widget
+  double height = 0;  // current frame height (collapsed widgets are shorter)
+  bool brk = false;   // the widget ends its column
+  QSizeF storedSize;  // the widget's full size, used for the slot of a dragged widget
 };
 
 struct Input {

@@ -30,15 +30,14 @@ public:
   QPointer<QAbstractButton> lockButton, unlockButton;
   QPointer<QAction> lockMenu;
   QPointer<QAbstractButton> breakButton, infoButton, upButton, downButton, deleteButton;
-  QPointer<QAbstractButton> grayButton, redButton, greenButton, blueButton, yellowButton, magentaButton,
-      cyanButton;
+  QPointer<QAbstractButton> grayButton, redButton, greenButton, blueButton, yellowButton, magentaButton, cyanButton;
 
-  QPointer<PropertyWidget> active;           // the widget last clicked; the one being dragged
-  QList<QPointer<PropertyWidget>> selection; // in the order selected
-  QPointer<PropertyWidget> above;            // during a drag: where the dragged widget would go
-  std::optional<QPointF> dragging;           // during a drag: the pointer, bottom-left origin
-  bool dragged = false;                      // during a drag: the pointer left the widget's slot
-  bool saveWidgets = false;                  // write the workspace record at every layout
+  QPointer<PropertyWidget> active;            // the widget last clicked; the one being dragged
+  QList<QPointer<PropertyWidget>> selection;  // in the order selected
+  QPointer<PropertyWidget> above;             // during a drag: where the dragged widget would go
+  std::optional<QPointF> dragging;            // during a drag: the pointer, bottom-left origin
+  bool dragged = false;                       // during a drag: the pointer left the widget's slot
+  bool saveWidgets = false;                   // write the workspace record at every layout
 
   // The widgets in board order. A widget joins the board when it is given the board as parent
   // (at the end) or through insertWidget, and leaves it when it is given another parent or none.

@@ -17,8 +17,7 @@ void appendSample(std::vector<QPointF> &history, QPointF point) {
 }
 
 // One strip curve: the chosen coordinate of every finite point against time, from the left edge.
-QPainterPath stripPath(std::span<const QPointF> shown, bool useY, double left, double half, double scale,
-                       double dx) {
+QPainterPath stripPath(std::span<const QPointF> shown, bool useY, double left, double half, double scale, double dx) {
   QPainterPath path;
   bool pathOpen = false;
   double t = 0;
@@ -60,9 +59,12 @@ void GraphView::addSample(const GuiderSample &sample) {
 
 const std::vector<QPointF> &GraphView::series() const {
   switch (mode) {
-    case GuiderSample::Series::DriftEQ: return driftsEQ;
-    case GuiderSample::Series::Corrections: return corrections;
-    case GuiderSample::Series::DriftXY: break;
+  case GuiderSample::Series::DriftEQ:
+    return driftsEQ;
+  case GuiderSample::Series::Corrections:
+    return corrections;
+  case GuiderSample::Series::DriftXY:
+    break;
   }
   return driftsXY;
 }

@@ -17,13 +17,13 @@ public:
 
   explicit GraphView(QWidget *parent = nullptr);
 
-  std::vector<QPointF> driftsXY;     // drift in X and Y, oldest first
-  std::vector<QPointF> driftsEQ;     // drift in right ascension and declination
-  std::vector<QPointF> corrections;  // corrections in right ascension and declination
+  std::vector<QPointF> driftsXY;                              // drift in X and Y, oldest first
+  std::vector<QPointF> driftsEQ;                              // drift in right ascension and declination
+  std::vector<QPointF> corrections;                           // corrections in right ascension and declination
   GuiderSample::Series mode = GuiderSample::Series::DriftXY;  // the series drawn
   static constexpr int minZoom = 25;
   static constexpr int maxZoom = 400;
-  int showCount = 50;                // number of newest samples drawn
+  int showCount = 50;  // number of newest samples drawn
 
   // Empties the three histories without redrawing; the next sample redraws.
   void reset();

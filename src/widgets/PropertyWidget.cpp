@@ -121,21 +121,21 @@ void PropertyWidget::build(const std::shared_ptr<KESTOR::Property> &property, Wi
   const int count = static_cast<int>(property->itemNames.size());
   int columns = 3;
   switch (property->type()) {
-    case KESTOR_BLOB:
-      fullHeight = WidgetGeometry::BLOB_HEIGHT;
+  case KESTOR_BLOB:
+    fullHeight = WidgetGeometry::BLOB_HEIGHT;
+    variableSize = true;
+    break;
+  case KESTOR_SWITCH:
+  case KESTOR_LIGHT:
+    columns = columnsFor(*property, board);
+    fullHeight = WidgetGeometry::gridHeight(count, columns);
+    break;
+  default:
+    fullHeight = WidgetGeometry::fieldsHeight(count, writable, property->name);
+    if (property->name == QLatin1String("MOUNT_EQUATORIAL_COORDINATES") ||
+        property->name == QLatin1String("AGENT_GUIDER_STATS")) {
       variableSize = true;
-      break;
-    case KESTOR_SWITCH:
-    case KESTOR_LIGHT:
-      columns = columnsFor(*property, board);
-      fullHeight = WidgetGeometry::gridHeight(count, columns);
-      break;
-    default:
-      fullHeight = WidgetGeometry::fieldsHeight(count, writable, property->name);
-      if (property->name == QLatin1String("MOUNT_EQUATORIAL_COORDINATES") ||
-          property->name == QLatin1String("AGENT_GUIDER_STATS")) {
-        variableSize = true;
-      }
+    }
   }
 
   stateIcon->setPixmap(statusImage(property->state()));

@@ -71,8 +71,8 @@ public:
   MapView *mapView = nullptr;
   GraphView *graphView = nullptr;
   QLabel *entryNameLabel = nullptr;
-  std::map<QString, QWidget *> values;      // the control showing each item's value
-  std::map<QString, QLineEdit *> targets;   // the target field of each writable number item
+  std::map<QString, QWidget *> values;     // the control showing each item's value
+  std::map<QString, QLineEdit *> targets;  // the target field of each writable number item
 
   QPointer<WidgetBoard> propertiesView;  // the owning board
   QPointer<WidgetBoard> dashboardView;   // where pin copies to; absent on dashboard copies

@@ -136,9 +136,8 @@ void PropertyWidget::folderAction() {
   const QString start = pictures.value(0, QDir::homePath());
   dialog->setDirectory(QDir(start).exists() ? start : QDir::homePath());
   dialog->setWindowModality(Qt::WindowModal);
-  connect(dialog, &QDialog::finished, this, [this, dialog](int result) {
-    folderChosen(result, dialog->selectedFiles().value(0));
-  });
+  connect(dialog, &QDialog::finished, this,
+          [this, dialog](int result) { folderChosen(result, dialog->selectedFiles().value(0)); });
   dialog->open();
 }
 

@@ -21,12 +21,14 @@
 
 namespace {
 
-template <typename Control> Control *control(const std::map<QString, Control *> &controls, const QString &name) {
+template <typename Control>
+Control *control(const std::map<QString, Control *> &controls, const QString &name) {
   const auto found = controls.find(name);
   return found == controls.end() ? nullptr : found->second;
 }
 
-template <typename Control> Control *control(const std::map<QString, QWidget *> &controls, const QString &name) {
+template <typename Control>
+Control *control(const std::map<QString, QWidget *> &controls, const QString &name) {
   const auto found = controls.find(name);
   return found == controls.end() ? nullptr : qobject_cast<Control *>(found->second);
 }
@@ -103,15 +105,15 @@ void PropertyWidget::showBLOB(KESTOR::BLOBItem &item, ImageView *view) {
     const QSize size = PreviewScaling::fittedSize(whole, frame * ratio);
     QImage picture = image->rendering(points, image->highlightsOverexposure(), size);
     if (!shown.isEmpty()) picture.setDevicePixelRatio(double(size.width()) / shown.width());
-    asyncMain([this, target, image, points, update = source.update, picture = std::move(picture), sequence, ticket,
-               name] {
-      // The view is a child of this widget: while it exists, so do the widget and its property.
-      if (!target) return;
-      if (auto *blob = dynamic_cast<KESTOR::BLOBItem *>(kproperty->item(name))) blob->keepImage(image, update);
-      image->setBlackPoint(points.black);
-      image->setWhitePoint(points.white);
-      if (*sequence == ticket) target->setPixmap(QPixmap::fromImage(picture));
-    });
+    asyncMain(
+        [this, target, image, points, update = source.update, picture = std::move(picture), sequence, ticket, name] {
+          // The view is a child of this widget: while it exists, so do the widget and its property.
+          if (!target) return;
+          if (auto *blob = dynamic_cast<KESTOR::BLOBItem *>(kproperty->item(name))) blob->keepImage(image, update);
+          image->setBlackPoint(points.black);
+          image->setWhitePoint(points.white);
+          if (*sequence == ticket) target->setPixmap(QPixmap::fromImage(picture));
+        });
   });
 }
 

@@ -165,8 +165,7 @@ void PropertyWidget::buildMapBlock() {
   MapView *map = mapView;
   map->search().setField(search);
   map->search().setLog([](const QString &line) {
-    if (KESTOR *client = KESTOR::clientInstance())
-      client->log(line, false);
+    if (KESTOR *client = KESTOR::clientInstance()) client->log(line, false);
   });
   connect(search, &QLineEdit::returnPressed, map, [map, search] { map->search().search(search); });
 

@@ -9,9 +9,8 @@ QIcon resourceIcon(const QString &name) {
   if (QFile::exists(path)) {
     return QIcon(path);
   }
-  const QStyle::StandardPixmap fallback =
-      name == QLatin1String("Folder") ? QStyle::SP_DirIcon
-      : name == QLatin1String("Pin")  ? QStyle::SP_ArrowDown
-                                      : QStyle::SP_DialogCloseButton;
+  const QStyle::StandardPixmap fallback = name == QLatin1String("Folder") ? QStyle::SP_DirIcon
+                                          : name == QLatin1String("Pin")  ? QStyle::SP_ArrowDown
+                                                                          : QStyle::SP_DialogCloseButton;
   return QApplication::style()->standardIcon(fallback);
 }

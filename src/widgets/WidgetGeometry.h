@@ -11,7 +11,7 @@ namespace WidgetGeometry {
 constexpr double WIDGET_WIDTH = 400.0;
 constexpr double WIDGET_HEIGHT = 35.0;  // also the collapsed height
 constexpr double ROW_PITCH = 25.0;
-constexpr double CONTENT_INSET = 5.0;   // the box's content area is inset this much on every side
+constexpr double CONTENT_INSET = 5.0;  // the box's content area is inset this much on every side
 
 // The board a widget sits on while it is built; the column rule depends on it.
 enum class Board { None, ControlPanel, Dashboard, Other };

@@ -32,7 +32,8 @@ protected:
     EXPECT_TRUE(QTest::qWaitForWindowExposed(interface->panel));
   }
 
-  void define(const std::string &device, const std::string &name, const std::string &group, uint32_t type = KESTOR_SWITCH) {
+  void define(const std::string &device, const std::string &name, const std::string &group,
+              uint32_t type = KESTOR_SWITCH) {
     records.emplace_back(device, name, type, KESTOR_STATE_OK, std::vector<ItemRecipe>{switchItem("ON", true)}, group);
     kestor().handleDefineProperty(records.back().get());
   }

@@ -17,7 +17,8 @@
 
 namespace {
 
-template <typename Dialog> Dialog *findDialog() {
+template <typename Dialog>
+Dialog *findDialog() {
   for (QWidget *widget : QApplication::topLevelWidgets())
     if (auto *dialog = qobject_cast<Dialog *>(widget); dialog && dialog->isVisible()) return dialog;
   return nullptr;
@@ -34,7 +35,7 @@ protected:
   }
   MessagesModel &model() { return *interface.messagesController.model(); }
 
-  MainInterface interface{makeFakeClient()};
+  MainInterface interface { makeFakeClient() };
   QTemporaryDir folder;
 };
 

@@ -70,13 +70,15 @@ protected:
   }
   // The program quits as on the system's request; run.sh ends well and leaves nothing behind.
   void quitRunScript() {
-    const std::string program = test_support::runCommand("pgrep -x -P " + std::to_string(run.processId()) + " kestor-panel");
+    const std::string program =
+        test_support::runCommand("pgrep -x -P " + std::to_string(run.processId()) + " kestor-panel");
     ASSERT_FALSE(program.empty());
     ::kill(std::stoi(program), SIGTERM);
     ASSERT_TRUE(run.waitForFinished(15000));
     EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(run.exitCode(), 0);
-    EXPECT_TRUE(QDir(temporary()).entryList({QStringLiteral("kestor-run.*")}, QDir::AllEntries | QDir::Hidden).isEmpty());
+    EXPECT_TRUE(
+        QDir(temporary()).entryList({QStringLiteral("kestor-run.*")}, QDir::AllEntries | QDir::Hidden).isEmpty());
   }
 
   // Grabs the whole screen into <step>.png in the build folder; it must show more than a few
@@ -98,21 +100,25 @@ protected:
     clickRow(interface->panelUi.propertiesOutlineView, index);
   }
   void showGroup(const QString &device, const QString &group) {
-    if (!interface->panelUi.propertiesOutlineView->isExpanded(outlineIndex(controller(), {device}))) clickOutline({device});
+    if (!interface->panelUi.propertiesOutlineView->isExpanded(outlineIndex(controller(), {device})))
+      clickOutline({device});
     clickOutline({device, group});
     ASSERT_TRUE(controller().selectedGroup && controller().selectedGroup->name == group);
   }
   PropertyWidget *widget(const QString &device, const QString &property) {
     PropertyWidget *found = nullptr;
-    EXPECT_TRUE(QTest::qWaitFor([&] { return (found = controller().widgetNamed(property + " @ " + device)) != nullptr; }, 15000))
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return (found = controller().widgetNamed(property + " @ " + device)) != nullptr; }, 15000))
         << property.toStdString();
     return found;
   }
   void connectDevice(const QString &device) {
     showGroup(device, MAIN_CONTROL);
-    QTest::mouseClick(widget(device, QStringLiteral("CONNECTION"))->findChild<KButton *>(QStringLiteral("switch:CONNECTED")),
-                      Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return controller().cellView(kestor().devices.at(device)).image == "NSStatusAvailable"; }, 15000));
+    QTest::mouseClick(
+        widget(device, QStringLiteral("CONNECTION"))->findChild<KButton *>(QStringLiteral("switch:CONNECTED")),
+        Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return controller().cellView(kestor().devices.at(device)).image == "NSStatusAvailable"; }, 15000));
   }
   KESTOR &kestor() const { return *interface->kestor; }
   CtrlPanelController &controller() const { return interface->ctrlPanelController; }
@@ -138,7 +144,8 @@ TEST_F(NewUser, RunsConnectsExposesSlewsAndKeepsItsSettings) {
   interface->window->show();
   interface->panel->setGeometry(790, 30, 880, 900);
   controller().showPanel();
-  QMetaObject::invokeMethod(&interface->delegate, &ApplicationDelegate::applicationDidFinishLaunching, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(&interface->delegate, &ApplicationDelegate::applicationDidFinishLaunching,
+                            Qt::QueuedConnection);
 
   // The server run.sh added is restored (its simulators have gone); another one is typed in, and
   // BLOB transfer switched on.
@@ -162,7 +169,9 @@ TEST_F(NewUser, RunsConnectsExposesSlewsAndKeepsItsSettings) {
 
   // The outline fills with the simulators; the CCD is connected from it.
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return childTexts(controller()) == QStringList{"CCD Simulator", "Guide Simulator", "Telescope Simulator"}; },
+      [&] {
+        return childTexts(controller()) == QStringList{"CCD Simulator", "Guide Simulator", "Telescope Simulator"};
+      },
       15000));
   connectDevice(CCD);
   screenshot(QStringLiteral("3-ccd-connected"));
@@ -174,7 +183,8 @@ TEST_F(NewUser, RunsConnectsExposesSlewsAndKeepsItsSettings) {
   seconds->selectAll();
   QTest::keyClicks(seconds, QStringLiteral("1"));
   QTest::mouseClick(exposure->findChild<QAbstractButton *>(QStringLiteral("set")), Qt::LeftButton);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return kestor().devices.at(CCD)->properties.count(QStringLiteral("CCD1")) > 0; }, 10000));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return kestor().devices.at(CCD)->properties.count(QStringLiteral("CCD1")) > 0; }, 10000));
   showGroup(CCD, kestor().devices.at(CCD)->properties.at(QStringLiteral("CCD1"))->group);
   auto *view = widget(CCD, QStringLiteral("CCD1"))->findChild<ImageView *>(QStringLiteral("value:CCD1"));
   ASSERT_NE(view, nullptr);
@@ -189,10 +199,10 @@ TEST_F(NewUser, RunsConnectsExposesSlewsAndKeepsItsSettings) {
   startRunScript();
   ASSERT_TRUE(QTest::qWaitFor([&] { return connectedTo(simulatorsPort) && connectedTo(typed.port()); }, 15000));
   EXPECT_FALSE(viewable("Preferences"));
-  EXPECT_EQ(QSettings(defaults().fileName(), QSettings::IniFormat).value("servers").toList().size(), 2) << "listed once each";
+  EXPECT_EQ(QSettings(defaults().fileName(), QSettings::IniFormat).value("servers").toList().size(), 2)
+      << "listed once each";
   screenshot(QStringLiteral("5-second-run"));
   quitRunScript();
 }
 
 }  // namespace
-

@@ -24,7 +24,8 @@ namespace {
 // The BLOB transfer switches the library was asked for, on or off.
 int blobCalls(bool on) {
   int count = 0;
-  for (const FrameworkCall &call : FakeFramework::shared().calls("enable_blob")) count += (call.value != KESTOR_BLOB_NEVER) == on;
+  for (const FrameworkCall &call : FakeFramework::shared().calls("enable_blob"))
+    count += (call.value != KESTOR_BLOB_NEVER) == on;
   return count;
 }
 
@@ -45,7 +46,8 @@ protected:
 };
 
 TEST_F(Preferences, ConfirmSwitchesEveryBLOBPropertyStoresAppliesAndRefreshesAndCancelChangesNothing) {
-  for (const auto &[device, name, type] : {std::tuple{"Camera", "CCD1", KESTOR_BLOB}, {"Guider", "CCD2", KESTOR_BLOB},
+  for (const auto &[device, name, type] : {std::tuple{"Camera", "CCD1", KESTOR_BLOB},
+                                           {"Guider", "CCD2", KESTOR_BLOB},
                                            {"Guider", "EXPOSURE", KESTOR_NUMBER}}) {
     records.emplace_back(device, name, type, KESTOR_STATE_IDLE, std::vector<ItemRecipe>{{"ITEM"}});
     interface->kestor->handleDefineProperty(records.back().get());
@@ -114,7 +116,8 @@ TEST_F(Preferences, ResetAsksAndOnlyResetRemovesEverySettingAndTheTitleToggles) 
 
 TEST(GeneralPreferences, ShowingAndConfirmingKeepsWhatIsStored) {
   QTemporaryDir devices;
-  for (const char *name : {"ttyS10", "ttyUSB0", "ttyS2", "ttyACM1", "null"}) QFile(devices.filePath(name)).open(QIODevice::WriteOnly);
+  for (const char *name : {"ttyS10", "ttyUSB0", "ttyS2", "ttyACM1", "null"})
+    QFile(devices.filePath(name)).open(QIODevice::WriteOnly);
   QMainWindow window;
   window.show();
   const auto client = makeFakeClient();
@@ -125,14 +128,23 @@ TEST(GeneralPreferences, ShowingAndConfirmingKeepsWhatIsStored) {
   QDialog *sheet = loadGeneralPreferencesSheet(delegate);
 
   const auto colours = [](const QColor &marker, const QColor &graph1, const QColor &graph2) {
-    return QVariantMap{{"markerColor", UserDefaults::encodeColor(marker)}, {"graphColor1", UserDefaults::encodeColor(graph1)},
+    return QVariantMap{{"markerColor", UserDefaults::encodeColor(marker)},
+                       {"graphColor1", UserDefaults::encodeColor(graph1)},
                        {"graphColor2", UserDefaults::encodeColor(graph2)}};
   };
-  QVariantMap defaultsSaved = colours(markerColor(), graphColor1(), graphColor2()), everything = colours({1, 2, 3}, {4, 5, 6}, {7, 8, 9});
-  defaultsSaved.insert({{"kestorPortNumber", 0}, {"kestorServiceName", appName()}, {"kestorServiceType", "_kestor._tcp"},
-                        {"kestorLogLevel", 0}, {"kestorProfile", 0}});
-  everything.insert({{"kestorPortNumber", 7700}, {"kestorServiceName", "Dome"}, {"kestorServiceType", "_dome._tcp"},
-                     {"kestorLogLevel", 2}, {"kestorProfile", 3}, {"defaultMountPort", devices.filePath("ttyS10")},
+  QVariantMap defaultsSaved = colours(markerColor(), graphColor1(), graphColor2()),
+              everything = colours({1, 2, 3}, {4, 5, 6}, {7, 8, 9});
+  defaultsSaved.insert({{"kestorPortNumber", 0},
+                        {"kestorServiceName", appName()},
+                        {"kestorServiceType", "_kestor._tcp"},
+                        {"kestorLogLevel", 0},
+                        {"kestorProfile", 0}});
+  everything.insert({{"kestorPortNumber", 7700},
+                     {"kestorServiceName", "Dome"},
+                     {"kestorServiceType", "_dome._tcp"},
+                     {"kestorLogLevel", 2},
+                     {"kestorProfile", 3},
+                     {"defaultMountPort", devices.filePath("ttyS10")},
                      {"defaultAuxiliary2Port", devices.filePath("ttyACM1")}});
   const struct {
     const char *name;
@@ -153,7 +165,8 @@ TEST(GeneralPreferences, ShowingAndConfirmingKeepsWhatIsStored) {
     // The port pop-ups are filled half a second later: None, then the serial devices in order.
     ASSERT_TRUE(QTest::qWaitFor([&] { return delegate.defaultAuxiliary2PortPopup->count() > 0; }, 3000));
     QStringList items;
-    for (int i = 0; i < delegate.defaultMountPortPopup->count(); ++i) items << delegate.defaultMountPortPopup->itemText(i);
+    for (int i = 0; i < delegate.defaultMountPortPopup->count(); ++i)
+      items << delegate.defaultMountPortPopup->itemText(i);
     EXPECT_EQ(items, QStringList({"None", devices.filePath("ttyACM1"), devices.filePath("ttyS2"),
                                   devices.filePath("ttyS10"), devices.filePath("ttyUSB0")}));
     QTest::mouseClick(sheet->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok), Qt::LeftButton);

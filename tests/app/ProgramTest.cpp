@@ -38,9 +38,14 @@ protected:
 // What ./run.sh adds through scripts/configure-servers.sh the first-run test reads back; here what
 // neither may write.
 TEST_F(ProgramTest, BadArgumentsToTheToolAndTheScriptWriteNothing) {
-  for (const QStringList &arguments :
-       {QStringList{}, {"add-servers"}, {"add-servers", "localhost"}, {"add-servers", "localhost:0"},
-        {"add-servers", "localhost:70000"}, {"add-servers", ":7624"}, {"set", "key"}, {"unknown"}})
+  for (const QStringList &arguments : {QStringList{},
+                                       {"add-servers"},
+                                       {"add-servers", "localhost"},
+                                       {"add-servers", "localhost:0"},
+                                       {"add-servers", "localhost:70000"},
+                                       {"add-servers", ":7624"},
+                                       {"set", "key"},
+                                       {"unknown"}})
     EXPECT_EQ(run(arguments), 2) << arguments.join(' ').toStdString();
   EXPECT_EQ(run({"localhost"}, QStringLiteral(CONFIGURE_SERVERS_SCRIPT)), 2);
   EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("config/" KESTOR_SETTINGS_FILE))));

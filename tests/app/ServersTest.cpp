@@ -15,7 +15,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include <cstring>
 #include <list>
 #include <set>
@@ -91,7 +90,8 @@ protected:
   QStringList savedOnDisk() const {
     defaults().sync();
     QStringList texts;
-    for (const TypedServer &saved : readSavedServers(QSettings(defaults().fileName(), QSettings::IniFormat).value(SERVERS), [](const QString &) {}))
+    for (const TypedServer &saved : readSavedServers(
+             QSettings(defaults().fileName(), QSettings::IniFormat).value(SERVERS), [](const QString &) {}))
       texts << saved.host + ':' + QString::number(saved.port);
     return texts;
   }
@@ -141,10 +141,12 @@ TEST(SavedServers, EntriesAreReadOneByOneAndBadOnesAreReported) {
 
 TEST_F(ServerList, AddAndRemoveEditTheUsersServersAfterTheDiscoveredOnesAndSaveAtOnce) {
   launch();
-  for (const char *name : {"one", "two"}) kestor().services.push_back(std::make_shared<FakeService>(name, "_indi._tcp", "local."));
+  for (const char *name : {"one", "two"})
+    kestor().services.push_back(std::make_shared<FakeService>(name, "_indi._tcp", "local."));
   openSheet();
   // The host as typed; the typed port, or 7624 when it is not a number.
-  for (const auto &[host, port] : {std::pair{"alpha", "abc"}, {"beta", ""}, {"gamma", "+80"}, {"", "7625"}, {"%2", "1"}})
+  for (const auto &[host, port] :
+       {std::pair{"alpha", "abc"}, {"beta", ""}, {"gamma", "+80"}, {"", "7625"}, {"%2", "1"}})
     add(host, port);
   EXPECT_EQ(rows(), (QStringList{"one", "two", "alpha (7624)", "beta (7624)", "gamma (80)", " (7625)", "%2 (1)"}));
   EXPECT_EQ(savedOnDisk(), (QStringList{"alpha:7624", "beta:7624", "gamma:80", ":7625", "%2:1"}));
@@ -176,7 +178,8 @@ TEST_F(ServerList, ConfirmingDisconnectsRemovedServersAndConnectsAddedOnes) {
   launch({7001, 7002, 7003});
   ASSERT_TRUE(QTest::qWaitFor([&] { return connected().size() == 2; }, 5000));
   EXPECT_EQ(calls("connect_server"), (QStringList{"127.0.0.1:7001", "127.0.0.1:7002"}));
-  EXPECT_EQ(kestor().messages.filter(QStringLiteral("skipped")).size(), 3) << kestor().messages.join('\n').toStdString();
+  EXPECT_EQ(kestor().messages.filter(QStringLiteral("skipped")).size(), 3)
+      << kestor().messages.join('\n').toStdString();
   // The library reports the end of the connection to a port, as when its server goes away.
   const auto endConnection = [this](int32_t port) {
     for (const TypedServer &server : kestor().configuredServers)
@@ -189,24 +192,45 @@ TEST_F(ServerList, ConfirmingDisconnectsRemovedServersAndConnectsAddedOnes) {
     QStringList connects, disconnects, connected;
   } steps[] = {
       {"no change", [] {}, {}, {}, {"127.0.0.1:7001", "127.0.0.1:7002"}},
-      {"one removed", [this] { clickRow(0); QTest::mouseClick(ui().removeButton, Qt::LeftButton); }, {}, {"127.0.0.1:7001"}, {"127.0.0.1:7002"}},
+      {"one removed",
+       [this] {
+         clickRow(0);
+         QTest::mouseClick(ui().removeButton, Qt::LeftButton);
+       },
+       {},
+       {"127.0.0.1:7001"},
+       {"127.0.0.1:7002"}},
       {"one added", [this] { add("127.0.0.1", "7003"); }, {"127.0.0.1:7003"}, {}, {"127.0.0.1:7002", "127.0.0.1:7003"}},
-      {"same host, other port", [this] { add("127.0.0.1", "7001"); }, {"127.0.0.1:7001"}, {},
+      {"same host, other port",
+       [this] { add("127.0.0.1", "7001"); },
+       {"127.0.0.1:7001"},
+       {},
        {"127.0.0.1:7002", "127.0.0.1:7003", "127.0.0.1:7001"}},
-      {"one went away", [&] { endConnection(7002); }, {"127.0.0.1:7002"}, {},
+      {"one went away",
+       [&] { endConnection(7002); },
+       {"127.0.0.1:7002"},
+       {},
        {"127.0.0.1:7003", "127.0.0.1:7001", "127.0.0.1:7002"}},
-      {"one unreachable", [this] { add("127.0.0.1", "7004"); }, {"127.0.0.1:7004"}, {},
+      {"one unreachable",
+       [this] { add("127.0.0.1", "7004"); },
+       {"127.0.0.1:7004"},
+       {},
        {"127.0.0.1:7003", "127.0.0.1:7001", "127.0.0.1:7002"}},
-      {"the unreachable one kept and tried again", [] {}, {"127.0.0.1:7004"}, {},
+      {"the unreachable one kept and tried again",
+       [] {},
+       {"127.0.0.1:7004"},
+       {},
        {"127.0.0.1:7003", "127.0.0.1:7001", "127.0.0.1:7002"}},
   };
   for (const auto &step : steps) {
     SCOPED_TRACE(step.what);
-    const qsizetype connectsBefore = calls("connect_server").size(), disconnectsBefore = calls("disconnect_server").size();
+    const qsizetype connectsBefore = calls("connect_server").size(),
+                    disconnectsBefore = calls("disconnect_server").size();
     openSheet();
     step.edit();
     confirm();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return connected() == step.connected; }, 5000)) << connected().join(' ').toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return connected() == step.connected; }, 5000))
+        << connected().join(' ').toStdString();
     QTest::qWait(100);
     EXPECT_EQ(calls("connect_server").mid(connectsBefore), step.connects);
     EXPECT_EQ(calls("disconnect_server").mid(disconnectsBefore), step.disconnects);

@@ -78,7 +78,8 @@ protected:
     interface->window->show();
     interface->delegate.applicationDidFinishLaunching();
     const QString banner = ApplicationDelegate::banner();
-    EXPECT_TRUE(waitUntil([&] { return !interface->kestor->messages.isEmpty() && interface->kestor->messages.last().endsWith(banner); }));
+    EXPECT_TRUE(waitUntil(
+        [&] { return !interface->kestor->messages.isEmpty() && interface->kestor->messages.last().endsWith(banner); }));
     return interface;
   }
 
@@ -141,7 +142,8 @@ TEST_F(StartupTest, TheInterfaceRegistersItsControllersPlacesItsWindowsAndFindsI
   EXPECT_TRUE(interface.preferencesUi.enableBLOBTransferButton->isChecked());
   EXPECT_EQ(interface.preferencesUi.logLevelPopup->currentIndex(), 2);
   const QRect screen = interface.window->screen()->availableGeometry();  // smaller than the main window's form
-  for (const QWidget *window : std::initializer_list<const QWidget *>{interface.window.get(), interface.panel, interface.preferencePanel}) {
+  for (const QWidget *window :
+       std::initializer_list<const QWidget *>{interface.window.get(), interface.panel, interface.preferencePanel}) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(screen.contains(window->frameGeometry())) << window->windowTitle().toStdString();
   }

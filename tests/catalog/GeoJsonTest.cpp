@@ -31,7 +31,8 @@ struct Inflated {
 };
 
 Inflated gunzip(const std::vector<uint8_t> &member) {
-  const size_t n = member.size(), size = n < 4 ? 0 : member[n - 4] | member[n - 3] << 8 | member[n - 2] << 16 | member[n - 1] << 24;
+  const size_t n = member.size(),
+               size = n < 4 ? 0 : member[n - 4] | member[n - 3] << 8 | member[n - 2] << 16 | member[n - 1] << 24;
   Inflated result;
   result.text.resize(size + 1);  // room to see a longer text
   char name[64] = {};
@@ -58,11 +59,17 @@ protected:
 }  // namespace
 
 TEST(GeoJsonText, Pieces) {
-  const struct { const char *name, *proper, *designation; } names[] = {
-      {"α Andromedae, Alpheratz", "Alpheratz", "α Andromedae"}, {"τ Phoenicis", "", "τ Phoenicis"}, {nullptr, "", ""},
-      {"a, b, Name", "Name", "a, b"}, {"Ends with comma,", "", "Ends with comma"}, {"x,y", "y", "x"}};
+  const struct {
+    const char *name, *proper, *designation;
+  } names[] = {{"α Andromedae, Alpheratz", "Alpheratz", "α Andromedae"},
+               {"τ Phoenicis", "", "τ Phoenicis"},
+               {nullptr, "", ""},
+               {"a, b, Name", "Name", "a, b"},
+               {"Ends with comma,", "", "Ends with comma"},
+               {"x,y", "y", "x"}};
   for (const auto &n : names)
-    EXPECT_EQ(geojson::splitStarName(n.name), (std::pair<std::string, std::string>(n.proper, n.designation))) << n.proper;
+    EXPECT_EQ(geojson::splitStarName(n.name), (std::pair<std::string, std::string>(n.proper, n.designation)))
+        << n.proper;
   for (const auto &[ra, lon] : {std::pair{0.0, 0.0}, {12, 180}, {13, -165}, {18, -90}, {23.5, -7.5}})
     EXPECT_DOUBLE_EQ(geojson::longitude(ra), lon) << ra;
   const std::string locale = std::setlocale(LC_NUMERIC, nullptr);
@@ -85,13 +92,17 @@ TEST(GeoJsonText, Pieces) {
 
 TEST_F(GeoJson, StarsAndDeepSkyObjectsUpToTheMagnitudeLimit) {
   int stars6 = 0, stars3 = 0, dsos0 = 0, dsos8 = 0;  // a missing magnitude (NaN) passes
-  for (const StarRow *s = star_catalog; s->hip != 0; ++s)
-    stars6 += !(s->mag > 6), stars3 += !(s->mag > 3);
-  for (const DsoRow *d = dso_catalog; d->id != nullptr; ++d)
-    dsos0 += !(d->mag > 0), dsos8 += !(d->mag > 8);
-  const struct { std::vector<uint8_t> (*build)(int32_t); const char *file; int limit, count; } rows[] = {
-      {build_stars_json, "stars.json", 6, stars6}, {build_stars_json, "stars.json", 3, stars3},
-      {build_stars_json, "stars.json", -30, 0}, {build_dsos_json, "dsos.json", 0, dsos0}, {build_dsos_json, "dsos.json", 8, dsos8}};
+  for (const StarRow *s = star_catalog; s->hip != 0; ++s) stars6 += !(s->mag > 6), stars3 += !(s->mag > 3);
+  for (const DsoRow *d = dso_catalog; d->id != nullptr; ++d) dsos0 += !(d->mag > 0), dsos8 += !(d->mag > 8);
+  const struct {
+    std::vector<uint8_t> (*build)(int32_t);
+    const char *file;
+    int limit, count;
+  } rows[] = {{build_stars_json, "stars.json", 6, stars6},
+              {build_stars_json, "stars.json", 3, stars3},
+              {build_stars_json, "stars.json", -30, 0},
+              {build_dsos_json, "dsos.json", 0, dsos0},
+              {build_dsos_json, "dsos.json", 8, dsos8}};
   for (const auto &r : rows) {
     SCOPED_TRACE(testing::Message() << r.file << " " << r.limit);
     const Inflated resource = gunzip(r.build(r.limit));
@@ -101,7 +112,8 @@ TEST_F(GeoJson, StarsAndDeepSkyObjectsUpToTheMagnitudeLimit) {
     for (const auto &feature : features) {
       const QJsonObject properties = feature.toObject()["properties"].toObject();
       const QJsonArray point = feature.toObject()["geometry"].toObject()["coordinates"].toArray();
-      EXPECT_TRUE(point.size() == 2 && point[0].toDouble() > -180 && point[0].toDouble() <= 180 && std::abs(point[1].toDouble()) <= 90);
+      EXPECT_TRUE(point.size() == 2 && point[0].toDouble() > -180 && point[0].toDouble() <= 180 &&
+                  std::abs(point[1].toDouble()) <= 90);
       EXPECT_LE(properties["mag"].toDouble(), r.limit);
       EXPECT_TRUE(r.file != std::string("dsos.json") || properties["name"] == feature.toObject()["id"]);
     }
@@ -111,8 +123,7 @@ TEST_F(GeoJson, StarsAndDeepSkyObjectsUpToTheMagnitudeLimit) {
 
 TEST_F(GeoJson, StarFeatureCarriesTheSplitNameAndTheApparentPlace) {
   const StarRow *named = star_catalog;
-  while (!(named->name && std::string(named->name).find(", ") != std::string::npos && named->mag <= 6))
-    ++named;
+  while (!(named->name && std::string(named->name).find(", ") != std::string::npos && named->mag <= 6)) ++named;
   const StarRow before = *named;
   const QJsonArray features = gunzip(build_stars_json(6)).json()["features"].toArray();
   EXPECT_EQ(std::tuple(named->ra, named->dec), std::tuple(before.ra, before.dec));  // the table keeps its J2000 place

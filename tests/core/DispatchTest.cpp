@@ -56,7 +56,8 @@ TEST(Dispatch, AsyncGlobalAfterNeverRunsInsideTheCallAndWaitsTheDelay) {
 TEST(Dispatch, ThePoolNeverStarves) {
   constexpr int blocked = 32;
   std::atomic<int> entered{0}, finished{0};
-  for (int i = 0; i < blocked; ++i) asyncGlobal([&] {
+  for (int i = 0; i < blocked; ++i)
+    asyncGlobal([&] {
       ++entered;
       syncMain([] {});
       ++finished;
@@ -91,7 +92,8 @@ TEST(Dispatch, AsyncMainKeepsTheOrderAlsoInsideANestedLoop) {
   EXPECT_EQ(order.front(), "outer begins");
   EXPECT_EQ(order.back(), "outer ends");
   EXPECT_LT(std::find(order.begin(), order.end(), "second"), std::find(order.begin(), order.end(), "third"));
-  std::copy_if(order.begin(), order.end(), std::back_inserter(numbers), [](const std::string &s) { return isdigit(s[0]); });
+  std::copy_if(order.begin(), order.end(), std::back_inserter(numbers),
+               [](const std::string &s) { return isdigit(s[0]); });
   for (int i = 0; i < 1000; ++i) ASSERT_EQ(numbers.at(size_t(i)), std::to_string(i));
 
   bool ran = false;  // the block of a context destroyed before it runs is dropped
@@ -118,7 +120,8 @@ TEST(Dispatch, ExitDoesNotWaitForPoolBlocks) {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert(QStringLiteral("KESTOR_EXIT_HELPER"), QStringLiteral("1"));
   child.setProcessEnvironment(environment);
-  child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=DispatchExit.LeavesABlockRunning")});
+  child.start(QCoreApplication::applicationFilePath(),
+              {QStringLiteral("--gtest_filter=DispatchExit.LeavesABlockRunning")});
   ASSERT_TRUE(child.waitForFinished(20000)) << "the program did not end while a pool block was running";
   EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
 }

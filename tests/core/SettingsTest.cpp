@@ -20,7 +20,8 @@ protected:
   QTemporaryDir dir;
 
   // Calls read(store) on the writing store and on a reloaded one.
-  template <typename Read> void bothStores(const QVariant &stored, Read read) {
+  template <typename Read>
+  void bothStores(const QVariant &stored, Read read) {
     const QString path = dir.filePath(QStringLiteral("settings.conf"));
     QSettings writer(path, QSettings::IniFormat);
     writer.clear();
@@ -97,7 +98,8 @@ TEST_F(SettingsFile, ColorsRoundTripAndAnythingElseGivesTheDefault) {
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.what);
-    bothStores(c.value, [&](const QSettings &store) { EXPECT_EQ(UserDefaults::colorForKey(KEY, fallback, store), c.expected); });
+    bothStores(c.value,
+               [&](const QSettings &store) { EXPECT_EQ(UserDefaults::colorForKey(KEY, fallback, store), c.expected); });
   }
 }
 

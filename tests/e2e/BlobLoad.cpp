@@ -86,8 +86,9 @@ BlobFigures runBlobLoad(LoadPanel &panel, int count, int width, int height) {
     paints.expectNewPicture();
     QElapsedTimer clock;
     clock.start();
-    panel.change(QStringLiteral("IMAGE_SEND"),
-                 {{QStringLiteral("WIDTH"), width}, {QStringLiteral("HEIGHT"), height}, {QStringLiteral("FRAME"), frame}});
+    panel.change(
+        QStringLiteral("IMAGE_SEND"),
+        {{QStringLiteral("WIDTH"), width}, {QStringLiteral("HEIGHT"), height}, {QStringLiteral("FRAME"), frame}});
     if (!waitUntil([&] { return !view->pixmap().isNull() && view->pixmap().cacheKey() != previous; },
                    int(load_goals::MAX_PREVIEW_SECONDS * 1000), load_goals::CHECK_MS)) {
       break;
@@ -95,7 +96,9 @@ BlobFigures runBlobLoad(LoadPanel &panel, int count, int width, int height) {
     (void)waitUntil([&] { return paints.painted.has_value(); }, 1000, load_goals::CHECK_MS);
     const double seconds = clock.elapsed() / 1000.0;
     const double showMs =
-        paints.painted ? std::chrono::duration<double, std::milli>(*paints.painted - panel.imageChanges.lastChange).count() : 0;
+        paints.painted
+            ? std::chrono::duration<double, std::milli>(*paints.painted - panel.imageChanges.lastChange).count()
+            : 0;
     totalShowMs += showMs;
     figures.slowestShowMs = std::max(figures.slowestShowMs, showMs);
     ++figures.shown;
@@ -113,14 +116,17 @@ BlobFigures runBlobLoad(LoadPanel &panel, int count, int width, int height) {
   return figures;
 }
 
-double BlobFigures::allowedGrowthMB() const { return load_goals::BLOB_RSS_GROWTH_IMAGES * imageMB * 1e6 / (1024 * 1024); }
+double BlobFigures::allowedGrowthMB() const {
+  return load_goals::BLOB_RSS_GROWTH_IMAGES * imageMB * 1e6 / (1024 * 1024);
+}
 
 QStringList BlobFigures::misses() const {
   QStringList misses;
   if (shown < count) misses << QStringLiteral("only %1 of %2 previews appeared").arg(shown).arg(count);
   if (load_goals::CHECK_MEMORY && afterLastMB - levelMB > allowedGrowthMB()) {
     misses << QStringLiteral("resident memory was %1 MiB after the second image and %2 MiB after the last")
-                  .arg(levelMB, 0, 'f', 1).arg(afterLastMB, 0, 'f', 1);
+                  .arg(levelMB, 0, 'f', 1)
+                  .arg(afterLastMB, 0, 'f', 1);
   }
   return misses;
 }
@@ -137,14 +143,27 @@ QStringList BlobFigures::timingMisses() const {
 }
 
 QString BlobFigures::summary() const {
-  return QStringLiteral("%1 images of %2 MB: %3 previews shown, %4 s on average, slowest %5 s; from the update on "
-                        "the main thread to the preview painted %6 ms on average, slowest %7 ms (goal: %8 ms); main "
-                        "thread %9 ms per image (goal: %10 ms); longest event wait %11 ms; ")
-             .arg(count).arg(imageMB, 0, 'f', 1).arg(shown).arg(meanSeconds, 0, 'f', 2).arg(slowestSeconds, 0, 'f', 2)
-             .arg(meanShowMs, 0, 'f', 1).arg(slowestShowMs, 0, 'f', 1).arg(load_goals::MAX_SHOW_MS)
-             .arg(mainThreadMs, 0, 'f', 1).arg(load_goals::MAX_MAIN_THREAD_MS_PER_IMAGE).arg(longestWaitMs, 0, 'f', 1) +
-         QStringLiteral("resident memory %1 MiB before, %2 MiB after the second, peak %3 MiB, %4 MiB after the last "
-                        "(goal: within %5 MiB of after the second)")
-             .arg(startMB, 0, 'f', 1).arg(levelMB, 0, 'f', 1).arg(peakMB, 0, 'f', 1).arg(afterLastMB, 0, 'f', 1)
+  return QStringLiteral(
+             "%1 images of %2 MB: %3 previews shown, %4 s on average, slowest %5 s; from the update on "
+             "the main thread to the preview painted %6 ms on average, slowest %7 ms (goal: %8 ms); main "
+             "thread %9 ms per image (goal: %10 ms); longest event wait %11 ms; ")
+             .arg(count)
+             .arg(imageMB, 0, 'f', 1)
+             .arg(shown)
+             .arg(meanSeconds, 0, 'f', 2)
+             .arg(slowestSeconds, 0, 'f', 2)
+             .arg(meanShowMs, 0, 'f', 1)
+             .arg(slowestShowMs, 0, 'f', 1)
+             .arg(load_goals::MAX_SHOW_MS)
+             .arg(mainThreadMs, 0, 'f', 1)
+             .arg(load_goals::MAX_MAIN_THREAD_MS_PER_IMAGE)
+             .arg(longestWaitMs, 0, 'f', 1) +
+         QStringLiteral(
+             "resident memory %1 MiB before, %2 MiB after the second, peak %3 MiB, %4 MiB after the last "
+             "(goal: within %5 MiB of after the second)")
+             .arg(startMB, 0, 'f', 1)
+             .arg(levelMB, 0, 'f', 1)
+             .arg(peakMB, 0, 'f', 1)
+             .arg(afterLastMB, 0, 'f', 1)
              .arg(allowedGrowthMB(), 0, 'f', 1);
 }

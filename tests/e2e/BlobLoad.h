@@ -8,15 +8,15 @@
 class LoadPanel;
 
 struct BlobFigures {
-  int count = 0;            // images asked for
-  double imageMB = 0;       // size of each FITS file, in decimal megabytes
-  int shown = 0;            // previews that appeared
+  int count = 0;              // images asked for
+  double imageMB = 0;         // size of each FITS file, in decimal megabytes
+  int shown = 0;              // previews that appeared
   double slowestSeconds = 0;  // longest time from asking for an image to its preview
   double meanSeconds = 0;
-  double longestWaitMs = 0;   // longest event wait on the main thread meanwhile (a figure, not a goal)
-  double meanShowMs = 0;      // from the image's update handled on the main thread to its preview painted
+  double longestWaitMs = 0;  // longest event wait on the main thread meanwhile (a figure, not a goal)
+  double meanShowMs = 0;     // from the image's update handled on the main thread to its preview painted
   double slowestShowMs = 0;
-  double mainThreadMs = 0;    // CPU time of the main thread per image, over the whole series
+  double mainThreadMs = 0;  // CPU time of the main thread per image, over the whole series
   double startMB = 0;       // resident memory before the first image
   double peakMB = 0;        // highest seen after a preview appeared
   double levelMB = 0;       // settled after the second preview (after the first when there is one)

@@ -58,8 +58,8 @@ private:
 class BusWidgets : public testing::Test {
 protected:
   void SetUp() override {
-    server = std::make_unique<test_support::IndiServer>(
-        std::vector<std::string>{"indi_simulator_telescope", "indi_simulator_ccd", "indi_simulator_focus", GUIDER_DRIVER});
+    server = std::make_unique<test_support::IndiServer>(std::vector<std::string>{
+        "indi_simulator_telescope", "indi_simulator_ccd", "indi_simulator_focus", GUIDER_DRIVER});
     ASSERT_TRUE(server->start()) << server->log();
     window.resize(500, 900);
     auto *scroll = new QScrollArea(&window);
@@ -95,9 +95,8 @@ protected:
   // The server's value of one item, read by indi_getprop.
   QString serverValue(const QString &what) {
     QProcess getprop;
-    getprop.start(QStringLiteral("indi_getprop"),
-                  {QStringLiteral("-1"), QStringLiteral("-t"), QStringLiteral("2"), QStringLiteral("-p"),
-                   QString::number(server->port()), what});
+    getprop.start(QStringLiteral("indi_getprop"), {QStringLiteral("-1"), QStringLiteral("-t"), QStringLiteral("2"),
+                                                   QStringLiteral("-p"), QString::number(server->port()), what});
     getprop.waitForFinished(5000);
     return QString::fromUtf8(getprop.readAllStandardOutput()).trimmed();
   }
@@ -146,10 +145,11 @@ TEST_F(BusWidgets, NumberSetReachesTheServerAndComesBack) {
   PropertyWidget *widget = waitForWidget("CCD Simulator", "POLLING_PERIOD");
   ASSERT_NE(widget, nullptr);
   typeAndSet(widget, QStringLiteral("PERIOD_MS"), QStringLiteral("500"));
-  EXPECT_TRUE(waitForServerValue(QStringLiteral("CCD Simulator.POLLING_PERIOD.PERIOD_MS"),
-                                 [](double v) { return v == 500; }));
+  EXPECT_TRUE(
+      waitForServerValue(QStringLiteral("CCD Simulator.POLLING_PERIOD.PERIOD_MS"), [](double v) { return v == 500; }));
   auto *value = widget->findChild<QLineEdit *>(QStringLiteral("value:PERIOD_MS"));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return value->text() == QStringLiteral("500"); }, 5000)) << value->text().toStdString();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return value->text() == QStringLiteral("500"); }, 5000))
+      << value->text().toStdString();
 }
 
 TEST_F(BusWidgets, SexagesimalTargetReachesTheServerAsDegrees) {
@@ -214,7 +214,8 @@ TEST_F(BusWidgets, CameraExposureAppearsInTheBLOBWidget) {
   QAbstractButton *set = exposure->findChild<QAbstractButton *>(QStringLiteral("set"));
   QTest::mouseClick(set, Qt::LeftButton);
   ASSERT_TRUE(QTest::qWaitFor([&] { return frame->cachedImage && frame->cachedImage != image; }, 30000));
-  EXPECT_FALSE(kestor->messages.join(u'\n').contains(QStringLiteral("out of bounds"))) << kestor->messages.join(u'\n').toStdString();
+  EXPECT_FALSE(kestor->messages.join(u'\n').contains(QStringLiteral("out of bounds")))
+      << kestor->messages.join(u'\n').toStdString();
 
   // With compression on, the frames come fpack'ed and their preview appears as well.
   PropertyWidget *compression = waitForWidget("CCD Simulator", "CCD_COMPRESSION");
@@ -239,9 +240,11 @@ TEST_F(BusWidgets, FocuserKeepsTheTypedTargetWhileItMoves) {
   auto *target = focus->findChild<QLineEdit *>(QStringLiteral("target:FOCUS_ABSOLUTE_POSITION"));
   EXPECT_TRUE(QTest::qWaitFor([&] { return value->text() == QStringLiteral("30000"); }, 5000));
   // Moved by another client: the value follows, the target stays as typed here.
-  QProcess::execute(QStringLiteral("indi_setprop"), {QStringLiteral("-p"), QString::number(server->port()),
-                    QStringLiteral("Focuser Simulator.ABS_FOCUS_POSITION.FOCUS_ABSOLUTE_POSITION=60000")});
-  EXPECT_TRUE(QTest::qWaitFor([&] { return value->text() == QStringLiteral("60000"); }, 5000)) << value->text().toStdString();
+  QProcess::execute(QStringLiteral("indi_setprop"),
+                    {QStringLiteral("-p"), QString::number(server->port()),
+                     QStringLiteral("Focuser Simulator.ABS_FOCUS_POSITION.FOCUS_ABSOLUTE_POSITION=60000")});
+  EXPECT_TRUE(QTest::qWaitFor([&] { return value->text() == QStringLiteral("60000"); }, 5000))
+      << value->text().toStdString();
   EXPECT_EQ(target->text(), QStringLiteral("30000"));
 }
 
@@ -253,11 +256,13 @@ TEST_F(BusWidgets, GuiderStatisticsDrawTheGraph) {
   EXPECT_EQ(stats->height(), 405);
   GraphView *graph = stats->graphView;
   auto publishSamples = [&](int count, int firstFrame) {
-    kestor->changeNumber(publish->kproperty, {{QStringLiteral("COUNT"), count}, {QStringLiteral("FIRST_FRAME"), firstFrame}});
+    kestor->changeNumber(publish->kproperty,
+                         {{QStringLiteral("COUNT"), count}, {QStringLiteral("FIRST_FRAME"), firstFrame}});
   };
   publishSamples(450, 1);
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return stats->findChild<QLineEdit *>(QStringLiteral("value:FRAME"))->text() == QStringLiteral("450"); }, 15000));
+      [&] { return stats->findChild<QLineEdit *>(QStringLiteral("value:FRAME"))->text() == QStringLiteral("450"); },
+      15000));
   EXPECT_EQ(graph->driftsXY.size(), 401u);
   EXPECT_DOUBLE_EQ(graph->driftsXY.front().x(), 50 / 100.0 * std::cos(50 / 10.0));  // frames 50 to 450 remain
 
@@ -271,7 +276,8 @@ TEST_F(BusWidgets, GuiderStatisticsDrawTheGraph) {
 
   publishSamples(3, 1);  // a new run starts at frame 1
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return stats->findChild<QLineEdit *>(QStringLiteral("value:FRAME"))->text() == QStringLiteral("3"); }, 10000));
+      [&] { return stats->findChild<QLineEdit *>(QStringLiteral("value:FRAME"))->text() == QStringLiteral("3"); },
+      10000));
   EXPECT_EQ(graph->driftsXY.size(), 3u);
 }
 

@@ -78,7 +78,8 @@ protected:
     waitUntil([&] { return sent.load(); });
     events.clear();
     kestor.changeNumber(exposure, {{exposure->itemNames.first(), 0.1}});
-    const bool arrived = waitUntil([&] { return events.contains(QStringLiteral("changed CCD Simulator.CCD1")); }, waitMs);
+    const bool arrived =
+        waitUntil([&] { return events.contains(QStringLiteral("changed CCD Simulator.CCD1")); }, waitMs);
     if (!arrived) return false;
     auto image = std::static_pointer_cast<KESTOR::BLOBItem>(blob->items.at(QStringLiteral("CCD1")));
     auto value = image->value();
@@ -113,8 +114,9 @@ TEST_F(Server, TextNumberAndSwitchChangesArriveAtTheServer) {
   // Numbers leave the client in the same form whatever the user's locale: run under a German
   // one, made for the test where the system has none.
   QTemporaryDir locales;
-  QProcess::execute(QStringLiteral("localedef"), {QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"),
-                                                  QStringLiteral("UTF-8"), locales.filePath(QStringLiteral("de_DE.UTF-8"))});
+  QProcess::execute(QStringLiteral("localedef"),
+                    {QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"), QStringLiteral("UTF-8"),
+                     locales.filePath(QStringLiteral("de_DE.UTF-8"))});
   qputenv("LOCPATH", locales.path().toUtf8());
   const char *savedLocale = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
   if (savedLocale != nullptr) {
@@ -162,12 +164,14 @@ TEST_F(Server, RefreshingKeepsTheModelAsItIs) {
   auto &properties = kestor.devices.at(TELESCOPE)->properties;
   // Let the definitions that follow the connection settle.
   size_t count = 0;
-  waitUntil([&] {
-    const bool settled = properties.size() == count;
-    count = properties.size();
-    spinFor(300);
-    return settled;
-  }, 10000);
+  waitUntil(
+      [&] {
+        const bool settled = properties.size() == count;
+        count = properties.size();
+        spinFor(300);
+        return settled;
+      },
+      10000);
   const auto before = properties;
   kestor.refreshDelay = 0;
   events.clear();

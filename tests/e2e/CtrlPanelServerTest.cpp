@@ -32,7 +32,8 @@ protected:
 
 TEST_F(PanelOnBus, TheOutlineListsTheDevicesAndAGroupShowsItsWidgetsInNameOrder) {
   for (const QString &device : childTexts(bus.controller())) {
-    EXPECT_FALSE(childTexts(bus.controller(), outlineIndex(bus.controller(), {device})).isEmpty()) << device.toStdString();
+    EXPECT_FALSE(childTexts(bus.controller(), outlineIndex(bus.controller(), {device})).isEmpty())
+        << device.toStdString();
     EXPECT_EQ(deviceIcon(device), "NSStatusNone");
   }
   ASSERT_TRUE(bus.showGroup(TELESCOPE, MAIN_CONTROL));
@@ -49,7 +50,8 @@ TEST_F(PanelOnBus, ConnectingADeviceShowsItAvailableAndItsNewPropertiesInPlace) 
   EXPECT_TRUE(QTest::qWaitFor([&] { return deviceIcon(TELESCOPE) == "NSStatusAvailable"; }, 5000));
   EXPECT_EQ(outlineIndex(bus.controller(), {TELESCOPE}).data(OutlineModel::CellIdentifierRole).toString(), "state");
   EXPECT_FALSE(outlineIndex(bus.controller(), {TELESCOPE}).data(Qt::DecorationRole).isNull());
-  ASSERT_NE(bus.waitForWidget(TELESCOPE, "MOUNT_EQUATORIAL_COORDINATES"), nullptr) << shownWidgets(bus.controller()).join(", ").toStdString();
+  ASSERT_NE(bus.waitForWidget(TELESCOPE, "MOUNT_EQUATORIAL_COORDINATES"), nullptr)
+      << shownWidgets(bus.controller()).join(", ").toStdString();
   EXPECT_GT(shownWidgets(bus.controller()).size(), before);
   EXPECT_EQ(shownWidgets(bus.controller()), sortedByName(shownWidgets(bus.controller())));
   // The outline kept the user's expansion and selection through every reload.

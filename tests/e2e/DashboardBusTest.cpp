@@ -70,7 +70,8 @@ TEST_F(DashboardOnBus, PinnedWidgetsAreSelectedTracedMovedLockedAndRemoved) {
   QTest::mouseClick(bus.interface->mainUi.unlockButton, Qt::LeftButton);
   QTest::mouseClick(bus.interface->mainUi.deleteButton, Qt::LeftButton);
   EXPECT_EQ(dashboard->widgets(), (std::vector<PropertyWidget *>{connection}));
-  EXPECT_NE(bus.controller().widgetNamed("POLLING_PERIOD @ " + TELESCOPE), nullptr) << "the control panel keeps its own";
+  EXPECT_NE(bus.controller().widgetNamed("POLLING_PERIOD @ " + TELESCOPE), nullptr)
+      << "the control panel keeps its own";
 }
 
 }  // namespace

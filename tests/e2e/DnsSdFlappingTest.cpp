@@ -15,8 +15,8 @@ const QString TELESCOPE = QStringLiteral("Telescope Simulator");
 const QString SERVICE = QStringLiteral("KESTOR Service Flapping INDI ");
 
 void announce(QProcess &publish, int port) {
-  publish.start(QStringLiteral("avahi-publish"),
-                {QStringLiteral("-s"), QStringLiteral("Flapping INDI"), QStringLiteral("_indi._tcp"), QString::number(port)});
+  publish.start(QStringLiteral("avahi-publish"), {QStringLiteral("-s"), QStringLiteral("Flapping INDI"),
+                                                  QStringLiteral("_indi._tcp"), QString::number(port)});
   ASSERT_TRUE(publish.waitForStarted());
 }
 

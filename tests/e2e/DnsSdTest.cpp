@@ -29,8 +29,8 @@ public:
 
 // Announces the server's port as "Test INDI" until the process ends.
 void announce(QProcess &publish, int port) {
-  publish.start(QStringLiteral("avahi-publish"),
-                {QStringLiteral("-s"), QStringLiteral("Test INDI"), QStringLiteral("_indi._tcp"), QString::number(port)});
+  publish.start(QStringLiteral("avahi-publish"), {QStringLiteral("-s"), QStringLiteral("Test INDI"),
+                                                  QStringLiteral("_indi._tcp"), QString::number(port)});
   publish.waitForStarted();
 }
 
@@ -93,8 +93,9 @@ TEST(DnsSd, WithoutADaemonTypedInServersStillWork) {
   kestor.connect(QStringLiteral("127.0.0.1"), server.port());
   EXPECT_TRUE(waitUntil([&] { return kestor.devices.count(QStringLiteral("Telescope Simulator")) != 0; }, 10000));
   const auto unavailable = [&] {
-    return std::count_if(kestor.messages.begin(), kestor.messages.end(),
-                         [](const QString &entry) { return entry.contains(QStringLiteral("discovery is unavailable")); });
+    return std::count_if(kestor.messages.begin(), kestor.messages.end(), [](const QString &entry) {
+      return entry.contains(QStringLiteral("discovery is unavailable"));
+    });
   };
   EXPECT_TRUE(waitUntil([&] { return unavailable() > 0; }));
   spinFor(50);

@@ -31,7 +31,7 @@ void switchOn(RecordingClient &recorder, const char *device, const char *propert
 }
 
 class KestorIndiServer : public ::testing::Test {
- protected:
+protected:
   void connect(IndiServer &server) {
     ASSERT_TRUE(server.start()) << server.log();
     ASSERT_EQ(kestor_connect_server(nullptr, "127.0.0.1", server.port(), &entry), KESTOR_OK);
@@ -68,7 +68,7 @@ TEST_F(KestorIndiServer, TelescopeConnectsTakesChangesAndDiesCleanly) {
   ASSERT_FALSE(recorder.waitFor("update", "Telescope Simulator", "GEOGRAPHIC_COORDINATES").kind.empty());
   // Checked independently of the library, with INDI's own command-line client.
   const std::string value = test_support::runCommand("indi_getprop -h 127.0.0.1 -p " + std::to_string(server.port()) +
-                                " -t 5 'Telescope Simulator.GEOGRAPHIC_COORD.LAT' 2>&1");
+                                                     " -t 5 'Telescope Simulator.GEOGRAPHIC_COORD.LAT' 2>&1");
   EXPECT_NE(value.find("Telescope Simulator.GEOGRAPHIC_COORD.LAT=51.47"), std::string::npos) << value;
 
   server.kill();
@@ -82,7 +82,7 @@ TEST_F(KestorIndiServer, CcdExposureDeliversAFitsImage) {
   IndiServer server({"indi_simulator_ccd"});
   std::mutex mutex;
   std::string image;
-  double value = -1, target = -1;  // the exposure's
+  double value = -1, target = -1;           // the exposure's
   recorder.onEvent = [&](const Event &e) {  // copied while the library holds the record still
     std::lock_guard lock(mutex);
     if (e.kind == "update" && e.property == "CCD_EXPOSURE") {

@@ -177,7 +177,8 @@ INSTANTIATE_TEST_SUITE_P(
         Garbage{"DocumentTypeDeclaration", "<!DOCTYPE x [<!ENTITY a \"b\">]>\n", true, ""},
         Garbage{"EndlessTag", "<defTextVector device=\"" + std::string(2 << 20, 'a'), true, ""},
         Garbage{"UnknownElement", "<hello world=\"1\"/>\n", false, "Skipped an element from "},
-        Garbage{"UpdateOfAnUnknownDevice", "<setNumberVector device=\"Nobody\" name=\"X\"><oneNumber name=\"Y\">1</oneNumber></setNumberVector>\n",
+        Garbage{"UpdateOfAnUnknownDevice",
+                "<setNumberVector device=\"Nobody\" name=\"X\"><oneNumber name=\"Y\">1</oneNumber></setNumberVector>\n",
                 false, "update of unknown property Nobody.X"},
         Garbage{"NumberThatIsNoNumber", temperatureUpdate("warm"), false, "Skipped an element from "}),
     [](const ::testing::TestParamInfo<Garbage> &info) { return std::string(info.param.name); });

@@ -43,7 +43,8 @@ TEST(ServerMode, ServesItsDriversAndPublishesTheRealPortOnce) {
   qputenv("KESTOR_DRIVER_DIR", DRIVER_DIR);
   const QString executables = driverFolders::executables();
   ASSERT_TRUE(QDir().mkpath(executables));
-  ASSERT_TRUE(QFile::link(QStringLiteral("/usr/bin/indi_simulator_telescope"), executables + QStringLiteral("/indi_simulator_telescope")));
+  ASSERT_TRUE(QFile::link(QStringLiteral("/usr/bin/indi_simulator_telescope"),
+                          executables + QStringLiteral("/indi_simulator_telescope")));
   defaults().setValue(QStringLiteral("load_indi_simulator_telescope"), true);
   defaults().setValue(QStringLiteral("kestorLogLevel"), 1);
 
@@ -73,18 +74,27 @@ TEST(ServerMode, ServesItsDriversAndPublishesTheRealPortOnce) {
   EXPECT_EQ(services[0]->name, appName());
   EXPECT_EQ(services[0]->type, QStringLiteral("_kestor._tcp"));
 
-  EXPECT_TRUE(waitUntil([&] { return kestor.devices.count(QStringLiteral("Telescope Simulator")) && kestor.devices.count(QStringLiteral("Test Simulator")); }, 15000));
+  EXPECT_TRUE(waitUntil(
+      [&] {
+        return kestor.devices.count(QStringLiteral("Telescope Simulator")) &&
+               kestor.devices.count(QStringLiteral("Test Simulator"));
+      },
+      15000));
   std::string listed;
   const auto listsBoth = [&] {
     listed = test_support::runCommand("indi_getprop -h 127.0.0.1 -p " + std::to_string(port) + " -t 2 '*.*.*' 2>&1");
-    return listed.find("Telescope Simulator.CONNECTION") != std::string::npos && listed.find("Test Simulator.TEST") != std::string::npos;
+    return listed.find("Telescope Simulator.CONNECTION") != std::string::npos &&
+           listed.find("Test Simulator.TEST") != std::string::npos;
   };
   EXPECT_TRUE(waitUntil(listsBoth, 15000));
   EXPECT_NE(listed.find("Telescope Simulator.CONNECTION.CONNECT=Off"), std::string::npos) << listed;
   EXPECT_NE(listed.find("Test Simulator.TEST_VALUE.VALUE="), std::string::npos) << listed;
   EXPECT_TRUE(waitUntil([&] { return !kestor.messages.filter(QStringLiteral(" 1 clients connected")).isEmpty(); }));
   EXPECT_TRUE(waitUntil([&] { return kestor.messages.filter(QStringLiteral(" 0 clients connected")).size() >= 2; }));
-  EXPECT_EQ(kestor.messages.filter(QStringLiteral("KESTOR Service ") + appName() + QStringLiteral(" is ready to publish")).size(), 1);
+  EXPECT_EQ(
+      kestor.messages.filter(QStringLiteral("KESTOR Service ") + appName() + QStringLiteral(" is ready to publish"))
+          .size(),
+      1);
   EXPECT_EQ(services.size(), 1u);
 
   kestor_subprocess_entry *entry = *kestor.drivers.at(QStringLiteral("indi_simulator_telescope"))->subprocess;

@@ -23,7 +23,9 @@ namespace {
 
 // Width, height, bits per sample, samples per pixel, bits per pixel, bytes per row.
 using Shape = std::array<int64_t, 6>;
-Shape shapeOf(const Bitmap &b) { return {b.width, b.height, b.bitsPerSample, b.samplesPerPixel, b.bitsPerPixel, b.bytesPerRow}; }
+Shape shapeOf(const Bitmap &b) {
+  return {b.width, b.height, b.bitsPerSample, b.samplesPerPixel, b.bitsPerPixel, b.bytesPerRow};
+}
 std::vector<int> bytesAt(const Bitmap &b, size_t count, int64_t row = 0) {
   const uint8_t *p = b.pixels + row * b.bytesPerRow;
   return std::vector<int>(p, p + count);
@@ -47,7 +49,8 @@ QByteArray grey8(long width, long height) {
 
 // Replaces the value of a FITS header card (columns 11 to 30, right-justified).
 QByteArray withCard(QByteArray file, const QByteArray &keyword, long long value) {
-  return file.replace(file.indexOf(keyword.leftJustified(8, ' ') + "= ") + 10, 20, QByteArray::number(value).rightJustified(20, ' '));
+  return file.replace(file.indexOf(keyword.leftJustified(8, ' ') + "= ") + 10, 20,
+                      QByteArray::number(value).rightJustified(20, ' '));
 }
 
 QByteArray xisf(const char *elements, const QByteArray &block = {}) {
@@ -80,20 +83,56 @@ TEST(ImageDecoder, DecodesOrRefuses) {
   const std::nullopt_t NONE = std::nullopt;
   const Case cases[] = {
       {"RAW1", rawFile("RAW1", 3, 2, QByteArray(6, 7)), ".bin", "raw", Shape{3, 2, 8, 1, 8, 3}, {7}},
-      {"RAW2 little-endian", rawFile("RAW2", 1, 1, bytes({0x34, 0x12})), ".raw", "raw", Shape{1, 1, 16, 1, 16, 2}, {0x34, 0x12}},
-      {"RAW3 under another format", rawFile("RAW3", 4, 4, QByteArray(48, 7)), ".fits", "raw", Shape{4, 4, 8, 3, 24, 12}},
+      {"RAW2 little-endian",
+       rawFile("RAW2", 1, 1, bytes({0x34, 0x12})),
+       ".raw",
+       "raw",
+       Shape{1, 1, 16, 1, 16, 2},
+       {0x34, 0x12}},
+      {"RAW3 under another format", rawFile("RAW3", 4, 4, QByteArray(48, 7)), ".fits", "raw",
+       Shape{4, 4, 8, 3, 24, 12}},
       {"RAW3 one byte short", rawFile("RAW3", 4, 4, QByteArray(47, 0)), ".raw", "raw", NONE},
       {"raw header of 11 bytes", rawFile("RAW1", 1, 1, {}).left(11), ".raw", "raw", NONE},
       {"raw claimed by its first three letters", rawFile("RAW9", 1, 1, QByteArray(3, 0)), ".raw", "raw", NONE},
       {"raw without pixels", rawFile("RAW1", 0, 5, QByteArray(5, 0)), ".raw", "raw", NONE},
       {"raw largest dimensions", rawFile("RAW3", 0xffffffffu, 0xffffffffu, {}), ".raw", "raw", NONE},
       {"raw product wraps 32 bits", rawFile("RAW1", 0x10000, 0x10000, QByteArray(16, 0)), ".raw", "raw", NONE},
-      {"FITS 8-bit in file order", fitsFile(BYTE_IMG, {2, 2}, TBYTE, grey), ".fits", "fits", Shape{2, 2, 8, 1, 8, 2}, {1, 2, 3, 4}},
-      {"FITS unsigned 16-bit with BZERO", fitsFile(USHORT_IMG, {3, 1}, TUSHORT, unsigned16), ".fits", "fits", Shape{3, 1, 16, 1, 16, 6}, {0, 0, 255, 255, 0x34, 0x12}},
-      {"FITS signed 16-bit of zero and above", fitsFile(SHORT_IMG, {3, 1}, TSHORT, positive), ".fits", "fits", Shape{3, 1, 16, 1, 16, 6}, {0, 0, 255, 127, 0x34, 0x12}},
-      {"FITS 16-bit cube as RGB of the high bytes", fitsFile(USHORT_IMG, {1, 1, 4}, TUSHORT, cube16), ".fits", "fits", Shape{1, 1, 8, 3, 24, 3}, {0x12, 0xAB, 0}},
-      {"FITS 8-bit cube interleaved", fitsFile(BYTE_IMG, {2, 1, 3}, TBYTE, planes), ".fits", "fits", Shape{2, 1, 8, 3, 24, 6}, {1, 10, 100, 2, 20, 200}},
-      {"FITS tile-compressed", fpacked(fitsFile(BYTE_IMG, {2, 2}, TBYTE, grey)), ".fits.fz", "fits", Shape{2, 2, 8, 1, 8, 2}, {1, 2, 3, 4}},
+      {"FITS 8-bit in file order",
+       fitsFile(BYTE_IMG, {2, 2}, TBYTE, grey),
+       ".fits",
+       "fits",
+       Shape{2, 2, 8, 1, 8, 2},
+       {1, 2, 3, 4}},
+      {"FITS unsigned 16-bit with BZERO",
+       fitsFile(USHORT_IMG, {3, 1}, TUSHORT, unsigned16),
+       ".fits",
+       "fits",
+       Shape{3, 1, 16, 1, 16, 6},
+       {0, 0, 255, 255, 0x34, 0x12}},
+      {"FITS signed 16-bit of zero and above",
+       fitsFile(SHORT_IMG, {3, 1}, TSHORT, positive),
+       ".fits",
+       "fits",
+       Shape{3, 1, 16, 1, 16, 6},
+       {0, 0, 255, 127, 0x34, 0x12}},
+      {"FITS 16-bit cube as RGB of the high bytes",
+       fitsFile(USHORT_IMG, {1, 1, 4}, TUSHORT, cube16),
+       ".fits",
+       "fits",
+       Shape{1, 1, 8, 3, 24, 3},
+       {0x12, 0xAB, 0}},
+      {"FITS 8-bit cube interleaved",
+       fitsFile(BYTE_IMG, {2, 1, 3}, TBYTE, planes),
+       ".fits",
+       "fits",
+       Shape{2, 1, 8, 3, 24, 6},
+       {1, 10, 100, 2, 20, 200}},
+      {"FITS tile-compressed",
+       fpacked(fitsFile(BYTE_IMG, {2, 2}, TBYTE, grey)),
+       ".fits.fz",
+       "fits",
+       Shape{2, 2, 8, 1, 8, 2},
+       {1, 2, 3, 4}},
       {"FITS padding exact", long8, ".fits", "fits", Shape{28900, 1, 8, 1, 8, 28900}},
       {"FITS NAXIS 0", fitsFile(BYTE_IMG, {}, TBYTE, nullptr), ".fits", "fits", NONE},
       {"FITS NAXIS 4", fitsFile(BYTE_IMG, {1, 1, 2, 2}, TBYTE, grey), ".fits", "fits", NONE},
@@ -104,36 +143,96 @@ TEST(ImageDecoder, DecodesOrRefuses) {
       {"FITS padding short by one byte", long8.chopped(1), ".fits", "fits", NONE},
       {"FITS header only", small.left(2880), ".fits", "fits", NONE},
       {"FITS header lies about the width", withCard(small, "NAXIS1", 100000), ".fits", "fits", NONE},
-      {"FITS header declares a huge image", withCard(withCard(small, "NAXIS1", 4000000000LL), "NAXIS2", 4000000000LL), ".fits", "fits", NONE},
-      {"XISF 16-bit grey", xisf(R"(<Image geometry="4:2:1" sampleFormat="UInt16" location="attachment:512:16"/>)"), ".xisf", "xisf", Shape{4, 2, 16, 1, 16, 8}, {1, 2}},
-      {"XISF empty geometry pieces dropped", xisf(R"(<Image geometry="4::2:1" sampleFormat="UInt8" location="attachment:512:8"/>)"), "", "xisf", Shape{4, 2, 8, 1, 8, 4}},
-      {"XISF interleaved colour", xisf(R"(<Image geometry="2:2:3" sampleFormat="UInt8" pixelStorage="Normal" location="attachment:512:12"/>)"), "", "xisf", Shape{2, 2, 8, 3, 24, 6}, {1, 2, 3}},
-      {"XISF planar colour interleaved", xisf(R"(<Image geometry="2:1:3" sampleFormat="UInt8" location="attachment:512:6"/>)", bytes({10, 11, 20, 21, 30, 31})), "", "xisf", Shape{2, 1, 8, 3, 24, 6}, {10, 20, 30, 11, 21, 31}},
-      {"XISF two 8-bit channels as 16-bit grey", xisf(R"(<Image geometry="2:2:2" sampleFormat="UInt8" pixelStorage="Normal" location="attachment:512:8"/>)"), "", "xisf", Shape{2, 2, 16, 1, 16, 4}},
-      {"XISF two planar 8-bit channels", xisf(R"(<Image geometry="2:2:2" sampleFormat="UInt8" location="attachment:512:8"/>)"), "", "xisf", Shape{2, 2, 16, 1, 16, 4}},
-      {"XISF later element's geometry, earlier offset", xisf(R"(<Image geometry="8:8:1" sampleFormat="UInt8" location="attachment:512:64"/><Image geometry="2:3:1"/>)"), "", "xisf", Shape{2, 3, 8, 1, 8, 2}, {1}},
-      {"XISF broken XML after the element", xisf(R"(<Image geometry="2:2:1" sampleFormat="UInt8" location="attachment:512:4"/><Broken <<)"), "", "xisf", Shape{2, 2, 8, 1, 8, 2}},
-      {"XISF plus sign, no size", xisf(R"(<Image geometry="+2:2:1" sampleFormat="UInt8" location="attachment:512"/>)"), "", "xisf", Shape{2, 2, 8, 1, 8, 2}},
-      {"XISF little-endian stated", xisf(R"(<Image geometry="2:2:1" sampleFormat="UInt16" byteOrder="little" location="attachment:512:8"/>)"), "", "xisf", Shape{2, 2, 16, 1, 16, 4}},
+      {"FITS header declares a huge image", withCard(withCard(small, "NAXIS1", 4000000000LL), "NAXIS2", 4000000000LL),
+       ".fits", "fits", NONE},
+      {"XISF 16-bit grey",
+       xisf(R"(<Image geometry="4:2:1" sampleFormat="UInt16" location="attachment:512:16"/>)"),
+       ".xisf",
+       "xisf",
+       Shape{4, 2, 16, 1, 16, 8},
+       {1, 2}},
+      {"XISF empty geometry pieces dropped",
+       xisf(R"(<Image geometry="4::2:1" sampleFormat="UInt8" location="attachment:512:8"/>)"), "", "xisf",
+       Shape{4, 2, 8, 1, 8, 4}},
+      {"XISF interleaved colour",
+       xisf(R"(<Image geometry="2:2:3" sampleFormat="UInt8" pixelStorage="Normal" location="attachment:512:12"/>)"),
+       "",
+       "xisf",
+       Shape{2, 2, 8, 3, 24, 6},
+       {1, 2, 3}},
+      {"XISF planar colour interleaved",
+       xisf(R"(<Image geometry="2:1:3" sampleFormat="UInt8" location="attachment:512:6"/>)",
+            bytes({10, 11, 20, 21, 30, 31})),
+       "",
+       "xisf",
+       Shape{2, 1, 8, 3, 24, 6},
+       {10, 20, 30, 11, 21, 31}},
+      {"XISF two 8-bit channels as 16-bit grey",
+       xisf(R"(<Image geometry="2:2:2" sampleFormat="UInt8" pixelStorage="Normal" location="attachment:512:8"/>)"), "",
+       "xisf", Shape{2, 2, 16, 1, 16, 4}},
+      {"XISF two planar 8-bit channels",
+       xisf(R"(<Image geometry="2:2:2" sampleFormat="UInt8" location="attachment:512:8"/>)"), "", "xisf",
+       Shape{2, 2, 16, 1, 16, 4}},
+      {"XISF later element's geometry, earlier offset",
+       xisf(R"(<Image geometry="8:8:1" sampleFormat="UInt8" location="attachment:512:64"/><Image geometry="2:3:1"/>)"),
+       "",
+       "xisf",
+       Shape{2, 3, 8, 1, 8, 2},
+       {1}},
+      {"XISF broken XML after the element",
+       xisf(R"(<Image geometry="2:2:1" sampleFormat="UInt8" location="attachment:512:4"/><Broken <<)"), "", "xisf",
+       Shape{2, 2, 8, 1, 8, 2}},
+      {"XISF plus sign, no size", xisf(R"(<Image geometry="+2:2:1" sampleFormat="UInt8" location="attachment:512"/>)"),
+       "", "xisf", Shape{2, 2, 8, 1, 8, 2}},
+      {"XISF little-endian stated",
+       xisf(R"(<Image geometry="2:2:1" sampleFormat="UInt16" byteOrder="little" location="attachment:512:8"/>)"), "",
+       "xisf", Shape{2, 2, 16, 1, 16, 4}},
       {"XISF no Image element", xisf(R"(<Metadata/>)"), "", "xisf", NONE},
-      {"XISF prefixed element", xisf(R"(<x:Image geometry="2:2:1" sampleFormat="UInt8" location="attachment:512:4"/>)"), "", "xisf", NONE},
-      {"XISF Float32 samples", xisf(R"(<Image geometry="2:2:1" sampleFormat="Float32" location="attachment:512:16"/>)"), "", "xisf", NONE},
-      {"XISF three 16-bit channels", xisf(R"(<Image geometry="2:2:3" sampleFormat="UInt16" pixelStorage="Normal" location="attachment:512:24"/>)"), "", "xisf", NONE},
-      {"XISF geometry of two pieces", xisf(R"(<Image geometry="2:2" sampleFormat="UInt8" location="attachment:512:4"/>)"), "", "xisf", NONE},
-      {"XISF short geometry after a full one", xisf(R"(<Image geometry="2:2:1" sampleFormat="UInt8" location="attachment:512:4"/><Image geometry="2"/>)"), "", "xisf", NONE},
+      {"XISF prefixed element", xisf(R"(<x:Image geometry="2:2:1" sampleFormat="UInt8" location="attachment:512:4"/>)"),
+       "", "xisf", NONE},
+      {"XISF Float32 samples", xisf(R"(<Image geometry="2:2:1" sampleFormat="Float32" location="attachment:512:16"/>)"),
+       "", "xisf", NONE},
+      {"XISF three 16-bit channels",
+       xisf(R"(<Image geometry="2:2:3" sampleFormat="UInt16" pixelStorage="Normal" location="attachment:512:24"/>)"),
+       "", "xisf", NONE},
+      {"XISF geometry of two pieces",
+       xisf(R"(<Image geometry="2:2" sampleFormat="UInt8" location="attachment:512:4"/>)"), "", "xisf", NONE},
+      {"XISF short geometry after a full one",
+       xisf(R"(<Image geometry="2:2:1" sampleFormat="UInt8" location="attachment:512:4"/><Image geometry="2"/>)"), "",
+       "xisf", NONE},
       {"XISF empty location", xisf(R"(<Image geometry="2:2:1" sampleFormat="UInt8" location=":"/>)"), "", "xisf", NONE},
-      {"XISF attachment without position", xisf(R"(<Image geometry="2:2:1" sampleFormat="UInt8" location="attachment"/>)"), "", "xisf", NONE},
-      {"XISF inline data", xisf(R"(<Image geometry="2:2:1" sampleFormat="UInt8" location="inline:base64">AQIDBA==</Image>)"), "", "xisf", NONE},
-      {"XISF external URL", xisf(R"x(<Image geometry="2:2:1" sampleFormat="UInt8" location="url(http://127.0.0.1/x.xisb)"/>)x"), "", "xisf", NONE},
-      {"XISF compressed block", xisf(R"(<Image geometry="2:2:1" sampleFormat="UInt8" compression="zlib:4" location="attachment:512:4"/>)"), "", "xisf", NONE},
-      {"XISF big-endian 16-bit", xisf(R"(<Image geometry="2:2:1" sampleFormat="UInt16" byteOrder="big" location="attachment:512:8"/>)"), "", "xisf", NONE},
-      {"XISF attachment smaller than the image", xisf(R"(<Image geometry="4:4:1" sampleFormat="UInt8" location="attachment:512:15"/>)"), "", "xisf", NONE},
-      {"XISF negative width (numbers are read strictly)", xisf(R"(<Image geometry="-2:2:1" sampleFormat="UInt8" location="attachment:512:4"/>)"), "", "xisf", NONE},
-      {"XISF number with trailing text", xisf(R"(<Image geometry="2x:2:1" sampleFormat="UInt8" location="attachment:512:4"/>)"), "", "xisf", NONE},
-      {"XISF offset past the data", xisf(R"(<Image geometry="2:2:1" sampleFormat="UInt8" location="attachment:9999:4"/>)"), "", "xisf", NONE},
-      {"XISF dimensions that overflow", xisf(R"(<Image geometry="4294967296:4294967296:3" sampleFormat="UInt8" pixelStorage="Normal" location="attachment:512"/>)"), "", "xisf", NONE},
-      {"XISF channels that overflow", xisf(R"(<Image geometry="1:1:9223372036854775807" sampleFormat="UInt16" location="attachment:512"/>)"), "", "xisf", NONE},
-      {"XISF attachment one byte short", xisf(R"(<Image geometry="4:2:1" sampleFormat="UInt16" location="attachment:512:16"/>)", QByteArray(15, 0)), "", "xisf", NONE},
+      {"XISF attachment without position",
+       xisf(R"(<Image geometry="2:2:1" sampleFormat="UInt8" location="attachment"/>)"), "", "xisf", NONE},
+      {"XISF inline data",
+       xisf(R"(<Image geometry="2:2:1" sampleFormat="UInt8" location="inline:base64">AQIDBA==</Image>)"), "", "xisf",
+       NONE},
+      {"XISF external URL",
+       xisf(R"x(<Image geometry="2:2:1" sampleFormat="UInt8" location="url(http://127.0.0.1/x.xisb)"/>)x"), "", "xisf",
+       NONE},
+      {"XISF compressed block",
+       xisf(R"(<Image geometry="2:2:1" sampleFormat="UInt8" compression="zlib:4" location="attachment:512:4"/>)"), "",
+       "xisf", NONE},
+      {"XISF big-endian 16-bit",
+       xisf(R"(<Image geometry="2:2:1" sampleFormat="UInt16" byteOrder="big" location="attachment:512:8"/>)"), "",
+       "xisf", NONE},
+      {"XISF attachment smaller than the image",
+       xisf(R"(<Image geometry="4:4:1" sampleFormat="UInt8" location="attachment:512:15"/>)"), "", "xisf", NONE},
+      {"XISF negative width (numbers are read strictly)",
+       xisf(R"(<Image geometry="-2:2:1" sampleFormat="UInt8" location="attachment:512:4"/>)"), "", "xisf", NONE},
+      {"XISF number with trailing text",
+       xisf(R"(<Image geometry="2x:2:1" sampleFormat="UInt8" location="attachment:512:4"/>)"), "", "xisf", NONE},
+      {"XISF offset past the data",
+       xisf(R"(<Image geometry="2:2:1" sampleFormat="UInt8" location="attachment:9999:4"/>)"), "", "xisf", NONE},
+      {"XISF dimensions that overflow",
+       xisf(
+           R"(<Image geometry="4294967296:4294967296:3" sampleFormat="UInt8" pixelStorage="Normal" location="attachment:512"/>)"),
+       "", "xisf", NONE},
+      {"XISF channels that overflow",
+       xisf(R"(<Image geometry="1:1:9223372036854775807" sampleFormat="UInt16" location="attachment:512"/>)"), "",
+       "xisf", NONE},
+      {"XISF attachment one byte short",
+       xisf(R"(<Image geometry="4:2:1" sampleFormat="UInt16" location="attachment:512:16"/>)", QByteArray(15, 0)), "",
+       "xisf", NONE},
       {"XISF cut in the preamble", xisf("").left(12), "", "xisf", NONE},
       {"XISF header length beyond the data", xisf("").replace(11, 1, "\x7f"), "", "xisf", NONE},
       {"PNG", encoded(png, "png"), ".png", "platform", Shape{2, 2, 8, 1, 8, 4}, {9, 9}},
@@ -149,15 +248,19 @@ TEST(ImageDecoder, DecodesOrRefuses) {
     EXPECT_EQ(decoded.result.reason.isEmpty(), c.shape.has_value());
     if (!c.shape) continue;
     EXPECT_EQ(shapeOf(*decoded.result.bitmap), *c.shape);
-    EXPECT_EQ(decoded.result.bitmap->colourSpace, c.shape->at(3) == 3 ? Bitmap::ColourSpace::RGB : Bitmap::ColourSpace::Grey);
+    EXPECT_EQ(decoded.result.bitmap->colourSpace,
+              c.shape->at(3) == 3 ? Bitmap::ColourSpace::RGB : Bitmap::ColourSpace::Grey);
     EXPECT_EQ(bytesAt(*decoded.result.bitmap, c.first.size()), c.first);
   }
 }
 
 TEST(ImageDecoder, RawAndXISFPointIntoTheData) {
-  const QByteArray raw = rawFile("RAW1", 2, 1, bytes({5, 6})), xisfData = xisf(R"(<Image geometry="4:2:1" sampleFormat="UInt8" location="attachment:512:8"/>)");
-  EXPECT_EQ(ImageDecoder::decode(raw, {}).result.bitmap->pixels, reinterpret_cast<const uint8_t *>(raw.constData()) + 12);
-  EXPECT_EQ(ImageDecoder::decode(xisfData, {}).result.bitmap->pixels, reinterpret_cast<const uint8_t *>(xisfData.constData()) + 512);
+  const QByteArray raw = rawFile("RAW1", 2, 1, bytes({5, 6})),
+                   xisfData = xisf(R"(<Image geometry="4:2:1" sampleFormat="UInt8" location="attachment:512:8"/>)");
+  EXPECT_EQ(ImageDecoder::decode(raw, {}).result.bitmap->pixels,
+            reinterpret_cast<const uint8_t *>(raw.constData()) + 12);
+  EXPECT_EQ(ImageDecoder::decode(xisfData, {}).result.bitmap->pixels,
+            reinterpret_cast<const uint8_t *>(xisfData.constData()) + 512);
 }
 
 // Frames of one size reuse the buffer of the frame before last; failures close their memory
@@ -183,7 +286,8 @@ TEST(FITSImageRep, ReusesBuffersAndReleasesFiles) {
 
 TEST(PlatformImageDecoder, NormalisesQtFormats) {
   QImage grey(5, 2, QImage::Format_Grayscale8), rgb(2, 1, QImage::Format_RGB32), argb(2, 1, QImage::Format_ARGB32),
-      wide(2, 1, QImage::Format_RGBX64), grey16(2, 1, QImage::Format_Grayscale16), indexedGrey(2, 1, QImage::Format_Indexed8);
+      wide(2, 1, QImage::Format_RGBX64), grey16(2, 1, QImage::Format_Grayscale16),
+      indexedGrey(2, 1, QImage::Format_Indexed8);
   for (int i = 0; i < 10; ++i) grey.scanLine(i / 5)[i % 5] = uchar(10 * i);
   rgb.setPixel(0, 0, qRgb(10, 20, 30));
   argb.setPixel(0, 0, qRgba(10, 20, 30, 40));
@@ -193,7 +297,12 @@ TEST(PlatformImageDecoder, NormalisesQtFormats) {
   indexedGrey.fill(1);
   QImage indexedColour = indexedGrey;
   indexedColour.setColorTable({qRgb(0, 0, 0), qRgb(1, 2, 3)});
-  const struct { const char *name; QImage image; Shape shape; std::vector<int> first; } cases[] = {
+  const struct {
+    const char *name;
+    QImage image;
+    Shape shape;
+    std::vector<int> first;
+  } cases[] = {
       {"grey rows padded to 8 bytes", grey, {5, 2, 8, 1, 8, 8}, {0, 10, 20, 30, 40}},
       {"RGB32 becomes RGBX", rgb, {2, 1, 8, 3, 32, 8}, {10, 20, 30, 255}},
       {"ARGB32 becomes RGBA", argb, {2, 1, 8, 4, 32, 8}, {10, 20, 30, 40}},
@@ -210,7 +319,8 @@ TEST(PlatformImageDecoder, NormalisesQtFormats) {
     EXPECT_FALSE(bitmap->alphaFirst);
     EXPECT_EQ(bytesAt(*bitmap, c.first.size()), c.first);
   }
-  EXPECT_EQ(bytesAt(*PlatformImageDecoder::decode(encoded(grey, "png")).bitmap, 5, 1), (std::vector<int>{50, 60, 70, 80, 90}));
+  EXPECT_EQ(bytesAt(*PlatformImageDecoder::decode(encoded(grey, "png")).bitmap, 5, 1),
+            (std::vector<int>{50, 60, 70, 80, 90}));
   EXPECT_FALSE(PlatformImageDecoder::bitmapFromImage(QImage()));
 
   QImage big(8256, 5504, QImage::Format_Grayscale8);  // 45 megapixels: beyond Qt's own allocation limit

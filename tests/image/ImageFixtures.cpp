@@ -73,7 +73,8 @@ QByteArray fpacked(const QByteArray &fits) {
 }
 
 QByteArray xisfFile(const QString &elements, qsizetype offset, const QByteArray &block) {
-  const QByteArray header = (R"(<?xml version="1.0" encoding="UTF-8"?><xisf version="1.0">)" + elements + "</xisf>").toUtf8();
+  const QByteArray header =
+      (R"(<?xml version="1.0" encoding="UTF-8"?><xisf version="1.0">)" + elements + "</xisf>").toUtf8();
   QByteArray out = "XISF0100" + littleEndian(uint32_t(header.size())) + littleEndian(0) + header;
   return out.leftJustified(offset, '\0') + block;
 }
@@ -81,17 +82,34 @@ QByteArray xisfFile(const QString &elements, qsizetype offset, const QByteArray 
 QByteArray dngFile(uint16_t width, uint16_t height) {
   QByteArray pixels, identity;  // a gradient with a checkerboard of 8-pixel squares
   for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) pixels += littleEndian(1000 + 40 * x + 20 * y + ((x / 8 + y / 8) % 2 ? 2000 : 0), 2);
+    for (int x = 0; x < width; ++x)
+      pixels += littleEndian(1000 + 40 * x + 20 * y + ((x / 8 + y / 8) % 2 ? 2000 : 0), 2);
   for (int i = 0; i < 9; ++i) identity += littleEndian(i % 4 == 0 ? 10000 : 0) + littleEndian(10000);
   // Tag, type (1 byte, 2 text, 3 short, 4 long, 10 signed rational), count, value. The strip
   // offset (273) is filled in once the values' size is known.
-  const struct { uint16_t tag, type; uint32_t count; QByteArray value; } entries[] = {
-      {254, 4, 1, littleEndian(0)}, {256, 4, 1, littleEndian(width)}, {257, 4, 1, littleEndian(height)},
-      {258, 3, 1, littleEndian(16, 2)}, {259, 3, 1, littleEndian(1, 2)}, {262, 3, 1, littleEndian(32803, 2)},
-      {271, 2, 7, QByteArray("Kestor", 7)}, {272, 2, 5, QByteArray("Test", 5)}, {273, 4, 1, {}},
-      {277, 3, 1, littleEndian(1, 2)}, {278, 4, 1, littleEndian(height)}, {279, 4, 1, littleEndian(uint32_t(pixels.size()))},
-      {284, 3, 1, littleEndian(1, 2)}, {33421, 3, 2, littleEndian(2 | 2 << 16)}, {33422, 1, 4, QByteArray("\0\1\1\2", 4)},
-      {50706, 1, 4, QByteArray("\1\4\0\0", 4)}, {50708, 2, 12, QByteArray("Kestor Test", 12)}, {50721, 10, 9, identity},
+  const struct {
+    uint16_t tag, type;
+    uint32_t count;
+    QByteArray value;
+  } entries[] = {
+      {254, 4, 1, littleEndian(0)},
+      {256, 4, 1, littleEndian(width)},
+      {257, 4, 1, littleEndian(height)},
+      {258, 3, 1, littleEndian(16, 2)},
+      {259, 3, 1, littleEndian(1, 2)},
+      {262, 3, 1, littleEndian(32803, 2)},
+      {271, 2, 7, QByteArray("Kestor", 7)},
+      {272, 2, 5, QByteArray("Test", 5)},
+      {273, 4, 1, {}},
+      {277, 3, 1, littleEndian(1, 2)},
+      {278, 4, 1, littleEndian(height)},
+      {279, 4, 1, littleEndian(uint32_t(pixels.size()))},
+      {284, 3, 1, littleEndian(1, 2)},
+      {33421, 3, 2, littleEndian(2 | 2 << 16)},
+      {33422, 1, 4, QByteArray("\0\1\1\2", 4)},
+      {50706, 1, 4, QByteArray("\1\4\0\0", 4)},
+      {50708, 2, 12, QByteArray("Kestor Test", 12)},
+      {50721, 10, 9, identity},
   };
   const uint32_t valuesStart = 8 + 2 + 12 * uint32_t(std::size(entries)) + 4;
   QByteArray directory = littleEndian(uint32_t(std::size(entries)), 2), values;

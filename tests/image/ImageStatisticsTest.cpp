@@ -17,18 +17,24 @@ ImageStatistics statsOf(const Bitmap &bitmap) {
 }
 
 TEST(ImageStatistics, MinimumGapRule) {
-  const struct { AutomaticPoints in, out; } cases[] = {
-      {{0, 255}, {0, 255}}, {{0, 1}, {0, 5}}, {{100, 102}, {98, 104}}, {{251, 254}, {247, 254}}, {{255, 255}, {251, 255}},
-      {{0, 0}, {0, 4}}, {{1, 2}, {1, 6}}, {{10, 14}, {10, 14}}, {{256, -1}, {256, -1}}, {{252, 250}, {250, 252}},
+  const struct {
+    AutomaticPoints in, out;
+  } cases[] = {
+      {{0, 255}, {0, 255}},     {{0, 1}, {0, 5}},         {{100, 102}, {98, 104}}, {{251, 254}, {247, 254}},
+      {{255, 255}, {251, 255}}, {{0, 0}, {0, 4}},         {{1, 2}, {1, 6}},        {{10, 14}, {10, 14}},
+      {{256, -1}, {256, -1}},   {{252, 250}, {250, 252}},
   };
   for (const auto &c : cases) EXPECT_EQ(applyMinimumGap(c.in), c.out) << c.in.black << "," << c.in.white;
 }
 
 // Every fourth pixel counts, whatever the depth, the padding of rows or their width.
 TEST(ImageStatistics, SamplesEveryFourthPixel) {
-  const std::vector<uint8_t> pixels = {10, 99, 99, 99, 200, 99, 99, 99}, black(16, 0), white(16, 255), unsampled(32, 0x55);
-  const std::vector<uint8_t> rgb24 = {30, 60, 90, 0, 0, 0, 0, 0, 0, 0, 0, 0}, rgb32 = {255, 0, 0, 99, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-                             rgb48 = {0x00, 0x10, 0xff, 0x20, 0x80, 0x30, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  const std::vector<uint8_t> pixels = {10, 99, 99, 99, 200, 99, 99, 99}, black(16, 0), white(16, 255),
+                             unsampled(32, 0x55);
+  const std::vector<uint8_t> rgb24 = {30, 60, 90, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+                             rgb32 = {255, 0, 0, 99, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+                             rgb48 = {0x00, 0x10, 0xff, 0x20, 0x80, 0x30, 0, 0, 0, 0, 0, 0,
+                                      0,    0,    0,    0,    0,    0,    0, 0, 0, 0, 0, 0};
   std::vector<uint8_t> sixteen, packed(15), padded, narrow(32, 0xEE);
   for (int i = 0; i < 16; ++i) sixteen.insert(sixteen.end(), {0x34, 0x12});
   std::iota(packed.begin(), packed.end(), uint8_t(1));
@@ -44,7 +50,8 @@ TEST(ImageStatistics, SamplesEveryFourthPixel) {
     AutomaticPoints points;
     std::vector<int> bins;  // the bins holding one sample or more, with their counts
     bool colour = false;
-  } cases[] = {  // the median: the first bin reaching half the samples (an eighth of all pixels)
+  } cases[] = {
+      // the median: the first bin reaching half the samples (an eighth of all pixels)
       {"8 pixels, 2 sampled", bitmapOver(pixels, 8, 1, 8, 1), 10, 200, 105, 10, {10, 200}, {10, 1, 200, 1}},
       {"black", bitmapOver(black, 4, 4, 8, 1), 0, 0, 0, 0, {0, 4}, {0, 4}},
       {"white", bitmapOver(white, 4, 4, 8, 1), 255, 255, 255, 255, {251, 255}, {255, 4}},
@@ -55,14 +62,23 @@ TEST(ImageStatistics, SamplesEveryFourthPixel) {
       {"1 x 8 on padded rows", bitmapOver(narrow, 1, 8, 8, 1, 8, 4), 0, 40, 20, 0, {0, 40}, {0, 1, 40, 1}},
       {"24-bit RGB", bitmapOver(rgb24, 4, 1, 8, 3), 60, 60, 60, 0, {58, 62}, {60, 1}, true},
       {"32-bit takes the first three bytes", bitmapOver(rgb32, 4, 1, 8, 3, 32), 85, 85, 85, 0, {83, 87}, {85, 1}, true},
-      {"48-bit takes the high bytes", bitmapOver(rgb48, 4, 1, 16, 3), 0x20, 0x20, 0x20, 0, {0x1e00, 0x2200}, {0x20, 1}, true},
+      {"48-bit takes the high bytes",
+       bitmapOver(rgb48, 4, 1, 16, 3),
+       0x20,
+       0x20,
+       0x20,
+       0,
+       {0x1e00, 0x2200},
+       {0x20, 1},
+       true},
       {"unsampled 8-bit depth", bitmapOver(unsampled, 4, 1, 8, 4, 64), 65535, 0, 0, 0, {256, -1}, {}},
       {"unsampled 16-bit depth", bitmapOver(unsampled, 4, 1, 16, 4, 64), 65535, 0, 0, 0, {256 * 256, -256}, {}},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
     const ImageStatistics s = statsOf(c.bitmap);
-    EXPECT_EQ(std::vector<int64_t>({s.min, s.max, s.average, s.median}), std::vector<int64_t>({c.min, c.max, c.average, c.median}));
+    EXPECT_EQ(std::vector<int64_t>({s.min, s.max, s.average, s.median}),
+              std::vector<int64_t>({c.min, c.max, c.average, c.median}));
     EXPECT_EQ(s.automaticPoints, c.points);
     std::vector<int> bins;
     for (size_t bin = 0; bin < s.histo.size(); ++bin)
@@ -77,9 +93,9 @@ TEST(ImageStatistics, SamplesEveryFourthPixel) {
 TEST(ImageStatistics, ThresholdsAreFractionsOfAllPixels) {
   // 100 x 100: tb = 10, tw = 5, while 2500 pixels (columns 0, 4, ..., 96) are sampled.
   std::vector<uint8_t> pixels(10000, 100);
-  for (int i = 0; i < 10; ++i) pixels[size_t(i * 100)] = 0;             // 10 samples at 0: not more than tb
-  pixels[4] = 1;                                                         // the eleventh sample from the bottom
-  for (int i = 0; i < 5; ++i) pixels[size_t(1000 + i * 100)] = 255;     // 5 samples at 255: not more than tw
+  for (int i = 0; i < 10; ++i) pixels[size_t(i * 100)] = 0;          // 10 samples at 0: not more than tb
+  pixels[4] = 1;                                                     // the eleventh sample from the bottom
+  for (int i = 0; i < 5; ++i) pixels[size_t(1000 + i * 100)] = 255;  // 5 samples at 255: not more than tw
   pixels[8] = 254;
   pixels[9] = 0;  // not sampled
   const ImageStatistics s = statsOf(bitmapOver(pixels, 100, 100, 8, 1));

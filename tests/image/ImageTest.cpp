@@ -29,7 +29,8 @@ QByteArray greyRaw(std::initializer_list<int> sampled) {
 }
 
 TEST(Image, WithoutABitmapOrStatisticsItIsEmpty) {
-  for (const auto &[data, format] : {std::pair{QByteArray("not an image"), ".FITS"}, {fixtures::rawFile("RAW1", 3, 1, "xyz"), ".raw"}}) {
+  for (const auto &[data, format] :
+       {std::pair{QByteArray("not an image"), ".FITS"}, {fixtures::rawFile("RAW1", 3, 1, "xyz"), ".raw"}}) {
     Image image(data, QString::fromLatin1(format));
     EXPECT_EQ(image.format(), QString::fromLatin1(format).toLower());
     EXPECT_EQ(image.failureReason().isEmpty(), bool(image.originalImageRep()));  // 3 pixels decode, but no statistics
@@ -93,7 +94,8 @@ TEST(Image, DecodesOnSeveralThreadsAtOnce) {
   const QByteArray fits = fixtures::fitsFile(USHORT_IMG, {4, 2}, TUSHORT, samples);
   std::atomic<int> decoded{0};
   std::vector<std::thread> threads;
-  for (int t = 0; t < 4; ++t) threads.emplace_back([&] {
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([&] {
       for (int i = 0; i < 50; ++i) decoded += !Image(fits, QStringLiteral(".fits")).image().isNull();
     });
   for (std::thread &thread : threads) thread.join();
@@ -118,7 +120,8 @@ TEST(BLOBItemImage, MadeOncePerUpdate) {
   };
   const std::shared_ptr<Image> first = makeImage();
   ASSERT_NE(first, nullptr);
-  EXPECT_EQ(std::tuple(first->decoder(), first->format(), first->width()), std::tuple(QStringLiteral("raw"), QStringLiteral(".raw"), 2));
+  EXPECT_EQ(std::tuple(first->decoder(), first->format(), first->width()),
+            std::tuple(QStringLiteral("raw"), QStringLiteral(".raw"), 2));
   EXPECT_EQ(makeImage(), first);
 
   const quint64 firstUpdate = item.imageSource()->update;  // an image made for an update that is over is not kept

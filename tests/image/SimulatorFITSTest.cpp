@@ -23,9 +23,11 @@ TEST(SimulatorFITS, CameraFrameDecodesTo1280x1024SixteenBit) {
   };
   socket.write(R"(<getProperties version="1.7"/><enableBLOB device="CCD Simulator">Also</enableBLOB>)");
   ASSERT_TRUE(receivedWithin(R"(name="CONNECTION")", 30000)) << server.log();  // the server knows the device now
-  socket.write(R"(<newSwitchVector device="CCD Simulator" name="CONNECTION"><oneSwitch name="CONNECT">On</oneSwitch></newSwitchVector>)");
+  socket.write(
+      R"(<newSwitchVector device="CCD Simulator" name="CONNECTION"><oneSwitch name="CONNECT">On</oneSwitch></newSwitchVector>)");
   ASSERT_TRUE(receivedWithin(R"(name="CCD_EXPOSURE")", 30000)) << server.log();  // defined once connected
-  socket.write(R"(<newNumberVector device="CCD Simulator" name="CCD_EXPOSURE"><oneNumber name="CCD_EXPOSURE_VALUE">1</oneNumber></newNumberVector>)");
+  socket.write(
+      R"(<newNumberVector device="CCD Simulator" name="CCD_EXPOSURE"><oneNumber name="CCD_EXPOSURE_VALUE">1</oneNumber></newNumberVector>)");
   ASSERT_TRUE(receivedWithin("</oneBLOB>", 30000)) << server.log();
   const qsizetype element = stream.indexOf("<oneBLOB"), start = stream.indexOf('>', element) + 1;
   EXPECT_TRUE(stream.mid(element, start - element).contains(R"(format=".fits")"));

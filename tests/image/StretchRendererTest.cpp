@@ -28,9 +28,13 @@ int formula(int64_t p, RenderingPoints points) {
 }
 
 TEST(StretchRenderer, TablesGiveTheFormulaForEverySample) {
-  const struct { int64_t p; RenderingPoints points; int expected; } examples[] = {
-      {128, {0, 255}, 128}, {254, {0, 255}, 254}, {40, {50, 150}, 0}, {200, {50, 150}, 255}, {100, {50, 150}, 128},
-      {7, {100, 100}, 0}, {65534, {0, 65535}, 255}, {0, {0, 65535}, 0}, {5, {10, 0}, 0}, {5, {-512, 255}, 172},
+  const struct {
+    int64_t p;
+    RenderingPoints points;
+    int expected;
+  } examples[] = {
+      {128, {0, 255}, 128}, {254, {0, 255}, 254},     {40, {50, 150}, 0}, {200, {50, 150}, 255}, {100, {50, 150}, 128},
+      {7, {100, 100}, 0},   {65534, {0, 65535}, 255}, {0, {0, 65535}, 0}, {5, {10, 0}, 0},       {5, {-512, 255}, 172},
   };
   for (const auto &c : examples) {
     EXPECT_EQ(StretchRenderer::stretch(c.p, c.points), c.expected) << c.p;
@@ -39,7 +43,14 @@ TEST(StretchRenderer, TablesGiveTheFormulaForEverySample) {
   std::vector<uint8_t> eight(256), sixteen;
   std::iota(eight.begin(), eight.end(), uint8_t(0));
   for (int p = 0; p < 65536; ++p) sixteen.insert(sixteen.end(), {uint8_t(p & 0xff), uint8_t(p >> 8)});
-  for (const RenderingPoints points : {RenderingPoints{0, 255}, {17, 200}, {-512, 300}, {200, 17}, {100, 100}, {0, 65535}, {4096, 5120}, {-256, 65536}}) {
+  for (const RenderingPoints points : {RenderingPoints{0, 255},
+                                       {17, 200},
+                                       {-512, 300},
+                                       {200, 17},
+                                       {100, 100},
+                                       {0, 65535},
+                                       {4096, 5120},
+                                       {-256, 65536}}) {
     SCOPED_TRACE(testing::Message() << points.black << ".." << points.white);
     QImage target;
     ASSERT_TRUE(StretchRenderer::render(bitmapOver(eight, 256, 1, 8, 1), points, false, target));
@@ -53,7 +64,8 @@ TEST(StretchRenderer, TablesGiveTheFormulaForEverySample) {
 TEST(StretchRenderer, HighlightsColoursAndStrides) {
   const std::vector<uint8_t> eight = {128, 254, 255, 0}, sixteen = {0xfe, 0xff, 0xff, 0xff, 0, 0, 0, 0x80},
                              rgb = {0, 128, 255, 10, 20, 30}, alphaFirst = {99, 0, 128, 255, 99, 10, 20, 30},
-                             wide = {0x00, 0x00, 0x00, 0x80, 0xff, 0xff}, padded = {10, 20, 0xEE, 0xEE, 30, 40, 0xEE, 0xEE};
+                             wide = {0x00, 0x00, 0x00, 0x80, 0xff, 0xff},
+                             padded = {10, 20, 0xEE, 0xEE, 30, 40, 0xEE, 0xEE};
   Bitmap argb = bitmapOver(alphaFirst, 2, 1, 8, 4), rgba = argb;
   argb.alphaFirst = true;
   const struct {
@@ -66,7 +78,11 @@ TEST(StretchRenderer, HighlightsColoursAndStrides) {
   } cases[] = {
       {"8-bit highlighted", bitmapOver(eight, 4, 1, 8, 1), {0, 255}, true, {grey(128), grey(254), RED, grey(0)}},
       {"8-bit plain", bitmapOver(eight, 4, 1, 8, 1), {0, 255}, false, {grey(128), grey(254), grey(255)}},
-      {"equal points: only the saturated one", bitmapOver(eight, 4, 1, 8, 1), {100, 100}, true, {grey(0), grey(0), RED}},
+      {"equal points: only the saturated one",
+       bitmapOver(eight, 4, 1, 8, 1),
+       {100, 100},
+       true,
+       {grey(0), grey(0), RED}},
       {"16-bit highlighted", bitmapOver(sixteen, 4, 1, 16, 1), {0, 65535}, true, {grey(255), RED, grey(0), grey(128)}},
       {"RGB", bitmapOver(rgb, 2, 1, 8, 3), {0, 255}, true, {{0, 128, 255}, {10, 20, 30}}},
       {"alpha first", argb, {0, 255}, true, {{0, 128, 255}}},
@@ -101,7 +117,8 @@ TEST(StretchRenderer, ReusesItsBufferWithoutChangingAPictureHandedOut) {
 
 TEST(StretchRenderer, SmallerRenderingsAverageTheStretchedBlocks) {
   // 5 × 3 pixels into 2 × 2: columns 0-1 and 2-4, rows 0 and 1-2.
-  const std::vector<uint8_t> pixels = {10, 20, 30, 40, 50, 0, 0, 255, 0, 0, 60, 0, 0, 0, 0}, rgb = {0, 100, 200, 255, 50, 0};
+  const std::vector<uint8_t> pixels = {10, 20, 30, 40, 50, 0, 0, 255, 0, 0, 60, 0, 0, 0, 0},
+                             rgb = {0, 100, 200, 255, 50, 0};
   QImage target;
   ASSERT_TRUE(StretchRenderer::render(bitmapOver(pixels, 5, 3, 8, 1), {0, 256}, true, target, QSize(2, 2)));
   ASSERT_EQ(target.size(), QSize(2, 2));
@@ -120,12 +137,19 @@ TEST(StretchRenderer, SmallerRenderingsAverageTheStretchedBlocks) {
 }
 
 TEST(PreviewScaling, FitsTheFrameKeepingProportionsNeverLarger) {
-  const struct { QSize picture, frame, expected; } cases[] = {
-      {{6000, 4000}, {379, 300}, {379, 252}}, {{4000, 6000}, {379, 300}, {200, 300}}, {{800, 100}, {379, 300}, {379, 47}},
-      {{300, 200}, {379, 300}, {300, 200}}, {{1280, 1024}, {379, 300}, {375, 300}}, {{100000, 1}, {379, 300}, {379, 1}},
+  const struct {
+    QSize picture, frame, expected;
+  } cases[] = {
+      {{6000, 4000}, {379, 300}, {379, 252}},
+      {{4000, 6000}, {379, 300}, {200, 300}},
+      {{800, 100}, {379, 300}, {379, 47}},
+      {{300, 200}, {379, 300}, {300, 200}},
+      {{1280, 1024}, {379, 300}, {375, 300}},
+      {{100000, 1}, {379, 300}, {379, 1}},
       {{10, 10}, {}, {}},
   };
-  for (const auto &c : cases) EXPECT_EQ(PreviewScaling::fittedSize(c.picture, c.frame), c.expected) << c.picture.width();
+  for (const auto &c : cases)
+    EXPECT_EQ(PreviewScaling::fittedSize(c.picture, c.frame), c.expected) << c.picture.width();
 }
 
 }  // namespace

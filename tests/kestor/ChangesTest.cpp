@@ -11,8 +11,8 @@
 namespace {
 
 TEST(ChangeBuffers, TextIsCutAtACharacterBoundary) {
-  const QString e = QStringLiteral("\u00e9");        // 2 bytes in UTF-8
-  const QString euro = QStringLiteral("\u20ac");     // 3 bytes
+  const QString e = QStringLiteral("\u00e9");         // 2 bytes in UTF-8
+  const QString euro = QStringLiteral("\u20ac");      // 3 bytes
   const QString clef = QStringLiteral("\U0001D11E");  // 4 bytes
   const struct {
     const char *what;
@@ -73,9 +73,9 @@ TEST_F(Changes, EnableBlobModeByTypeVersionAndFlag) {
     bool enabled;
     std::optional<uint32_t> mode;
   } cases[] = {
-      {KESTOR_NUMBER, 0x200, true, std::nullopt},         {KESTOR_BLOB, 0x1FF, true, KESTOR_BLOB_ALSO},
-      {KESTOR_BLOB, 0x200, true, KESTOR_BLOB_URL},        {KESTOR_BLOB, 0x107, false, KESTOR_BLOB_NEVER},
-      {KESTOR_BLOB, 0x200, false, KESTOR_BLOB_NEVER},     {KESTOR_BLOB, -1, true, KESTOR_BLOB_ALSO},
+      {KESTOR_NUMBER, 0x200, true, std::nullopt},     {KESTOR_BLOB, 0x1FF, true, KESTOR_BLOB_ALSO},
+      {KESTOR_BLOB, 0x200, true, KESTOR_BLOB_URL},    {KESTOR_BLOB, 0x107, false, KESTOR_BLOB_NEVER},
+      {KESTOR_BLOB, 0x200, false, KESTOR_BLOB_NEVER}, {KESTOR_BLOB, -1, true, KESTOR_BLOB_ALSO},
   };
   int index = 0;
   for (const auto &c : cases) {

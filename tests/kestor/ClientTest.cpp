@@ -68,8 +68,10 @@ TEST(ConnectionRule, FlagsFollowStateAndSwitches) {
     record->state = step.state;
     record.item(0).switch_value = step.connectedSwitch;
     record.item(1).switch_value = step.disconnectedSwitch;
-    if (&step == steps) fixture.kestor->handleDefineProperty(record.get());
-    else fixture.kestor->handleUpdateProperty(record.get());
+    if (&step == steps)
+      fixture.kestor->handleDefineProperty(record.get());
+    else
+      fixture.kestor->handleUpdateProperty(record.get());
     const auto device = fixture.kestor->devices.at("Dev");
     EXPECT_EQ(device->connected, step.connected) << "state " << step.state;
     EXPECT_EQ(device->disconnected, step.disconnected) << "state " << step.state;
@@ -147,7 +149,8 @@ TEST(Callbacks, MessagesFollowTheirNotificationAndUpdatesFromSeveralThreadsAreAp
   for (int t = 0; t < 4; ++t) {
     threads.emplace_back([&] {
       for (int i = 0; i < perThread; ++i) {
-        runOnMainThread([](void *arg) { static_cast<kestor_property *>(arg)->items[0].number_value += 1; }, property.get());
+        runOnMainThread([](void *arg) { static_cast<kestor_property *>(arg)->items[0].number_value += 1; },
+                        property.get());
         record.update_property(&record, nullptr, property.get(), nullptr);
       }
       ++done;
@@ -186,7 +189,10 @@ TEST(MessageLog, EntriesAreAppendedLaterOnTheMainThreadWithATimeStampInTheOrderM
     for (int i = 0; i <= KESTOR::MAX_MESSAGES; ++i) fixture.kestor->log(QString::number(i));
   });
   worker.join();
-  ASSERT_TRUE(waitUntil([&] { return !fixture.kestor->messages.isEmpty() && fixture.kestor->messages.last().endsWith(QString::number(KESTOR::MAX_MESSAGES)); }));
+  ASSERT_TRUE(waitUntil([&] {
+    return !fixture.kestor->messages.isEmpty() &&
+           fixture.kestor->messages.last().endsWith(QString::number(KESTOR::MAX_MESSAGES));
+  }));
   const QStringList texts = fixture.messageTexts();
   ASSERT_EQ(texts.size(), KESTOR::MAX_MESSAGES);
   for (int i = 0; i < KESTOR::MAX_MESSAGES; ++i) ASSERT_EQ(texts.at(i), QString::number(i + 1));

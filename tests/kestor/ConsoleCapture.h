@@ -6,7 +6,9 @@
 #include "core/Console.h"
 
 struct ConsoleCapture {
-  ConsoleCapture() { setConsoleSink([this](const QByteArray &line) { lines.append(QString::fromUtf8(line)); }); }
+  ConsoleCapture() {
+    setConsoleSink([this](const QByteArray &line) { lines.append(QString::fromUtf8(line)); });
+  }
   ~ConsoleCapture() { setConsoleSink({}); }
   QStringList lines;
 };

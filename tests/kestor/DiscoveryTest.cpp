@@ -37,8 +37,8 @@ protected:
   }
   // Connect attempts fail `failures` times, then succeed with `entry` once `released` is ready.
   void connectAfter(int failures, kestor_server_entry *entry, std::shared_future<void> released = {}) {
-    fixture.framework.connect = [=, attempts = std::make_shared<std::atomic<int>>(0)](const char *, const char *,
-                                                                                     int32_t, kestor_server_entry **out) {
+    fixture.framework.connect = [=, attempts = std::make_shared<std::atomic<int>>(0)](
+                                    const char *, const char *, int32_t, kestor_server_entry **out) {
       if (++*attempts <= failures) return kestor_result(KESTOR_FAILED);
       if (released.valid()) released.wait();
       *out = entry;
@@ -132,7 +132,8 @@ TEST_F(Discovery, AServiceThatCannotBeResolvedIsLoggedAndKept) {
   auto service = found(QStringLiteral("S"));
   fixture.kestor->netServiceDidNotResolve(service, {{QStringLiteral("errorCode"), -15}});
   ASSERT_TRUE(fixture.waitForMessages(3));
-  EXPECT_EQ(fixture.messageTexts().mid(1), (QStringList{"KESTOR Service S could not be resolved", R"(["errorCode": -15])"}));
+  EXPECT_EQ(fixture.messageTexts().mid(1),
+            (QStringList{"KESTOR Service S could not be resolved", R"(["errorCode": -15])"}));
   EXPECT_EQ(fixture.kestor->services.size(), 1u);
   EXPECT_EQ(fixture.events.count("services"), 2);
 }
@@ -179,7 +180,9 @@ TEST_F(Discovery, TypedInServers) {
 class Reports : public NetServiceBrowserDelegate {
 public:
   void serviceFound(const std::shared_ptr<NetService> &service) override { events.push_back("found " + name(service)); }
-  void serviceRemoved(const std::shared_ptr<NetService> &service) override { events.push_back("removed " + name(service)); }
+  void serviceRemoved(const std::shared_ptr<NetService> &service) override {
+    events.push_back("removed " + name(service));
+  }
   void serviceResolved(const std::shared_ptr<NetService> &) override {}
   void netServiceDidNotResolve(const std::shared_ptr<NetService> &, const QMap<QString, qint64> &) override {}
   void browserDidNotSearch(const QString &) override {}
@@ -201,9 +204,9 @@ TEST(DnsSdBrowser, OneFoundAndOneRemovedPerServiceWhateverTheInterfaces) {
   browser.report(1, AVAHI_PROTO_INET, AVAHI_BROWSER_REMOVE, "Test INDI", "_indi._tcp", "local");
   browser.report(1, AVAHI_PROTO_INET, AVAHI_BROWSER_REMOVE, "Never seen", "_indi._tcp", "local");
   browser.report(1, AVAHI_PROTO_INET, AVAHI_BROWSER_NEW, "Test INDI", "_indi._tcp", "local");  // found again
-  EXPECT_EQ(reports.events, (std::vector<std::string>{"found Test INDI|_indi._tcp|local", "found Other|_indi._tcp|local",
-                                                      "removed Test INDI|_indi._tcp|local",
-                                                      "found Test INDI|_indi._tcp|local"}));
+  EXPECT_EQ(reports.events,
+            (std::vector<std::string>{"found Test INDI|_indi._tcp|local", "found Other|_indi._tcp|local",
+                                      "removed Test INDI|_indi._tcp|local", "found Test INDI|_indi._tcp|local"}));
 }
 
 TEST(DnsSdPublishedService, APortThatCannotBePublishedIsReported) {

@@ -16,7 +16,7 @@
 namespace {
 
 struct Loads {
-  std::vector<std::string> started;                // library names and executable paths
+  std::vector<std::string> started;              // library names and executable paths
   std::map<std::string, kestor_result> results;  // by name or path; KESTOR_OK when absent
   kestor_result start(const std::string &key) {
     started.push_back(key);
@@ -42,15 +42,19 @@ protected:
   }
   void driverAdded(const std::shared_ptr<KESTOR::Driver> &driver) override { announced.append(driver->name); }
 
-  QString executables() const { return scratch.filePath(QStringLiteral("data/") + appName() + QStringLiteral("/Drivers")); }
+  QString executables() const {
+    return scratch.filePath(QStringLiteral("data/") + appName() + QStringLiteral("/Drivers"));
+  }
   // Makes the driver's file: a library, or an executable when `library` is false.
   void file(const QString &name, bool library = true) {
-    QFile(library ? scratch.filePath(QStringLiteral("lib/") + name + QStringLiteral(".so")) : executables() + u'/' + name)
+    QFile(library ? scratch.filePath(QStringLiteral("lib/") + name + QStringLiteral(".so"))
+                  : executables() + u'/' + name)
         .open(QIODevice::WriteOnly);
   }
   void element(const QString &name, const QString &description, const QString &version = QStringLiteral("1")) {
-    kestor.readDriverElement(QStringLiteral("driver"),
-                             {{QStringLiteral("name"), name}, {QStringLiteral("description"), description}, {QStringLiteral("version"), version}});
+    kestor.readDriverElement(QStringLiteral("driver"), {{QStringLiteral("name"), name},
+                                                        {QStringLiteral("description"), description},
+                                                        {QStringLiteral("version"), version}});
   }
   // The setting as another reader of the store sees it (the load writes it to disk).
   static QVariant stored(const QString &key) { return QSettings().value(key); }
@@ -90,7 +94,8 @@ TEST_F(DriversFile, AFailedLoadTurnsItsSettingOffAndARunningExecutableCountsAsSt
   defaults().setValue(QStringLiteral("load_indi_x"), true);
   const std::string path = (executables() + QStringLiteral("/indi_x")).toStdString();
   loads.results = {{"broken_simulator", KESTOR_NOT_FOUND}, {path, KESTOR_ALREADY}};
-  for (const char *name : {"broken_simulator", "plain", "indi_x"}) element(QString::fromLatin1(name), QStringLiteral("D"));
+  for (const char *name : {"broken_simulator", "plain", "indi_x"})
+    element(QString::fromLatin1(name), QStringLiteral("D"));
   EXPECT_EQ(loads.started, (std::vector<std::string>{"broken_simulator", path}));
   EXPECT_FALSE(kestor.drivers.at(QStringLiteral("broken_simulator"))->state);
   EXPECT_FALSE(kestor.drivers.at(QStringLiteral("plain"))->state);
@@ -105,14 +110,16 @@ TEST_F(DriversFile, TheFileIsReadAtAnyDepthUpToAnErrorAndSortedByDescription) {
   file(QStringLiteral("five"), false);
   QFile drivers(scratch.filePath(QStringLiteral("drivers.xml")));
   ASSERT_TRUE(drivers.open(QIODevice::WriteOnly));
-  drivers.write("<drivers><driver name='five' description='Telescope' version='1'/>"
-                "<group><driver name='one' description='Telescope' version='1' extra='x'/></group>"
-                "<driver name='two' description='Alpha' version='1'/><driver name='two' description='Alpha' version='2'/>"
-                "<broken <driver name='three' description='3' version='1'/></drivers>");
+  drivers.write(
+      "<drivers><driver name='five' description='Telescope' version='1'/>"
+      "<group><driver name='one' description='Telescope' version='1' extra='x'/></group>"
+      "<driver name='two' description='Alpha' version='1'/><driver name='two' description='Alpha' version='2'/>"
+      "<broken <driver name='three' description='3' version='1'/></drivers>");
   drivers.close();
   kestor.readDriversFile(drivers.fileName());
   kestor.readDriversFile(scratch.filePath(QStringLiteral("none.xml")));
-  EXPECT_EQ(kestor.driverNames, (QStringList{QStringLiteral("two"), QStringLiteral("two"), QStringLiteral("one"), QStringLiteral("five")}));
+  EXPECT_EQ(kestor.driverNames,
+            (QStringList{QStringLiteral("two"), QStringLiteral("two"), QStringLiteral("one"), QStringLiteral("five")}));
   EXPECT_EQ(kestor.drivers.at(QStringLiteral("five"))->description(), QStringLiteral("Telescope [INDI]"));
   EXPECT_EQ(kestor.drivers.at(QStringLiteral("two"))->version, QStringLiteral("2"));
 }

@@ -28,10 +28,13 @@ std::shared_ptr<KESTOR::Property> define(KESTOR &kestor, const PropertyRecord &r
 
 TEST(Model, ItemObjectsFollowThePropertyType) {
   ClientFixture fixture;
-  const std::pair<uint32_t, const std::type_info *> cases[] = {
-      {KESTOR_TEXT, &typeid(KESTOR::TextItem)},   {KESTOR_NUMBER, &typeid(KESTOR::NumberItem)},
-      {KESTOR_SWITCH, &typeid(KESTOR::SwitchItem)}, {KESTOR_LIGHT, &typeid(KESTOR::LightItem)},
-      {KESTOR_BLOB, &typeid(KESTOR::BLOBItem)},   {0, nullptr}, {6, nullptr}};  // nullptr: no items
+  const std::pair<uint32_t, const std::type_info *> cases[] = {{KESTOR_TEXT, &typeid(KESTOR::TextItem)},
+                                                               {KESTOR_NUMBER, &typeid(KESTOR::NumberItem)},
+                                                               {KESTOR_SWITCH, &typeid(KESTOR::SwitchItem)},
+                                                               {KESTOR_LIGHT, &typeid(KESTOR::LightItem)},
+                                                               {KESTOR_BLOB, &typeid(KESTOR::BLOBItem)},
+                                                               {0, nullptr},
+                                                               {6, nullptr}};  // nullptr: no items
   for (const auto &[type, kind] : cases) {
     SCOPED_TRACE(type);
     PropertyRecord record("Dev", "P" + std::to_string(type), type, 0, {{"A"}, {"B"}});
@@ -182,11 +185,11 @@ class BlobUrl : public ::testing::Test {
 protected:
   void TearDown() override { KESTOR::BLOBItem::fetchTimeout = 30; }
   KESTOR::BLOBItem &blob(const QString &url, const char *format = "") {
-    record = std::make_unique<PropertyRecord>("Dev", "B", KESTOR_BLOB, 0,
-                                              std::vector<ItemRecipe>{{"B", [&](kestor_item &item) {
-                                                                       PropertyRecord::copy(item.blob_url, url.toStdString());
-                                                                       PropertyRecord::copy(item.blob_format, format);
-                                                                     }}});
+    record = std::make_unique<PropertyRecord>(
+        "Dev", "B", KESTOR_BLOB, 0, std::vector<ItemRecipe>{{"B", [&](kestor_item &item) {
+                                                               PropertyRecord::copy(item.blob_url, url.toStdString());
+                                                               PropertyRecord::copy(item.blob_format, format);
+                                                             }}});
     item = std::make_unique<KESTOR::BLOBItem>("B", &record->item(0));
     return *item;
   }
@@ -197,9 +200,9 @@ protected:
 
 TEST_F(BlobUrl, FormatFromTheUrlOrTheFormatText) {
   const std::tuple<const char *, const char *, const char *> cases[] = {{"http://h/x/image.fits", ".xisf", ".fits"},
-                                                                         {"http://h/data", ".xisf", "./data"},
-                                                                         {"", ".fits", ".fits"},
-                                                                         {"http://[bad", ".raw", ".raw"}};
+                                                                        {"http://h/data", ".xisf", "./data"},
+                                                                        {"", ".fits", ".fits"},
+                                                                        {"http://[bad", ".raw", ".raw"}};
   for (const auto &[url, format, expected] : cases) EXPECT_EQ(blob(url, format).format(), expected) << url;
 }
 
@@ -218,7 +221,8 @@ TEST_F(BlobUrl, FileAndHttpUrlsAreReadWithoutRunningTheMainEventLoop) {
   });
   bool mainLoopRan = false;
   asyncMain([&] { mainLoopRan = true; });
-  EXPECT_EQ(blob(QStringLiteral("http://127.0.0.1:%1/image.fits").arg(server.port())).value(), QByteArray("SIMPLE  = T"));
+  EXPECT_EQ(blob(QStringLiteral("http://127.0.0.1:%1/image.fits").arg(server.port())).value(),
+            QByteArray("SIMPLE  = T"));
   answer.join();
   EXPECT_FALSE(mainLoopRan);  // no queued block ran in the middle of the read
   EXPECT_TRUE(console.lines.isEmpty());

@@ -17,9 +17,11 @@ using namespace MapProjection;
 
 TEST(MapProjection, MapPointsAndBack) {
   const double h = 30 * std::sqrt(0.5);
-  const struct { double alt, az; QPointF expected; } rows[] = {
-      {90, 123, {0, 0}}, {0, 0, {0, -90}}, {0, 90, {90, 0}}, {45, 180, {0, 45}}, {30, 270, {-60, 0}},
-      {60, 45, {h, -h}}, {-10, 0, {0, -100}}, {0, -90, {-90, 0}}};
+  const struct {
+    double alt, az;
+    QPointF expected;
+  } rows[] = {{90, 123, {0, 0}},   {0, 0, {0, -90}},  {0, 90, {90, 0}},    {45, 180, {0, 45}},
+              {30, 270, {-60, 0}}, {60, 45, {h, -h}}, {-10, 0, {0, -100}}, {0, -90, {-90, 0}}};
   for (const auto &r : rows) {
     SCOPED_TRACE(testing::Message() << r.alt << " " << r.az);
     EXPECT_LT(QLineF(mapPoint(r.alt, r.az), r.expected).length(), 1e-9);
@@ -34,9 +36,11 @@ TEST(MapProjection, MapPointsAndBack) {
 // Unrotated and unmirrored, north lies below the zenith on screen and east to its right; a
 // positive rotation turns the picture clockwise.
 TEST(MapProjection, TransformToViewAndBack) {
-  const struct { double rotation, flipH, flipV; QPointF view; } rows[] = {
-      {0, 1, 1, {120, 90}}, {0, -1, 1, {80, 90}},  {0, 1, -1, {120, 10}}, {0, -1, -1, {80, 10}},
-      {90, 1, 1, {60, 70}}, {180, 1, 1, {80, 10}}, {270, 1, 1, {140, 30}}, {90, -1, 1, {140, 70}}};
+  const struct {
+    double rotation, flipH, flipV;
+    QPointF view;
+  } rows[] = {{0, 1, 1, {120, 90}}, {0, -1, 1, {80, 90}},  {0, 1, -1, {120, 10}},  {0, -1, -1, {80, 10}},
+              {90, 1, 1, {60, 70}}, {180, 1, 1, {80, 10}}, {270, 1, 1, {140, 30}}, {90, -1, 1, {140, 70}}};
   for (const auto &r : rows) {
     SCOPED_TRACE(testing::Message() << r.rotation << " " << r.flipH << " " << r.flipV);
     const Transform t{r.rotation, 2, r.flipH, r.flipV, QPointF(100, 50)};
@@ -51,8 +55,13 @@ TEST(MapProjection, TransformToViewAndBack) {
 }
 
 TEST(MapRules, LabelsAndFrameAngle) {
-  for (const auto &[azimuth, text] : {std::pair<int, QString>{45, "NE"}, {90, "E"}, {135, "SE"}, {225, "SW"},
-                                      {270, "W"}, {315, "NW"}, {345, QString("345") + QChar(0xB0)}})
+  for (const auto &[azimuth, text] : {std::pair<int, QString>{45, "NE"},
+                                      {90, "E"},
+                                      {135, "SE"},
+                                      {225, "SW"},
+                                      {270, "W"},
+                                      {315, "NW"},
+                                      {345, QString("345") + QChar(0xB0)}})
     EXPECT_EQ(MapGrid::azimuthLabel(azimuth), text) << azimuth;
   for (auto [width, magnitude] : {std::pair{512.0, 1}, {1023, 1}, {1024, 2}, {2048, 3}, {2896, 3}, {2897, 4}})
     EXPECT_EQ(MapNames::labelMagnitude(width), magnitude) << width;
@@ -60,30 +69,42 @@ TEST(MapRules, LabelsAndFrameAngle) {
                                    {QString::fromUtf8("τ Phoenicis"), QString::fromUtf8("τ Phoenicis")}})
     EXPECT_EQ(MapNames::labelText(name), text);
   // camera angle + 15 (LST - ra) + 180
-  const struct { double angle, ra, lst, expected; } frames[] = {{0, 12, 0, 0}, {90, 12, 0, 90}, {0, 0, 0, 180}, {0, 5, 3, 150}};
-  for (const auto &f : frames)
-    EXPECT_DOUBLE_EQ(MapView::Overlay::frameAngle(f.angle, f.ra, f.lst), f.expected);
+  const struct {
+    double angle, ra, lst, expected;
+  } frames[] = {{0, 12, 0, 0}, {90, 12, 0, 90}, {0, 0, 0, 180}, {0, 5, 3, 150}};
+  for (const auto &f : frames) EXPECT_DOUBLE_EQ(MapView::Overlay::frameAngle(f.angle, f.ra, f.lst), f.expected);
 }
 
 // Every call of a sequence with the throttle's answer and its recorded time afterwards.
 TEST(MapRules, RecomputationThrottle) {
   constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
-  const struct { double lat, lon, now; bool admitted; double last; } calls[][4] = {
-      {{0, 0, 1000, true, 1000}},  // the start site at once
-      {{48, 11, 1000, true, 0}, {48, 11, 1000.1, true, 1000.1}, {48, 11, 1005.09, false, 1000.1}, {48, 11, 1005.1, true, 1005.1}},
-      {{48, 11, 1000, true, 0}, {48, 11, 1000, true, 1000}, {48, 12, 1000.1, true, 1000}, {48, 12, 1000.2, false, 1000}},
-      {{NaN, 11, 1000, true, 0}, {NaN, 11, 1000, true, 0}, {NaN, 11, 1000.1, true, 0}}};
+  const struct {
+    double lat, lon, now;
+    bool admitted;
+    double last;
+  } calls[][4] = {{{0, 0, 1000, true, 1000}},  // the start site at once
+                  {{48, 11, 1000, true, 0},
+                   {48, 11, 1000.1, true, 1000.1},
+                   {48, 11, 1005.09, false, 1000.1},
+                   {48, 11, 1005.1, true, 1005.1}},
+                  {{48, 11, 1000, true, 0},
+                   {48, 11, 1000, true, 1000},
+                   {48, 12, 1000.1, true, 1000},
+                   {48, 12, 1000.2, false, 1000}},
+                  {{NaN, 11, 1000, true, 0}, {NaN, 11, 1000, true, 0}, {NaN, 11, 1000.1, true, 0}}};
   for (const auto &sequence : calls) {
     double lat = 0, lon = 0, elev = 0, last = 0;
     PositionThrottle throttle{lat, lon, elev, last};
     for (const auto &c : sequence)  // an empty call ends a sequence
-      EXPECT_TRUE(c.now == 0 || (throttle.admit(c.lat, c.lon, 0, c.now) == c.admitted && last == c.last)) << c.lat << " " << c.now;
+      EXPECT_TRUE(c.now == 0 || (throttle.admit(c.lat, c.lon, 0, c.now) == c.admitted && last == c.last))
+          << c.lat << " " << c.now;
   }
 }
 
 TEST(MapRules, DiameterFromMagnitudeOrSize) {
-  const struct { float mag, arcmin, expected; } rows[] = {
-      {0, 0, 1}, {-3, 0, 1}, {5, 0, 0.18593f}, {8, 0, 0.06776f}, {5, 30, 0.5f}, {5, 300, 5}};
+  const struct {
+    float mag, arcmin, expected;
+  } rows[] = {{0, 0, 1}, {-3, 0, 1}, {5, 0, 0.18593f}, {8, 0, 0.06776f}, {5, 30, 0.5f}, {5, 300, 5}};
   for (const auto &r : rows)
     EXPECT_NEAR(SkyObject::diameterFor(r.mag, r.arcmin), r.expected, 1e-5f) << r.mag << " " << r.arcmin;
   EXPECT_TRUE(std::isnan(SkyObject::diameterFor(5, NAN)));

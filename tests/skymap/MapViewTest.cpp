@@ -27,7 +27,9 @@ SkyPlace placeAt(double alt, double az) { return {.alt = alt, .az = az}; }
 bool near(const QImage &image, QPoint point, const QColor &colour) {
   for (int i = 0; i < 9; ++i) {
     const QColor c = image.pixelColor(point + QPoint(i % 3 - 1, i / 3 - 1));
-    if (c.alpha() > 90 && std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green()) + std::abs(c.blue() - colour.blue()) <= 12)
+    if (c.alpha() > 90 &&
+        std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green()) + std::abs(c.blue() - colour.blue()) <=
+            12)
       return true;
   }
   return false;
@@ -77,12 +79,19 @@ protected:
 
 TEST_F(MapViewTest, ObjectsAreDrawnByAltitudeMagnitudeAndSize) {  // and in their colours
   // At 1024 points a map unit is 1024 / 210 points, so a point is about 0.205 units.
-  const struct { const char *name; double alt; float mag, diameter; bool star, deepSky; } rows[] = {
-      {"bright and high", 45, 4.99f, 1, true, true},     {"at the magnitude limit", 45, 5.0f, 1, false, true},
-      {"on the horizon", 0, 1, 1, true, true},           {"just below the horizon", -0.01, 1, 1, false, false},
-      {"smaller than a point", 45, 1, 0.2f, false, false}, {"just a point", 45, 1, 0.21f, true, true},
-      {"too faint until the limit is raised", 45, 7.5f, 1, false, true},
-      {"too small until zoomed in", 45, 1, 0.15f, false, false}};
+  const struct {
+    const char *name;
+    double alt;
+    float mag, diameter;
+    bool star, deepSky;
+  } rows[] = {{"bright and high", 45, 4.99f, 1, true, true},
+              {"at the magnitude limit", 45, 5.0f, 1, false, true},
+              {"on the horizon", 0, 1, 1, true, true},
+              {"just below the horizon", -0.01, 1, 1, false, false},
+              {"smaller than a point", 45, 1, 0.2f, false, false},
+              {"just a point", 45, 1, 0.21f, true, true},
+              {"too faint until the limit is raised", 45, 7.5f, 1, false, true},
+              {"too small until zoomed in", 45, 1, 0.15f, false, false}};
   std::vector<std::pair<SkyRef, SkyRef>> refs;
   for (size_t i = 0; i < std::size(rows); ++i)
     refs.emplace_back(add(SkyList::Stars, rows[i].alt, 20.0 * i, rows[i].mag, rows[i].diameter),
@@ -92,7 +101,8 @@ TEST_F(MapViewTest, ObjectsAreDrawnByAltitudeMagnitudeAndSize) {  // and in thei
   const SkyRef sun = add(SkyList::Bodies, 70, 180, -26, 5, 10), set = add(SkyList::Bodies, -5, 0, -26, 5, 10);
   makeMap();
   const QImage image = render();
-  for (const auto &[body, colour] : {std::pair{jupiter, QColor(255, 0, 0)}, {sun, QColor(255, 255, 0)}, {moon, QColor(170, 170, 170)}})
+  for (const auto &[body, colour] :
+       {std::pair{jupiter, QColor(255, 0, 0)}, {sun, QColor(255, 255, 0)}, {moon, QColor(170, 170, 170)}})
     EXPECT_EQ(image.pixelColor(onView(mapPoint(body))), colour);
   EXPECT_FALSE(drawn(set));
   for (size_t i = 0; i < std::size(rows); ++i) {
@@ -109,18 +119,16 @@ TEST_F(MapViewTest, ObjectsAreDrawnByAltitudeMagnitudeAndSize) {  // and in thei
 
 TEST_F(MapViewTest, FiguresAndMilkyWay) {
   // Figures leave out stars below the horizon.
-  for (const auto &[altitudes, elements] : {std::pair{std::vector{10, 20, 30}, 3}, {{10, -5, 30}, 2}, {{-5, 20, 30}, 2},
-                                            {{-5, -6}, 0}}) {
+  for (const auto &[altitudes, elements] :
+       {std::pair{std::vector{10, 20, 30}, 3}, {{10, -5, 30}, 2}, {{-5, 20, 30}, 2}, {{-5, -6}, 0}}) {
     std::vector<SkyPlace> stars;
     std::vector<uint32_t> line;
-    for (int alt : altitudes)
-      line.push_back(static_cast<uint32_t>(stars.size())), stars.push_back(placeAt(alt, 45));
+    for (int alt : altitudes) line.push_back(static_cast<uint32_t>(stars.size())), stars.push_back(placeAt(alt, 45));
     EXPECT_EQ(MapPaths::figures({{line}}, stars).elementCount(), elements);
   }
   // An outline around the nadir projects to a ring around the zenith: the band lies beyond it.
   std::vector<SkyPlace> ring;
-  for (int az = 0; az < 360; az += 10)
-    ring.push_back(placeAt(-30, az));
+  for (int az = 0; az < 360; az += 10) ring.push_back(placeAt(-30, az));
   const QPainterPath band = MapPaths::milkyWay(ring, {static_cast<uint32_t>(ring.size())}, QPointF(0, 0));
   EXPECT_FALSE(band.contains(QPointF(0, 0)));
   EXPECT_TRUE(band.contains(QPointF(0, 150)) && band.contains(QPointF(-170, 0)));
@@ -130,9 +138,10 @@ TEST_F(MapViewTest, FiguresAndMilkyWay) {
 // degree, zoom keeps the visible centre, gestures and the wheel zoom and turn, search results
 // are placed for the last site and selected.
 TEST_F(MapViewTest, UnderTheUsersHands) {
-  const SkyRef refs[] = {add(SkyList::Stars, 60, 120), add(SkyList::Stars, 45, 0), add(SkyList::Bodies, 30, 250, -2, 1, 5)};
-  add(SkyList::DeepSky, 45, 0);     // a tie goes to the star
-  add(SkyList::Stars, 45, 2, 9);   // too faint to be drawn
+  const SkyRef refs[] = {add(SkyList::Stars, 60, 120), add(SkyList::Stars, 45, 0),
+                         add(SkyList::Bodies, 30, 250, -2, 1, 5)};
+  add(SkyList::DeepSky, 45, 0);   // a tie goes to the star
+  add(SkyList::Stars, 45, 2, 9);  // too faint to be drawn
   makeMap();
   QScrollArea area;
   area.setFixedSize(377, 290), area.setWidget(map.get()), area.show();
@@ -155,7 +164,8 @@ TEST_F(MapViewTest, UnderTheUsersHands) {
   EXPECT_EQ(selected.back(), nullptr);
 
   const QPointF before = visibleCenter();
-  for (const auto &[zoom, width] : {std::pair{11.5, 2896}, {13.0, 2896}, {8.99, 2896}, {NAN, 2896}, {9, 512}, {10, 1024}}) {
+  for (const auto &[zoom, width] :
+       {std::pair{11.5, 2896}, {13.0, 2896}, {8.99, 2896}, {NAN, 2896}, {9, 512}, {10, 1024}}) {
     map->setZoom(zoom);
     EXPECT_EQ(map->size(), QSize(width, width)) << zoom;
     EXPECT_EQ(map->findChild<MapView::Overlay *>()->size(), map->size()) << zoom;
@@ -163,7 +173,7 @@ TEST_F(MapViewTest, UnderTheUsersHands) {
   }
   QNativeGestureEvent pinch(Qt::ZoomNativeGesture, QPointingDevice::primaryPointingDevice(), 1, {}, {}, {}, 0.25, {});
   QApplication::sendEvent(map.get(), &pinch);
-  map->magnifyWithEvent(0.25, MapView::GesturePhase::Ended);  // only the changed phase zooms
+  map->magnifyWithEvent(0.25, MapView::GesturePhase::Ended);            // only the changed phase zooms
   for (const auto modifiers : {Qt::NoModifier, Qt::ControlModifier}) {  // a plain wheel is left to the scroll area
     QWheelEvent wheel({50, 50}, {}, {}, {0, -120}, Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
     QApplication::sendEvent(map.get(), &wheel);
@@ -197,7 +207,8 @@ TEST_F(MapViewTest, OverlayMarksTheSelectionAndThePosition) {
   makeMap();
   const auto selection = std::make_shared<MapEntry>(SkyObject{}, placeAt(50, 200));
   const auto position = std::make_shared<MapEntry>(SkyObject{}, placeAt(60, 100));
-  position->ra = kestor_lst(nullptr, 0) + 12;  // 12 hours from the sidereal time: the camera's angle alone turns the frame
+  position->ra =
+      kestor_lst(nullptr, 0) + 12;  // 12 hours from the sidereal time: the camera's angle alone turns the frame
   map->setSelection(selection), map->setPosition(position);
   render();  // the pass sets the scale the marks are drawn at
   // Whether a pixel within one of the offset from the entry shows the colour over a transparent ground.
@@ -212,12 +223,20 @@ TEST_F(MapViewTest, OverlayMarksTheSelectionAndThePosition) {
   EXPECT_FALSE(marked(selection, {}, Qt::red)) << "the centre stays open";
   EXPECT_TRUE(marked(position, {-8, -8}, Qt::blue) && marked(position, {8, 8}, Qt::blue));
   EXPECT_FALSE(marked(position, {}, Qt::blue));
-  const struct { double width, height, angle; QPointF onFrame; bool drawn; } frames[] = {  // onFrame in degrees
-      {10, 6, 0, {5, 0}, true}, {10, 6, 90, {3, 0}, true}, {0, 6, 0, {0, 3}, false}, {10, -6, 0, {5, 0}, false}};
+  const struct {
+    double width, height, angle;
+    QPointF onFrame;
+    bool drawn;
+  } frames[] = {// onFrame in degrees
+                {10, 6, 0, {5, 0}, true},
+                {10, 6, 90, {3, 0}, true},
+                {0, 6, 0, {0, 3}, false},
+                {10, -6, 0, {5, 0}, false}};
   for (const auto &f : frames) {
     UserDefaults::write(Setting::FOV_WIDTH, f.width), UserDefaults::write(Setting::FOV_HEIGHT, f.height);
     UserDefaults::write(Setting::FOV_ANGLE, f.angle);
-    EXPECT_EQ(marked(position, f.onFrame * 1024 / 210, Qt::green), f.drawn) << f.width << " " << f.height << " " << f.angle;
+    EXPECT_EQ(marked(position, f.onFrame * 1024 / 210, Qt::green), f.drawn)
+        << f.width << " " << f.height << " " << f.angle;
   }
   graphColor2() = QColor(0, 160, 0);  // a new colour shows at the next drawing
   map->setZoom(11);                   // and the marks keep their size
@@ -240,11 +259,14 @@ TEST_F(MapViewTest, ShippedSkyForASite) {
     expected.updateStar(lat, lon, 0);
     return std::pair(map->places().stars[100].alt, map->places().stars[100].az) == std::pair(expected.alt, expected.az);
   };
-  const auto recomputes = [&] { const SkyPlaces *before = &map->places(); return waitUntil([&] { return &map->places() != before; }, 1000); };
-  const auto selection = std::make_shared<MapEntry>(SkyModel::shared()->bodies[9], map->places().bodies[9], SkyRef{SkyList::Bodies, 9});
+  const auto recomputes = [&] {
+    const SkyPlaces *before = &map->places();
+    return waitUntil([&] { return &map->places() != before; }, 1000);
+  };
+  const auto selection =
+      std::make_shared<MapEntry>(SkyModel::shared()->bodies[9], map->places().bodies[9], SkyRef{SkyList::Bodies, 9});
   map->setSelection(selection);
-  for (int n = 0; n < 6; ++n)
-    map->update(10.0 * n - 2, 16.4, 0.0);
+  for (int n = 0; n < 6; ++n) map->update(10.0 * n - 2, 16.4, 0.0);
   ASSERT_TRUE(waitUntil([&] { return showsSite(48, 16.4); }));
   spinFor(300);  // an older result arriving late must not undo the newest
   EXPECT_TRUE(showsSite(48, 16.4));

@@ -13,7 +13,9 @@
 
 namespace {
 
-StarRow star(int32_t hip, float mag, const char *name = nullptr) { return {hip, 1 + hip / 1000.0, 10, 0, 0, 0, 0, mag, name}; }
+StarRow star(int32_t hip, float mag, const char *name = nullptr) {
+  return {hip, 1 + hip / 1000.0, 10, 0, 0, 0, 0, mag, name};
+}
 
 std::vector<int32_t> ids(const std::vector<SkyObject> &objects) {
   std::vector<int32_t> out;
@@ -24,14 +26,20 @@ std::vector<int32_t> ids(const std::vector<SkyObject> &objects) {
 }  // namespace
 
 TEST(SkyModel, LoadingRules) {
-  const StarRow stars[] = {star(10, 8.0f), star(11, 7.99f), star(12, 6.6f),  // 8 is too faint; 6.6 not for figures
-                           star(13, 6.59f, "α Test, One"), star(14, NAN), star(15, 1), star(16, 2),
+  const StarRow stars[] = {star(10, 8.0f),
+                           star(11, 7.99f),
+                           star(12, 6.6f),  // 8 is too faint; 6.6 not for figures
+                           star(13, 6.59f, "α Test, One"),
+                           star(14, NAN),
+                           star(15, 1),
+                           star(16, 2),
                            star(16, 3),  // the same number replaces the earlier one for figures
                            StarRow{}};
   const DsoRow dsos[] = {{"NGC1", 1, 2, 0, 0, 0, 0, ""},  // no magnitude, no size
                          {"NGC2", 1, 2, 8, 5, 5, 0, "Too faint"},
                          {"NGC224", 0.71, 41.27, 3, 60, 190, 35, "M31, Andromeda Galaxy"},
-                         {"NGC4", 1, 2, 5, 30, 12, 0, "Wide"}, DsoRow{}};
+                         {"NGC4", 1, 2, 5, 30, 12, 0, "Wide"},
+                         DsoRow{}};
   const OutlinePoint outline[] = {{1, 1}, {2, 2}, {3, 3}, {255, 255}, {4, 4}, {255, 255}, {5, 5}, {0, 0}};
   const FigureTable figures = {{{15, 12, 16}, {11, 10}}, {}, {{13, 15}}};
   const auto model = SkyModel::load({stars, dsos, outline, &figures});
@@ -43,7 +51,8 @@ TEST(SkyModel, LoadingRules) {
   using Lines = std::vector<std::vector<uint32_t>>;
   EXPECT_EQ(model->figures, (std::vector<Lines>{{{3, 5}, {}}, {}, {{2, 3}}}));
   ASSERT_EQ(model->deepSky.size(), 3u);
-  EXPECT_EQ(std::pair(model->deepSky[0].nameText(), model->deepSky[0].mag), std::pair(QString("NGC1"), SkyModel::DSO_MISSING_MAGNITUDE));
+  EXPECT_EQ(std::pair(model->deepSky[0].nameText(), model->deepSky[0].mag),
+            std::pair(QString("NGC1"), SkyModel::DSO_MISSING_MAGNITUDE));
   EXPECT_NEAR(model->deepSky[0].diameter, 0.0346f, 0.0001f);
   EXPECT_EQ(model->deepSky[1].nameText(), QStringLiteral("NGC224, M31, Andromeda Galaxy"));
   EXPECT_FLOAT_EQ(model->deepSky[1].diameter, 190.0f / 60);  // the larger axis
@@ -52,7 +61,8 @@ TEST(SkyModel, LoadingRules) {
   EXPECT_EQ(model->milkyWay[3].j2kRA, 4.0);
   EXPECT_EQ(ids(model->bodies), (std::vector<int32_t>{1, 2, 4, 5, 6, 7, 8, 9, 10, 11}));
   EXPECT_EQ(model->bodies[9].nameText(), QStringLiteral("Moon"));
-  EXPECT_EQ(std::pair(model->initialPlaces->milkyWay.size(), model->initialPlaces->bodies.size()), std::pair(4ul, 10ul));
+  EXPECT_EQ(std::pair(model->initialPlaces->milkyWay.size(), model->initialPlaces->bodies.size()),
+            std::pair(4ul, 10ul));
 }
 
 TEST(SkyModel, ShippedCatalogues) {
@@ -60,8 +70,7 @@ TEST(SkyModel, ShippedCatalogues) {
   EXPECT_EQ(sky, SkyModel::shared());  // loaded once
   size_t polylines = 0, empty = 0;
   for (const auto &slot : sky->figures)
-    for (const auto &line : slot)
-      ++polylines, empty += line.empty();
+    for (const auto &line : slot) ++polylines, empty += line.empty();
   EXPECT_EQ(std::tuple(sky->stars.size(), sky->figureStars, sky->milkyWayEnds.size(), sky->milkyWay.size()),
             std::tuple(41071ul, 9831ul, 10ul, 10126ul));
   EXPECT_EQ(std::tuple(sky->figures.size(), polylines, empty), std::tuple(88ul, 150ul, 0ul));
@@ -80,15 +89,14 @@ TEST(SkyModel, PlacesForASite) {
   const auto check = [&](bool body, const SkyObject &object, const SkyPlace &place) {
     MapEntry entry(object);
     body ? entry.updatePlanet(lat, lon, elev) : entry.updateStar(lat, lon, elev);
-    for (auto [a, b] : {std::pair{place.alt, entry.alt}, {place.az, entry.az}, {place.ra, entry.ra}, {place.dec, entry.dec}})
+    for (auto [a, b] :
+         {std::pair{place.alt, entry.alt}, {place.az, entry.az}, {place.ra, entry.ra}, {place.dec, entry.dec}})
       EXPECT_NEAR(a, b, 1e-9) << object.id;
   };
-  for (uint32_t i = 0; i < model->stars.size(); i += 997)
-    check(false, model->stars[i], places->stars[i]);
+  for (uint32_t i = 0; i < model->stars.size(); i += 997) check(false, model->stars[i], places->stars[i]);
   check(false, model->deepSky.front(), places->deepSky.front());
   check(false, model->milkyWay.back(), places->milkyWay.back());
-  for (uint32_t i = 0; i < model->bodies.size(); ++i)
-    check(true, model->bodies[i], places->bodies[i]);
+  for (uint32_t i = 0; i < model->bodies.size(); ++i) check(true, model->bodies[i], places->bodies[i]);
 
   MapEntry sirius(*std::find_if(model->stars.begin(), model->stars.end(), [](auto &s) { return s.id == 32349; }));
   sirius.updateStar(lat, lon, elev);

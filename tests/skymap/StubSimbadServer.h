@@ -10,7 +10,8 @@ public:
   // An HTTP answer with the given status and body; or, after reading the request, closing the
   // connection without a reply; or never answering.
   enum class Mode { Answer, CloseWithoutReply, Silent };
-  StubSimbadServer(Mode mode, int status = 200, QByteArray body = {}) : mode(mode), status(status), body(std::move(body)) {
+  StubSimbadServer(Mode mode, int status = 200, QByteArray body = {})
+      : mode(mode), status(status), body(std::move(body)) {
     server.listen(QHostAddress::LocalHost, 0);
     connect(&server, &QTcpServer::newConnection, this, [this] {
       while (QTcpSocket *socket = server.nextPendingConnection())
@@ -31,14 +32,13 @@ private:
   void serve(QTcpSocket *socket) {
     const QByteArray request = socket->property("request").toByteArray() + socket->readAll();
     socket->setProperty("request", request);
-    if (!request.contains("\r\n\r\n"))
-      return;
+    if (!request.contains("\r\n\r\n")) return;
     target = request.left(request.indexOf("\r\n")).split(' ').value(1);
     ++requests;
     if (mode == Mode::Answer) {
       socket->write("HTTP/1.1 " + QByteArray::number(status) + (status == 200 ? " OK" : " Error") +
-                    "\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " + QByteArray::number(body.size()) +
-                    "\r\nConnection: close\r\n\r\n" + body);
+                    "\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " +
+                    QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
       socket->disconnectFromHost();
     } else if (mode == Mode::CloseWithoutReply) {
       socket->close();

@@ -37,8 +37,10 @@ bool writeAll(int fd, const std::string &bytes) {
 // The BLOB's contents, base64-encoded a piece at a time so the child never holds them whole.
 bool sendBlob(int fd, size_t bytes) {
   static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string head = std::string("<setBLOBVector device=\"") + DEVICE + "\" name=\"IMAGE\" state=\"Ok\">\n"
-                     "<oneBLOB name=\"IMAGE\" size=\"" + std::to_string(bytes) + "\" format=\".fits\">\n";
+  std::string head = std::string("<setBLOBVector device=\"") + DEVICE +
+                     "\" name=\"IMAGE\" state=\"Ok\">\n"
+                     "<oneBLOB name=\"IMAGE\" size=\"" +
+                     std::to_string(bytes) + "\" format=\".fits\">\n";
   if (!writeAll(fd, head)) return false;
   constexpr size_t PIECE = 3 << 20;
   std::string text;
@@ -63,7 +65,8 @@ bool sendProperties(int fd, size_t count) {
   for (size_t i = 0; i < count; ++i) {
     batch += std::string("<defNumberVector device=\"") + DEVICE + "\" name=\"P" + std::to_string(i) +
              "\" group=\"Main\" state=\"Idle\" perm=\"ro\"><defNumber name=\"V\" format=\"%g\" min=\"0\" max=\"0\" "
-             "step=\"0\">" + std::to_string(i) + "</defNumber></defNumberVector>\n";
+             "step=\"0\">" +
+             std::to_string(i) + "</defNumber></defNumberVector>\n";
     if (batch.size() > (1 << 20) && !writeAll(fd, std::exchange(batch, {}))) return false;
   }
   return writeAll(fd, batch);
@@ -76,15 +79,17 @@ bool sendProperties(int fd, size_t count) {
   bool ok = fd >= 0 && recv(fd, request, sizeof request, 0) > 0;
   if (ok) {
     const std::string definition = script == BusScript::LargeBlob
-        ? std::string("<defBLOBVector device=\"") + DEVICE + "\" name=\"IMAGE\" group=\"Main\" state=\"Idle\" "
-              "perm=\"ro\"><defBLOB name=\"IMAGE\"/></defBLOBVector>\n"
-        : std::string();
+                                       ? std::string("<defBLOBVector device=\"") + DEVICE +
+                                             "\" name=\"IMAGE\" group=\"Main\" state=\"Idle\" "
+                                             "perm=\"ro\"><defBLOB name=\"IMAGE\"/></defBLOBVector>\n"
+                                       : std::string();
     ok = writeAll(fd, definition) &&
          (script == BusScript::LargeBlob ? sendBlob(fd, amount) : sendProperties(fd, amount));
   }
   if (fd >= 0) {
     shutdown(fd, SHUT_WR);
-    while (recv(fd, request, sizeof request, 0) > 0) {}  // until the client has closed too
+    while (recv(fd, request, sizeof request, 0) > 0) {
+    }  // until the client has closed too
   }
   _exit(ok ? 0 : 1);
 }
@@ -124,8 +129,9 @@ int listenOnLoopback(int &port) {
 
 std::string BusMemoryFigures::summary() const {
   char line[256];
-  std::snprintf(line, sizeof line, "resident memory %.1f MiB before, peak %.1f MiB (+%.1f), %.1f MiB after (%+.1f); %.2f s",
-                beforeMB, peakMB, peakMB - beforeMB, afterMB, afterMB - beforeMB, seconds);
+  std::snprintf(line, sizeof line,
+                "resident memory %.1f MiB before, peak %.1f MiB (+%.1f), %.1f MiB after (%+.1f); %.2f s", beforeMB,
+                peakMB, peakMB - beforeMB, afterMB, afterMB - beforeMB, seconds);
   return failure.empty() ? line : failure;
 }
 

@@ -14,11 +14,11 @@ enum class BusScript {
 };
 
 struct BusMemoryFigures {
-  std::string failure;     // empty when the script ran to its end
-  double beforeMB = 0;     // resident MiB before connecting
-  double peakMB = 0;       // highest resident MiB until the connection had ended
-  double afterMB = 0;      // resident MiB once it had ended
-  double seconds = 0;      // from connecting to the end
+  std::string failure;  // empty when the script ran to its end
+  double beforeMB = 0;  // resident MiB before connecting
+  double peakMB = 0;    // highest resident MiB until the connection had ended
+  double afterMB = 0;   // resident MiB once it had ended
+  double seconds = 0;   // from connecting to the end
   std::string summary() const;
 };
 

@@ -31,8 +31,7 @@ void BusPanel::connectServer() { kestor().connect(QStringLiteral("127.0.0.1"), s
 bool BusPanel::waitForDevices(int timeoutMs) {
   return QTest::qWaitFor(
       [&] {
-        return childTexts(controller()) ==
-               QStringList{"CCD Simulator", "Guide Simulator", "Telescope Simulator"};
+        return childTexts(controller()) == QStringList{"CCD Simulator", "Guide Simulator", "Telescope Simulator"};
       },
       timeoutMs);
 }
@@ -40,7 +39,8 @@ bool BusPanel::waitForDevices(int timeoutMs) {
 bool BusPanel::showGroup(const QString &device, const QString &group) {
   QTreeView *outline = interface->panelUi.propertiesOutlineView;
   if (!QTest::qWaitFor([&] { return outlineIndex(controller(), {device, group}).isValid(); }, 15000)) return false;
-  if (!outline->isExpanded(outlineIndex(controller(), {device}))) clickRow(outline, outlineIndex(controller(), {device}));
+  if (!outline->isExpanded(outlineIndex(controller(), {device})))
+    clickRow(outline, outlineIndex(controller(), {device}));
   clickRow(outline, outlineIndex(controller(), {device, group}));
   return controller().selectedGroup && controller().selectedGroup->name == group;
 }
@@ -56,7 +56,7 @@ bool BusPanel::switchConnection(const QString &device, bool connect) {
   PropertyWidget *connection = waitForWidget(device, QStringLiteral("CONNECTION"));
   if (!connection) return false;
   auto *button = connection->findChild<KButton *>(connect ? QStringLiteral("switch:CONNECTED")
-                                                           : QStringLiteral("switch:DISCONNECTED"));
+                                                          : QStringLiteral("switch:DISCONNECTED"));
   if (!button) return false;
   QTest::mouseClick(button, Qt::LeftButton);
   return QTest::qWaitFor(

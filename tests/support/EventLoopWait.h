@@ -6,7 +6,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
-template <typename Condition> bool waitUntil(Condition condition, int timeoutMs = 5000, int checkMs = 5) {
+template <typename Condition>
+bool waitUntil(Condition condition, int timeoutMs = 5000, int checkMs = 5) {
   if (condition()) return true;
   QEventLoop loop;
   QTimer check;

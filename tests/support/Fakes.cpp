@@ -15,9 +15,11 @@ kestor_result note(FrameworkCall call, uint32_t value = 0) {
 
 // Records a change: its item names, and its values in the call's vector of their kind.
 template <typename Value, auto Into>
-kestor_result change(kestor_client *, const char *device, const char *property, int32_t count, char **items, Value *values) {
-  constexpr const char *function = std::is_same_v<Value, char *> ? "change_text"
-                                   : std::is_same_v<Value, double> ? "change_number" : "change_switch";
+kestor_result change(kestor_client *, const char *device, const char *property, int32_t count, char **items,
+                     Value *values) {
+  constexpr const char *function = std::is_same_v<Value, char *>   ? "change_text"
+                                   : std::is_same_v<Value, double> ? "change_number"
+                                                                   : "change_switch";
   FrameworkCall call(function, device, property);
   call.count = count;
   call.names.assign(items, items + count);
@@ -112,7 +114,8 @@ void RecordingDelegate::propertyDeleted(const std::shared_ptr<KESTOR::Property> 
 }
 
 std::unique_ptr<KESTOR> makeFakeClient(std::vector<QString> *searches) {
-  auto kestor = std::make_unique<KESTOR>(std::make_unique<FakeBrowser>(searches), std::make_unique<FakeBrowser>(searches));
+  auto kestor =
+      std::make_unique<KESTOR>(std::make_unique<FakeBrowser>(searches), std::make_unique<FakeBrowser>(searches));
   FakeFramework::shared().install(*kestor);
   return kestor;
 }

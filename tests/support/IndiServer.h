@@ -20,7 +20,7 @@
 namespace test_support {
 
 class IndiServer {
- public:
+public:
   explicit IndiServer(std::vector<std::string> drivers);
   ~IndiServer();
   IndiServer(const IndiServer &) = delete;
@@ -46,7 +46,7 @@ class IndiServer {
   // SIGTERM, SIGKILL after a short grace, reaped.
   void stop();
 
- private:
+private:
   // Launches on a port (a new free one unless samePort) until one accepts, within the timeout.
   bool serve(std::chrono::milliseconds timeout, bool samePort);
   bool launch(int port);

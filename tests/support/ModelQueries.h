@@ -10,7 +10,8 @@
 #include <cmath>
 
 // The property of a device in the model, or null.
-inline std::shared_ptr<KESTOR::Property> findProperty(const KESTOR &kestor, const QString &device, const QString &name) {
+inline std::shared_ptr<KESTOR::Property> findProperty(const KESTOR &kestor, const QString &device,
+                                                      const QString &name) {
   const auto owner = kestor.devices.find(device);
   if (owner == kestor.devices.end()) return nullptr;
   const auto found = owner->second->properties.find(name);
@@ -20,7 +21,8 @@ inline std::shared_ptr<KESTOR::Property> findProperty(const KESTOR &kestor, cons
 // The value of a number item of a property; NaN when there is none.
 inline double numberValue(const KESTOR::Property &property, const QString &item) {
   const auto found = property.items.find(item);
-  const auto *number = found == property.items.end() ? nullptr : dynamic_cast<const KESTOR::NumberItem *>(found->second.get());
+  const auto *number =
+      found == property.items.end() ? nullptr : dynamic_cast<const KESTOR::NumberItem *>(found->second.get());
   return number ? number->value() : std::nan("");
 }
 

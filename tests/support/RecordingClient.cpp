@@ -36,8 +36,12 @@ RecordingClient::RecordingClient() {
     processLog().changed.notify_all();
   };
   static const auto property = [](const char *kind, kestor_property *p, const char *message) -> kestor_result {
-    Event event{kind, std::string(p->device, strnlen(p->device, sizeof p->device)),
-                std::string(p->name, strnlen(p->name, sizeof p->name)), message ? message : "", p->state, p};
+    Event event{kind,
+                std::string(p->device, strnlen(p->device, sizeof p->device)),
+                std::string(p->name, strnlen(p->name, sizeof p->name)),
+                message ? message : "",
+                p->state,
+                p};
     if (self->onEvent) self->onEvent(event);
     self->record(event);
     return 0;

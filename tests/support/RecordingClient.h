@@ -19,7 +19,7 @@ struct Event {
 };
 
 class RecordingClient {
- public:
+public:
   // Starts the library and attaches; the destructor stops the library.
   RecordingClient();
   ~RecordingClient() { kestor_stop(); }
@@ -33,7 +33,8 @@ class RecordingClient {
   // Waits until an event matches; it, or an event of kind "" after the timeout.
   Event waitFor(const std::string &kind, const std::string &device, const std::string &property = "",
                 std::chrono::milliseconds timeout = std::chrono::seconds(10));
-  Event waitFor(const std::function<bool(const Event &)> &match, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+  Event waitFor(const std::function<bool(const Event &)> &match,
+                std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
   // Called inside every property callback before it is recorded (on the library's thread).
   std::function<void(const Event &)> onEvent;
@@ -43,7 +44,7 @@ class RecordingClient {
   size_t logged(const std::string &fragment) const;
   bool waitForLog(const std::string &fragment, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
- private:
+private:
   void record(Event event);
 
   kestor_client client_{};

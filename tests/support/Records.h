@@ -41,12 +41,15 @@ public:
   kestor_property *operator->() const { return memory.get(); }
   kestor_item &item(size_t i) const { return memory->items[i]; }
 
-  template <size_t N> static void copy(char (&field)[N], const std::string &text) {
+  template <size_t N>
+  static void copy(char (&field)[N], const std::string &text) {
     std::strncpy(field, text.c_str(), N - 1);
   }
 
 private:
-  static size_t size(size_t count) { return sizeof(kestor_property) + (count > 0 ? count - 1 : 0) * sizeof(kestor_item); }
+  static size_t size(size_t count) {
+    return sizeof(kestor_property) + (count > 0 ? count - 1 : 0) * sizeof(kestor_item);
+  }
   std::unique_ptr<kestor_property, decltype(&std::free)> memory;
 };
 

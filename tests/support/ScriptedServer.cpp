@@ -61,14 +61,17 @@ void ScriptedServer::serve() {
       const ssize_t n = recv(client, buffer, sizeof buffer, 0);
       std::lock_guard lock(mutex_);
       if (client != client_) continue;
-      if (n > 0) received_.append(buffer, static_cast<size_t>(n));
-      else closed_ = true;
+      if (n > 0)
+        received_.append(buffer, static_cast<size_t>(n));
+      else
+        closed_ = true;
       changed_.notify_all();
     }
   }
 }
 
-template <typename Predicate> bool ScriptedServer::waitFor(std::chrono::milliseconds timeout, Predicate predicate) {
+template <typename Predicate>
+bool ScriptedServer::waitFor(std::chrono::milliseconds timeout, Predicate predicate) {
   std::unique_lock lock(mutex_);
   return changed_.wait_for(lock, timeout, predicate);
 }

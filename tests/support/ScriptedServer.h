@@ -21,7 +21,7 @@
 namespace test_support {
 
 class ScriptedServer {
- public:
+public:
   ScriptedServer();
   ~ScriptedServer();
   ScriptedServer(const ScriptedServer &) = delete;
@@ -46,9 +46,10 @@ class ScriptedServer {
   // Closes the connection to the client.
   void closeClient();
 
- private:
+private:
   void serve();
-  template <typename Predicate> bool waitFor(std::chrono::milliseconds timeout, Predicate predicate);
+  template <typename Predicate>
+  bool waitFor(std::chrono::milliseconds timeout, Predicate predicate);
 
   int listener_ = -1;
   int port_ = -1;

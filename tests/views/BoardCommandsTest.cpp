@@ -99,16 +99,13 @@ TEST_P(BoardMoves, MoveEachRunOfSelectedWidgetsOnePlace) {
   expectOneColumn();
 }
 
-INSTANTIATE_TEST_SUITE_P(Boards, BoardMoves,
-                         testing::Values(MoveCase{"runUp", {1, 2}, "u", "BCAD"},
-                                         MoveCase{"runUpTwiceStopsAtTheTop", {1, 2}, "uu", "BCAD"},
-                                         MoveCase{"runDown", {0, 1}, "d", "CABD"},
-                                         MoveCase{"lastStaysDown", {3}, "d", "ABCD"},
-                                         MoveCase{"twoRunsUp", {0, 2}, "u", "ACBD"},
-                                         MoveCase{"twoRunsDown", {0, 2}, "d", "BADC"},
-                                         MoveCase{"upThenDown", {2}, "ud", "ABCD"},
-                                         MoveCase{"lockedNothing", {1, 2}, "udx", "ABCD", true}),
-                         [](const testing::TestParamInfo<MoveCase> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Boards, BoardMoves,
+    testing::Values(MoveCase{"runUp", {1, 2}, "u", "BCAD"}, MoveCase{"runUpTwiceStopsAtTheTop", {1, 2}, "uu", "BCAD"},
+                    MoveCase{"runDown", {0, 1}, "d", "CABD"}, MoveCase{"lastStaysDown", {3}, "d", "ABCD"},
+                    MoveCase{"twoRunsUp", {0, 2}, "u", "ACBD"}, MoveCase{"twoRunsDown", {0, 2}, "d", "BADC"},
+                    MoveCase{"upThenDown", {2}, "ud", "ABCD"}, MoveCase{"lockedNothing", {1, 2}, "udx", "ABCD", true}),
+    [](const testing::TestParamInfo<MoveCase> &info) { return std::string(info.param.name); });
 
 // The lock: which control sends it, the lock button's state before, and the lock after.
 struct LockCase {
@@ -129,10 +126,17 @@ TEST_P(BoardLock, FollowsItsSenderAndIsShownStoredAndLaidOutAfterwards) {
   dashboard->locked = c.lockButtonOn;
   w[0]->button2->setEnabled(!c.lockButtonOn);
   switch (c.sender) {
-    case 'l': QTest::mouseClick(&lockButton, Qt::LeftButton); break;
-    case 'u': QTest::mouseClick(&unlockButton, Qt::LeftButton); break;
-    case 'n': dashboard->lockButton = nullptr; [[fallthrough]];
-    default: lockMenu.trigger();
+  case 'l':
+    QTest::mouseClick(&lockButton, Qt::LeftButton);
+    break;
+  case 'u':
+    QTest::mouseClick(&unlockButton, Qt::LeftButton);
+    break;
+  case 'n':
+    dashboard->lockButton = nullptr;
+    [[fallthrough]];
+  default:
+    lockMenu.trigger();
   }
   EXPECT_EQ(dashboard->locked, c.locked);
   EXPECT_FALSE(defaults().contains(QStringLiteral("locked")));  // applied on the next turn of the event loop

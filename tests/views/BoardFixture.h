@@ -23,14 +23,21 @@ public:
     dashboardScroll->setGeometry(440, 0, 860, 300);
     for (QPushButton *b : {&lockButton, &unlockButton, &breakButton}) b->setCheckable(true);
     using Slot = QPointer<QAbstractButton> PropertiesView::*;
-    for (const auto &[slot, button] : std::initializer_list<std::pair<Slot, QPushButton *>>{
-             {&PropertiesView::lockButton, &lockButton}, {&PropertiesView::unlockButton, &unlockButton},
-             {&PropertiesView::breakButton, &breakButton}, {&PropertiesView::infoButton, &infoButton},
-             {&PropertiesView::upButton, &upButton}, {&PropertiesView::downButton, &downButton},
-             {&PropertiesView::deleteButton, &deleteButton}, {&PropertiesView::grayButton, &grayButton},
-             {&PropertiesView::redButton, &redButton}, {&PropertiesView::greenButton, &greenButton},
-             {&PropertiesView::blueButton, &blueButton}, {&PropertiesView::yellowButton, &yellowButton},
-             {&PropertiesView::magentaButton, &magentaButton}, {&PropertiesView::cyanButton, &cyanButton}}) {
+    for (const auto &[slot, button] :
+         std::initializer_list<std::pair<Slot, QPushButton *>>{{&PropertiesView::lockButton, &lockButton},
+                                                               {&PropertiesView::unlockButton, &unlockButton},
+                                                               {&PropertiesView::breakButton, &breakButton},
+                                                               {&PropertiesView::infoButton, &infoButton},
+                                                               {&PropertiesView::upButton, &upButton},
+                                                               {&PropertiesView::downButton, &downButton},
+                                                               {&PropertiesView::deleteButton, &deleteButton},
+                                                               {&PropertiesView::grayButton, &grayButton},
+                                                               {&PropertiesView::redButton, &redButton},
+                                                               {&PropertiesView::greenButton, &greenButton},
+                                                               {&PropertiesView::blueButton, &blueButton},
+                                                               {&PropertiesView::yellowButton, &yellowButton},
+                                                               {&PropertiesView::magentaButton, &magentaButton},
+                                                               {&PropertiesView::cyanButton, &cyanButton}}) {
       dashboard->*slot = button;
     }
     dashboard->lockMenu = &lockMenu;
@@ -48,9 +55,10 @@ public:
   std::vector<PropertyWidget *> pinnedAll(const std::string &letters, int height = 50) {
     std::vector<PropertyWidget *> widgets;
     for (char letter : letters) {
-      widgets.push_back(showWidget(define(PropertyRecord("Device", std::string(1, letter), KESTOR_NUMBER,
-                                                         KESTOR_STATE_OK, {numberItem("N", 1)}), KESTOR_PERM_RO),
-                                   dashboard));
+      widgets.push_back(showWidget(
+          define(PropertyRecord("Device", std::string(1, letter), KESTOR_NUMBER, KESTOR_STATE_OK, {numberItem("N", 1)}),
+                 KESTOR_PERM_RO),
+          dashboard));
       widgets.back()->resize(static_cast<int>(PropertyWidget::WIDGET_WIDTH), height);
     }
     dashboard->layoutWidgets();
@@ -77,7 +85,9 @@ public:
   // The dashboard point (bottom-left origin) of a top-left position in the dashboard, and back.
   QPoint topLeftOnBoard(QPointF point) const { return toBottomLeft(point, dashboard->height()).toPoint(); }
   // A click on the dashboard at a point given from its bottom left.
-  void clickBoard(QPointF point) { QTest::mouseClick(dashboard, Qt::LeftButton, Qt::NoModifier, topLeftOnBoard(point)); }
+  void clickBoard(QPointF point) {
+    QTest::mouseClick(dashboard, Qt::LeftButton, Qt::NoModifier, topLeftOnBoard(point));
+  }
   // Grabs the widget by its title and lets go over the dashboard point (bottom-left origin),
   // moving there in a few steps.
   void drag(PropertyWidget *widget, QPointF point) {

@@ -48,23 +48,46 @@ TEST_P(Placement, MatchesTheColumnRules) {
 INSTANTIATE_TEST_SUITE_P(
     BoardLayout, Placement,
     testing::Values(
-        PlaceCase{"controlPanelColumn", board(490, {100, 35, 340}),
-                  {QPointF(0, 390), QPointF(0, 350), QPointF(0, 5)}, std::nullopt, false, 0},
-        PlaceCase{"dashboardWraps", board(300, {200, 150}), {QPointF(0, 100), QPointF(405, 150)}, std::nullopt,
-                  false, 405},
-        PlaceCase{"firstTooTallLeavesFirstColumnEmpty", board(300, {298}), {QPointF(405, 2)}, std::nullopt, false,
+        PlaceCase{"controlPanelColumn",
+                  board(490, {100, 35, 340}),
+                  {QPointF(0, 390), QPointF(0, 350), QPointF(0, 5)},
+                  std::nullopt,
+                  false,
+                  0},
+        PlaceCase{
+            "dashboardWraps", board(300, {200, 150}), {QPointF(0, 100), QPointF(405, 150)}, std::nullopt, false, 405},
+        PlaceCase{"firstTooTallLeavesFirstColumnEmpty", board(300, {298}), {QPointF(405, 2)}, std::nullopt, false, 405},
+        PlaceCase{"breakEndsColumn",
+                  board(300, {50, 50, 50}, {false, true, false}),
+                  {QPointF(0, 250), QPointF(0, 195), QPointF(405, 250)},
+                  std::nullopt,
+                  false,
                   405},
-        PlaceCase{"breakEndsColumn", board(300, {50, 50, 50}, {false, true, false}),
-                  {QPointF(0, 250), QPointF(0, 195), QPointF(405, 250)}, std::nullopt, false, 405},
         PlaceCase{"emptyBoard", board(300, {}), {}, std::nullopt, false, 0},
-        PlaceCase{"dragOverSecondOpensGap", dragged(board(400, {100, 100, 100}), 0, QPointF(10, 310)),
-                  {std::nullopt, QPointF(0, 250), QPointF(0, 145)}, 1, true, 0},
-        PlaceCase{"dragInsideOwnSlotClosesUp", dragged(board(400, {100, 100, 100}), 0, QPointF(10, 350)),
-                  {std::nullopt, QPointF(0, 250), QPointF(0, 145)}, std::nullopt, false, 0},
-        PlaceCase{"dragOverEmptyBoard", dragged(board(400, {100, 100}), 0, QPointF(10, 20)),
-                  {std::nullopt, QPointF(0, 300)}, std::nullopt, true, 0},
-        PlaceCase{"rightEdgeIsOutside", dragged(board(400, {100, 100}), 1, QPointF(400, 350)),
-                  {QPointF(0, 300), std::nullopt}, std::nullopt, true, 0}),
+        PlaceCase{"dragOverSecondOpensGap",
+                  dragged(board(400, {100, 100, 100}), 0, QPointF(10, 310)),
+                  {std::nullopt, QPointF(0, 250), QPointF(0, 145)},
+                  1,
+                  true,
+                  0},
+        PlaceCase{"dragInsideOwnSlotClosesUp",
+                  dragged(board(400, {100, 100, 100}), 0, QPointF(10, 350)),
+                  {std::nullopt, QPointF(0, 250), QPointF(0, 145)},
+                  std::nullopt,
+                  false,
+                  0},
+        PlaceCase{"dragOverEmptyBoard",
+                  dragged(board(400, {100, 100}), 0, QPointF(10, 20)),
+                  {std::nullopt, QPointF(0, 300)},
+                  std::nullopt,
+                  true,
+                  0},
+        PlaceCase{"rightEdgeIsOutside",
+                  dragged(board(400, {100, 100}), 1, QPointF(400, 350)),
+                  {QPointF(0, 300), std::nullopt},
+                  std::nullopt,
+                  true,
+                  0}),
     [](const testing::TestParamInfo<PlaceCase> &info) { return std::string(info.param.name); });
 
 TEST(BoardLayoutSizes, FollowTheirContainer) {
@@ -81,9 +104,9 @@ TEST(BoardLayoutColours, CodeEachComponentAsADigit) {
     double r, g, b;
     int code;
   };
-  for (const Row &row : {Row{0.5, 0.5, 0.5, 111}, Row{0.5, 0, 0, 100}, Row{0, 0.5, 0, 10}, Row{0, 0, 0.5, 1},
-                         Row{0.5, 0.5, 0, 110}, Row{0.5, 0, 0.5, 101}, Row{0, 0.5, 0.5, 11}, Row{1, 1, 1, 222},
-                         Row{0.49, 0.99, 0, 10}}) {
+  for (const Row &row :
+       {Row{0.5, 0.5, 0.5, 111}, Row{0.5, 0, 0, 100}, Row{0, 0.5, 0, 10}, Row{0, 0, 0.5, 1}, Row{0.5, 0.5, 0, 110},
+        Row{0.5, 0, 0.5, 101}, Row{0, 0.5, 0.5, 11}, Row{1, 1, 1, 222}, Row{0.49, 0.99, 0, 10}}) {
     EXPECT_EQ(BoardLayout::colourCode(row.r, row.g, row.b), row.code) << row.r << "," << row.g << "," << row.b;
   }
 }

@@ -10,7 +10,8 @@ using Boards = BoardFixture;
 TEST_F(Boards, PinCopiesToTheDashboardAndUnpinRemovesTheCopy) {
   std::vector<ItemRecipe> lights;
   for (int i = 0; i < 45; ++i) {
-    lights.push_back(labelled(lightItem("L" + std::to_string(i), KESTOR_STATE_OK), "Light number " + std::to_string(i + 10)));
+    lights.push_back(
+        labelled(lightItem("L" + std::to_string(i), KESTOR_STATE_OK), "Light number " + std::to_string(i + 10)));
   }
   PropertyWidget *original =
       showWidget(define(PropertyRecord("Dome", "STATUS", KESTOR_LIGHT, KESTOR_STATE_OK, lights), KESTOR_PERM_RO));
@@ -20,7 +21,7 @@ TEST_F(Boards, PinCopiesToTheDashboardAndUnpinRemovesTheCopy) {
   EXPECT_EQ(copy->objectName(), original->objectName());
   EXPECT_EQ(copy->dashboardView, nullptr);
   EXPECT_EQ(copy->height(), 615);  // built on the dashboard: two columns
-  panel->locked = true;  // pinning asks the board the widget is on
+  panel->locked = true;            // pinning asks the board the widget is on
   QTest::mouseClick(original->button1, Qt::LeftButton);
   EXPECT_EQ(dashboard->widgets().size(), 1u);
 
@@ -38,8 +39,8 @@ TEST_F(Boards, PinCopiesToTheDashboardAndUnpinRemovesTheCopy) {
 }
 
 TEST_F(Boards, CollapseFollowsButtonOneAndTheBoardLaysOut) {
-  PropertyWidget *original =
-      showWidget(define(PropertyRecord("Guider", "AGENT_GUIDER_STATS", KESTOR_NUMBER, 0, guiderItems()), KESTOR_PERM_RO));
+  PropertyWidget *original = showWidget(
+      define(PropertyRecord("Guider", "AGENT_GUIDER_STATS", KESTOR_NUMBER, 0, guiderItems()), KESTOR_PERM_RO));
   QTest::mouseClick(original->button1, Qt::LeftButton);  // pin
   PropertyWidget *copy = dashboard->widgets().at(0);
   PropertyWidget *other = pinnedAll("O").at(0);
@@ -71,7 +72,8 @@ TEST_F(Boards, OrderAndWorkspaceRecord) {
   board->saveWidgets = true;
   defaults().setValue(QStringLiteral("workspace"), 3);
   board->layoutWidgets();
-  EXPECT_EQ(defaults().value(QStringLiteral("workspace_3")).toStringList(), (QStringList{w[0]->name, w[1]->name, w[2]->name}));
+  EXPECT_EQ(defaults().value(QStringLiteral("workspace_3")).toStringList(),
+            (QStringList{w[0]->name, w[1]->name, w[2]->name}));
   EXPECT_EQ(defaults().value(QStringLiteral("workspace_breaks_3")).toList(), (QVariantList{false, true, false}));
   EXPECT_EQ(defaults().value(QStringLiteral("workspace_colours_3")).toList(), (QVariantList{101, 111, 111}));
   board->removeWidget(w[1]);

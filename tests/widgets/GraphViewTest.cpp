@@ -21,9 +21,9 @@ TEST(GraphView, KeepsTheNewest401PointsAndShowsTheNewestOfTheChosenSeries) {
     graph.addSample({0, {x, -x}, {2 * x, -2 * x}, {3 * x, -3 * x}});
   }
   using Series = GuiderSample::Series;
-  for (const auto &[mode, series, scale] : {std::tuple{Series::DriftXY, &graph.driftsXY, 1.0},
-                                            std::tuple{Series::DriftEQ, &graph.driftsEQ, 2.0},
-                                            std::tuple{Series::Corrections, &graph.corrections, 3.0}}) {
+  for (const auto &[mode, series, scale] :
+       {std::tuple{Series::DriftXY, &graph.driftsXY, 1.0}, std::tuple{Series::DriftEQ, &graph.driftsEQ, 2.0},
+        std::tuple{Series::Corrections, &graph.corrections, 3.0}}) {
     EXPECT_EQ(series->front(), QPointF(scale, -scale));  // 401 kept: the first sample has gone
     graph.mode = mode;
     const auto shown = graph.shownPoints();
@@ -60,10 +60,8 @@ TEST_P(GraphScaleTable, PicksRangeAndGrid) {
 INSTANTIATE_TEST_SUITE_P(
     GraphView, GraphScaleTable,
     testing::Values(ScaleCase{"none", {}, 0.1, true, 1}, ScaleCase{"zeros", {{0, 0}, {0, 0}}, 0.1, true, 1},
-                    ScaleCase{"tenth", {{0.1, 0}}, 0.1, true, 1},
-                    ScaleCase{"fine", {{0.23, -0.1}}, 0.3, true, 3},
-                    ScaleCase{"finest", {{0.41, 0.49}}, 0.5, true, 5},
-                    ScaleCase{"belowOne", {{0, -0.7}}, 1, false, 1},
+                    ScaleCase{"tenth", {{0.1, 0}}, 0.1, true, 1}, ScaleCase{"fine", {{0.23, -0.1}}, 0.3, true, 3},
+                    ScaleCase{"finest", {{0.41, 0.49}}, 0.5, true, 5}, ScaleCase{"belowOne", {{0, -0.7}}, 1, false, 1},
                     ScaleCase{"units", {{3.2, 1}}, 4, false, 4}, ScaleCase{"ten", {{-10, 0}}, 10, false, 10},
                     ScaleCase{"beyondTen", {{25, 0}}, 10, false, 10},
                     ScaleCase{"nanIgnored", {{NaN, 0.2}, {0.1, NaN}}, 0.2, true, 2},
@@ -99,7 +97,7 @@ TEST(GraphView, DrawsTheNewestDotOlderDotsAndBothCurvesSkippingNonFinitePoints) 
   EXPECT_TRUE(rowsShowHue(image, 4, 5, graphColor2()));
   EXPECT_TRUE(rowsShowHue(image, 39, 40, graphColor1()));
   EXPECT_FALSE(rowsShowHue(image, 108, 112, graphColor1()));
-  EXPECT_NE(image.pixelColor(75, 20), image.pixelColor(5, 5));  // the axes cross at the centre of the square
+  EXPECT_NE(image.pixelColor(75, 20), image.pixelColor(5, 5));     // the axes cross at the centre of the square
   QImage part(graph.size(), QImage::Format_ARGB32_Premultiplied);  // a partial repaint
   part.fill(Qt::transparent);
   graph.render(&part, QPoint(), QRegion(135, 100, 20, 20));

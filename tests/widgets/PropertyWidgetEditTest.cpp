@@ -20,7 +20,9 @@ void typeInto(QLineEdit *field, const QString &text) {
   QTest::keyClicks(field, text);
 }
 
-void click(QWidget *widget, const char *name) { QTest::mouseClick(control<QAbstractButton>(widget, name), Qt::LeftButton); }
+void click(QWidget *widget, const char *name) {
+  QTest::mouseClick(control<QAbstractButton>(widget, name), Qt::LeftButton);
+}
 
 // The edited field as the user sees it: orange.
 bool isOrange(const QLineEdit *field) {
@@ -56,7 +58,8 @@ TEST_P(TargetTexts, StayOrangeThroughRefreshesAndAreSentWithEveryItemWhenTheyRea
   const auto sent = changes();
   if (c.sent) {
     ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].function + sent[0].device + sent[0].property, "change_numberTelescope SimulatorGEOGRAPHIC_COORDINATES");
+    EXPECT_EQ(sent[0].function + sent[0].device + sent[0].property,
+              "change_numberTelescope SimulatorGEOGRAPHIC_COORDINATES");
     EXPECT_EQ(sent[0].names, (std::vector<std::string>{"ELEVATION", "LATITUDE"}));
     EXPECT_EQ(sent[0].numbers, (std::vector<double>{300, *c.sent}));
     EXPECT_FALSE(FieldStyle::isEdited(target));
@@ -81,7 +84,8 @@ INSTANTIATE_TEST_SUITE_P(PropertyWidgetEdit, TargetTexts,
 using PropertyWidgetEdit = WidgetFixture;
 
 TEST_F(PropertyWidgetEdit, TextsAreMarkedFromTheFirstEditedResetOrSentWhole) {
-  auto property = define(PropertyRecord("D", "ACTIVE_DEVICES", KESTOR_TEXT, 0, {textItem("MOUNT", "Telescope"), textItem("CCD", "CCD")}));
+  auto property = define(
+      PropertyRecord("D", "ACTIVE_DEVICES", KESTOR_TEXT, 0, {textItem("MOUNT", "Telescope"), textItem("CCD", "CCD")}));
   PropertyWidget *widget = showWidget(property);
   auto *first = control<QLineEdit>(widget, "value:MOUNT");
   auto *second = control<QLineEdit>(widget, "value:CCD");
@@ -106,7 +110,8 @@ TEST_F(PropertyWidgetEdit, TextsAreMarkedFromTheFirstEditedResetOrSentWhole) {
 }
 
 TEST_F(PropertyWidgetEdit, FolderChosenFillsTheDirectoryFieldUntilSet) {
-  PropertyWidget *widget = showWidget(define(PropertyRecord("CCD", "CCD_LOCAL_MODE", KESTOR_TEXT, 0, {textItem("DIR", "/old/")})));
+  PropertyWidget *widget =
+      showWidget(define(PropertyRecord("CCD", "CCD_LOCAL_MODE", KESTOR_TEXT, 0, {textItem("DIR", "/old/")})));
   QTemporaryDir folder;
   const QString chosen = folder.path() + u'/';
   QTimer::singleShot(50, widget, [&] {
@@ -126,7 +131,8 @@ TEST_F(PropertyWidgetEdit, FolderChosenFillsTheDirectoryFieldUntilSet) {
 }
 
 TEST_F(PropertyWidgetEdit, GuiderButtonsSwitchModesZoomAndReset) {
-  PropertyWidget *widget = showWidget(define(PropertyRecord("Guider", "AGENT_GUIDER_STATS", KESTOR_NUMBER, 0, guiderItems()), KESTOR_PERM_RO));
+  PropertyWidget *widget = showWidget(
+      define(PropertyRecord("Guider", "AGENT_GUIDER_STATS", KESTOR_NUMBER, 0, guiderItems()), KESTOR_PERM_RO));
   GraphView *graph = widget->graphView;
   graph->addSample({0, {1, 1}, {1, 1}, {1, 1}});
   EXPECT_EQ(control<KButton>(widget, "xy")->state(), KButton::ON);

@@ -54,7 +54,8 @@ inline std::vector<ItemRecipe> guiderItems() {
 }
 
 // The control of that object name inside the widget (a test failure when there is none).
-template <typename T> T *control(const QWidget *widget, const QString &name) {
+template <typename T>
+T *control(const QWidget *widget, const QString &name) {
   T *found = widget->findChild<T *>(name);
   EXPECT_NE(found, nullptr) << name.toStdString();
   return found;
@@ -93,8 +94,9 @@ protected:
   // put there, laid out and shown.
   PropertyWidget *showWidget(const std::shared_ptr<KESTOR::Property> &property, PropertiesView *board = nullptr) {
     board = board ? board : panel;
-    auto *widget = new PropertyWidget(board, kestor.get(), property->name + QStringLiteral(" @ ") + property->device->name,
-                                      board == panel ? dashboard : nullptr);
+    auto *widget =
+        new PropertyWidget(board, kestor.get(), property->name + QStringLiteral(" @ ") + property->device->name,
+                           board == panel ? dashboard : nullptr);
     board->addWidget(widget);
     widget->build(property, board->kind());
     board->layoutWidgets();

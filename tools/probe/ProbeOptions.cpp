@@ -8,7 +8,8 @@ const char PROBE_USAGE[] =
 
 namespace {
 
-template <typename Number> bool parse(const std::string &text, Number &out) {
+template <typename Number>
+bool parse(const std::string &text, Number &out) {
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
   return error == std::errc() && end == text.data() + text.size();
 }
@@ -43,8 +44,8 @@ std::optional<ProbeOptions> parseProbeOptions(const std::vector<std::string> &ar
   bool haveAddress = false;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string &argument = arguments[i];
-    const bool takesValue = argument == "--set" || argument == "--blobs" || argument == "--seconds" ||
-                            argument == "--log-level";
+    const bool takesValue =
+        argument == "--set" || argument == "--blobs" || argument == "--seconds" || argument == "--log-level";
     if (takesValue && i + 1 == arguments.size()) {
       error = argument + " needs a value";
       return std::nullopt;

@@ -12,10 +12,10 @@ struct ProbeChange {
 struct ProbeOptions {
   std::string host;
   int port = 0;
-  std::vector<ProbeChange> changes;                                   // --set DEVICE.PROPERTY.ITEM=VALUE
-  std::vector<std::pair<std::string, std::string>> blobs;             // --blobs DEVICE.PROPERTY
-  double seconds = 0;                                                 // --seconds N, 0 = until interrupted
-  unsigned logLevel = 0;                                              // --log-level N
+  std::vector<ProbeChange> changes;                        // --set DEVICE.PROPERTY.ITEM=VALUE
+  std::vector<std::pair<std::string, std::string>> blobs;  // --blobs DEVICE.PROPERTY
+  double seconds = 0;                                      // --seconds N, 0 = until interrupted
+  unsigned logLevel = 0;                                   // --log-level N
 };
 
 // The options, or nothing with the reason in `error`. Device names may hold dots: a change is

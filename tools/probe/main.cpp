@@ -122,10 +122,9 @@ int main(int argc, char **argv) {
     return 1;
   }
   const auto start = std::chrono::steady_clock::now();
-  const auto deadline = options.seconds > 0
-                            ? start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                          std::chrono::duration<double>(options.seconds))
-                            : std::chrono::steady_clock::time_point::max();
+  const auto deadline = options.seconds > 0 ? start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                                          std::chrono::duration<double>(options.seconds))
+                                            : std::chrono::steady_clock::time_point::max();
   main_queue::runUntil(deadline);
   kestor_stop();
   return 0;

@@ -32,9 +32,9 @@ void KESTOR::serviceFound(const std::shared_ptr<NetService> &service) {
 }
 
 void KESTOR::serviceResolved(const std::shared_ptr<NetService> &service) {
-  const QString host = !service->hostName.isEmpty() ? service->hostName
+  const QString host = !service->hostName.isEmpty()  ? service->hostName
                        : !service->address.isEmpty() ? service->address
-                                                      : QStringLiteral("(no host name)");
+                                                     : QStringLiteral("(no host name)");
   log(serviceText(*service, QStringLiteral("was successfully resolved to ")) + host + u':' +
       QString::number(service->port));
   // One connection loop per service: a repeated report while connecting or connected starts none.
@@ -51,7 +51,8 @@ void KESTOR::connectResolvedService(const std::shared_ptr<NetService> &service, 
   const auto pause = std::chrono::duration<double>(connectRetryDelay);
   for (int attempt = 1; attempt <= CONNECT_ATTEMPTS && !service->removed; ++attempt) {
     kestor_server_entry *entry = nullptr;
-    if (framework.connectServer(name.constData(), host.isNull() ? nullptr : host.constData(), port, &entry) == KESTOR_OK) {
+    if (framework.connectServer(name.constData(), host.isNull() ? nullptr : host.constData(), port, &entry) ==
+        KESTOR_OK) {
       syncMain([&] { storeServer(service, entry); });
       return;
     }
@@ -91,7 +92,8 @@ void KESTOR::serviceRemoved(const std::shared_ptr<NetService> &service) {
     servers.erase(found);
     if (entry != nullptr) framework.disconnectServer(entry);
   }
-  if (auto listed = std::find(services.begin(), services.end(), service); listed != services.end()) services.erase(listed);
+  if (auto listed = std::find(services.begin(), services.end(), service); listed != services.end())
+    services.erase(listed);
   notify([](KESTORDelegate &receiver) { receiver.servicesChanged(); });
 }
 

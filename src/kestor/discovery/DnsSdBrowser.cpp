@@ -27,8 +27,9 @@ void DnsSdBrowser::searchForServices(const QString &serviceType, const QString &
 
 void DnsSdBrowser::begin(AvahiClient *session) {
   client_ = session;
-  browser_ = avahi_service_browser_new(client_, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, type_.constData(), domain_.constData(),
-                                      static_cast<AvahiLookupFlags>(0), &DnsSdBrowser::browseCallback, this);
+  browser_ =
+      avahi_service_browser_new(client_, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, type_.constData(), domain_.constData(),
+                                static_cast<AvahiLookupFlags>(0), &DnsSdBrowser::browseCallback, this);
   if (browser_ == nullptr) unavailable(QString::fromUtf8(avahi_strerror(avahi_client_errno(client_))));
 }
 

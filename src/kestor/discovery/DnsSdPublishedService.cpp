@@ -28,7 +28,9 @@ void DnsSdPublishedService::connectClient() {
   int error = 0;
   client_ = avahi_client_new(
       poll_.poll(), AVAHI_CLIENT_NO_FAIL,
-      [](AvahiClient *c, AvahiClientState state, void *self) { static_cast<DnsSdPublishedService *>(self)->clientChanged(c, state); },
+      [](AvahiClient *c, AvahiClientState state, void *self) {
+        static_cast<DnsSdPublishedService *>(self)->clientChanged(c, state);
+      },
       this, &error);
   if (client_ == nullptr) failed(error);
 }
@@ -52,7 +54,9 @@ void DnsSdPublishedService::clientChanged(AvahiClient *current, AvahiClientState
 void DnsSdPublishedService::addService(AvahiClient *current) {
   AvahiEntryGroup *created = avahi_entry_group_new(
       current,
-      [](AvahiEntryGroup *g, AvahiEntryGroupState state, void *self) { static_cast<DnsSdPublishedService *>(self)->groupChanged(g, state); },
+      [](AvahiEntryGroup *g, AvahiEntryGroupState state, void *self) {
+        static_cast<DnsSdPublishedService *>(self)->groupChanged(g, state);
+      },
       this);
   if (created == nullptr) return failed(avahi_client_errno(current));
   const QByteArray nameText = name.toUtf8();

@@ -20,8 +20,8 @@ void DnsSdService::resolve(double timeout) {
   if (resolver_ != nullptr) return;
   // IPv4 addresses: the bus servers listen on IPv4, and a link-local IPv6 address would need its interface.
   resolver_ = avahi_service_resolver_new(client_, interface_, protocol_, name.toUtf8().constData(),
-                                        type.toUtf8().constData(), domain.toUtf8().constData(), AVAHI_PROTO_INET,
-                                        static_cast<AvahiLookupFlags>(0), &DnsSdService::resolveCallback, this);
+                                         type.toUtf8().constData(), domain.toUtf8().constData(), AVAHI_PROTO_INET,
+                                         static_cast<AvahiLookupFlags>(0), &DnsSdService::resolveCallback, this);
   if (resolver_ == nullptr) {
     failed(avahi_client_errno(client_));
     return;
@@ -38,7 +38,8 @@ void DnsSdService::finish() {
 }
 
 void DnsSdService::failed(int error) {
-  if (delegate != nullptr) delegate->netServiceDidNotResolve(shared_from_this(), {{QStringLiteral("errorCode"), error}});
+  if (delegate != nullptr)
+    delegate->netServiceDidNotResolve(shared_from_this(), {{QStringLiteral("errorCode"), error}});
 }
 
 void DnsSdService::resolveCallback(AvahiServiceResolver *, AvahiIfIndex, AvahiProtocol, AvahiResolverEvent event,

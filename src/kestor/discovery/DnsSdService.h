@@ -22,8 +22,8 @@ private:
   void failed(int error);
   static void resolveCallback(AvahiServiceResolver *resolver, AvahiIfIndex interface, AvahiProtocol protocol,
                               AvahiResolverEvent event, const char *name, const char *type, const char *domain,
-                              const char *hostName, const AvahiAddress *address, uint16_t port,
-                              AvahiStringList *txt, AvahiLookupResultFlags flags, void *userdata);
+                              const char *hostName, const AvahiAddress *address, uint16_t port, AvahiStringList *txt,
+                              AvahiLookupResultFlags flags, void *userdata);
 
   AvahiClient *client_;
   AvahiIfIndex interface_;

@@ -28,7 +28,8 @@ void DnsSdSession::remove(DnsSdBrowser *browser) {
 
 void DnsSdSession::connectClient() {
   int error = 0;
-  AvahiClient *created = avahi_client_new(poll_.poll(), AVAHI_CLIENT_NO_FAIL, &DnsSdSession::clientCallback, this, &error);
+  AvahiClient *created =
+      avahi_client_new(poll_.poll(), AVAHI_CLIENT_NO_FAIL, &DnsSdSession::clientCallback, this, &error);
   if (created == nullptr) {
     unavailable(QString::fromUtf8(avahi_strerror(error)));
     QTimer::singleShot(RETRY_MS, [this] {

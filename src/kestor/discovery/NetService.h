@@ -38,8 +38,8 @@ public:
   const QString name;
   const QString type;
   const QString domain;
-  QString hostName;   // as announced, e.g. "host.local"; empty when unknown
-  QString address;    // numeric address to connect to; empty when unknown
+  QString hostName;  // as announced, e.g. "host.local"; empty when unknown
+  QString address;   // numeric address to connect to; empty when unknown
   int32_t port = 0;
   NetServiceBrowserDelegate *delegate = nullptr;
 

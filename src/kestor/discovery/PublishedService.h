@@ -30,4 +30,5 @@ public:
 };
 
 // Makes the Avahi-published service (or, in tests, a stand-in).
-using PublishedServiceFactory = std::function<std::shared_ptr<PublishedService>(const QString &name, const QString &type, int32_t port)>;
+using PublishedServiceFactory =
+    std::function<std::shared_ptr<PublishedService>(const QString &name, const QString &type, int32_t port)>;

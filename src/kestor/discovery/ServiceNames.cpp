@@ -5,9 +5,7 @@
 #include "core/Globals.h"
 #include "core/Settings.h"
 
-QString ownServiceName() {
-  return UserDefaults::textForKey(Setting::SERVICE_NAME.name(), appName());
-}
+QString ownServiceName() { return UserDefaults::textForKey(Setting::SERVICE_NAME.name(), appName()); }
 
 QString serviceText(const QString &name, const QString &what) {
   return QStringLiteral("KESTOR Service ") + name + u' ' + what;

@@ -62,9 +62,10 @@ bool KESTOR::claimServer(const TypedServer &server) {
 
 void KESTOR::serverAttempted(const TypedServer &server, kestor_server_entry *entry) {
   if (entry != nullptr && endedBeforeReport_.erase(entry) != 0) entry = nullptr;
-  const auto claimant = std::find_if(configuredServers.begin(), configuredServers.end(), [&](const TypedServer &listed) {
-    return listed.state == TypedServer::State::Connecting && listed.sameAddress(server);
-  });
+  const auto claimant =
+      std::find_if(configuredServers.begin(), configuredServers.end(), [&](const TypedServer &listed) {
+        return listed.state == TypedServer::State::Connecting && listed.sameAddress(server);
+      });
   if (claimant == configuredServers.end()) {  // dropped from the list while connecting
     if (entry != nullptr) framework.disconnectServer(entry);
     return;
@@ -99,11 +100,12 @@ void KESTOR::serverEnded(kestor_server_entry *entry) {
 }
 
 void KESTOR::disconnectServersExcept(const std::function<bool(const TypedServer &)> &keep) {
-  const auto dropped = std::remove_if(configuredServers.begin(), configuredServers.end(), [&](const TypedServer &listed) {
-    if (keep(listed)) return false;
-    if (listed.entry != nullptr) framework.disconnectServer(listed.entry);
-    return true;
-  });
+  const auto dropped =
+      std::remove_if(configuredServers.begin(), configuredServers.end(), [&](const TypedServer &listed) {
+        if (keep(listed)) return false;
+        if (listed.entry != nullptr) framework.disconnectServer(listed.entry);
+        return true;
+      });
   if (dropped == configuredServers.end()) return;
   configuredServers.erase(dropped, configuredServers.end());
   notify([](KESTORDelegate &receiver) { receiver.servicesChanged(); });

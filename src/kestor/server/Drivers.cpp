@@ -21,7 +21,8 @@ void KESTOR::readDriversFile(const QString &path) {
   while (!reader.atEnd() && reader.readNext() != QXmlStreamReader::Invalid) {
     if (reader.tokenType() != QXmlStreamReader::StartElement) continue;
     QMap<QString, QString> attributes;
-    for (const auto &attribute : reader.attributes()) attributes.insert(attribute.qualifiedName().toString(), attribute.value().toString());
+    for (const auto &attribute : reader.attributes())
+      attributes.insert(attribute.qualifiedName().toString(), attribute.value().toString());
     readDriverElement(reader.qualifiedName().toString(), attributes);
   }
 }

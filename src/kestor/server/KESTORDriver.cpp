@@ -14,7 +14,8 @@ namespace driverFolders {
 QString libraries() {
   if (const QByteArray folder = qgetenv("KESTOR_DRIVER_DIR"); !folder.isEmpty()) return QString::fromLocal8Bit(folder);
   const QString program = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
-  const QString installed = QDir::cleanPath(program + QStringLiteral("/../lib/") + appName() + QStringLiteral("/drivers"));
+  const QString installed =
+      QDir::cleanPath(program + QStringLiteral("/../lib/") + appName() + QStringLiteral("/drivers"));
   return !program.isEmpty() && QFileInfo(installed).isDir() ? installed : QStringLiteral(KESTOR_BUILD_DRIVER_DIR);
 }
 
@@ -26,11 +27,15 @@ QString executables() {
 }  // namespace driverFolders
 
 KESTOR::Driver::Driver(QString name, QString label, QString version, bool library, const Framework &framework)
-    : name(name), label(std::move(label)), version(std::move(version)), library(library), path(name),
+    : name(name),
+      label(std::move(label)),
+      version(std::move(version)),
+      library(library),
+      path(name),
       driver(std::make_unique<kestor_driver_entry *>(nullptr)),
-      subprocess(std::make_unique<kestor_subprocess_entry *>(nullptr)), framework_(framework) {
-  if (const QString folder = driverFolders::executables(); !library && !folder.isEmpty())
-    path = folder + u'/' + name;
+      subprocess(std::make_unique<kestor_subprocess_entry *>(nullptr)),
+      framework_(framework) {
+  if (const QString folder = driverFolders::executables(); !library && !folder.isEmpty()) path = folder + u'/' + name;
 }
 
 QString KESTOR::Driver::description() const { return library ? label : label + QStringLiteral(" [INDI]"); }

@@ -47,9 +47,10 @@ void KESTOR::publishService() {
   if (kestorService) return;
   const QString type = UserDefaults::read(Setting::SERVICE_TYPE);
   const int32_t port = kestor_server_tcp_port;
-  const auto make = makePublishedService ? makePublishedService : [](const QString &name, const QString &type, int32_t port) {
-    return std::shared_ptr<PublishedService>(std::make_shared<DnsSdPublishedService>(name, type, port));
-  };
+  const auto make =
+      makePublishedService ? makePublishedService : [](const QString &name, const QString &type, int32_t port) {
+        return std::shared_ptr<PublishedService>(std::make_shared<DnsSdPublishedService>(name, type, port));
+      };
   kestorService = make(ownServiceName(), type, port);
   kestorService->willPublish = [this](PublishedService &service) { netServiceWillPublish(service); };
   kestorService->didNotPublish = [this](PublishedService &service, const QMap<QString, qint64> &errors) {

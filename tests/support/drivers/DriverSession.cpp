@@ -61,7 +61,8 @@ void DriverSession::defineNumbers(const char *name, const char *perm, const QLis
   QByteArray xml = "<defNumberVector device=\"" + device + "\" name=\"" + name + "\" label=\"" + name +
                    "\" group=\"Main Control\" state=\"Idle\" perm=\"" + perm + "\" timeout=\"0\">\n";
   for (const QByteArray &item : items)
-    xml += "  <defNumber name=\"" + item + "\" label=\"" + item + "\" format=\"%g\" min=\"0\" max=\"0\" step=\"0\">0</defNumber>\n";
+    xml += "  <defNumber name=\"" + item + "\" label=\"" + item +
+           "\" format=\"%g\" min=\"0\" max=\"0\" step=\"0\">0</defNumber>\n";
   send(xml + "</defNumberVector>\n");
 }
 

@@ -14,17 +14,25 @@
 int main() {
   DriverSession session("Guider Stats Simulator");
   session.getProperties = [&](const QString &) {
-    session.defineNumbers("AGENT_GUIDER_STATS", "ro", {"FRAME", "DRIFT_X", "DRIFT_Y", "DRIFT_RA", "DRIFT_DEC", "CORR_RA", "CORR_DEC"});
+    session.defineNumbers("AGENT_GUIDER_STATS", "ro",
+                          {"FRAME", "DRIFT_X", "DRIFT_Y", "DRIFT_RA", "DRIFT_DEC", "CORR_RA", "CORR_DEC"});
     session.defineNumbers("GUIDER_STATS_PUBLISH", "rw", {"COUNT", "FIRST_FRAME"});
   };
   session.newNumberVector = [&](const QString &vector, const QMap<QString, double> &numbers) {
     if (vector != QLatin1String("GUIDER_STATS_PUBLISH")) return;
-    const int count = int(numbers.value(QStringLiteral("COUNT"))), first = int(numbers.value(QStringLiteral("FIRST_FRAME"), 1));
+    const int count = int(numbers.value(QStringLiteral("COUNT"))),
+              first = int(numbers.value(QStringLiteral("FIRST_FRAME"), 1));
     session.setNumbers("GUIDER_STATS_PUBLISH", "Ok", {{"COUNT", count}, {"FIRST_FRAME", first}});
     for (double f = first; f < first + count; ++f) {
       const double x = f / 100 * std::cos(f / 10), y = f / 100 * std::sin(f / 10);
-      session.setNumbers("AGENT_GUIDER_STATS", "Ok", {{"FRAME", f}, {"DRIFT_X", x}, {"DRIFT_Y", y}, {"DRIFT_RA", 2 * x},
-                                                      {"DRIFT_DEC", 2 * y}, {"CORR_RA", -x}, {"CORR_DEC", -y}});
+      session.setNumbers("AGENT_GUIDER_STATS", "Ok",
+                         {{"FRAME", f},
+                          {"DRIFT_X", x},
+                          {"DRIFT_Y", y},
+                          {"DRIFT_RA", 2 * x},
+                          {"DRIFT_DEC", 2 * y},
+                          {"CORR_RA", -x},
+                          {"CORR_DEC", -y}});
     }
   };
   session.serve();

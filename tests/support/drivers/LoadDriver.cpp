@@ -49,8 +49,9 @@ QByteArray fitsImage(int width, int height, int frame) {
 void sendImage(int width, int height, int frame) {
   session.setNumbers("IMAGE_SEND", "Busy", {{"WIDTH", width}, {"HEIGHT", height}, {"FRAME", frame}});
   const QByteArray fits = fitsImage(width, height, frame);
-  session.send("<setBLOBVector device=\"" + session.device + "\" name=\"IMAGE\" state=\"Ok\">\n  <oneBLOB name=\"IMAGE\" size=\"" +
-               QByteArray::number(fits.size()) + "\" format=\".fits\">\n" + fits.toBase64() + "\n  </oneBLOB>\n</setBLOBVector>\n");
+  session.send("<setBLOBVector device=\"" + session.device +
+               "\" name=\"IMAGE\" state=\"Ok\">\n  <oneBLOB name=\"IMAGE\" size=\"" + QByteArray::number(fits.size()) +
+               "\" format=\".fits\">\n" + fits.toBase64() + "\n  </oneBLOB>\n</setBLOBVector>\n");
   session.setNumbers("IMAGE_SEND", "Ok", {{"WIDTH", width}, {"HEIGHT", height}, {"FRAME", frame}});
 }
 
