@@ -8,7 +8,7 @@ PKGS=(
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-svg-dev libgl-dev
   libexpat1-dev zlib1g-dev libcfitsio-dev libraw-dev libavahi-client-dev liberfa-dev
   libgtest-dev libgmock-dev libbenchmark-dev libindi-dev
-  clang libclang-rt-14-dev gcovr
+  clang clang-format libclang-rt-14-dev gcovr
   indi-bin avahi-daemon avahi-utils dbus iproute2 procps util-linux
   xvfb xauth x11-apps x11-utils imagemagick python3 locales fonts-dejavu-core
 )

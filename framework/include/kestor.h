@@ -20,15 +20,15 @@
 extern "C" {
 #endif
 
-typedef uint32_t kestor_result;  /* 0 = success */
+typedef uint32_t kestor_result; /* 0 = success */
 typedef uint32_t kestor_version;
 
-#define KESTOR_VERSION_2_0       0x200  /* client record version */
-#define KESTOR_VERSION_MAJOR     2
-#define KESTOR_VERSION_MINOR     0
-#define KESTOR_VERSION_BUILD     88
-#define KESTOR_PROTOCOL_INDI_1_7 0x107  /* property version of properties defined by INDI 1.7 peers */
-#define KESTOR_MAX_SUBPROCESSES  10
+#define KESTOR_VERSION_2_0 0x200 /* client record version */
+#define KESTOR_VERSION_MAJOR 2
+#define KESTOR_VERSION_MINOR 0
+#define KESTOR_VERSION_BUILD 88
+#define KESTOR_PROTOCOL_INDI_1_7 0x107 /* property version of properties defined by INDI 1.7 peers */
+#define KESTOR_MAX_SUBPROCESSES 10
 
 enum {
   KESTOR_OK = 0,
@@ -62,87 +62,86 @@ struct kestor_property;
 typedef kestor_result (*kestor_client_fn)(struct kestor_client *client);
 typedef kestor_result (*kestor_property_fn)(struct kestor_client *client, kestor_device *device,
                                             struct kestor_property *property, const char *message);
-typedef kestor_result (*kestor_message_fn)(struct kestor_client *client, kestor_device *device,
-                                           const char *message);
+typedef kestor_result (*kestor_message_fn)(struct kestor_client *client, kestor_device *device, const char *message);
 
-typedef struct kestor_client {            /* 208 bytes */
-  char               name[128];           /*   0 */
-  bool               is_remote;           /* 128 */
-  void              *client_context;      /* 136 */
-  kestor_result      last_result;         /* 144 */
-  kestor_version     version;             /* 148 */
-  void              *enable_blob_mode_records; /* 152 */
-  kestor_client_fn   attach;              /* 160 */
-  kestor_property_fn define_property;     /* 168 */
-  kestor_property_fn update_property;     /* 176 */
-  kestor_property_fn delete_property;     /* 184 */
-  kestor_message_fn  send_message;        /* 192 */
-  kestor_client_fn   detach;              /* 200 */
+typedef struct kestor_client {        /* 208 bytes */
+  char name[128];                     /*   0 */
+  bool is_remote;                     /* 128 */
+  void *client_context;               /* 136 */
+  kestor_result last_result;          /* 144 */
+  kestor_version version;             /* 148 */
+  void *enable_blob_mode_records;     /* 152 */
+  kestor_client_fn attach;            /* 160 */
+  kestor_property_fn define_property; /* 168 */
+  kestor_property_fn update_property; /* 176 */
+  kestor_property_fn delete_property; /* 184 */
+  kestor_message_fn send_message;     /* 192 */
+  kestor_client_fn detach;            /* 200 */
 } kestor_client;
 
-typedef struct kestor_item {              /* 1808 bytes */
-  char name[128];                         /*    0 */
-  char label[512];                        /*  128 */
-  char hints[512];                        /*  640 */
-  union {                                 /* 1152 */
+typedef struct kestor_item { /* 1808 bytes */
+  char name[128];            /*    0 */
+  char label[512];           /*  128 */
+  char hints[512];           /*  640 */
+  union {                    /* 1152 */
     char text_value[512];
     struct {
-      char   number_format[512];          /* 1152 printf-style; ending in 'm' = sexagesimal */
-      double number_min;                  /* 1664 */
-      double number_max;                  /* 1672 */
-      double number_step;                 /* 1680 */
-      double number_value;                /* 1688 */
-      double number_target;               /* 1696 */
+      char number_format[512]; /* 1152 printf-style; ending in 'm' = sexagesimal */
+      double number_min;       /* 1664 */
+      double number_max;       /* 1672 */
+      double number_step;      /* 1680 */
+      double number_value;     /* 1688 */
+      double number_target;    /* 1696 */
     };
-    bool     switch_value;                /* 1152 */
-    uint32_t light_value;                 /* 1152 */
+    bool switch_value;    /* 1152 */
+    uint32_t light_value; /* 1152 */
     struct {
-      char    blob_format[128];           /* 1152 e.g. ".fits" */
-      char    blob_url[512];              /* 1280 "" when the bytes are in memory */
-      int64_t blob_size;                  /* 1792 */
-      void   *blob_value;                 /* 1800 owned by the library (see kestor_blob_resize) */
+      char blob_format[128]; /* 1152 e.g. ".fits" */
+      char blob_url[512];    /* 1280 "" when the bytes are in memory */
+      int64_t blob_size;     /* 1792 */
+      void *blob_value;      /* 1800 owned by the library (see kestor_blob_resize) */
     };
   };
 } kestor_item;
 
-typedef struct kestor_property {          /* 1432 bytes, then count items */
-  char     device[128];                   /*    0 */
-  char     name[128];                     /*  128 "" in a device-wide delete */
-  char     group[128];                    /*  256 */
-  char     label[512];                    /*  384 */
-  char     hints[512];                    /*  896 */
-  uint32_t state;                         /* 1408 */
-  uint32_t type;                          /* 1412 */
-  uint32_t perm;                          /* 1416 */
-  uint32_t rule;                          /* 1420 */
-  int16_t  version;                       /* 1424 */
-  bool     hidden;                        /* 1426 */
-  int32_t  count;                         /* 1428 */
+typedef struct kestor_property { /* 1432 bytes, then count items */
+  char device[128];              /*    0 */
+  char name[128];                /*  128 "" in a device-wide delete */
+  char group[128];               /*  256 */
+  char label[512];               /*  384 */
+  char hints[512];               /*  896 */
+  uint32_t state;                /* 1408 */
+  uint32_t type;                 /* 1412 */
+  uint32_t perm;                 /* 1416 */
+  uint32_t rule;                 /* 1420 */
+  int16_t version;               /* 1424 */
+  bool hidden;                   /* 1426 */
+  int32_t count;                 /* 1428 */
 #ifdef __cplusplus
-  kestor_item items[1];                   /* 1432, count items follow */
+  kestor_item items[1]; /* 1432, count items follow */
 #else
-  kestor_item items[];                    /* 1432 */
+  kestor_item items[]; /* 1432 */
 #endif
 } kestor_property;
 
-typedef struct kestor_server_entry {      /* 544 bytes, allocated by kestor_connect_server */
-  char           name[128];               /*   0 */
-  char           host[128];               /* 128 */
-  int32_t        port;                    /* 256 */
-  void          *thread;                  /* 264 */
-  bool           thread_started;          /* 272 */
-  int32_t        socket;                  /* 276 */
-  kestor_device *protocol_adapter;        /* 280 */
-  char           last_error[256];         /* 288 */
+typedef struct kestor_server_entry { /* 544 bytes, allocated by kestor_connect_server */
+  char name[128];                    /*   0 */
+  char host[128];                    /* 128 */
+  int32_t port;                      /* 256 */
+  void *thread;                      /* 264 */
+  bool thread_started;               /* 272 */
+  int32_t socket;                    /* 276 */
+  kestor_device *protocol_adapter;   /* 280 */
+  char last_error[256];              /* 288 */
 } kestor_server_entry;
 
-typedef struct kestor_subprocess_entry {  /* 408 bytes */
-  char           executable[128];         /*   0 */
-  void          *thread;                  /* 128 */
-  bool           thread_started;          /* 136 */
-  int32_t        pid;                     /* 140 */
-  kestor_device *protocol_adapter;        /* 144 */
-  char           last_error[256];         /* 152 */
+typedef struct kestor_subprocess_entry { /* 408 bytes */
+  char executable[128];                  /*   0 */
+  void *thread;                          /* 128 */
+  bool thread_started;                   /* 136 */
+  int32_t pid;                           /* 140 */
+  kestor_device *protocol_adapter;       /* 144 */
+  char last_error[256];                  /* 152 */
 } kestor_subprocess_entry;
 
 /* The layout every record must have: checked wherever this header is compiled. */
@@ -213,7 +212,7 @@ KESTOR_LAYOUT(offsetof(kestor_subprocess_entry, last_error) == 152);
 extern void (*kestor_log_message_handler)(const char *line);
 extern bool kestor_is_sandboxed;
 extern kestor_subprocess_entry kestor_available_subprocesses[KESTOR_MAX_SUBPROCESSES];
-extern kestor_property KESTOR_ALL_PROPERTIES;  /* device "" and name "": every property */
+extern kestor_property KESTOR_ALL_PROPERTIES; /* device "" and name "": every property */
 
 /*
  * Optional: when set, the library runs each "apply incoming messages to their records and call
@@ -247,7 +246,7 @@ kestor_result kestor_start(void);
 kestor_result kestor_stop(void);
 kestor_result kestor_attach_client(kestor_client *client);
 kestor_result kestor_set_log_level(uint32_t level);
-uint32_t      kestor_get_log_level(void);
+uint32_t kestor_get_log_level(void);
 kestor_result kestor_enumerate_properties(kestor_client *client, kestor_property *which);
 kestor_result kestor_change_text_property(kestor_client *client, const char *device, const char *property,
                                           int32_t count, char **items, char **values);
@@ -273,25 +272,33 @@ kestor_result kestor_kill_subprocess(kestor_subprocess_entry *entry);
  * warning is not a failure.
  */
 enum {
-  KESTOR_MERCURY = 1, KESTOR_VENUS = 2, KESTOR_MARS = 4, KESTOR_JUPITER = 5, KESTOR_SATURN = 6,
-  KESTOR_URANUS = 7, KESTOR_NEPTUNE = 8, KESTOR_PLUTO = 9, KESTOR_SUN = 10, KESTOR_MOON = 11
+  KESTOR_MERCURY = 1,
+  KESTOR_VENUS = 2,
+  KESTOR_MARS = 4,
+  KESTOR_JUPITER = 5,
+  KESTOR_SATURN = 6,
+  KESTOR_URANUS = 7,
+  KESTOR_NEPTUNE = 8,
+  KESTOR_PLUTO = 9,
+  KESTOR_SUN = 10,
+  KESTOR_MOON = 11
 };
 
 /* *ra, *dec: J2000 (ICRS) catalogue place in, apparent topocentric place now out. */
-void   kestor_topo_star(double *ra, double *dec, double lat, double lon, double elev,
-                        double pmra, double pmdec, double px, double rv);
+void kestor_topo_star(double *ra, double *dec, double lat, double lon, double elev, double pmra, double pmdec,
+                      double px, double rv);
 /* Apparent topocentric place of a body now (the numbers above); an unknown body leaves *ra, *dec. */
-void   kestor_topo_planet(int32_t body, double *ra, double *dec, double lat, double lon, double elev);
+void kestor_topo_planet(int32_t body, double *ra, double *dec, double lat, double lon, double elev);
 /* Altitude and azimuth now of an apparent place; client is unused and may be NULL. */
-void   kestor_eq2hor(kestor_client *client, double *alt, double *az, double lat, double lon,
-                     double elev, double ra, double dec);
+void kestor_eq2hor(kestor_client *client, double *alt, double *az, double lat, double lon, double elev, double ra,
+                   double dec);
 /* Local apparent sidereal time in hours [0, 24) at a UTC Julian date (NULL = now). */
 double kestor_lst(const double *jd_utc, double longitude);
 /* Geocentric apparent place now of a J2000 catalogue place. */
-void   kestor_app_star(double *ra, double *dec, double pmra, double pmdec, double px, double rv);
+void kestor_app_star(double *ra, double *dec, double pmra, double pmdec, double px, double rv);
 
 /* Fixes "now" at a UTC Julian date for every routine; 0 returns to the system clock. */
-void   kestor_set_astro_time(double jd_utc);
+void kestor_set_astro_time(double jd_utc);
 /* The UTC Julian date the routines take as now. */
 double kestor_astro_time(void);
 
@@ -304,11 +311,11 @@ double kestor_astro_time(void);
 typedef struct kestor_site_context kestor_site_context;
 /* NULL when out of memory or when ERFA rejects the date. jd_utc NULL = now. */
 kestor_site_context *kestor_site_context_new(const double *jd_utc, double lat, double lon, double elev);
-void   kestor_site_context_free(kestor_site_context *context);
-void   kestor_site_topo_star(const kestor_site_context *context, double *ra, double *dec,
-                             double pmra, double pmdec, double px, double rv);
+void kestor_site_context_free(kestor_site_context *context);
+void kestor_site_topo_star(const kestor_site_context *context, double *ra, double *dec, double pmra, double pmdec,
+                           double px, double rv);
 kestor_result kestor_site_topo_planet(const kestor_site_context *context, int32_t body, double *ra, double *dec);
-void   kestor_site_eq2hor(const kestor_site_context *context, double *alt, double *az, double ra, double dec);
+void kestor_site_eq2hor(const kestor_site_context *context, double *alt, double *az, double ra, double dec);
 
 /* @server: declarations of the in-process server go here */
 /*
@@ -327,12 +334,12 @@ void   kestor_site_eq2hor(const kestor_site_context *context, double *alt, doubl
 typedef int (*kestor_driver_main_fn)(int fd, const char *name);
 #define KESTOR_DRIVER_MAIN "kestor_driver_main"
 
-typedef struct kestor_driver_entry {      /* 280 bytes, one per loaded library driver */
-  char                  description[128]; /*   0 */
-  char                  name[128];        /* 128 */
-  kestor_driver_main_fn driver;           /* 256 */
-  void                 *dl_handle;        /* 264 */
-  bool                  initialized;      /* 272 true once its thread runs */
+typedef struct kestor_driver_entry { /* 280 bytes, one per loaded library driver */
+  char description[128];             /*   0 */
+  char name[128];                    /* 128 */
+  kestor_driver_main_fn driver;      /* 256 */
+  void *dl_handle;                   /* 264 */
+  bool initialized;                  /* 272 true once its thread runs */
 } kestor_driver_entry;
 
 #ifdef __cplusplus

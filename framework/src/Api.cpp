@@ -61,8 +61,7 @@ kestor_result change(const char *type, const char *device, const char *property,
 // The numbers just sent become their items' targets, which the server's updates leave alone. They
 // are written with the property's next update, where records are written, so that the application
 // reads them without a race (the server answers a change with an update).
-kestor_result keepTargets(const char *device, const char *property, int32_t count, char **items,
-                          const double *values) {
+kestor_result keepTargets(const char *device, const char *property, int32_t count, char **items, const double *values) {
   try {
     kestor::SentNumbers sent;
     for (int32_t i = 0; i < count; ++i) sent.emplace_back(kestor::fieldText(items[i], NAME_BYTES), values[i]);
@@ -119,7 +118,7 @@ kestor_result kestor_enumerate_properties(kestor_client *, kestor_property *whic
     const auto connection = route(device);
     if (!connection) return KESTOR_NOT_FOUND;
     return connection->send(kestor::getPropertiesXml(device, kestor::fieldText(which->name))) ? KESTOR_OK
-                                                                                             : KESTOR_FAILED;
+                                                                                              : KESTOR_FAILED;
   } catch (const std::exception &) {
     return KESTOR_NO_MEMORY;
   }
@@ -130,14 +129,14 @@ kestor_result kestor_change_text_property(kestor_client *, const char *device, c
   return change("Text", device, property, count, items, values, textValue);
 }
 
-kestor_result kestor_change_number_property(kestor_client *, const char *device, const char *property,
-                                            int32_t count, char **items, double *values) {
+kestor_result kestor_change_number_property(kestor_client *, const char *device, const char *property, int32_t count,
+                                            char **items, double *values) {
   const kestor_result result = change("Number", device, property, count, items, values, numberValue);
   return result == KESTOR_OK ? keepTargets(device, property, count, items, values) : result;
 }
 
-kestor_result kestor_change_switch_property(kestor_client *, const char *device, const char *property,
-                                            int32_t count, char **items, bool *values) {
+kestor_result kestor_change_switch_property(kestor_client *, const char *device, const char *property, int32_t count,
+                                            char **items, bool *values) {
   return change("Switch", device, property, count, items, values, switchValue);
 }
 
@@ -148,7 +147,7 @@ kestor_result kestor_enable_blob(kestor_client *, kestor_property *property, uin
     const auto connection = route(device);
     if (!connection) return KESTOR_NOT_FOUND;
     return connection->send(kestor::enableBlobXml(device, kestor::fieldText(property->name), mode)) ? KESTOR_OK
-                                                                                                   : KESTOR_FAILED;
+                                                                                                    : KESTOR_FAILED;
   } catch (const std::exception &) {
     return KESTOR_NO_MEMORY;
   }

@@ -21,8 +21,8 @@ struct SiteCache {
 const kestor_site_context *siteNow(double lat, double lon, double elev) {
   thread_local SiteCache cache;
   const double jd = kestor_astro::nowJd();
-  const bool sameSite = cache.context.latitude == lat && cache.context.longitude == lon &&
-                        cache.context.elevation == elev;
+  const bool sameSite =
+      cache.context.latitude == lat && cache.context.longitude == lon && cache.context.elevation == elev;
   if (!cache.valid || !sameSite || std::fabs(jd - cache.builtJd) > CONTEXT_LIFETIME) {
     cache.valid = kestor_astro::fillContext(cache.context, jd, lat, lon, elev);
     cache.builtJd = jd;
@@ -48,8 +48,7 @@ const GeocentricCache *geocentricNow() {
     double utc1, utc2, tt1, tt2;
     kestor_astro::splitJd(jd, utc1, utc2);
     cache.valid = kestor_astro::utcToTt(utc1, utc2, tt1, tt2);
-    if (cache.valid)
-      eraApci13(tt1, tt2, &cache.astrom, &cache.eo);
+    if (cache.valid) eraApci13(tt1, tt2, &cache.astrom, &cache.eo);
     cache.builtJd = jd;
   }
   return cache.valid ? &cache : nullptr;
@@ -57,13 +56,12 @@ const GeocentricCache *geocentricNow() {
 
 }  // namespace
 
-extern "C" void kestor_topo_star(double *ra, double *dec, double lat, double lon, double elev,
-                                 double pmra, double pmdec, double px, double rv) {
+extern "C" void kestor_topo_star(double *ra, double *dec, double lat, double lon, double elev, double pmra,
+                                 double pmdec, double px, double rv) {
   kestor_site_topo_star(siteNow(lat, lon, elev), ra, dec, pmra, pmdec, px, rv);
 }
 
-extern "C" void kestor_topo_planet(int32_t body, double *ra, double *dec, double lat, double lon,
-                                   double elev) {
+extern "C" void kestor_topo_planet(int32_t body, double *ra, double *dec, double lat, double lon, double elev) {
   // The Moon moves half an arcsecond a second: bodies get a context of this instant, not the
   // thread's cached one.
   kestor_site_context context;
@@ -74,21 +72,19 @@ extern "C" void kestor_topo_planet(int32_t body, double *ra, double *dec, double
   kestor_site_topo_planet(&context, body, ra, dec);
 }
 
-extern "C" void kestor_eq2hor(kestor_client *, double *alt, double *az, double lat, double lon,
-                              double elev, double ra, double dec) {
+extern "C" void kestor_eq2hor(kestor_client *, double *alt, double *az, double lat, double lon, double elev, double ra,
+                              double dec) {
   kestor_site_eq2hor(siteNow(lat, lon, elev), alt, az, ra, dec);
 }
 
 extern "C" double kestor_lst(const double *jd_utc, double longitude) {
   double utc1, utc2, tt1, tt2;
   kestor_astro::splitJd(jd_utc != nullptr ? *jd_utc : kestor_astro::nowJd(), utc1, utc2);
-  if (!kestor_astro::utcToTt(utc1, utc2, tt1, tt2))
-    return NaN;
+  if (!kestor_astro::utcToTt(utc1, utc2, tt1, tt2)) return NaN;
   return eraAnp(eraGst06a(utc1, utc2, tt1, tt2) + longitude * ERFA_DD2R) * ERFA_DR2D / 15.0;
 }
 
-extern "C" void kestor_app_star(double *ra, double *dec, double pmra, double pmdec, double px,
-                                double rv) {
+extern "C" void kestor_app_star(double *ra, double *dec, double pmra, double pmdec, double px, double rv) {
   const GeocentricCache *cache = geocentricNow();
   if (cache == nullptr) {
     *ra = *dec = NaN;

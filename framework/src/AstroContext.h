@@ -27,8 +27,8 @@ bool utcToTt(double utc1, double utc2, double &tt1, double &tt2);
 // Fills a context for the site at the UTC Julian date; false when ERFA rejects the date.
 bool fillContext(kestor_site_context &context, double jdUtc, double lat, double lon, double elev);
 // Apparent place (equinox-based) of a J2000 catalogue place under a context's parameters.
-void apparentPlace(const eraASTROM &astrom, double eo, double *ra, double *dec, double pmra, double pmdec,
-                   double px, double rv);
+void apparentPlace(const eraASTROM &astrom, double eo, double *ra, double *dec, double pmra, double pmdec, double px,
+                   double rv);
 // Barycentric position and velocity (au, au/day, ICRS axes) of a body at the context's instant.
 bool bodyBarycentric(const kestor_site_context &context, int32_t body, double pv[2][3]);
 // Heliocentric position and velocity of Pluto (au, au/day, J2000 equatorial) at a TT date.

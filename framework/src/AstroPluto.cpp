@@ -12,7 +12,7 @@ struct Element {
   double at(double centuries) const { return at2000 + perCentury * centuries; }
 };
 
-constexpr Element SEMI_MAJOR_AXIS{39.48211675, -0.00031596};   // au
+constexpr Element SEMI_MAJOR_AXIS{39.48211675, -0.00031596};  // au
 constexpr Element ECCENTRICITY{0.24882730, 0.00005170};
 constexpr Element INCLINATION{17.14001206, 0.00004818};        // degrees
 constexpr Element MEAN_LONGITUDE{238.92903833, 145.20780515};  // degrees
@@ -33,8 +33,7 @@ void eclipticPosition(double centuries, double p[3]) {
   for (int n = 0; n < 20; ++n) {
     const double step = (E - e * std::sin(E) - meanAnomaly) / (1.0 - e * std::cos(E));
     E -= step;
-    if (std::fabs(step) < 1e-12)
-      break;
+    if (std::fabs(step) < 1e-12) break;
   }
   const double x = a * (std::cos(E) - e);
   const double y = a * std::sqrt(1.0 - e * e) * std::sin(E);
@@ -66,8 +65,7 @@ void plutoHeliocentric(double tt1, double tt2, double pv[2][3]) {
   equatorialPosition(centuries, pv[0]);
   equatorialPosition(centuries - day, before);
   equatorialPosition(centuries + day, after);
-  for (int k = 0; k < 3; ++k)
-    pv[1][k] = (after[k] - before[k]) / 2.0;
+  for (int k = 0; k < 3; ++k) pv[1][k] = (after[k] - before[k]) / 2.0;
 }
 
 }  // namespace kestor_astro

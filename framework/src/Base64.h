@@ -14,7 +14,7 @@ constexpr size_t base64Capacity(size_t length) { return length / 4 * 3 + 4; }
 // Base64 text decoded piece by piece, as it arrives: a group of four characters may be split
 // between pieces.
 class Base64Decoder {
- public:
+public:
   // Decodes a piece into `out`, which holds base64Capacity(text.size()) bytes; returns the bytes
   // written, or nothing when the text is not base64.
   std::optional<size_t> decode(std::string_view text, unsigned char *out);
@@ -22,7 +22,7 @@ class Base64Decoder {
   // returns their count, or nothing when the text ended inside a group.
   std::optional<size_t> finish(unsigned char *out);
 
- private:
+private:
   uint32_t group_ = 0;  // bits of the group being collected character by character
   int count_ = 0;       // characters in that group
   int padding_ = 0;

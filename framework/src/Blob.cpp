@@ -19,9 +19,7 @@ constexpr char NO_MEMORY[] = "no memory for a BLOB";
 
 }  // namespace
 
-BlobText::BlobText(size_t expected) {
-  makeRoom(std::min<size_t>(expected, MAX_BLOB_BYTES) + base64Capacity(0));
-}
+BlobText::BlobText(size_t expected) { makeRoom(std::min<size_t>(expected, MAX_BLOB_BYTES) + base64Capacity(0)); }
 
 void BlobText::fail(const char *why) {
   failure_ = why;
@@ -53,8 +51,10 @@ void BlobText::append(std::string_view text) {
 
 bool BlobText::finish(BlobBuffer &data, size_t &length, std::string &error) {
   if (!failure_ && makeRoom(base64Capacity(0))) {
-    if (const auto tail = decoder_.finish(buffer_.get() + length_)) length_ += *tail;
-    else fail("BLOB contents are not base64");
+    if (const auto tail = decoder_.finish(buffer_.get() + length_))
+      length_ += *tail;
+    else
+      fail("BLOB contents are not base64");
   }
   if (failure_) {
     error = failure_;

@@ -24,7 +24,7 @@ constexpr int64_t MAX_BLOB_BYTES = int64_t(512) << 20;
 // The character data of a oneBLOB, decoded piece by piece as it arrives, so that its base64 text
 // is never held whole.
 class BlobText {
- public:
+public:
   // Room is made at once for `expected` decoded bytes (what the element declares; memory not
   // written to costs nothing), and grown when more arrive.
   explicit BlobText(size_t expected);
@@ -35,7 +35,7 @@ class BlobText {
   // false with the reason.
   bool finish(BlobBuffer &data, size_t &length, std::string &error);
 
- private:
+private:
   bool makeRoom(size_t bytes);
   void fail(const char *why);
 

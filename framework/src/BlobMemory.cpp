@@ -16,8 +16,10 @@ void *resizeBlobMemory(void *data, size_t bytes) {
 
 void freeBlobMemory(void *data) {
   if (!data) return;
-  if (kestor_blob_free) kestor_blob_free(data);
-  else std::free(data);
+  if (kestor_blob_free)
+    kestor_blob_free(data);
+  else
+    std::free(data);
 }
 
 }  // namespace kestor

@@ -91,12 +91,15 @@ void Connection::close() {
 }
 
 void Connection::run() {
-  std::string why = readStream(socket_, [this](std::string_view data, std::string &error) {
-    if (closing_) return false;
-    if (session_.feed(data.data(), data.size())) return true;
-    error = session_.error();
-    return false;
-  }, "closed by the server");
+  std::string why = readStream(
+      socket_,
+      [this](std::string_view data, std::string &error) {
+        if (closing_) return false;
+        if (session_.feed(data.data(), data.size())) return true;
+        error = session_.error();
+        return false;
+      },
+      "closed by the server");
   uint32_t level = LOG_ERROR;
   if (closing_) {  // close() ends the read, whatever the read then says
     why = "disconnected";

@@ -13,7 +13,7 @@
 namespace kestor {
 
 class Connection final : public kestor_device, public std::enable_shared_from_this<Connection> {
- public:
+public:
   // Connects (within 5 s), asks for every property and starts reading; fills a new server entry.
   static kestor_result open(const char *name, const char *host, int32_t port, kestor_server_entry **entry);
 
@@ -28,7 +28,7 @@ class Connection final : public kestor_device, public std::enable_shared_from_th
   kestor_server_entry *entry() const { return entry_; }
   const std::string &peer() const { return peer_; }
 
- private:
+private:
   Connection(int socket, std::string peer, kestor_server_entry *entry);
   void run();
 

@@ -12,7 +12,8 @@ std::vector<std::shared_ptr<Connection>> &list() {
   return *open;
 }
 
-template <typename Match> std::shared_ptr<Connection> find(Match match) {
+template <typename Match>
+std::shared_ptr<Connection> find(Match match) {
   std::lock_guard lock(mutex);
   const auto found = std::find_if(list().begin(), list().end(), match);
   return found == list().end() ? nullptr : *found;

@@ -14,7 +14,7 @@ class BlobText;
 struct Element {
   std::string name;
   std::vector<std::pair<std::string, std::string>> attributes;
-  std::string text;  // character data, untrimmed (only children keep it)
+  std::string text;                   // character data, untrimmed (only children keep it)
   std::shared_ptr<BlobText> decoded;  // instead of text: a oneBLOB's contents, when the reader decodes them
   std::vector<Element> children;
 

@@ -27,7 +27,7 @@ bool vectorName(std::string_view element, std::string_view &verb, uint32_t &type
 }
 
 class Reader {
- public:
+public:
   Reader(const Element &element, std::string &error) : element_(element), error_(error) {}
 
   std::optional<Incoming> read() {
@@ -50,7 +50,7 @@ class Reader {
     return std::nullopt;
   }
 
- private:
+private:
   std::optional<Incoming> ignored() {
     in_.kind = Incoming::Kind::Ignored;
     return std::move(in_);
@@ -87,7 +87,8 @@ class Reader {
 
   bool numberText(std::string_view text, double &out) {
     const auto parsed = parseNumber(text);
-    if (!parsed) return fail("number \"" + std::string(trim(text).substr(0, 32)) + "\" of " + in_.device + "." + in_.name);
+    if (!parsed)
+      return fail("number \"" + std::string(trim(text).substr(0, 32)) + "\" of " + in_.device + "." + in_.name);
     out = *parsed;
     return true;
   }
@@ -140,28 +141,27 @@ class Reader {
     }
     const std::string_view value = trim(e.text);
     switch (in_.type) {
-      case KESTOR_TEXT:
-        item.text = value;
-        return true;
-      case KESTOR_NUMBER:
-        if (define) {
-          if (const auto *format = e.attribute("format")) item.text = *format;
-          if (!number(e, "min", item.min) || !number(e, "max", item.max) || !number(e, "step", item.step))
-            return false;
-        }
-        return numberText(value, item.value);
-      case KESTOR_SWITCH:
-        if (value != "On" && value != "Off") return fail("switch value \"" + std::string(value.substr(0, 32)) + "\"");
-        item.state = value == "On";
-        return true;
-      case KESTOR_LIGHT: {
-        const auto state = codeOf(STATE_WORDS, value);
-        if (!state) return fail("light value \"" + std::string(value.substr(0, 32)) + "\"");
-        item.state = *state;
-        return true;
+    case KESTOR_TEXT:
+      item.text = value;
+      return true;
+    case KESTOR_NUMBER:
+      if (define) {
+        if (const auto *format = e.attribute("format")) item.text = *format;
+        if (!number(e, "min", item.min) || !number(e, "max", item.max) || !number(e, "step", item.step)) return false;
       }
-      default:
-        return define || blob(e, item);
+      return numberText(value, item.value);
+    case KESTOR_SWITCH:
+      if (value != "On" && value != "Off") return fail("switch value \"" + std::string(value.substr(0, 32)) + "\"");
+      item.state = value == "On";
+      return true;
+    case KESTOR_LIGHT: {
+      const auto state = codeOf(STATE_WORDS, value);
+      if (!state) return fail("light value \"" + std::string(value.substr(0, 32)) + "\"");
+      item.state = *state;
+      return true;
+    }
+    default:
+      return define || blob(e, item);
     }
   }
 
@@ -172,7 +172,8 @@ class Reader {
     std::string why;
     BlobValue value;
     if (!e.decoded) return fail("<oneBLOB> contents not decoded as they arrived");
-    if (!decodeBlob(*size, *format, *e.decoded, value, why)) return fail(why + " (" + in_.device + "." + in_.name + ")");
+    if (!decodeBlob(*size, *format, *e.decoded, value, why))
+      return fail(why + " (" + in_.device + "." + in_.name + ")");
     item.blob = std::move(value);
     return true;
   }

@@ -17,7 +17,7 @@ namespace kestor {
 struct IncomingItem {
   std::string name;
   std::string label;
-  std::string text;    // text value, or the number format of a number item
+  std::string text;  // text value, or the number format of a number item
   double min = 0, max = 0, step = 0, value = 0;
   uint32_t state = 0;  // switch (0 or 1) and light values
   std::optional<BlobValue> blob;
@@ -35,8 +35,8 @@ struct Incoming {
   std::string uid;  // of a pingRequest
 };
 
-// Reads an element of a stream read with BlobContents::Decoded; returns nothing and says why when it has to be skipped. Elements that need no
-// action (a client's echoed new*Vector, getProperties) give Kind::Ignored.
+// Reads an element of a stream read with BlobContents::Decoded; returns nothing and says why when it has to be skipped.
+// Elements that need no action (a client's echoed new*Vector, getProperties) give Kind::Ignored.
 std::optional<Incoming> readElement(const Element &element, std::string &error);
 
 }  // namespace kestor

@@ -47,8 +47,10 @@ void runSynchronised(const std::function<void()> &step) {
   };
   auto *executor = kestor_sync_executor;
   void *arg = const_cast<std::function<void()> *>(&step);
-  if (executor) executor(run, arg);
-  else run(arg);
+  if (executor)
+    executor(run, arg);
+  else
+    run(arg);
 }
 
 }  // namespace kestor

@@ -18,18 +18,18 @@ void writeBlob(kestor_item &item, IncomingItem &in, std::vector<void *> &release
 // A number's target is the client's: a definition sets it, the server's updates leave it.
 void writeValue(kestor_item &item, uint32_t type, const IncomingItem &in) {
   switch (type) {
-    case KESTOR_TEXT:
-      copyField(item.text_value, in.text);
-      break;
-    case KESTOR_NUMBER:
-      item.number_value = in.value;
-      break;
-    case KESTOR_SWITCH:
-      item.switch_value = in.state != 0;
-      break;
-    case KESTOR_LIGHT:
-      item.light_value = in.state;
-      break;
+  case KESTOR_TEXT:
+    copyField(item.text_value, in.text);
+    break;
+  case KESTOR_NUMBER:
+    item.number_value = in.value;
+    break;
+  case KESTOR_SWITCH:
+    item.switch_value = in.state != 0;
+    break;
+  case KESTOR_LIGHT:
+    item.light_value = in.state;
+    break;
   }
 }
 
@@ -80,9 +80,12 @@ void writeUpdate(kestor_property &record, Incoming &update, std::vector<void *> 
   if (update.state) record.state = *update.state;
   for (IncomingItem &in : update.items) {
     kestor_item *item = findItem(record, in.name);
-    if (!item) unknown.push_back(in.name);
-    else if (record.type == KESTOR_BLOB) writeBlob(*item, in, released);
-    else writeValue(*item, record.type, in);
+    if (!item)
+      unknown.push_back(in.name);
+    else if (record.type == KESTOR_BLOB)
+      writeBlob(*item, in, released);
+    else
+      writeValue(*item, record.type, in);
   }
 }
 

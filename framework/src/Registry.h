@@ -36,7 +36,7 @@ using RecordPtr = std::unique_ptr<kestor_property, RecordDeleter>;
 RecordPtr newRecord(std::string_view device, std::string_view name, int32_t count);
 
 class Registry {
- public:
+public:
   Registry() = default;
   Registry(const Registry &) = delete;
   Registry &operator=(const Registry &) = delete;
@@ -64,7 +64,7 @@ class Registry {
   void keepSent(kestor_property *record, SentNumbers sent);
   SentNumbers takeSent(kestor_property *record);
 
- private:
+private:
   struct DeviceEntry {
     kestor_device *owner = nullptr;
     std::map<std::string, kestor_property *, std::less<>> live;

@@ -44,7 +44,8 @@ namespace {
 std::string describe(const Element &element) {
   std::string line = "<" + element.name;
   for (const char *key : {"device", "name"})
-    if (const auto *value = element.attribute(key)) line += " " + std::string(key) + "=\"" + value->substr(0, 128) + "\"";
+    if (const auto *value = element.attribute(key))
+      line += " " + std::string(key) + "=\"" + value->substr(0, 128) + "\"";
   return line + ">";
 }
 
@@ -88,18 +89,18 @@ void Session::handle(const Element &element) {
     return flushSkipped();
   }
   switch (in->kind) {
-    case Incoming::Kind::Ping:
-      applyPending();  // answered once what came before it is applied
-      reply_(pingReplyXml(in->uid));
-      break;
-    case Incoming::Kind::Message:
-      applyPending();
-      deliverMessage(*in->message);
-      break;
-    case Incoming::Kind::Ignored:
-      break;
-    default:
-      pending_.push_back(std::move(*in));
+  case Incoming::Kind::Ping:
+    applyPending();  // answered once what came before it is applied
+    reply_(pingReplyXml(in->uid));
+    break;
+  case Incoming::Kind::Message:
+    applyPending();
+    deliverMessage(*in->message);
+    break;
+  case Incoming::Kind::Ignored:
+    break;
+  default:
+    pending_.push_back(std::move(*in));
   }
 }
 
@@ -118,9 +119,14 @@ void Session::apply(Incoming &in) {
   try {
     std::lock_guard lock(registry_.mutex());
     switch (in.kind) {
-      case Incoming::Kind::Define: define(in, step); break;
-      case Incoming::Kind::Set: update(in, step); break;
-      default: remove(in, step);
+    case Incoming::Kind::Define:
+      define(in, step);
+      break;
+    case Incoming::Kind::Set:
+      update(in, step);
+      break;
+    default:
+      remove(in, step);
     }
   } catch (const std::bad_alloc &) {
     skip("no memory for " + in.device + "." + in.name);
@@ -196,8 +202,10 @@ std::vector<std::string> Session::end() {
     if (!isStopped()) deliver(step.calls);
     if (isStopped()) step.leaveReadable();  // asked after: a stop while delivering told no one
   };
-  if (isStopped()) run();  // only the registry is touched: no executor, no callback
-  else runSynchronised(run);
+  if (isStopped())
+    run();  // only the registry is touched: no executor, no callback
+  else
+    runSynchronised(run);
 #ifdef __GLIBC__
   malloc_trim(0);  // what the connection's records and BLOBs held goes back to the system
 #endif

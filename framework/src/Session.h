@@ -18,7 +18,7 @@
 namespace kestor {
 
 class Session {
- public:
+public:
   using Reply = std::function<void(const std::string &xml)>;
 
   // `endpoint` is passed to the callbacks and owns the devices this stream defines; `peer` names
@@ -34,7 +34,7 @@ class Session {
   // Returns the names of those devices.
   std::vector<std::string> end();
 
- private:
+private:
   struct Call;
   struct Step;
   void handle(const Element &element);

@@ -54,7 +54,8 @@ int open(const addrinfo &address, Clock::time_point deadline, std::chrono::milli
   fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   const int one = 1;
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  timeval sendTimeout{static_cast<time_t>(timeout.count() / 1000), static_cast<suseconds_t>(timeout.count() % 1000 * 1000)};
+  timeval sendTimeout{static_cast<time_t>(timeout.count() / 1000),
+                      static_cast<suseconds_t>(timeout.count() % 1000 * 1000)};
   setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
   return fd;
 }

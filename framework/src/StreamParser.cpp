@@ -36,9 +36,9 @@ struct StreamParser::Impl {
   Sink sink;
   StreamLimits limits;
   std::string failure;
-  int depth = -1;           // -1 before the synthetic root has opened
-  XML_Index boundary = 0;   // byte index of the last top-level start or end
-  XML_Index fed = 0;        // bytes handed to expat so far, the synthetic root included
+  int depth = -1;          // -1 before the synthetic root has opened
+  XML_Index boundary = 0;  // byte index of the last top-level start or end
+  XML_Index fed = 0;       // bytes handed to expat so far, the synthetic root included
   bool blobElement = false;
   BlobContents blobs = BlobContents::Text;
   Element element;
@@ -47,7 +47,8 @@ struct StreamParser::Impl {
 
   static Impl &of(void *data) { return *static_cast<Impl *>(data); }
 
-  template <typename Handler> void guarded(Handler handler) {
+  template <typename Handler>
+  void guarded(Handler handler) {
     if (!failure.empty()) return;  // expat may still report a little after being stopped
     try {
       handler(*this);
@@ -116,8 +117,10 @@ struct StreamParser::Impl {
     if (!withinLimit()) return;
     Element *target = current();
     if (!target) return;
-    if (target->decoded) target->decoded->append(std::string_view(data, static_cast<size_t>(length)));
-    else target->text.append(data, static_cast<size_t>(length));
+    if (target->decoded)
+      target->decoded->append(std::string_view(data, static_cast<size_t>(length)));
+    else
+      target->text.append(data, static_cast<size_t>(length));
   }
 };
 
@@ -134,16 +137,14 @@ StreamParser::StreamParser(Sink sink, StreamLimits limits, BlobContents blobs) :
         Impl::of(d).guarded([&](Impl &i) { i.start(name, attributes); });
       },
       [](void *d, const char *) { Impl::of(d).guarded([](Impl &i) { i.end(); }); });
-  XML_SetCharacterDataHandler(p.parser, [](void *d, const char *s, int n) {
-    Impl::of(d).guarded([&](Impl &i) { i.text(s, n); });
-  });
+  XML_SetCharacterDataHandler(
+      p.parser, [](void *d, const char *s, int n) { Impl::of(d).guarded([&](Impl &i) { i.text(s, n); }); });
   XML_SetStartDoctypeDeclHandler(p.parser, [](void *d, const char *, const char *, const char *, int) {
     Impl::of(d).stop("a DOCTYPE is not accepted");
   });
-  XML_SetEntityDeclHandler(p.parser, [](void *d, const char *, int, const char *, int, const char *,
-                                        const char *, const char *, const char *) {
-    Impl::of(d).stop("an entity declaration is not accepted");
-  });
+  XML_SetEntityDeclHandler(p.parser,
+                           [](void *d, const char *, int, const char *, int, const char *, const char *, const char *,
+                              const char *) { Impl::of(d).stop("an entity declaration is not accepted"); });
   XML_SetParamEntityParsing(p.parser, XML_PARAM_ENTITY_PARSING_NEVER);
   p.fed = static_cast<XML_Index>(std::strlen(ROOT));
   XML_Parse(p.parser, ROOT, static_cast<int>(p.fed), XML_FALSE);

@@ -13,7 +13,7 @@
 namespace kestor {
 
 struct StreamLimits {
-  size_t elementBytes = size_t(8) << 20;       // one top-level element other than a BLOB vector
+  size_t elementBytes = size_t(8) << 20;        // one top-level element other than a BLOB vector
   size_t blobElementBytes = size_t(700) << 20;  // a def/setBLOBVector with its base64 contents
   size_t gapBytes = size_t(64) << 10;           // text between top-level elements
   size_t tagBytes = size_t(1) << 20;            // one tag (or comment) that expat holds back unfinished
@@ -25,7 +25,7 @@ struct StreamLimits {
 enum class BlobContents { Text, Decoded };
 
 class StreamParser {
- public:
+public:
   using Sink = std::function<void(const Element &)>;
 
   explicit StreamParser(Sink sink, StreamLimits limits = {}, BlobContents blobs = BlobContents::Text);
@@ -39,7 +39,7 @@ class StreamParser {
 
   const std::string &error() const { return error_; }
 
- private:
+private:
   struct Impl;
   std::unique_ptr<Impl> impl_;
   std::string error_;

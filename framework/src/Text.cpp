@@ -14,10 +14,20 @@ size_t sequenceLength(std::string_view text, size_t i) {
   size_t length;
   unsigned min;
   unsigned code;
-  if ((lead & 0xE0) == 0xC0) { length = 2; min = 0x80; code = lead & 0x1F; }
-  else if ((lead & 0xF0) == 0xE0) { length = 3; min = 0x800; code = lead & 0x0F; }
-  else if ((lead & 0xF8) == 0xF0) { length = 4; min = 0x10000; code = lead & 0x07; }
-  else return 0;
+  if ((lead & 0xE0) == 0xC0) {
+    length = 2;
+    min = 0x80;
+    code = lead & 0x1F;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3;
+    min = 0x800;
+    code = lead & 0x0F;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4;
+    min = 0x10000;
+    code = lead & 0x07;
+  } else
+    return 0;
   if (i + length > text.size()) return 0;
   for (size_t k = 1; k < length; ++k) {
     if ((byte(i + k) & 0xC0) != 0x80) return 0;
@@ -77,15 +87,29 @@ std::string xmlEscape(std::string_view text) {
   out.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
     const size_t length = sequenceLength(text, i);
-    if (length == 0) { ++i; continue; }
+    if (length == 0) {
+      ++i;
+      continue;
+    }
     if (isXmlChar(text, i, length)) {
       switch (text[i]) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
-        default: out.append(text.substr(i, length));
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&apos;";
+        break;
+      default:
+        out.append(text.substr(i, length));
       }
     }
     i += length;

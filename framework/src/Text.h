@@ -16,11 +16,17 @@ std::string_view fitted(std::string_view text, size_t size);
 // fits before the terminating NUL; the rest of the array is zero-filled.
 void copyField(char *field, size_t size, std::string_view text);
 
-template <size_t N> void copyField(char (&field)[N], std::string_view text) { copyField(field, N, text); }
+template <size_t N>
+void copyField(char (&field)[N], std::string_view text) {
+  copyField(field, N, text);
+}
 
 // The text of a fixed array, never reading past its end.
 std::string_view fieldText(const char *field, size_t size);
-template <size_t N> std::string_view fieldText(const char (&field)[N]) { return fieldText(field, N); }
+template <size_t N>
+std::string_view fieldText(const char (&field)[N]) {
+  return fieldText(field, N);
+}
 
 // Text without leading and trailing ASCII white space.
 std::string_view trim(std::string_view text);

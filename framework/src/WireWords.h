@@ -16,7 +16,8 @@ inline constexpr std::array<std::string_view, 4> PERM_WORDS{"", "ro", "wo", "rw"
 inline constexpr std::array<std::string_view, 4> RULE_WORDS{"", "OneOfMany", "AtMostOne", "AnyOfMany"};
 
 // The code of a word; nothing for a word the table does not hold.
-template <size_t N> std::optional<uint32_t> codeOf(const std::array<std::string_view, N> &words, std::string_view word) {
+template <size_t N>
+std::optional<uint32_t> codeOf(const std::array<std::string_view, N> &words, std::string_view word) {
   for (size_t i = 0; i < N; ++i)
     if (!words[i].empty() && words[i] == word) return static_cast<uint32_t>(i);
   return std::nullopt;
@@ -24,7 +25,8 @@ template <size_t N> std::optional<uint32_t> codeOf(const std::array<std::string_
 
 // The word of a code, as a log line shows it: "none" for a code without a word, the number for a
 // code beyond the table.
-template <size_t N> std::string wordOf(const std::array<std::string_view, N> &words, uint32_t code) {
+template <size_t N>
+std::string wordOf(const std::array<std::string_view, N> &words, uint32_t code) {
   if (code >= N) return std::to_string(code);
   return words[code].empty() ? "none" : std::string(words[code]);
 }

@@ -49,8 +49,8 @@ void expectAgreement(const Star &c, double ra, double dec, double alt, double az
   const double dc = c.dec * ERFA_DD2R;
   double aob, zob, hob, dob, rob, eo;
   ASSERT_GE(eraAtco13(c.ra * 15.0 * ERFA_DD2R, dc, c.pmra * ERFA_DMAS2R / std::cos(dc), c.pmdec * ERFA_DMAS2R,
-                      c.px / 1000.0, c.rv, c.jdUtc, 0.0, 0.0, c.lon * ERFA_DD2R, c.lat * ERFA_DD2R, c.elev, 0.0,
-                      0.0, 0.0, 0.0, 0.0, 0.55, &aob, &zob, &hob, &dob, &rob, &eo),
+                      c.px / 1000.0, c.rv, c.jdUtc, 0.0, 0.0, c.lon * ERFA_DD2R, c.lat * ERFA_DD2R, c.elev, 0.0, 0.0,
+                      0.0, 0.0, 0.0, 0.55, &aob, &zob, &hob, &dob, &rob, &eo),
             0);
   EXPECT_LT(separationArcsec(ra * 15.0, dec, eraAnp(rob - eo) * ERFA_DR2D, dob * ERFA_DR2D), 1.0) << c.jdUtc;
   EXPECT_LT(separationArcsec(az, alt, aob * ERFA_DR2D, 90.0 - zob * ERFA_DR2D), 1.0) << c.jdUtc;

@@ -26,7 +26,7 @@ const char DEFS[] =
     "<defBLOBVector device=\"Cam\" name=\"CCD1\" perm=\"ro\" state=\"Idle\"><defBLOB name=\"CCD1\"/></defBLOBVector>\n";
 
 class KestorConnection : public ::testing::Test {
- protected:
+protected:
   RecordingClient recorder;
   ScriptedServer server;
   kestor_server_entry *entry = nullptr;
@@ -76,17 +76,19 @@ TEST_F(KestorConnection, ChangesGoToTheServerWithItsOwnNames) {
   connectAndDefine();
 
   EXPECT_EQ(connectCam(), KESTOR_OK);
-  EXPECT_TRUE(server.waitForReceived("<newSwitchVector device=\"Cam\" name=\"CONNECTION\">\n"
-                                     "  <oneSwitch name=\"CONNECT\">On</oneSwitch>\n</newSwitchVector>\n"));
+  EXPECT_TRUE(
+      server.waitForReceived("<newSwitchVector device=\"Cam\" name=\"CONNECTION\">\n"
+                             "  <oneSwitch name=\"CONNECT\">On</oneSwitch>\n</newSwitchVector>\n"));
 
   char lat[128] = "LATITUDE", lon[128] = "LONGITUDE";
   char *numberItems[] = {lat, lon};
   double values[] = {51.4769, -0.0005};
   EXPECT_EQ(kestor_change_number_property(recorder.client(), "Scope", "GEOGRAPHIC_COORDINATES", 2, numberItems, values),
             KESTOR_OK);
-  EXPECT_TRUE(server.waitForReceived("<newNumberVector device=\"Scope\" name=\"GEOGRAPHIC_COORD\">\n"
-                                     "  <oneNumber name=\"LAT\">51.4769</oneNumber>\n"
-                                     "  <oneNumber name=\"LONG\">-0.0005</oneNumber>\n</newNumberVector>\n"));
+  EXPECT_TRUE(
+      server.waitForReceived("<newNumberVector device=\"Scope\" name=\"GEOGRAPHIC_COORD\">\n"
+                             "  <oneNumber name=\"LAT\">51.4769</oneNumber>\n"
+                             "  <oneNumber name=\"LONG\">-0.0005</oneNumber>\n</newNumberVector>\n"));
 
   char object[128] = "FITS_OBJECT";
   char text[512] = "M42 <&> \"Orion\"";
@@ -112,8 +114,9 @@ TEST_F(KestorConnection, BlobModesAndEnumeration) {
   EXPECT_TRUE(server.waitForReceived("<enableBLOB device=\"Cam\" name=\"CCD1\">Never</enableBLOB>"));
   EXPECT_EQ(kestor_enable_blob(recorder.client(), blob, KESTOR_BLOB_ALSO), KESTOR_OK);
   EXPECT_EQ(kestor_enable_blob(recorder.client(), blob, KESTOR_BLOB_URL), KESTOR_OK);
-  EXPECT_TRUE(server.waitForReceived("<enableBLOB device=\"Cam\" name=\"CCD1\">Also</enableBLOB>\n"
-                                     "<enableBLOB device=\"Cam\" name=\"CCD1\">Also</enableBLOB>"));
+  EXPECT_TRUE(
+      server.waitForReceived("<enableBLOB device=\"Cam\" name=\"CCD1\">Also</enableBLOB>\n"
+                             "<enableBLOB device=\"Cam\" name=\"CCD1\">Also</enableBLOB>"));
 
   EXPECT_EQ(kestor_enumerate_properties(recorder.client(), &KESTOR_ALL_PROPERTIES), KESTOR_OK);
   EXPECT_TRUE(server.waitForReceived("Also</enableBLOB>\n<getProperties version=\"1.7\"/>\n"));
@@ -127,7 +130,8 @@ TEST_F(KestorConnection, LogLinesFollowTheLevelAndDisconnectDeletesTheDevices) {
   connectAndDefine();
   EXPECT_EQ(recorder.logged("Connected to") + recorder.logged("Received <"), 0u);
   kestor_set_log_level(KESTOR_LOG_DEBUG);
-  ASSERT_TRUE(server.send("<setSwitchVector device=\"Cam\" name=\"CONNECTION\" state=\"Ok\"/>\n<pingRequest uid=\"p1\"/>\n"));
+  ASSERT_TRUE(
+      server.send("<setSwitchVector device=\"Cam\" name=\"CONNECTION\" state=\"Ok\"/>\n<pingRequest uid=\"p1\"/>\n"));
   EXPECT_TRUE(recorder.waitForLog("Received <setSwitchVector device=\"Cam\" name=\"CONNECTION\"> from 127.0.0.1:"));
   EXPECT_TRUE(server.waitForReceived("<pingReply uid=\"p1\"/>"));
   connectCam();

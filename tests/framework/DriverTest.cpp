@@ -47,11 +47,12 @@ TEST_F(ServerFixture, AtMostTenSubprocessesRun) {
 }
 
 TEST_F(ServerFixture, DriverErrorLinesAndDeclarationsAreHandled) {
-  const std::string path = script(scratch, "chatty",
-                                  "echo 'first line' >&2\n"
-                                  "printf \"<?xml version='1.0'?>\\n<defTextVector device='Chatty' name='T' perm='ro' "
-                                  "state='Idle'><?xml version='1.0'?><defText name='A'>\\n  x  \\n</defText></defTextVector>\\n\"\n"
-                                  "exec cat >/dev/null");
+  const std::string path =
+      script(scratch, "chatty",
+             "echo 'first line' >&2\n"
+             "printf \"<?xml version='1.0'?>\\n<defTextVector device='Chatty' name='T' perm='ro' "
+             "state='Idle'><?xml version='1.0'?><defText name='A'>\\n  x  \\n</defText></defTextVector>\\n\"\n"
+             "exec cat >/dev/null");
   kestor_subprocess_entry *entry = nullptr;
   ASSERT_EQ(kestor_start_subprocess(path.c_str(), &entry), KESTOR_OK);
   EXPECT_TRUE(client->waitForLog("chatty: first line"));
@@ -65,7 +66,8 @@ TEST_F(ServerFixture, DriverErrorLinesAndDeclarationsAreHandled) {
 
 // A driver that ignores the end of its input and SIGTERM is killed.
 TEST_F(ServerFixture, AStubbornDriverIsKilled) {
-  const std::string path = script(scratch, "stubborn", "trap '' HUP TERM\necho ready >&2\nwhile true; do sleep 0.05; done");
+  const std::string path =
+      script(scratch, "stubborn", "trap '' HUP TERM\necho ready >&2\nwhile true; do sleep 0.05; done");
   kestor_subprocess_entry *entry = nullptr;
   ASSERT_EQ(kestor_start_subprocess(path.c_str(), &entry), KESTOR_OK);
   ASSERT_TRUE(client->waitForLog("stubborn: ready"));
@@ -79,7 +81,8 @@ TEST_F(ServerFixture, SnoopingDriversGetTheDeviceTheyAskedFor) {
   ASSERT_NO_FATAL_FAILURE(loadTestDriver());
   ASSERT_TRUE(eventually([&] { return contains(getprop("Test Simulator.TEST_VALUE.VALUE"), "VALUE="); }));
   // The snooper writes whatever it is sent to its standard error, which goes to the log.
-  const std::string path = script(scratch, "snooper", "printf \"<getProperties version='1.7' device='Test Simulator'/>\"\nexec cat >&2");
+  const std::string path =
+      script(scratch, "snooper", "printf \"<getProperties version='1.7' device='Test Simulator'/>\"\nexec cat >&2");
   kestor_subprocess_entry *entry = nullptr;
   ASSERT_EQ(kestor_start_subprocess(path.c_str(), &entry), KESTOR_OK);
   EXPECT_TRUE(client->waitForLog("snooper: <defNumberVector device=\"Test Simulator\" name=\"TEST_VALUE\""));
@@ -94,8 +97,10 @@ TEST(DriverStreamFilter, DropsDeclarationsAcrossChunks) {
       {{"<a/><?xml version='1.0'?><b/>"}, "<a/><b/>"},
       {{"<a/><", "?xml?><b/>"}, "<a/><b/>"},            // split after <
       {{"<?xm", "l version='1.0'?", "><b/>"}, "<b/>"},  // split inside
-      {{"<?x a='?'?" "?><b/>"}, "<b/>"},                // question marks inside
-      {{"<", "c/>"}, "<c/>"},                           // a lone < held, then released
+      {{"<?x a='?'?"
+        "?><b/>"},
+       "<b/>"},                // question marks inside
+      {{"<", "c/>"}, "<c/>"},  // a lone < held, then released
       {{"<<a/>"}, "<<a/>"},
   };
   for (const auto &[chunks, expected] : cases) {

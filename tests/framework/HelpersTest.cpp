@@ -17,10 +17,13 @@ using namespace kestor;
 TEST(KestorText, CopyFieldCutsAtCharacterBoundary) {
   const std::pair<std::string, std::string> cases[] = {
       {"abc", "abc"},
-      {std::string(10, 'x'), std::string(7, 'x')},                 // 8-byte field keeps 7 bytes + NUL
-      {"abcdef\xC3\xA9", "abcdef"},                                 // a 2-byte character would not fit whole
-      {"ab\xE2\x82\xAC" "cd", "ab\xE2\x82\xAC" "cd"},              // 7 bytes fit
-      {"abcde\xF0\x9F\x98\x80", "abcde"},                           // a 4-byte character is dropped whole
+      {std::string(10, 'x'), std::string(7, 'x')},  // 8-byte field keeps 7 bytes + NUL
+      {"abcdef\xC3\xA9", "abcdef"},                 // a 2-byte character would not fit whole
+      {"ab\xE2\x82\xAC"
+       "cd",
+       "ab\xE2\x82\xAC"
+       "cd"},                              // 7 bytes fit
+      {"abcde\xF0\x9F\x98\x80", "abcde"},  // a 4-byte character is dropped whole
   };
   for (const auto &[text, expected] : cases) {
     char field[8];
@@ -75,8 +78,8 @@ TEST(KestorNumbers, Parse) {
 
 TEST(KestorNumbers, FormatIgnoresTheLocale) {
   if (!useCommaLocale()) GTEST_SKIP() << "no locale with a decimal comma";
-  const std::pair<double, const char *> cases[] = {{5.5881, "5.5881"}, {-5.39, "-5.39"}, {1000, "1000"},
-                                                   {-0.0005, "-0.0005"}, {1e20, "1e+20"}, {0, "0"}};
+  const std::pair<double, const char *> cases[] = {{5.5881, "5.5881"},   {-5.39, "-5.39"}, {1000, "1000"},
+                                                   {-0.0005, "-0.0005"}, {1e20, "1e+20"},  {0, "0"}};
   for (const auto &[value, text] : cases) EXPECT_EQ(formatNumber(value), text);
   EXPECT_EQ(parseNumber(formatNumber(0.1 + 0.2)), 0.1 + 0.2);
   useCLocale();
@@ -99,12 +102,12 @@ TEST(KestorBase64, Decode) {
       {"\nU0lN\nUExF\n    ", "SIMPLE"},  // white space anywhere
       {"U0lNUEw=", "SIMPL"},
       {"U0lNUA==", "SIMP"},
-      {"U0lNUA", "SIMP"},                // padding left out
+      {"U0lNUA", "SIMP"},  // padding left out
       {"U0lNUEw", "SIMPL"},
       {"+/+/", "\xFB\xFF\xBF"},
-      {"U0lNU", std::nullopt},           // a lone character
+      {"U0lNU", std::nullopt},  // a lone character
       {"U0lN!EXF", std::nullopt},
-      {"U0lNUA==U0lN", std::nullopt},    // data after the padding
+      {"U0lNUA==U0lN", std::nullopt},  // data after the padding
       {"U0lNU===", std::nullopt},
       {"=", std::nullopt},
   };

@@ -108,7 +108,8 @@ std::string RawClient::readUntil(const std::string &fragment, std::chrono::milli
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   char buffer[4096];
   while (received_.find(fragment) == std::string::npos) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     pollfd p{fd_, POLLIN, 0};
     if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
     const ssize_t n = recv(fd_, buffer, sizeof buffer, 0);

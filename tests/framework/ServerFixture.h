@@ -13,7 +13,7 @@
 #include <thread>
 
 class ServerFixture : public ::testing::Test {
- protected:
+protected:
   void SetUp() override;
   void TearDown() override;
 
@@ -30,22 +30,26 @@ class ServerFixture : public ::testing::Test {
   int32_t port = 0;
   std::unique_ptr<RecordingClient> client;
 
- private:
+private:
   std::thread server_;
   kestor_result serverResult_ = KESTOR_FAILED;
 };
 
 // The entry's started flag, read as the library writes it (atomically).
-inline bool started(const kestor_subprocess_entry &entry) { return __atomic_load_n(&entry.thread_started, __ATOMIC_ACQUIRE); }
+inline bool started(const kestor_subprocess_entry &entry) {
+  return __atomic_load_n(&entry.thread_started, __ATOMIC_ACQUIRE);
+}
 
-inline bool contains(const std::string &text, const std::string &fragment) { return text.find(fragment) != std::string::npos; }
+inline bool contains(const std::string &text, const std::string &fragment) {
+  return text.find(fragment) != std::string::npos;
+}
 
 // Polls the condition every 20 ms until it holds or the time-out passes.
 bool eventually(const std::function<bool()> &condition, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
 // A raw TCP client of the server: sends text and collects what comes back.
 class RawClient {
- public:
+public:
   explicit RawClient(int port);
   ~RawClient();
   void send(const std::string &text);
@@ -54,7 +58,7 @@ class RawClient {
   std::string readUntil(const std::string &fragment = std::string(1, '\0'),
                         std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
- private:
+private:
   int fd_ = -1;
   std::string received_;
 };

@@ -36,7 +36,8 @@ TEST_F(ServerFixture, StockToolsAndTheOwnClientReachBothKindsOfDrivers) {
   std::string listed;
   EXPECT_TRUE(eventually([&] {
     listed = getprop();
-    return contains(listed, "Telescope Simulator.CONNECTION.DISCONNECT=On") && contains(listed, "Test Simulator.TEST_VALUE.VALUE=");
+    return contains(listed, "Telescope Simulator.CONNECTION.DISCONNECT=On") &&
+           contains(listed, "Test Simulator.TEST_VALUE.VALUE=");
   })) << listed;
   // The application's own client sees the same devices, under the bus's names.
   kestor_enumerate_properties(client->client(), &KESTOR_ALL_PROPERTIES);
@@ -65,14 +66,17 @@ TEST_F(ServerFixture, BlobsGoOnlyToClientsThatEnabledThem) {
     EXPECT_TRUE(contains(c->readUntil("TEST_BLOB"), "defBLOBVector"));
   }
   enabled.send("<enableBLOB device=\"Test Simulator\">Also</enableBLOB>\n");
-  only.send("<enableBLOB device=\"Test Simulator\" name=\"TEST_BLOB\">Also</enableBLOB>\n"
-            "<enableBLOB device=\"Test Simulator\">Only</enableBLOB>\n");
+  only.send(
+      "<enableBLOB device=\"Test Simulator\" name=\"TEST_BLOB\">Also</enableBLOB>\n"
+      "<enableBLOB device=\"Test Simulator\">Only</enableBLOB>\n");
   // The pings make sure the modes are in place before the BLOB is sent.
   for (RawClient *c : {&enabled, &only}) {
     c->send("<pingRequest uid=\"p1\"/>\n");
     EXPECT_TRUE(contains(c->readUntil("pingReply"), "uid=\"p1\""));
   }
-  plain.send("<newSwitchVector device=\"Test Simulator\" name=\"SEND_BLOB\"><oneSwitch name=\"SEND\">On</oneSwitch></newSwitchVector>\n");
+  plain.send(
+      "<newSwitchVector device=\"Test Simulator\" name=\"SEND_BLOB\"><oneSwitch "
+      "name=\"SEND\">On</oneSwitch></newSwitchVector>\n");
 
   EXPECT_TRUE(contains(enabled.readUntil("aGVsbG8="), "<setBLOBVector"));
   EXPECT_TRUE(contains(enabled.readUntil("name=\"SEND_BLOB\" state=\"Ok\""), "<setSwitchVector"));
@@ -149,7 +153,8 @@ TEST_F(ServerFixture, TheAttachedClientGetsBlobsOnlyWhereItEnabledThem) {
 // Resources registered with the server are served as copies over HTTP on the bus port.
 TEST_F(ServerFixture, ServesACopyOfEachResource) {
   std::string json = "{\"a\":1}";
-  ASSERT_EQ(kestor_server_add_resource("/data/test.json", json.data(), json.size(), "application/json; charset=utf-8"), KESTOR_OK);
+  ASSERT_EQ(kestor_server_add_resource("/data/test.json", json.data(), json.size(), "application/json; charset=utf-8"),
+            KESTOR_OK);
   json[5] = '2';  // the server keeps its own copy
   const unsigned char gzip[] = {0x1f, 0x8b, 8, 0};
   ASSERT_EQ(kestor_server_add_resource("/data/test.gz", gzip, sizeof gzip, "application/json"), KESTOR_OK);
@@ -159,8 +164,9 @@ TEST_F(ServerFixture, ServesACopyOfEachResource) {
 
   RawClient get(port), zipped(port), missing(port);
   get.send("GET /data/test.json HTTP/1.1\r\nHost: localhost\r\n\r\n");
-  EXPECT_EQ(get.readUntil(), "HTTP/1.0 200 OK\r\nContent-Type: application/json; charset=utf-8\r\nContent-Length: 7\r\n"
-                             "Connection: close\r\n\r\n{\"a\":1}");
+  EXPECT_EQ(get.readUntil(),
+            "HTTP/1.0 200 OK\r\nContent-Type: application/json; charset=utf-8\r\nContent-Length: 7\r\n"
+            "Connection: close\r\n\r\n{\"a\":1}");
   zipped.send("GET /data/test.gz?x=1 HTTP/1.1\r\n\r\n");
   EXPECT_TRUE(contains(zipped.readUntil(), "Content-Encoding: gzip\r\n"));
   missing.send("GET /data/none.json HTTP/1.1\r\n\r\n");

@@ -31,7 +31,7 @@ const kestor_item *item(const kestor_property *p, std::string_view name) {
 }
 
 class KestorStream : public ::testing::Test {
- protected:
+protected:
   RecordingClient recorder;
   Registry registry;
   kestor_device endpoint;
@@ -151,9 +151,10 @@ TEST_F(KestorStream, RedefinitionOfTheSameItemsKeepsTheRecord) {
   EXPECT_EQ(count("delete"), 0u);
 
   // Another shape: the old property is deleted, then defined anew.
-  ASSERT_TRUE(feed("<defSwitchVector device=\"Cam\" name=\"CONNECTION\" perm=\"rw\" rule=\"AnyOfMany\" state=\"Ok\">"
-                   "<defSwitch name=\"A\">On</defSwitch><defSwitch name=\"B\">Off</defSwitch>"
-                   "<defSwitch name=\"C\">On</defSwitch></defSwitchVector>"));
+  ASSERT_TRUE(
+      feed("<defSwitchVector device=\"Cam\" name=\"CONNECTION\" perm=\"rw\" rule=\"AnyOfMany\" state=\"Ok\">"
+           "<defSwitch name=\"A\">On</defSwitch><defSwitch name=\"B\">Off</defSwitch>"
+           "<defSwitch name=\"C\">On</defSwitch></defSwitchVector>"));
   const auto events = recorder.events();
   ASSERT_EQ(events.size(), 5u);  // attach, define, define, delete, define
   EXPECT_EQ(events[3].kind, "delete");
@@ -185,8 +186,8 @@ TEST_F(KestorStream, BlobsDecodedInflatedAndChecked) {
 
   std::string packed(compressBound(fits.size()), '\0');
   uLongf packedSize = packed.size();
-  ASSERT_EQ(compress(reinterpret_cast<Bytef *>(packed.data()), &packedSize, reinterpret_cast<const Bytef *>(fits.data()),
-                     fits.size()),
+  ASSERT_EQ(compress(reinterpret_cast<Bytef *>(packed.data()), &packedSize,
+                     reinterpret_cast<const Bytef *>(fits.data()), fits.size()),
             Z_OK);
   packed.resize(packedSize);
   ASSERT_TRUE(feed(blobSet(std::to_string(fits.size()), ".fits.z", encodeBase64(packed))));
@@ -201,7 +202,7 @@ TEST_F(KestorStream, BlobsDecodedInflatedAndChecked) {
   // Every bad BLOB is skipped and leaves the record as it was.
   const void *before = p->items[0].blob_value;
   const std::vector<std::string> bad = {
-      blobSet("99999999999999", ".fits", encodeBase64(fits)),           // absurd size
+      blobSet("99999999999999", ".fits", encodeBase64(fits)),  // absurd size
       blobSet("-1", ".fits", encodeBase64(fits)),
       blobSet("1e3", ".fits", encodeBase64(fits)),
       blobSet(std::to_string(fits.size() + 1), ".fits.z", encodeBase64(packed)),  // inflates to another size
@@ -220,7 +221,8 @@ TEST_F(KestorStream, SkippedElementsLeaveALogLine) {
       {"<frobnicate device=\"Cam\"/>", "unknown element"},
       {"<setSwitchVector device=\"Cam\" name=\"NOPE\"><oneSwitch name=\"A\">On</oneSwitch></setSwitchVector>",
        "unknown property"},
-      {"<setSwitchVector device=\"Cam\" name=\"CONNECTION\"><oneSwitch name=\"CONNECT\">Maybe</oneSwitch></setSwitchVector>",
+      {"<setSwitchVector device=\"Cam\" name=\"CONNECTION\"><oneSwitch "
+       "name=\"CONNECT\">Maybe</oneSwitch></setSwitchVector>",
        "switch value"},
       {"<setSwitchVector device=\"Cam\" name=\"CONNECTION\" state=\"Sleepy\"></setSwitchVector>", "state"},
       {"<setNumberVector device=\"Cam\" name=\"CONNECTION\"></setNumberVector>", "another type"},
@@ -236,13 +238,16 @@ TEST_F(KestorStream, SkippedElementsLeaveALogLine) {
     EXPECT_TRUE(recorder.logged(log)) << element;
   }
   // An update that names an unknown item still applies the others.
-  ASSERT_TRUE(feed("<setSwitchVector device=\"Cam\" name=\"CONNECTION\" state=\"Ok\"><oneSwitch name=\"X\">On</oneSwitch>"
-                   "<oneSwitch name=\"CONNECT\">On</oneSwitch></setSwitchVector>"));
+  ASSERT_TRUE(
+      feed("<setSwitchVector device=\"Cam\" name=\"CONNECTION\" state=\"Ok\"><oneSwitch name=\"X\">On</oneSwitch>"
+           "<oneSwitch name=\"CONNECT\">On</oneSwitch></setSwitchVector>"));
   EXPECT_TRUE(recorder.logged("unknown item Cam.CONNECTION.X"));
   EXPECT_TRUE(item(live("Cam", "CONNECTION"), "CONNECTED")->switch_value);
   // Echoed changes of other clients are ignored quietly.
   const size_t lines = recorder.logLines().size();
-  ASSERT_TRUE(feed("<newSwitchVector device=\"Cam\" name=\"CONNECTION\"><oneSwitch name=\"CONNECT\">On</oneSwitch></newSwitchVector>"));
+  ASSERT_TRUE(
+      feed("<newSwitchVector device=\"Cam\" name=\"CONNECTION\"><oneSwitch "
+           "name=\"CONNECT\">On</oneSwitch></newSwitchVector>"));
   EXPECT_EQ(recorder.logLines().size(), lines);
 }
 
@@ -256,11 +261,13 @@ TEST_F(KestorStream, UnreadableStreamsAreGivenUp) {
       {"<defTextVector device=\"a\" name=\"b\"><defText name=\"t\">" + std::string(9 << 20, 'x'), "size limit"},
       {std::string(100 << 10, 'x'), "before an element starts"},
       {"<setBLOBVector device=\"a\" name=\"b\"><oneBLOB name=\"" + std::string(2 << 20, 'x'), "a tag exceeds"},
-      {"<defTextVector device=\"a\" name=\"b\">" + [] {
-        std::string children;
-        for (int i = 0; i < 5000; ++i) children += "<defText name=\"t\">x</defText>";
-        return children;
-      }(), "too many children"},
+      {"<defTextVector device=\"a\" name=\"b\">" +
+           [] {
+             std::string children;
+             for (int i = 0; i < 5000; ++i) children += "<defText name=\"t\">x</defText>";
+             return children;
+           }(),
+       "too many children"},
   };
   for (const auto &[bytes, why] : cases) {
     Session fresh(registry, &endpoint, "test", [](const std::string &) {});
@@ -279,25 +286,30 @@ TEST_F(KestorStream, MessagesAndPingsComeAfterTheElementsBeforeThem) {
   kestor_sync_executor = [](void (*fn)(void *), void *arg) { ++steps, fn(arg); };
   ASSERT_TRUE(feed(std::string(CONNECTION_DEF) + BLOB_DEF +
                    "<message device=\"Cam\" timestamp=\"2026-12-06T20:31:12\" message=\"[INFO] hello &amp; welcome\"/>"
-                   "<pingRequest uid=\"42\"/>" + blobSet("1", ".txt", "QQ==") + blobSet("1", ".txt", "Qg==")));
+                   "<pingRequest uid=\"42\"/>" +
+                   blobSet("1", ".txt", "QQ==") + blobSet("1", ".txt", "Qg==")));
   kestor_sync_executor = nullptr;
   EXPECT_EQ(steps, 2);
   std::vector<std::string> kinds;
   for (const auto &event : recorder.events()) kinds.push_back(event.kind + " " + event.message);
-  EXPECT_EQ(kinds, (std::vector<std::string>{"attach ", "define ", "define ", "message [INFO] hello & welcome", "update ",
-                                              "update "}));
+  EXPECT_EQ(kinds, (std::vector<std::string>{"attach ", "define ", "define ", "message [INFO] hello & welcome",
+                                             "update ", "update "}));
   ASSERT_EQ(replies.size(), 1u);
   EXPECT_EQ(replies[0], "<pingReply uid=\"42\"/>\n");
 }
 
 TEST_F(KestorStream, NamesLongerThanTheirFieldsAreCutAlike) {
   const std::string device(200, 'D'), property = std::string(150, 'P') + "\xC3\xA9", itemName(300, 'I');
-  const std::string def = "<defSwitchVector device=\"" + device + "\" name=\"" + property + "\" perm=\"rw\" state=\"Idle\">"
-                          "<defSwitch name=\"" + itemName + "\">Off</defSwitch></defSwitchVector>";
+  const std::string def = "<defSwitchVector device=\"" + device + "\" name=\"" + property +
+                          "\" perm=\"rw\" state=\"Idle\">"
+                          "<defSwitch name=\"" +
+                          itemName + "\">Off</defSwitch></defSwitchVector>";
   ASSERT_TRUE(feed(def));
   ASSERT_TRUE(feed(def));
-  ASSERT_TRUE(feed("<setSwitchVector device=\"" + device + "\" name=\"" + property + "\" state=\"Ok\">"
-                   "<oneSwitch name=\"" + itemName + "\">On</oneSwitch></setSwitchVector>"));
+  ASSERT_TRUE(feed("<setSwitchVector device=\"" + device + "\" name=\"" + property +
+                   "\" state=\"Ok\">"
+                   "<oneSwitch name=\"" +
+                   itemName + "\">On</oneSwitch></setSwitchVector>"));
   const auto defines = recorder.events("define", device.substr(0, 127));
   ASSERT_EQ(defines.size(), 2u);
   EXPECT_EQ(defines[0].record, defines[1].record);

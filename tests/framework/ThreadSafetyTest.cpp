@@ -72,16 +72,20 @@ TEST(KestorThreads, RecordsChangeOnlyInTheExecutor) {
         "<defNumberVector device=\"Scope\" name=\"EQUATORIAL_EOD_COORD\" perm=\"rw\" state=\"Idle\">"
         "<defNumber name=\"RA\" format=\"%g\">0</defNumber><defNumber name=\"DEC\" format=\"%g\">0</defNumber>"
         "</defNumberVector>\n"
-        "<defBLOBVector device=\"Scope\" name=\"CCD1\" perm=\"ro\" state=\"Idle\"><defBLOB name=\"CCD1\"/></defBLOBVector>\n");
+        "<defBLOBVector device=\"Scope\" name=\"CCD1\" perm=\"ro\" state=\"Idle\"><defBLOB "
+        "name=\"CCD1\"/></defBLOBVector>\n");
     for (int i = 1; i <= 300; ++i) {
       const std::string n = std::to_string(i);
-      server.send("<setNumberVector device=\"Scope\" name=\"EQUATORIAL_EOD_COORD\" state=\"Busy\">"
-                  "<oneNumber name=\"RA\">" + n + "</oneNumber><oneNumber name=\"DEC\">" + n +
-                  "</oneNumber></setNumberVector>\n");
+      server.send(
+          "<setNumberVector device=\"Scope\" name=\"EQUATORIAL_EOD_COORD\" state=\"Busy\">"
+          "<oneNumber name=\"RA\">" +
+          n + "</oneNumber><oneNumber name=\"DEC\">" + n + "</oneNumber></setNumberVector>\n");
       if (i % 30 == 0) {
         const char fill = static_cast<char>('a' + i / 30);
-        server.send("<setBLOBVector device=\"Scope\" name=\"CCD1\" state=\"Ok\"><oneBLOB name=\"CCD1\" size=\"3000\" "
-                    "format=\".fits\">" + encodeBase64(std::string(3000, fill)) + "</oneBLOB></setBLOBVector>\n");
+        server.send(
+            "<setBLOBVector device=\"Scope\" name=\"CCD1\" state=\"Ok\"><oneBLOB name=\"CCD1\" size=\"3000\" "
+            "format=\".fits\">" +
+            encodeBase64(std::string(3000, fill)) + "</oneBLOB></setBLOBVector>\n");
       }
     }
     server.send("<message message=\"done\"/>\n");
@@ -105,20 +109,25 @@ TEST(KestorThreads, RecordsChangeOnlyInTheExecutor) {
   kestor_property *mount = nullptr, *image = nullptr;
   double lastRa = 0;
   size_t blobs = 0;
-  runSteps(std::chrono::seconds(20), [&] {
-    if (!mount) mount = recorder.waitFor("define", "Scope", "MOUNT_EQUATORIAL_COORDINATES", std::chrono::milliseconds(0)).record;
-    if (!image) image = recorder.waitFor("define", "Scope", "CCD1", std::chrono::milliseconds(0)).record;
-    if (mount) {
-      EXPECT_EQ(mount->items[0].number_value, mount->items[1].number_value);  // never torn
-      EXPECT_GE(mount->items[0].number_value, lastRa);
-      lastRa = mount->items[0].number_value;
-    }
-    if (image && image->items[0].blob_value) {
-      std::string copy(static_cast<const char *>(image->items[0].blob_value), size_t(image->items[0].blob_size));
-      EXPECT_EQ(copy, std::string(copy.size(), copy[0]));
-      ++blobs;
-    }
-  }, [&] { return !recorder.events("message", "").empty(); });
+  runSteps(
+      std::chrono::seconds(20),
+      [&] {
+        if (!mount)
+          mount =
+              recorder.waitFor("define", "Scope", "MOUNT_EQUATORIAL_COORDINATES", std::chrono::milliseconds(0)).record;
+        if (!image) image = recorder.waitFor("define", "Scope", "CCD1", std::chrono::milliseconds(0)).record;
+        if (mount) {
+          EXPECT_EQ(mount->items[0].number_value, mount->items[1].number_value);  // never torn
+          EXPECT_GE(mount->items[0].number_value, lastRa);
+          lastRa = mount->items[0].number_value;
+        }
+        if (image && image->items[0].blob_value) {
+          std::string copy(static_cast<const char *>(image->items[0].blob_value), size_t(image->items[0].blob_size));
+          EXPECT_EQ(copy, std::string(copy.size(), copy[0]));
+          ++blobs;
+        }
+      },
+      [&] { return !recorder.events("message", "").empty(); });
   stop = true;
   script.join();
   sender.join();
@@ -126,6 +135,7 @@ TEST(KestorThreads, RecordsChangeOnlyInTheExecutor) {
   EXPECT_GT(blobs, 0u);
   kestor_disconnect_server(entry);
   bool deleted = false;
-  runSteps(std::chrono::seconds(5), [] {}, [&] { return deleted = !recorder.events("delete", "Scope", "").empty(); });
+  runSteps(
+      std::chrono::seconds(5), [] {}, [&] { return deleted = !recorder.events("delete", "Scope", "").empty(); });
   EXPECT_TRUE(deleted);
 }

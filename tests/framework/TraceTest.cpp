@@ -31,8 +31,9 @@ TEST(KestorTrace, WritesThePropertyAndItsItemsAtLevelThree) {
   const auto all = recorder.logLines();
   const std::vector<std::string> lines(all.begin() + static_cast<ptrdiff_t>(before), all.end());
   ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[0], "Property Scope.MOUNT_EQUATORIAL_COORDINATES type=Number state=Busy count=2 group=\"Main Control\" "
-                      "label=\"\" perm=rw rule=none version=0");
+  EXPECT_EQ(lines[0],
+            "Property Scope.MOUNT_EQUATORIAL_COORDINATES type=Number state=Busy count=2 group=\"Main Control\" "
+            "label=\"\" perm=rw rule=none version=0");
   EXPECT_EQ(lines[1].rfind("  Item RA label=\"\" value=5.5 target=0", 0), 0u) << lines[1];
   EXPECT_EQ(lines[2].rfind("  Item DEC label=\"\" value=-5.39", 0), 0u) << lines[2];
 }

@@ -111,11 +111,14 @@ bool DriverLink::feed(const char *data, size_t length) {
 }
 
 void DriverLink::run() {
-  const std::string why = readStream(socket_, [this](std::string_view data, std::string &error) {
-    if (feed(data.data(), data.size())) return true;
-    error = !session_.error().empty() ? session_.error() : parser_.error();
-    return false;
-  }, "end of its output");
+  const std::string why = readStream(
+      socket_,
+      [this](std::string_view data, std::string &error) {
+        if (feed(data.data(), data.size())) return true;
+        error = !session_.error().empty() ? session_.error() : parser_.error();
+        return false;
+      },
+      "end of its output");
   closing_ = true;
   shutdown(socket_, SHUT_RDWR);
   {
@@ -142,8 +145,9 @@ namespace drivers {
 
 std::shared_ptr<DriverLink> byEndpoint(const kestor_device *endpoint) {
   std::lock_guard lock(listMutex);
-  const auto found = std::find_if(list().begin(), list().end(),
-                                  [&](const auto &link) { return static_cast<const kestor_device *>(link.get()) == endpoint; });
+  const auto found = std::find_if(list().begin(), list().end(), [&](const auto &link) {
+    return static_cast<const kestor_device *>(link.get()) == endpoint;
+  });
   return found == list().end() ? nullptr : *found;
 }
 

@@ -24,7 +24,7 @@
 namespace kestor {
 
 class DriverLink final : public kestor_device, public std::enable_shared_from_this<DriverLink> {
- public:
+public:
   // Takes over `socket` (a stream socket whose other end the driver reads and writes), registers
   // the link, asks the driver for its properties and starts reading. `ended` runs on the reader
   // thread after the driver's devices have been deleted. Null when no thread can be started.
@@ -46,7 +46,7 @@ class DriverLink final : public kestor_device, public std::enable_shared_from_th
 
   const std::string &name() const { return name_; }
 
- private:
+private:
   DriverLink(int socket, std::string name, std::function<void()> ended);
   void run();
   bool feed(const char *data, size_t length);
@@ -64,7 +64,7 @@ class DriverLink final : public kestor_device, public std::enable_shared_from_th
   bool finished_ = false;
   std::mutex blobMutex_;
   std::map<std::string, bool> blobModes_;  // key: device, or device + '\0' + property
-  std::string forSession_;  // the elements of the current read the attached client sees
+  std::string forSession_;                 // the elements of the current read the attached client sees
   DriverStreamFilter filter_;
   Session session_;
   StreamParser parser_;

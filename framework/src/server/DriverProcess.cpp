@@ -33,7 +33,7 @@ constexpr auto FINISH_WAIT = 2000ms;  // for the link to delete the driver's dev
 
 // One started executable: its process id until reaped, and its link.
 class DriverProcess {
- public:
+public:
   DriverProcess(pid_t pid, std::string name) : pid_(pid), name_(std::move(name)) {}
 
   // True once the process has been reaped (by whichever thread saw it end first).
@@ -65,7 +65,7 @@ class DriverProcess {
   const std::string &name() const { return name_; }
   std::shared_ptr<DriverLink> link;
 
- private:
+private:
   const pid_t pid_;
   const std::string name_;
   std::mutex mutex_;
@@ -81,13 +81,17 @@ Processes &processTable() {
   return *table;
 }
 
-size_t indexOf(const kestor_subprocess_entry *entry) { return static_cast<size_t>(entry - kestor_available_subprocesses); }
+size_t indexOf(const kestor_subprocess_entry *entry) {
+  return static_cast<size_t>(entry - kestor_available_subprocesses);
+}
 
 bool inTable(const kestor_subprocess_entry *entry) {
   return entry >= kestor_available_subprocesses && entry < kestor_available_subprocesses + KESTOR_MAX_SUBPROCESSES;
 }
 
-void setStarted(kestor_subprocess_entry &entry, bool started) { __atomic_store_n(&entry.thread_started, started, __ATOMIC_RELEASE); }
+void setStarted(kestor_subprocess_entry &entry, bool started) {
+  __atomic_store_n(&entry.thread_started, started, __ATOMIC_RELEASE);
+}
 
 // Frees the entry when it still belongs to the process; call with tableMutex held.
 void release(const std::shared_ptr<DriverProcess> &process, const std::string &why) {
@@ -157,7 +161,8 @@ kestor_result start(const std::string &path, kestor_subprocess_entry **out) {
   std::lock_guard lock(tableMutex);
   kestor_subprocess_entry *free = nullptr;
   for (auto &entry : kestor_available_subprocesses) {
-    if (entry.thread_started && fieldText(entry.executable) == std::string_view(path).substr(0, sizeof entry.executable - 1)) {
+    if (entry.thread_started &&
+        fieldText(entry.executable) == std::string_view(path).substr(0, sizeof entry.executable - 1)) {
       *out = &entry;
       return KESTOR_ALREADY;
     }
@@ -197,7 +202,8 @@ kestor_result start(const std::string &path, kestor_subprocess_entry **out) {
   process->link = DriverLink::open(protocol[0], name, [weak = std::weak_ptr(process)] { outputEnded(weak); });
   if (!process->link) {
     process->signal(SIGKILL);
-    while (!process->awaitReaped(TERM_GRACE)) {}
+    while (!process->awaitReaped(TERM_GRACE)) {
+    }
     processTable()[indexOf(free)] = nullptr;
     return KESTOR_FAILED;
   }
@@ -226,7 +232,8 @@ std::optional<kestor_result> stopDriverProcess(kestor_subprocess_entry *entry) {
     process->signal(SIGTERM);
     if (!process->awaitReaped(TERM_GRACE)) {
       process->signal(SIGKILL);
-      while (!process->awaitReaped(TERM_GRACE)) {}
+      while (!process->awaitReaped(TERM_GRACE)) {
+      }
     }
   }
   // Its devices are gone before it returns, so the same driver can start again at once. Bounded:

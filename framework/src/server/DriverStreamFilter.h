@@ -9,11 +9,11 @@
 namespace kestor {
 
 class DriverStreamFilter {
- public:
+public:
   // The bytes of `data` that remain, in order; may hold back a final "<" until the next call.
   std::string filter(std::string_view data);
 
- private:
+private:
   enum class State { Text, Open, Instruction, InstructionQuestion };
   State state_ = State::Text;
 };

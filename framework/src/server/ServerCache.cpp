@@ -41,8 +41,10 @@ void ServerCache::define(const Element &definition) {
   Element kept = definition;
   std::erase_if(kept.attributes, [](const auto &attribute) { return attribute.first == "message"; });
   const auto found = find(deviceOf(definition), nameOf(definition));
-  if (found != definitions_.end()) *found = std::move(kept);
-  else definitions_.push_back(std::move(kept));
+  if (found != definitions_.end())
+    *found = std::move(kept);
+  else
+    definitions_.push_back(std::move(kept));
 }
 
 bool ServerCache::update(const Element &update) {

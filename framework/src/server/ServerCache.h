@@ -12,7 +12,7 @@
 namespace kestor {
 
 class ServerCache {
- public:
+public:
   // Keeps a def*Vector (its message left out), replacing an earlier definition of the property.
   void define(const Element &definition);
   // Takes the state and the item values of a set*Vector into its definition; false when the
@@ -25,7 +25,7 @@ class ServerCache {
   // empty) as XML, in definition order.
   std::vector<std::string> replay(std::string_view device, std::string_view name) const;
 
- private:
+private:
   std::vector<Element>::iterator find(std::string_view device, std::string_view name);
   std::vector<Element> definitions_;
 };

@@ -60,8 +60,10 @@ void ServerClient::close() {
 
 void ServerClient::want(const std::string &device) {
   std::lock_guard lock(stateMutex_);
-  if (device.empty()) wantsAll_ = true;
-  else devices_.insert(device);
+  if (device.empty())
+    wantsAll_ = true;
+  else
+    devices_.insert(device);
 }
 
 void ServerClient::setBlobMode(const std::string &device, const std::string &property, const std::string &mode) {
@@ -86,16 +88,19 @@ bool ServerClient::wants(const std::string &device, const std::string &property,
 
 void ServerClient::run(void (*ended)()) {
   bool first = true;
-  const std::string why = readStream(socket_, [&](std::string_view data, std::string &error) {
-    if (first && data.starts_with(HTTP_GET)) {
-      error = serveResource(socket_, data) ? "resource served" : "bad resource request";
-      return false;
-    }
-    first = false;
-    if (parser_.feed(data.data(), data.size())) return true;
-    error = parser_.error();
-    return false;
-  }, "disconnected");
+  const std::string why = readStream(
+      socket_,
+      [&](std::string_view data, std::string &error) {
+        if (first && data.starts_with(HTTP_GET)) {
+          error = serveResource(socket_, data) ? "resource served" : "bad resource request";
+          return false;
+        }
+        first = false;
+        if (parser_.feed(data.data(), data.size())) return true;
+        error = parser_.error();
+        return false;
+      },
+      "disconnected");
   closing_ = true;
   shutdown(socket_, SHUT_RDWR);
   ServerHub::shared().removeClient(this);

@@ -14,7 +14,7 @@
 namespace kestor {
 
 class ServerClient : public std::enable_shared_from_this<ServerClient> {
- public:
+public:
   // Registers the client with the hub and starts reading; `ended` runs on its thread at the end,
   // after the hub has dropped it. False (socket closed) when no thread can be started.
   static bool start(int socket, std::string peer, void (*ended)());
@@ -38,7 +38,7 @@ class ServerClient : public std::enable_shared_from_this<ServerClient> {
 
   const std::string &peer() const { return peer_; }
 
- private:
+private:
   ServerClient(int socket, std::string peer);
   void run(void (*ended)());
   std::string mode(const std::string &device, const std::string &property) const;

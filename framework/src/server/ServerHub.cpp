@@ -162,14 +162,17 @@ void ServerHub::fromClient(ServerClient &client, const Element &element) {
     for (const auto &xml : definitions) client.send(xml);
   } else if (element.name == "enableBLOB") {
     const std::string mode(trim(element.text));
-    if (!device.empty() && (mode == "Never" || mode == "Also" || mode == "Only")) client.setBlobMode(device, name, mode);
+    if (!device.empty() && (mode == "Never" || mode == "Also" || mode == "Only"))
+      client.setBlobMode(device, name, mode);
   } else if (element.name == "pingRequest") {
     const std::string *uid = element.attribute("uid");
     client.send(pingReplyXml(uid ? *uid : ""));
   } else if (isVector(element.name, "new")) {
     const auto driver = ownerOf(device);
-    if (!driver) logLine(LOG_ERROR, "No driver serves device \"" + device + "\" asked by " + client.peer());
-    else driver->send(elementXml(element));
+    if (!driver)
+      logLine(LOG_ERROR, "No driver serves device \"" + device + "\" asked by " + client.peer());
+    else
+      driver->send(elementXml(element));
   }
 }
 

@@ -19,7 +19,7 @@ class DriverLink;
 class ServerClient;
 
 class ServerHub {
- public:
+public:
   static ServerHub &shared();
 
   void addClient(const std::shared_ptr<ServerClient> &client);
@@ -35,7 +35,7 @@ class ServerHub {
   // An element from a client, on its reader thread.
   void fromClient(ServerClient &client, const Element &element);
 
- private:
+private:
   ServerHub() = default;
   struct Snoop {
     const DriverLink *driver;

@@ -28,9 +28,9 @@ constexpr int BACKLOG = 16;
 
 // What the running server shares with its client threads and with kestor_stop.
 std::mutex stateMutex;
-int wakeFd = -1;                                  // set while a server runs
-kestor_server_callback reportTo = nullptr;        // null once the server has stopped
-std::mutex reportMutex;                           // one report at a time, in order
+int wakeFd = -1;                            // set while a server runs
+kestor_server_callback reportTo = nullptr;  // null once the server has stopped
+std::mutex reportMutex;                     // one report at a time, in order
 
 void reportClients() {
   std::lock_guard report(reportMutex);

@@ -33,8 +33,7 @@ bool isGzip(std::string_view data) { return data.size() >= 2 && data[0] == '\x1f
 std::string response(std::string_view path) {
   std::lock_guard lock(mutex);
   const auto found = resources().find(path);
-  if (found == resources().end())
-    return "HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+  if (found == resources().end()) return "HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
   const Resource &resource = found->second;
   std::string head = "HTTP/1.0 200 OK\r\nContent-Type: " + resource.contentType +
                      "\r\nContent-Length: " + std::to_string(resource.data.size()) + "\r\n";
@@ -66,7 +65,8 @@ bool serveResource(int socket, std::string_view received) {
 
 kestor_result kestor_server_add_resource(const char *path, const void *data, size_t length, const char *content_type) {
   if (!path || path[0] != '/' || !data) return KESTOR_INVALID;
-  if (content_type && std::string_view(content_type).find_first_of("\r\n") != std::string_view::npos) return KESTOR_INVALID;
+  if (content_type && std::string_view(content_type).find_first_of("\r\n") != std::string_view::npos)
+    return KESTOR_INVALID;
   try {
     kestor::Resource resource{std::string(static_cast<const char *>(data), length),
                               content_type ? content_type : "application/octet-stream"};

@@ -33,16 +33,22 @@ TEST(Publishing, TheServiceCarriesTheRealPortUntilTheServerStops) {
   defaults().setValue(QStringLiteral("kestorServiceName"), QStringLiteral("Panel Under Test"));
   KESTOR kestor(nullptr, nullptr);
   kestor.start(true, false);
-  ASSERT_TRUE(waitUntil([&] { return !kestor.messages.filter(QStringLiteral("KESTOR Service Panel Under Test is ready to publish")).isEmpty(); }, 10000))
+  ASSERT_TRUE(waitUntil(
+      [&] {
+        return !kestor.messages.filter(QStringLiteral("KESTOR Service Panel Under Test is ready to publish")).isEmpty();
+      },
+      10000))
       << kestor.messages.join(u'\n').toStdString();
   const int32_t port = kestor_server_tcp_port;
   ASSERT_GT(port, 0);
   QStringList found;
   // The daemon probes the name for about a second before it answers for it.
-  ASSERT_TRUE(waitUntil([&] {
-    found = browse(QStringLiteral("_kestor._tcp"));
-    return !found.isEmpty();
-  }, 15000));
+  ASSERT_TRUE(waitUntil(
+      [&] {
+        found = browse(QStringLiteral("_kestor._tcp"));
+        return !found.isEmpty();
+      },
+      15000));
   ASSERT_EQ(found.size(), 1) << found.join(u'\n').toStdString();
   const QStringList fields = found[0].split(u';');
   ASSERT_GE(fields.size(), 9);

@@ -64,9 +64,11 @@ struct Driver {
     } else if (property == "TEST_VALUE") {
       write(number("set", ""));
     } else if (property == "SEND_BLOB" && send) {
-      write(std::string("<setBLOBVector device=\"") + DEVICE + "\" name=\"TEST_BLOB\" state=\"Ok\">\n"
+      write(std::string("<setBLOBVector device=\"") + DEVICE +
+            "\" name=\"TEST_BLOB\" state=\"Ok\">\n"
             "<oneBLOB name=\"DATA\" size=\"5\" format=\".txt\">aGVsbG8=</oneBLOB>\n</setBLOBVector>\n");
-      write(std::string("<setSwitchVector device=\"") + DEVICE + "\" name=\"SEND_BLOB\" state=\"Ok\">\n"
+      write(std::string("<setSwitchVector device=\"") + DEVICE +
+            "\" name=\"SEND_BLOB\" state=\"Ok\">\n"
             "<oneSwitch name=\"SEND\">Off</oneSwitch>\n</setSwitchVector>\n");
     }
   }
@@ -99,7 +101,8 @@ struct Driver {
       return;
     }
     const size_t first = text.find_first_not_of(" \t\r\n");
-    const std::string trimmed = first == std::string::npos ? "" : text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+    const std::string trimmed =
+        first == std::string::npos ? "" : text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
     if (name == "oneNumber" && item == "VALUE") value = trimmed;
     if (name == "oneSwitch" && item == "CONNECT") connect = trimmed == "On";
     if (name == "oneSwitch" && item == "DISCONNECT" && trimmed == "On") connect = false;
@@ -118,9 +121,8 @@ extern "C" __attribute__((visibility("default"))) int kestor_driver_main(int fd,
       parser,
       [](void *d, const char *name, const char **attributes) { static_cast<Driver *>(d)->start(name, attributes); },
       [](void *d, const char *name) { static_cast<Driver *>(d)->end(name); });
-  XML_SetCharacterDataHandler(parser, [](void *d, const char *s, int n) {
-    static_cast<Driver *>(d)->text.append(s, static_cast<size_t>(n));
-  });
+  XML_SetCharacterDataHandler(
+      parser, [](void *d, const char *s, int n) { static_cast<Driver *>(d)->text.append(s, static_cast<size_t>(n)); });
   XML_Parse(parser, "<stream>", 8, XML_FALSE);
   char buffer[4096];
   int status = 0;
