@@ -25,15 +25,12 @@ bool bodyBarycentric(const kestor_site_context &context, int32_t body, double pv
     plutoHeliocentric(context.tt1, context.tt2, own);
     eraPvppv(own, sun, pv);
     return true;
-  case KESTOR_SUN:
-    eraCpv(sun, pv);
-    return true;
+  case KESTOR_SUN: eraCpv(sun, pv); return true;
   case KESTOR_MOON:
     eraMoon98(context.tt1, context.tt2, own);
     eraPvppv(own, const_cast<double(*)[3]>(context.earthBary), pv);
     return true;
-  default:
-    return false;
+  default: return false;
   }
 }
 

@@ -141,9 +141,7 @@ private:
     }
     const std::string_view value = trim(e.text);
     switch (in_.type) {
-    case KESTOR_TEXT:
-      item.text = value;
-      return true;
+    case KESTOR_TEXT: item.text = value; return true;
     case KESTOR_NUMBER:
       if (define) {
         if (const auto *format = e.attribute("format")) item.text = *format;
@@ -160,8 +158,7 @@ private:
       item.state = *state;
       return true;
     }
-    default:
-      return define || blob(e, item);
+    default: return define || blob(e, item);
     }
   }
 

@@ -18,18 +18,10 @@ void writeBlob(kestor_item &item, IncomingItem &in, std::vector<void *> &release
 // A number's target is the client's: a definition sets it, the server's updates leave it.
 void writeValue(kestor_item &item, uint32_t type, const IncomingItem &in) {
   switch (type) {
-  case KESTOR_TEXT:
-    copyField(item.text_value, in.text);
-    break;
-  case KESTOR_NUMBER:
-    item.number_value = in.value;
-    break;
-  case KESTOR_SWITCH:
-    item.switch_value = in.state != 0;
-    break;
-  case KESTOR_LIGHT:
-    item.light_value = in.state;
-    break;
+  case KESTOR_TEXT: copyField(item.text_value, in.text); break;
+  case KESTOR_NUMBER: item.number_value = in.value; break;
+  case KESTOR_SWITCH: item.switch_value = in.state != 0; break;
+  case KESTOR_LIGHT: item.light_value = in.state; break;
   }
 }
 

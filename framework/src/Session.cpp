@@ -97,10 +97,8 @@ void Session::handle(const Element &element) {
     applyPending();
     deliverMessage(*in->message);
     break;
-  case Incoming::Kind::Ignored:
-    break;
-  default:
-    pending_.push_back(std::move(*in));
+  case Incoming::Kind::Ignored: break;
+  default: pending_.push_back(std::move(*in));
   }
 }
 
@@ -119,14 +117,9 @@ void Session::apply(Incoming &in) {
   try {
     std::lock_guard lock(registry_.mutex());
     switch (in.kind) {
-    case Incoming::Kind::Define:
-      define(in, step);
-      break;
-    case Incoming::Kind::Set:
-      update(in, step);
-      break;
-    default:
-      remove(in, step);
+    case Incoming::Kind::Define: define(in, step); break;
+    case Incoming::Kind::Set: update(in, step); break;
+    default: remove(in, step);
     }
   } catch (const std::bad_alloc &) {
     skip("no memory for " + in.device + "." + in.name);

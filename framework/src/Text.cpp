@@ -93,23 +93,12 @@ std::string xmlEscape(std::string_view text) {
     }
     if (isXmlChar(text, i, length)) {
       switch (text[i]) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&apos;";
-        break;
-      default:
-        out.append(text.substr(i, length));
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&apos;"; break;
+      default: out.append(text.substr(i, length));
       }
     }
     i += length;

@@ -16,22 +16,18 @@ std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\
 
 std::string itemValue(const kestor_item &item, uint32_t type) {
   switch (type) {
-  case KESTOR_TEXT:
-    return quoted(kestor::fieldText(item.text_value));
+  case KESTOR_TEXT: return quoted(kestor::fieldText(item.text_value));
   case KESTOR_NUMBER:
     return kestor::formatNumber(item.number_value) + " target=" + kestor::formatNumber(item.number_target) +
            " format=" + quoted(kestor::fieldText(item.number_format)) +
            " min=" + kestor::formatNumber(item.number_min) + " max=" + kestor::formatNumber(item.number_max) +
            " step=" + kestor::formatNumber(item.number_step);
-  case KESTOR_SWITCH:
-    return item.switch_value ? "On" : "Off";
-  case KESTOR_LIGHT:
-    return kestor::wordOf(kestor::STATE_WORDS, item.light_value);
+  case KESTOR_SWITCH: return item.switch_value ? "On" : "Off";
+  case KESTOR_LIGHT: return kestor::wordOf(kestor::STATE_WORDS, item.light_value);
   case KESTOR_BLOB:
     return std::to_string(item.blob_size) + " bytes format=" + quoted(kestor::fieldText(item.blob_format)) +
            " url=" + quoted(kestor::fieldText(item.blob_url));
-  default:
-    return "?";
+  default: return "?";
   }
 }
 

@@ -17,26 +17,16 @@ QString text(FuzzedDataProvider &in) { return QString::fromStdString(in.ConsumeR
 
 QVariant value(FuzzedDataProvider &in, int depth) {
   switch (in.ConsumeIntegralInRange(0, depth > 0 ? 11 : 9)) {
-  case 0:
-    return text(in);
-  case 1:
-    return QVariant::fromValue(in.ConsumeIntegral<qint64>());
-  case 2:
-    return QVariant::fromValue(in.ConsumeIntegral<quint64>());
-  case 3:
-    return QVariant::fromValue(in.ConsumeIntegral<int>());
-  case 4:
-    return QVariant::fromValue(in.ConsumeIntegral<ushort>());
-  case 5:
-    return QVariant::fromValue(in.ConsumeIntegral<short>());
-  case 6:
-    return in.ConsumeFloatingPoint<double>();
-  case 7:
-    return in.ConsumeBool();
-  case 8:
-    return QByteArray::fromStdString(in.ConsumeRandomLengthString(8));
-  case 9:
-    return QVariant();
+  case 0: return text(in);
+  case 1: return QVariant::fromValue(in.ConsumeIntegral<qint64>());
+  case 2: return QVariant::fromValue(in.ConsumeIntegral<quint64>());
+  case 3: return QVariant::fromValue(in.ConsumeIntegral<int>());
+  case 4: return QVariant::fromValue(in.ConsumeIntegral<ushort>());
+  case 5: return QVariant::fromValue(in.ConsumeIntegral<short>());
+  case 6: return in.ConsumeFloatingPoint<double>();
+  case 7: return in.ConsumeBool();
+  case 8: return QByteArray::fromStdString(in.ConsumeRandomLengthString(8));
+  case 9: return QVariant();
   case 10: {
     QVariantList list;
     for (int n = in.ConsumeIntegralInRange(0, 6); n > 0; --n) list.append(value(in, depth - 1));

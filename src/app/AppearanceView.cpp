@@ -25,11 +25,8 @@ void AppearanceView::changeEvent(QEvent *event) {
   switch (event->type()) {
   case QEvent::PaletteChange:
   case QEvent::StyleChange:
-  case QEvent::ThemeChange:
-    update();
-    break;
-  default:
-    break;
+  case QEvent::ThemeChange: update(); break;
+  default: break;
   }
 }
 

@@ -126,14 +126,10 @@ QVariant OutlineModel::data(const QModelIndex &index, int role) const {
   if (!shown) return {};
   const Cell cell = cellView_(*shown);
   switch (role) {
-  case Qt::DisplayRole:
-    return cell.text;
-  case Qt::DecorationRole:
-    return cell.image.isEmpty() ? QVariant() : QVariant(namedImage(cell.image));
-  case CellIdentifierRole:
-    return cell.identifier;
-  default:
-    return {};
+  case Qt::DisplayRole: return cell.text;
+  case Qt::DecorationRole: return cell.image.isEmpty() ? QVariant() : QVariant(namedImage(cell.image));
+  case CellIdentifierRole: return cell.identifier;
+  default: return {};
   }
 }
 

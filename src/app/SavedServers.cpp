@@ -14,15 +14,12 @@ std::optional<qint64> portReading(const QVariant &port) {
   case QMetaType::UInt:
   case QMetaType::LongLong:
   case QMetaType::Short:
-  case QMetaType::UShort:
-    return port.toLongLong();
+  case QMetaType::UShort: return port.toLongLong();
   case QMetaType::ULongLong:
     if (port.toULongLong() > quint64(std::numeric_limits<qint64>::max())) return std::nullopt;
     return port.toLongLong();
-  case QMetaType::QString:
-    return StrictNumber::toInt64(port.toString());
-  default:
-    return std::nullopt;
+  case QMetaType::QString: return StrictNumber::toInt64(port.toString());
+  default: return std::nullopt;
   }
 }
 

@@ -12,14 +12,10 @@ int ServicesModel::columnCount(const QModelIndex &parent) const { return parent.
 QVariant ServicesModel::data(const QModelIndex &index, int role) const {
   if (!index.isValid() || index.row() >= count_()) return {};
   switch (role) {
-  case Qt::DisplayRole:
-    return row_(index.row()).text;
-  case Qt::DecorationRole:
-    return namedImage(row_(index.row()).image);
-  case CellIdentifierRole:
-    return QStringLiteral("service");
-  default:
-    return {};
+  case Qt::DisplayRole: return row_(index.row()).text;
+  case Qt::DecorationRole: return namedImage(row_(index.row()).image);
+  case CellIdentifierRole: return QStringLiteral("service");
+  default: return {};
   }
 }
 

@@ -19,21 +19,11 @@ void appendNumber(std::string &out, double value, int decimals) {
 void appendEscaped(std::string &out, std::string_view text) {
   for (const char c : text) {
     switch (c) {
-    case '"':
-      out += "\\\"";
-      break;
-    case '\\':
-      out += "\\\\";
-      break;
-    case '\n':
-      out += "\\n";
-      break;
-    case '\r':
-      out += "\\r";
-      break;
-    case '\t':
-      out += "\\t";
-      break;
+    case '"': out += "\\\""; break;
+    case '\\': out += "\\\\"; break;
+    case '\n': out += "\\n"; break;
+    case '\r': out += "\\r"; break;
+    case '\t': out += "\\t"; break;
     default:
       if (static_cast<unsigned char>(c) < 0x20) {
         char escaped[8];

@@ -30,10 +30,8 @@ bool isNumberLike(const QVariant &value) {
   case QMetaType::SChar:
   case QMetaType::UChar:
   case QMetaType::Float:
-  case QMetaType::Double:
-    return true;
-  default:
-    return false;
+  case QMetaType::Double: return true;
+  default: return false;
   }
 }
 

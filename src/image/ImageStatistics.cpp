@@ -79,8 +79,7 @@ void sample(const Bitmap &bitmap, int64_t count, ImageStatistics &stats) {
         },
         stats);
   case 24:
-  case 32:
-    return sampleEveryFourthPixel(bitmap, count, readRGB, stats);
+  case 32: return sampleEveryFourthPixel(bitmap, count, readRGB, stats);
   case 48:
     return sampleEveryFourthPixel(
         bitmap, count,
@@ -89,8 +88,7 @@ void sample(const Bitmap &bitmap, int64_t count, ImageStatistics &stats) {
           return Sample{value, value};
         },
         stats);
-  default:
-    return;  // no samples: the statistics keep their initial values
+  default: return;  // no samples: the statistics keep their initial values
   }
 }
 

@@ -46,22 +46,17 @@ std::optional<Bitmap> wrap(QImage image, int bitsPerSample, int samplesPerPixel,
 std::optional<Bitmap> PlatformImageDecoder::bitmapFromImage(QImage image) {
   if (image.isNull()) return std::nullopt;
   switch (image.format()) {
-  case QImage::Format_Grayscale8:
-    return wrap(std::move(image), 8, 1, 8);
-  case QImage::Format_Grayscale16:
-    return wrap(std::move(image), 16, 1, 16);
-  case QImage::Format_RGB888:
-    return wrap(std::move(image), 8, 3, 24);
+  case QImage::Format_Grayscale8: return wrap(std::move(image), 8, 1, 8);
+  case QImage::Format_Grayscale16: return wrap(std::move(image), 16, 1, 16);
+  case QImage::Format_RGB888: return wrap(std::move(image), 8, 3, 24);
   case QImage::Format_Mono:
   case QImage::Format_MonoLSB:
   case QImage::Format_Indexed8:
     if (image.allGray()) return wrap(image.convertToFormat(QImage::Format_Grayscale8), 8, 1, 8);
     return wrap(image.convertToFormat(QImage::Format_RGB888), 8, 3, 24);
-  case QImage::Format_RGBX64:
-    return packRGB48(image);
+  case QImage::Format_RGBX64: return packRGB48(image);
   case QImage::Format_RGBA64:
-  case QImage::Format_RGBA64_Premultiplied:
-    return wrap(image.convertToFormat(QImage::Format_RGBA64), 16, 4, 64);
+  case QImage::Format_RGBA64_Premultiplied: return wrap(image.convertToFormat(QImage::Format_RGBA64), 16, 4, 64);
   default:
     if (image.hasAlphaChannel()) return wrap(image.convertToFormat(QImage::Format_RGBA8888), 8, 4, 32);
     return wrap(image.convertToFormat(QImage::Format_RGBX8888), 8, 3, 32);

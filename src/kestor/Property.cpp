@@ -18,18 +18,12 @@ constexpr uint32_t TRACE_LEVEL = 3;
 
 std::shared_ptr<KESTOR::Item> makeItem(uint32_t type, const QString &name, kestor_item *record) {
   switch (type) {
-  case KESTOR_TEXT:
-    return std::make_shared<KESTOR::TextItem>(name, record);
-  case KESTOR_NUMBER:
-    return std::make_shared<KESTOR::NumberItem>(name, record);
-  case KESTOR_SWITCH:
-    return std::make_shared<KESTOR::SwitchItem>(name, record);
-  case KESTOR_LIGHT:
-    return std::make_shared<KESTOR::LightItem>(name, record);
-  case KESTOR_BLOB:
-    return std::make_shared<KESTOR::BLOBItem>(name, record);
-  default:
-    return nullptr;
+  case KESTOR_TEXT: return std::make_shared<KESTOR::TextItem>(name, record);
+  case KESTOR_NUMBER: return std::make_shared<KESTOR::NumberItem>(name, record);
+  case KESTOR_SWITCH: return std::make_shared<KESTOR::SwitchItem>(name, record);
+  case KESTOR_LIGHT: return std::make_shared<KESTOR::LightItem>(name, record);
+  case KESTOR_BLOB: return std::make_shared<KESTOR::BLOBItem>(name, record);
+  default: return nullptr;
   }
 }
 
@@ -73,14 +67,10 @@ QString KESTOR::Property::description() const { return textFromField(property->l
 
 QString statusImageName(uint32_t state) {
   switch (state) {
-  case KESTOR_STATE_OK:
-    return QStringLiteral("NSStatusAvailable");
-  case KESTOR_STATE_BUSY:
-    return QStringLiteral("NSStatusPartiallyAvailable");
-  case KESTOR_STATE_ALERT:
-    return QStringLiteral("NSStatusUnavailable");
-  default:
-    return QStringLiteral("NSStatusNone");
+  case KESTOR_STATE_OK: return QStringLiteral("NSStatusAvailable");
+  case KESTOR_STATE_BUSY: return QStringLiteral("NSStatusPartiallyAvailable");
+  case KESTOR_STATE_ALERT: return QStringLiteral("NSStatusUnavailable");
+  default: return QStringLiteral("NSStatusNone");
   }
 }
 

@@ -24,20 +24,13 @@ QPainterPath gridPath() {
 
 QString azimuthLabel(int azimuth) {
   switch (azimuth) {
-  case 45:
-    return QStringLiteral("NE");
-  case 90:
-    return QStringLiteral("E");
-  case 135:
-    return QStringLiteral("SE");
-  case 225:
-    return QStringLiteral("SW");
-  case 270:
-    return QStringLiteral("W");
-  case 315:
-    return QStringLiteral("NW");
-  default:
-    return QString::number(azimuth) + QChar(0x00B0);
+  case 45: return QStringLiteral("NE");
+  case 90: return QStringLiteral("E");
+  case 135: return QStringLiteral("SE");
+  case 225: return QStringLiteral("SW");
+  case 270: return QStringLiteral("W");
+  case 315: return QStringLiteral("NW");
+  default: return QString::number(azimuth) + QChar(0x00B0);
   }
 }
 

@@ -179,14 +179,9 @@ bool MapView::event(QEvent *event) {
     // Qt sends the changes of a pinch or rotation between a begin and an end event.
     const auto *gesture = static_cast<QNativeGestureEvent *>(event);
     switch (gesture->gestureType()) {
-    case Qt::ZoomNativeGesture:
-      magnifyWithEvent(gesture->value(), GesturePhase::Changed);
-      return true;
-    case Qt::RotateNativeGesture:
-      rotateWithEvent(-gesture->value(), GesturePhase::Changed);
-      return true;
-    default:
-      break;
+    case Qt::ZoomNativeGesture: magnifyWithEvent(gesture->value(), GesturePhase::Changed); return true;
+    case Qt::RotateNativeGesture: rotateWithEvent(-gesture->value(), GesturePhase::Changed); return true;
+    default: break;
     }
   }
   if (event->type() == QEvent::Gesture) {

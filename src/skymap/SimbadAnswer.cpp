@@ -61,52 +61,27 @@ void appendName(MapEntry &entry, const QString &text) {
 void apply(MapEntry &entry, const Row &row, const QString &line) {
   const QString text = line.mid(row.drop);
   switch (row.effect) {
-  case Effect::AppendLine:
-    appendName(entry, line);
-    return;
-  case Effect::ReplaceWithLine:
-    entry.name = line;
-    return;
-  case Effect::AppendText:
-    appendName(entry, text);
-    return;
+  case Effect::AppendLine: appendName(entry, line); return;
+  case Effect::ReplaceWithLine: entry.name = line; return;
+  case Effect::AppendText: appendName(entry, text); return;
   case Effect::Hip:
     if (const auto hip = StrictNumber::toInt32(StrictNumber::trimBlanks(text))) entry.object.id = *hip;
     return;
-  case Effect::End:
-    return;
-  default:
-    break;
+  case Effect::End: return;
+  default: break;
   }
   const std::optional<double> value = StrictNumber::toDouble(StrictNumber::trimBlanks(text));
   if (!value) return;
   switch (row.effect) {
-  case Effect::Ra:
-    entry.object.j2kRA = *value / 15.0;
-    break;
-  case Effect::Dec:
-    entry.object.j2kDec = *value;
-    break;
-  case Effect::Mag:
-    entry.object.mag = float(*value);
-    break;
-  case Effect::Dimension:
-    entry.object.diameter = std::max(entry.object.diameter, float(*value));
-    break;
-  case Effect::PmRa:
-    entry.object.pmra = float(*value);
-    break;
-  case Effect::PmDec:
-    entry.object.pmdec = float(*value);
-    break;
-  case Effect::Parallax:
-    entry.object.px = float(*value);
-    break;
-  case Effect::RadialVelocity:
-    entry.object.rv = float(*value);
-    break;
-  default:
-    break;
+  case Effect::Ra: entry.object.j2kRA = *value / 15.0; break;
+  case Effect::Dec: entry.object.j2kDec = *value; break;
+  case Effect::Mag: entry.object.mag = float(*value); break;
+  case Effect::Dimension: entry.object.diameter = std::max(entry.object.diameter, float(*value)); break;
+  case Effect::PmRa: entry.object.pmra = float(*value); break;
+  case Effect::PmDec: entry.object.pmdec = float(*value); break;
+  case Effect::Parallax: entry.object.px = float(*value); break;
+  case Effect::RadialVelocity: entry.object.rv = float(*value); break;
+  default: break;
   }
 }
 

@@ -59,12 +59,9 @@ void GraphView::addSample(const GuiderSample &sample) {
 
 const std::vector<QPointF> &GraphView::series() const {
   switch (mode) {
-  case GuiderSample::Series::DriftEQ:
-    return driftsEQ;
-  case GuiderSample::Series::Corrections:
-    return corrections;
-  case GuiderSample::Series::DriftXY:
-    break;
+  case GuiderSample::Series::DriftEQ: return driftsEQ;
+  case GuiderSample::Series::Corrections: return corrections;
+  case GuiderSample::Series::DriftXY: break;
   }
   return driftsXY;
 }

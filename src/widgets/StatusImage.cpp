@@ -48,13 +48,9 @@ QPixmap namedStatusImage(const QString &name) {
 
 QPixmap statusImage(int state) {
   switch (state) {
-  case 1:
-    return namedStatusImage(QStringLiteral("NSStatusAvailable"));
-  case 2:
-    return namedStatusImage(QStringLiteral("NSStatusPartiallyAvailable"));
-  case 3:
-    return namedStatusImage(QStringLiteral("NSStatusUnavailable"));
-  default:
-    return namedStatusImage(QStringLiteral("NSStatusNone"));
+  case 1: return namedStatusImage(QStringLiteral("NSStatusAvailable"));
+  case 2: return namedStatusImage(QStringLiteral("NSStatusPartiallyAvailable"));
+  case 3: return namedStatusImage(QStringLiteral("NSStatusUnavailable"));
+  default: return namedStatusImage(QStringLiteral("NSStatusNone"));
   }
 }

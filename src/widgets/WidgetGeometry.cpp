@@ -46,24 +46,18 @@ Column cell(int row, int columns) { return {row % columns, row / columns}; }
 QRectF switchFrame(int row, int columns, double height) {
   const Column c = cell(row, columns);
   switch (columns) {
-  case 3:
-    return {c.index * 127.0 + 5, rowY(height, c.line), 126, 20};
-  case 2:
-    return {c.index * 191.0 + 5, rowY(height, c.line), 189, 20};
-  default:
-    return {5, rowY(height, row), 380, 20};
+  case 3: return {c.index * 127.0 + 5, rowY(height, c.line), 126, 20};
+  case 2: return {c.index * 191.0 + 5, rowY(height, c.line), 189, 20};
+  default: return {5, rowY(height, row), 380, 20};
   }
 }
 
 QRectF lightImageFrame(int row, int columns, double height) {
   const Column c = cell(row, columns);
   switch (columns) {
-  case 3:
-    return {c.index * 127.0 + 2, rowY(height, c.line), 18, 20};
-  case 2:
-    return {c.index * 190.0 + 2, rowY(height, c.line), 18, 20};
-  default:
-    return {2, rowY(height, row), 18, 20};
+  case 3: return {c.index * 127.0 + 2, rowY(height, c.line), 18, 20};
+  case 2: return {c.index * 190.0 + 2, rowY(height, c.line), 18, 20};
+  default: return {2, rowY(height, row), 18, 20};
   }
 }
 

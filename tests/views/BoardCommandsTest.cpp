@@ -126,17 +126,10 @@ TEST_P(BoardLock, FollowsItsSenderAndIsShownStoredAndLaidOutAfterwards) {
   dashboard->locked = c.lockButtonOn;
   w[0]->button2->setEnabled(!c.lockButtonOn);
   switch (c.sender) {
-  case 'l':
-    QTest::mouseClick(&lockButton, Qt::LeftButton);
-    break;
-  case 'u':
-    QTest::mouseClick(&unlockButton, Qt::LeftButton);
-    break;
-  case 'n':
-    dashboard->lockButton = nullptr;
-    [[fallthrough]];
-  default:
-    lockMenu.trigger();
+  case 'l': QTest::mouseClick(&lockButton, Qt::LeftButton); break;
+  case 'u': QTest::mouseClick(&unlockButton, Qt::LeftButton); break;
+  case 'n': dashboard->lockButton = nullptr; [[fallthrough]];
+  default: lockMenu.trigger();
   }
   EXPECT_EQ(dashboard->locked, c.locked);
   EXPECT_FALSE(defaults().contains(QStringLiteral("locked")));  // applied on the next turn of the event loop

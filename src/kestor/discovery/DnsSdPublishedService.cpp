@@ -85,7 +85,6 @@ void DnsSdPublishedService::groupChanged(AvahiEntryGroup *changed, AvahiEntryGro
   case AVAHI_ENTRY_GROUP_FAILURE:
     wanted_ = false;
     return failed(avahi_client_errno(avahi_entry_group_get_client(changed)));
-  default:
-    return;
+  default: return;
   }
 }

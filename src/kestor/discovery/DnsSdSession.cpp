@@ -71,8 +71,7 @@ void DnsSdSession::changed(AvahiClient *current, AvahiClientState state) {
     });
     return;
   }
-  default:
-    return;
+  default: return;
   }
 }
 
