@@ -17,8 +17,9 @@ find "$BUILD" -name '*.gcno' | sort | comm -23 - "$BUILD/current-gcno.txt" | xar
 QT_QPA_PLATFORM=offscreen ctest --test-dir "$BUILD" -LE 'fuzz|load' -j "$(nproc)" --timeout 600 "$@" >"$BUILD/coverage-ctest.log" ||
   { tail -20 "$BUILD/coverage-ctest.log"; exit 1; }
 GENERATED="$ROOT/src/catalog/(StarCatalog|MilkyWayOutline|DsoCatalog|Figures)\.cpp"
-gcovr --root "$ROOT" --gcov-ignore-parse-errors --filter "$ROOT/framework/" --filter "$ROOT/src/" \
-  --exclude "$GENERATED" --json "$BUILD/coverage.json" --print-summary "$BUILD" | tail -3
+# gcovr runs gcov in its working folder and may leave the .gcov files there: run it inside the build.
+(cd "$BUILD" && gcovr --root "$ROOT" --gcov-ignore-parse-errors --filter "$ROOT/framework/" --filter "$ROOT/src/" \
+  --exclude "$GENERATED" --json "$BUILD/coverage.json" --print-summary "$BUILD" | tail -3)
 # One line per folder: lines covered of lines counted.
 python3 - "$BUILD/coverage.json" "$ROOT" <<'PY'
 import json, os, sys, collections
