@@ -1,6 +1,8 @@
 // The built program and its settings tool as separate processes on a scratch configuration: bad
-// arguments to the tool write nothing; the program, with a server that never answers, ends within
-// 2 s of SIGTERM or SIGINT with status 0, after logging its start.
+// arguments to the tool write nothing, a colour it stores reads back; the program, with a server
+// that never answers, ends within 2 s of SIGTERM or SIGINT with status 0, after logging its start.
+#include "core/Settings.h"
+
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QSettings>
@@ -45,10 +47,20 @@ TEST_F(ProgramTest, BadArgumentsToTheToolAndTheScriptWriteNothing) {
                                        {"add-servers", "localhost:70000"},
                                        {"add-servers", ":7624"},
                                        {"set", "key"},
+                                       {"set-color", "markerColor"},
+                                       {"set-color", "markerColor", "not a colour"},
                                        {"unknown"}})
     EXPECT_EQ(run(arguments), 2) << arguments.join(' ').toStdString();
   EXPECT_EQ(run({"localhost"}, QStringLiteral(CONFIGURE_SERVERS_SCRIPT)), 2);
   EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("config/" KESTOR_SETTINGS_FILE))));
+}
+
+// A colour set with the tool reads back through the program's own colour reader.
+TEST_F(ProgramTest, TheToolStoresAColourTheProgramReads) {
+  ASSERT_EQ(run({"set-color", "markerColor", "#ff8000"}), 0);
+  const std::optional<QColor> color = UserDefaults::decodeColor(stored(QStringLiteral("markerColor")).toByteArray());
+  ASSERT_TRUE(color.has_value());
+  EXPECT_EQ(color->name(), QStringLiteral("#ff8000"));
 }
 
 class ProgramExitTest : public ProgramTest, public testing::WithParamInterface<int> {};

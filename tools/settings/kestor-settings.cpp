@@ -4,11 +4,15 @@
 //   kestor-settings add-servers HOST:PORT...   servers restored at launch, appended to the user's
 //                                              list when not in it yet
 //   kestor-settings set KEY VALUE              one text value
+//   kestor-settings set-color KEY COLOR        one colour ("#rrggbb", "#aarrggbb" or an SVG colour
+//                                              name) in the form the program stores colours in
 #include "app/ApplicationIdentity.h"
 #include "app/SavedServers.h"
 #include "core/Globals.h"
 #include "core/SettingKeys.h"
+#include "core/Settings.h"
 
+#include <QColor>
 #include <QCoreApplication>
 #include <QSettings>
 #include <QStringList>
@@ -32,7 +36,10 @@ std::optional<QVariantMap> parseServer(const QString &text) {
 }
 
 int usage() {
-  std::fputs("usage: kestor-settings add-servers HOST:PORT...\n       kestor-settings set KEY VALUE\n", stderr);
+  std::fputs(
+      "usage: kestor-settings add-servers HOST:PORT...\n       kestor-settings set KEY VALUE\n"
+      "       kestor-settings set-color KEY COLOR\n",
+      stderr);
   return 2;
 }
 
@@ -88,6 +95,13 @@ int main(int argc, char **argv) {
     if (!addServers(*servers)) return 1;
   } else if (command == QStringLiteral("set") && arguments.size() == 2) {
     defaults().setValue(arguments[0], arguments[1]);
+  } else if (command == QStringLiteral("set-color") && arguments.size() == 2) {
+    const QColor color = QColor::fromString(arguments[1]);
+    if (!color.isValid()) {
+      std::fprintf(stderr, "kestor-settings: not a colour: %s\n", qPrintable(arguments[1]));
+      return 2;
+    }
+    UserDefaults::setColor(arguments[0], color);
   } else {
     return usage();
   }
