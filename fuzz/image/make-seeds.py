@@ -21,11 +21,13 @@ def raw(signature, width, height, bytes_per_pixel):
     return signature + struct.pack("<II", width, height) + pixels
 
 
-def fits(bitpix, axes, samples):
+def fits(bitpix, axes, samples, zero=None):
     cards = ["SIMPLE  = %20s" % "T", "BITPIX  = %20d" % bitpix, "NAXIS   = %20d" % len(axes)]
     cards += ["NAXIS%-3d= %20d" % (i + 1, n) for i, n in enumerate(axes)]
-    if bitpix == 16:
-        cards += ["BZERO   = %20d" % 32768, "BSCALE  = %20d" % 1]
+    if bitpix == 16 and zero is None:
+        zero = 32768
+    if zero is not None:
+        cards += ["BZERO   = %20d" % zero, "BSCALE  = %20d" % 1]
     cards.append("END")
     header = "".join(card.ljust(80) for card in cards)
     header = header.ljust((len(header) + 2879) // 2880 * 2880).encode("ascii")
@@ -61,6 +63,7 @@ seeds = {
     "fuzz_fits": {
         "grey8": fits(8, [8, 4], [i * 7 for i in range(32)]),
         "grey16": fits(16, [8, 4], [i * 2000 for i in range(32)]),
+        "grey8-offset": fits(8, [8, 4], [i * 7 for i in range(32)], zero=32768),
         "cube8": fits(8, [4, 2, 3], [i * 10 for i in range(24)]),
         "cube16": fits(16, [4, 2, 3], [i * 2500 for i in range(24)]),
     },

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <optional>
 
 namespace {
 
@@ -65,15 +66,25 @@ void moveToImage(MemoryFile &fits) {
 // passes through the memory of the whole image.
 constexpr int64_t STRIP_BYTES = 64 * 1024;
 
-// Where the samples lie in the file as the bitmap holds them, apart from the byte order: 8-bit,
-// or 16-bit with the offset of unsigned samples (BZERO 32768, BSCALE 1), not tile-compressed.
-// Those are converted straight from the file's bytes in one pass, at about the cost of copying
-// them; cfitsio reads every other kind. Null when the samples are not stored so.
-const uint8_t *storedSamples(MemoryFile &fits, bool compressed, const QByteArray &data, int64_t dataStart) {
-  int equivalentType = 0;
+// A scaling card's value: `absent` when the header has none; nothing when it cannot be read.
+std::optional<double> scalingCard(MemoryFile &fits, const char *keyword, double absent) {
+  double value = absent;
   int status = 0;
-  fits_get_img_equivtype(fits.file, &equivalentType, &status);
-  if (status != 0 || compressed || (equivalentType != BYTE_IMG && equivalentType != USHORT_IMG)) return nullptr;
+  fits_read_key(fits.file, TDOUBLE, keyword, &value, nullptr, &status);
+  if (status == KEY_NO_EXIST) return absent;
+  if (status != 0) return std::nullopt;
+  return value;
+}
+
+// Where the samples lie in the file as the bitmap holds them, apart from the byte order: 8-bit
+// unscaled, or 16-bit with the offset of unsigned samples (BZERO 32768, BSCALE 1), not
+// tile-compressed. Those are converted straight from the file's bytes in one pass, at about the
+// cost of copying them; cfitsio reads every other kind, and refuses what does not fit the
+// bitmap's samples (an 8-bit file offset by 32768, say). Null when the samples are not stored so.
+const uint8_t *storedSamples(MemoryFile &fits, int bitpix, bool compressed, const QByteArray &data, int64_t dataStart) {
+  if (compressed || scalingCard(fits, "BZERO", 0) != (bitpix == 8 ? 0.0 : 32768.0) ||
+      scalingCard(fits, "BSCALE", 1) != 1.0)
+    return nullptr;
   return reinterpret_cast<const uint8_t *>(data.constData()) + dataStart;
 }
 
@@ -156,7 +167,7 @@ DecodeResult FITSImageRep::imageRepsWithData(const QByteArray &data) {
   if (compressed && *storedBytes > MAX_INFLATED_BYTES)
     return DecodeResult::failure(QStringLiteral("compressed FITS image larger than %1 bytes").arg(MAX_INFLATED_BYTES));
 
-  const uint8_t *stored = storedSamples(fits, compressed, data, dataStart);
+  const uint8_t *stored = storedSamples(fits, bitpix, compressed, data, dataStart);
   std::shared_ptr<uint8_t[]> buffer = PixelBuffers::take(*bufferBytes);
   const int64_t rowBytes = width * bytesPerSample;
   // Tile-compressed planes are read whole: cfitsio inflates a tile for every read that touches it.

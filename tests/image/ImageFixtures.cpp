@@ -49,13 +49,15 @@ QByteArray rawFile(const char *signature, uint32_t width, uint32_t height, const
   return QByteArray(signature, 4) + littleEndian(width) + littleEndian(height) + pixels;
 }
 
-QByteArray fitsFile(int imageType, const std::vector<long> &axes, int dataType, const void *pixels) {
+QByteArray fitsFile(int imageType, const std::vector<long> &axes, int dataType, const void *pixels,
+                    const std::vector<std::pair<const char *, double>> &cards) {
   return writtenFits([&](fitsfile *file, int &status) {
     std::vector<long> naxes = axes, first(axes.size(), 1);
     fits_create_img(file, imageType, int(naxes.size()), naxes.data(), &status);
     LONGLONG count = axes.empty() ? 0 : 1;
     for (long axis : axes) count *= axis;
     if (count > 0) fits_write_pix(file, dataType, first.data(), count, const_cast<void *>(pixels), &status);
+    for (auto [keyword, value] : cards) fits_write_key(file, TDOUBLE, keyword, &value, nullptr, &status);
   });
 }
 

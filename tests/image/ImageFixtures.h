@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <utility>
 #include <vector>
 
 namespace fixtures {
@@ -15,8 +16,10 @@ QByteArray bytes(std::initializer_list<int> values);
 // A framework raw file: signature, width, height (little-endian), then `pixels`.
 QByteArray rawFile(const char *signature, uint32_t width, uint32_t height, const QByteArray &pixels);
 // A FITS file written by cfitsio: `imageType` is a cfitsio image type (BYTE_IMG, USHORT_IMG, ...),
-// `pixels` the values of the cfitsio type `dataType`.
-QByteArray fitsFile(int imageType, const std::vector<long> &axes, int dataType, const void *pixels);
+// `pixels` the values of the cfitsio type `dataType`, stored as they are; `cards` (BZERO, BSCALE,
+// ...) are added after the pixels, so they scale the stored values when the file is read.
+QByteArray fitsFile(int imageType, const std::vector<long> &axes, int dataType, const void *pixels,
+                    const std::vector<std::pair<const char *, double>> &cards = {});
 // The FITS file's image Rice-compressed by cfitsio as fpack does (.fits.fz): an empty primary
 // unit, then the image as an extension.
 QByteArray fpacked(const QByteArray &fits);
