@@ -6,7 +6,8 @@ set -euo pipefail
 PKGS=(
   cmake g++ make pkg-config ninja-build
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-svg-dev libgl-dev
-  libexpat1-dev zlib1g-dev libcfitsio-dev libraw-dev libavahi-client-dev liberfa-dev
+  libexpat1-dev zlib1g-dev libcfitsio-dev libraw-dev libexiv2-dev libavahi-client-dev liberfa-dev
+  qt6-image-formats-plugins
   libgtest-dev libgmock-dev libbenchmark-dev libindi-dev
   clang clang-format libclang-rt-14-dev gcovr
   indi-bin avahi-daemon avahi-utils dbus iproute2 procps util-linux

@@ -3,9 +3,11 @@
 #include "core/Settings.h"
 #include "image/HistogramPicture.h"
 #include "image/ImageDecoder.h"
+#include "image/ImageProperties.h"
 
 Image::Image(const QByteArray &data, const QString &format) : imageData_(data), imageFormat_(format.toLower()) {
   DecodedBitmap decoded = ImageDecoder::decode(imageData_, imageFormat_);
+  properties_ = ImageProperties::of(imageData_, decoded);
   decoderName_ = std::move(decoded.decoder);
   reason_ = std::move(decoded.result.reason);
   original_ = std::move(decoded.result.bitmap);

@@ -11,6 +11,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <QVariantMap>
 
 class Image {
 public:
@@ -45,6 +46,9 @@ public:
   int64_t size() const { return width() * height(); }
   int bitsPerPixel() const { return original_ ? original_->bitsPerPixel : 0; }
   const QString &format() const { return imageFormat_; }
+  // The bitmap's EXIF data ("ExposureTime", "ISOSpeedRatings", ...), or without a bitmap the
+  // image reader's text keys; absent when there are none.
+  const std::optional<QVariantMap> &properties() const { return properties_; }
   const QByteArray &data() const { return imageData_; }
   // Which decoder made the bitmap, or tried to; and why there is no bitmap, when there is none.
   const QString &decoder() const { return decoderName_; }
@@ -55,6 +59,7 @@ private:
   QString imageFormat_;
   QString decoderName_;
   QString reason_;
+  std::optional<QVariantMap> properties_;
   std::optional<Bitmap> original_;
   std::optional<ImageStatistics> statistics_;
   QImage cachedHistogram_;

@@ -6,11 +6,26 @@
 
 namespace ImageDecoder {
 
+namespace {
+
+// A TIFF header, little- or big-endian: also the start of most camera raw files (DNG, NEF, CR2, ...).
+bool isTIFF(const QByteArray &data) {
+  return data.startsWith(QByteArrayView("II*\0", 4)) || data.startsWith(QByteArrayView("MM\0*", 4));
+}
+
+DecodedBitmap cameraRaw(const QByteArray &data) { return {CameraRawDecoder::decode(data), CAMERA_RAW}; }
+
+}  // namespace
+
 DecodedBitmap decode(const QByteArray &data, const QString &format) {
-  if (format == u".nef" || format == u".arw") return {CameraRawDecoder::decode(data), QStringLiteral("camera raw")};
+  if (format == u".nef" || format == u".arw") return cameraRaw(data);
   if (const std::optional<ImageRepClass> repClass = ImageRepRegistry::claimant(data))
     return {repClass->imageRepsWithData(data), QString::fromLatin1(repClass->name)};
-  return {PlatformImageDecoder::decode(data), QStringLiteral("platform")};
+  const bool tiff = isTIFF(data);
+  if (tiff && CameraRawDecoder::recognises(data)) return cameraRaw(data);
+  DecodeResult platform = PlatformImageDecoder::decode(data);
+  if (!platform.bitmap && !tiff && CameraRawDecoder::recognises(data)) return cameraRaw(data);
+  return {std::move(platform), PLATFORM};
 }
 
 }  // namespace ImageDecoder

@@ -7,9 +7,7 @@
 #include "image/ImageRepRegistry.h"
 #include "image/PlatformImageDecoder.h"
 
-#include <QBuffer>
 #include <QImageReader>
-#include <QImageWriter>
 
 #include <fitsio.h>
 #include <gtest/gtest.h>
@@ -29,16 +27,6 @@ Shape shapeOf(const Bitmap &b) {
 std::vector<int> bytesAt(const Bitmap &b, size_t count, int64_t row = 0) {
   const uint8_t *p = b.pixels + row * b.bytesPerRow;
   return std::vector<int>(p, p + count);
-}
-
-QByteArray encoded(const QImage &image, const char *format, int quality = -1) {
-  QByteArray out;
-  QBuffer buffer(&out);
-  buffer.open(QIODevice::WriteOnly);
-  QImageWriter writer(&buffer, format);
-  writer.setQuality(quality);
-  EXPECT_TRUE(writer.write(image)) << writer.errorString().toStdString();
-  return out;
 }
 
 QByteArray grey8(long width, long height) {
@@ -78,8 +66,9 @@ TEST(ImageDecoder, DecodesOrRefuses) {
   const int16_t positive[] = {0, 32767, 0x1234}, negative[] = {-5, 7, 1, 2};
   const float floats[] = {1, 2, 3, 4};
   const QByteArray long8 = grey8(28900, 1), small = grey8(100, 10);  // 28900 data bytes padded to 11 blocks
-  QImage png(2, 2, QImage::Format_Grayscale8);
+  QImage png(2, 2, QImage::Format_Grayscale8), colour(2, 1, QImage::Format_RGB32);
   png.fill(9);
+  colour.fill(qRgb(10, 20, 30));
   const std::nullopt_t NONE = std::nullopt;
   const Case cases[] = {
       {"RAW1", rawFile("RAW1", 3, 2, QByteArray(6, 7)), ".bin", "raw", Shape{3, 2, 8, 1, 8, 3}, {7}},
@@ -250,6 +239,11 @@ TEST(ImageDecoder, DecodesOrRefuses) {
       {"XISF cut in the preamble", xisf("").left(12), "", "xisf", NONE},
       {"XISF header length beyond the data", xisf("").replace(11, 1, "\x7f"), "", "xisf", NONE},
       {"PNG", encoded(png, "png"), ".png", "platform", Shape{2, 2, 8, 1, 8, 4}, {9, 9}},
+      {"TIFF", greyTiff(3, 2, bytes({1, 2, 3, 4, 5, 6})), ".tiff", "platform", Shape{3, 2, 8, 1, 8, 4}, {1, 2, 3}},
+      {"WebP", encoded(colour, "webp", 100), ".webp", "platform", Shape{2, 1, 8, 3, 32, 8}, {10, 20, 30, 255}},
+      {"DNG by its content", dngFile(64, 48), ".fits", "camera raw", Shape{64, 48, 8, 3, 24, 192}},
+      {"DNG cut in its directories: neither LibRaw nor Qt reads it", dngFile(64, 48).chopped(100), ".dng", "platform",
+       NONE},
       {"XISF signature of another version", "XISF0200....", "", "platform", NONE},
       {"camera raw by format alone", rawFile("RAW1", 2, 2, QByteArray(4, 'x')), ".arw", "camera raw", NONE},
       {"unknown bytes", "RA nothing that decodes", ".fits", "platform", NONE},

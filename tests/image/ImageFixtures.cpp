@@ -1,7 +1,11 @@
 #include "ImageFixtures.h"
 
+#include <QBuffer>
+#include <QImageWriter>
+
 #include <fitsio.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <stdexcept>
@@ -81,54 +85,107 @@ QByteArray xisfFile(const QString &elements, qsizetype offset, const QByteArray 
   return out.leftJustified(offset, '\0') + block;
 }
 
+QByteArray encoded(const QImage &image, const char *format, int quality) {
+  QByteArray out;
+  QBuffer buffer(&out);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, format);
+  writer.setQuality(quality);
+  if (!writer.write(image))
+    throw std::runtime_error("Qt could not write the fixture: " + writer.errorString().toStdString());
+  return out;
+}
+
+QByteArray tiffFile(std::vector<TiffEntry> entries, const std::vector<TiffEntry> &exif, const QByteArray &pixels) {
+  // A directory at `start`: the entries, then the values longer than 4 bytes (each at an even offset).
+  const auto directory = [](const std::vector<TiffEntry> &list, uint32_t start) {
+    const uint32_t valuesStart = start + 2 + 12 * uint32_t(list.size()) + 4;
+    QByteArray out = littleEndian(uint32_t(list.size()), 2), values;
+    for (const TiffEntry &entry : list) {
+      out += littleEndian(entry.tag, 2) + littleEndian(entry.type, 2) + littleEndian(entry.count);
+      if (entry.value.size() <= 4) {
+        out += entry.value.leftJustified(4, '\0');
+      } else {
+        out += littleEndian(valuesStart + uint32_t(values.size()));
+        values += entry.value.leftJustified(entry.value.size() + entry.value.size() % 2, '\0');
+      }
+    }
+    return out + littleEndian(0) + values;  // no further directory
+  };
+  // As TIFF writers lay files out: the pixels (at 8), then the first directory, then the EXIF one.
+  const QByteArray strip = pixels.leftJustified(pixels.size() + pixels.size() % 2, '\0');
+  const uint32_t firstStart = 8 + uint32_t(strip.size());
+  if (!exif.empty()) entries.push_back({34665, 4, 1, littleEndian(0)});
+  std::sort(entries.begin(), entries.end(), [](const TiffEntry &a, const TiffEntry &b) { return a.tag < b.tag; });
+  const uint32_t exifStart = firstStart + uint32_t(directory(entries, firstStart).size());  // pointers keep the size
+  for (TiffEntry &entry : entries) {
+    if (entry.tag == 34665) entry.value = littleEndian(exifStart);
+    if (entry.tag == 273) entry.value = littleEndian(8);
+  }
+  return QByteArray("II*\0", 4) + littleEndian(firstStart) + strip + directory(entries, firstStart) +
+         (exif.empty() ? QByteArray() : directory(exif, exifStart));
+}
+
+static std::vector<TiffEntry> cameraEntries() {
+  return {{271, 2, 7, QByteArray("Kestor", 7)}, {272, 2, 5, QByteArray("Test", 5)}};
+}
+
+// The first directory of a one-strip grey image (photometric 1) or mosaic (32803), naming the
+// camera; the strip offset is filled in by tiffFile.
+static std::vector<TiffEntry> stripEntries(uint16_t width, uint16_t height, int bitsPerSample, int photometric,
+                                           const QByteArray &pixels) {
+  std::vector<TiffEntry> entries = cameraEntries();
+  entries.insert(entries.end(), {
+                                    {256, 4, 1, littleEndian(width)},
+                                    {257, 4, 1, littleEndian(height)},
+                                    {258, 3, 1, littleEndian(uint32_t(bitsPerSample), 2)},
+                                    {259, 3, 1, littleEndian(1, 2)},
+                                    {262, 3, 1, littleEndian(uint32_t(photometric), 2)},
+                                    {273, 4, 1, {}},
+                                    {277, 3, 1, littleEndian(1, 2)},
+                                    {278, 4, 1, littleEndian(height)},
+                                    {279, 4, 1, littleEndian(uint32_t(pixels.size()))},
+                                });
+  return entries;
+}
+
+std::vector<TiffEntry> shotExif() {
+  return {
+      {33434, 5, 1, littleEndian(1) + littleEndian(250)},
+      {33437, 5, 1, littleEndian(28) + littleEndian(10)},
+      {34855, 3, 1, littleEndian(800, 2)},
+      {36867, 2, 20, QByteArray("2026:12:07 03:04:05", 20)},
+      {37386, 5, 1, littleEndian(50) + littleEndian(1)},
+  };
+}
+
+QByteArray greyTiff(uint16_t width, uint16_t height, const QByteArray &pixels) {
+  return tiffFile(stripEntries(width, height, 8, 1, pixels), shotExif(), pixels);
+}
+
+QByteArray jpegWithExif(const QImage &image) {
+  const QByteArray exif = QByteArray("Exif\0\0", 6) + tiffFile(cameraEntries(), shotExif(), {});
+  const QByteArray length = bytes({int(exif.size() + 2) >> 8, int(exif.size() + 2) & 0xff});
+  return encoded(image, "jpeg").insert(2, bytes({0xff, 0xe1}) + length + exif);  // after the start of image
+}
+
 QByteArray dngFile(uint16_t width, uint16_t height) {
   QByteArray pixels, identity;  // a gradient with a checkerboard of 8-pixel squares
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x)
       pixels += littleEndian(1000 + 40 * x + 20 * y + ((x / 8 + y / 8) % 2 ? 2000 : 0), 2);
   for (int i = 0; i < 9; ++i) identity += littleEndian(i % 4 == 0 ? 10000 : 0) + littleEndian(10000);
-  // Tag, type (1 byte, 2 text, 3 short, 4 long, 10 signed rational), count, value. The strip
-  // offset (273) is filled in once the values' size is known.
-  const struct {
-    uint16_t tag, type;
-    uint32_t count;
-    QByteArray value;
-  } entries[] = {
-      {254, 4, 1, littleEndian(0)},
-      {256, 4, 1, littleEndian(width)},
-      {257, 4, 1, littleEndian(height)},
-      {258, 3, 1, littleEndian(16, 2)},
-      {259, 3, 1, littleEndian(1, 2)},
-      {262, 3, 1, littleEndian(32803, 2)},
-      {271, 2, 7, QByteArray("Kestor", 7)},
-      {272, 2, 5, QByteArray("Test", 5)},
-      {273, 4, 1, {}},
-      {277, 3, 1, littleEndian(1, 2)},
-      {278, 4, 1, littleEndian(height)},
-      {279, 4, 1, littleEndian(uint32_t(pixels.size()))},
-      {284, 3, 1, littleEndian(1, 2)},
-      {33421, 3, 2, littleEndian(2 | 2 << 16)},
-      {33422, 1, 4, QByteArray("\0\1\1\2", 4)},
-      {50706, 1, 4, QByteArray("\1\4\0\0", 4)},
-      {50708, 2, 12, QByteArray("Kestor Test", 12)},
-      {50721, 10, 9, identity},
-  };
-  const uint32_t valuesStart = 8 + 2 + 12 * uint32_t(std::size(entries)) + 4;
-  QByteArray directory = littleEndian(uint32_t(std::size(entries)), 2), values;
-  qsizetype stripOffsetAt = 0;
-  for (const auto &entry : entries) {
-    directory += littleEndian(entry.tag, 2) + littleEndian(entry.type, 2) + littleEndian(entry.count);
-    if (entry.tag == 273) stripOffsetAt = directory.size();
-    if (entry.value.size() <= 4) {
-      directory += entry.value.leftJustified(4, '\0');
-    } else {
-      directory += littleEndian(valuesStart + uint32_t(values.size()));
-      values += entry.value.leftJustified(entry.value.size() + entry.value.size() % 2, '\0');
-    }
-  }
-  directory += littleEndian(0);  // no further directory
-  directory.replace(stripOffsetAt, 4, littleEndian(valuesStart + uint32_t(values.size())));
-  return QByteArray("II*\0\x08\0\0\0", 8) + directory + values + pixels;
+  std::vector<TiffEntry> entries = stripEntries(width, height, 16, 32803, pixels);
+  entries.insert(entries.end(), {
+                                    {254, 4, 1, littleEndian(0)},
+                                    {284, 3, 1, littleEndian(1, 2)},
+                                    {33421, 3, 2, littleEndian(2 | 2 << 16)},
+                                    {33422, 1, 4, QByteArray("\0\1\1\2", 4)},
+                                    {50706, 1, 4, QByteArray("\1\4\0\0", 4)},
+                                    {50708, 2, 12, QByteArray("Kestor Test", 12)},
+                                    {50721, 10, 9, identity},
+                                });
+  return tiffFile(std::move(entries), shotExif(), pixels);
 }
 
 Bitmap bitmapOver(const std::vector<uint8_t> &pixels, int64_t width, int64_t height, int bitsPerSample,

@@ -12,6 +12,7 @@
 #include <fitsio.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <cstring>
 #include <thread>
@@ -55,6 +56,105 @@ TEST(Image, CameraRawFormatsGoThroughLibRawFromMemory) {
   EXPECT_EQ(QDir::temp().entryList({QStringLiteral("tmp.*")}), before);
 }
 
+// Min, max, average, black point, white point.
+using Figures = std::array<int64_t, 5>;
+Figures figuresOf(const Image &image) {
+  const ImageStatistics &s = *image.imageStatistics();
+  return {s.min, s.max, s.average, image.autoBlackPoint(), image.autoWhitePoint()};
+}
+
+// Formats beyond the registered representations: Qt's TIFF and WebP plugins, and camera raw by
+// its content whatever the format says.
+TEST(Image, PlatformFormatsAndCameraRawByContent) {
+  QByteArray ramp;  // 8 x 8 grey, 0 to 252 by 4: the sampled pixels are 0, 16, ..., 240
+  for (int i = 0; i < 64; ++i) ramp += char(4 * i);
+  QImage colour(8, 8, QImage::Format_RGB32);  // columns of (10, 20, 30) × x: bins 0 and 80 sampled
+  for (int x = 0; x < 8; ++x)
+    for (int y = 0; y < 8; ++y) colour.setPixel(x, y, qRgb(10 * x, 20 * x, 30 * x));
+  const Image dngByFormat(fixtures::dngFile(64, 48), QStringLiteral(".nef"));
+  ASSERT_TRUE(dngByFormat.imageStatistics());
+  const struct {
+    const char *name;
+    QByteArray data;
+    const char *format, *decoder;
+    int64_t width, height, bitsPerPixel;
+    Figures figures;
+  } cases[] = {
+      {"TIFF", fixtures::greyTiff(8, 8, ramp), ".tiff", "platform", 8, 8, 8, {0, 240, 120, 0, 240}},
+      {"WebP", fixtures::encoded(colour, "webp", 100), ".webp", "platform", 8, 8, 32, {0, 80, 40, 0, 80}},
+      {"DNG", fixtures::dngFile(64, 48), ".dng", "camera raw", 64, 48, 24, figuresOf(dngByFormat)},
+      {"DNG under another format", fixtures::dngFile(64, 48), ".jpeg", "camera raw", 64, 48, 24,
+       figuresOf(dngByFormat)},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    const Image image(c.data, QString::fromLatin1(c.format));
+    EXPECT_EQ(image.decoder().toStdString(), c.decoder);
+    ASSERT_TRUE(image.imageStatistics()) << image.failureReason().toStdString();
+    EXPECT_EQ(std::tuple(image.width(), image.height(), int64_t(image.bitsPerPixel())),
+              std::tuple(c.width, c.height, c.bitsPerPixel));
+    EXPECT_EQ(figuresOf(image), c.figures);
+  }
+  const Figures dng = figuresOf(dngByFormat);  // a gradient: the average lies between the ends
+  EXPECT_LT(dng[0], dng[2]);
+  EXPECT_LT(dng[2], dng[1]);
+}
+
+std::string describe(const std::optional<QVariantMap> &properties) {
+  if (!properties) return "absent";
+  std::string out;
+  for (auto it = properties->begin(); it != properties->end(); ++it)
+    out += it.key().toStdString() + "=" + it.value().toString().toStdString() + " ";
+  return out;
+}
+
+// The bitmap's EXIF (LibRaw's account of it for camera raw), else the image reader's text keys.
+TEST(Image, PropertiesAreTheBitmapsEXIF) {
+  const QVariantMap shot = {
+      {"Make", "Kestor"},
+      {"Model", "Test"},
+      {"ExposureTime", 0.004},
+      {"FNumber", 2.8},
+      {"ISOSpeedRatings", qint64(800)},
+      {"FocalLength", 50.0},
+      {"DateTimeOriginal", "2026:12:07 03:04:05"},
+  };
+  QVariantMap camera = shot;  // LibRaw keeps its numbers in single precision
+  camera["ExposureTime"] = double(1.0f / 250);
+  camera["FNumber"] = double(2.8f);
+  QImage picture(8, 8, QImage::Format_Grayscale8);
+  picture.fill(50);
+  const QByteArray plainJpeg = fixtures::encoded(picture, "jpeg");
+  picture.setText(QStringLiteral("Title"), QStringLiteral("M 42"));
+  const QByteArray titledPng = fixtures::encoded(picture, "png");
+  const uint8_t grey[] = {1, 2, 3, 4};
+  const std::nullopt_t ABSENT = std::nullopt;
+  const struct {
+    const char *name;
+    QByteArray data;
+    const char *format;
+    std::optional<QVariantMap> properties;
+  } cases[] = {
+      {"JPEG carrying EXIF", fixtures::jpegWithExif(picture), ".jpg", shot},
+      {"TIFF carrying EXIF", fixtures::greyTiff(2, 2, fixtures::bytes({1, 2, 3, 4})), ".tif", shot},
+      {"TIFF carrying EXIF after 120 KB of pixels", fixtures::greyTiff(400, 300, QByteArray(120000, 50)), ".tif", shot},
+      {"camera raw by format", fixtures::dngFile(64, 48), ".nef", camera},
+      {"camera raw by content", fixtures::dngFile(64, 48), ".dng", camera},
+      {"JPEG without EXIF", plainJpeg, ".jpg", ABSENT},
+      {"PNG with a text key: decoded, so its EXIF, of which it has none", titledPng, ".png", ABSENT},
+      {"PNG with a text key, its pixels cut off", titledPng.left(titledPng.indexOf("IDAT") + 4), ".png",
+       QVariantMap{{"Title", "M 42"}}},
+      {"FITS", fixtures::fitsFile(BYTE_IMG, {2, 2}, TBYTE, grey), ".fits", ABSENT},
+      {"nothing that decodes", "not an image", ".jpg", ABSENT},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    const Image image(c.data, QString::fromLatin1(c.format));
+    EXPECT_EQ(image.properties(), c.properties)
+        << "got " << describe(image.properties()) << " expected " << describe(c.properties);
+  }
+}
+
 TEST(Image, StatisticsPointsAndRendering) {
   QPalette palette;
   palette.setColor(QPalette::Text, QColor(0, 200, 0));
@@ -87,19 +187,31 @@ TEST(Image, StatisticsPointsAndRendering) {
   defaults().remove(QStringLiteral("highlightOverexposure"));
 }
 
-// BLOB items of different devices may be decoded on different threads: cfitsio, the registry
-// and the settings reader must bear it.
+// BLOB items of different devices may be decoded on different threads: cfitsio, the registry,
+// the settings reader, Qt's readers, Exiv2 and LibRaw must bear it.
 TEST(Image, DecodesOnSeveralThreadsAtOnce) {
   const uint16_t samples[] = {1, 2, 3, 4, 5, 6, 7, 65535};
-  const QByteArray fits = fixtures::fitsFile(USHORT_IMG, {4, 2}, TUSHORT, samples);
-  std::atomic<int> decoded{0};
+  QImage picture(8, 8, QImage::Format_Grayscale8);
+  picture.fill(50);
+  const std::pair<QByteArray, QString> files[] = {
+      {fixtures::fitsFile(USHORT_IMG, {4, 2}, TUSHORT, samples), QStringLiteral(".fits")},
+      {fixtures::jpegWithExif(picture), QStringLiteral(".jpg")},
+      {fixtures::dngFile(32, 24), QStringLiteral(".dng")},
+  };
+  std::atomic<int> decoded{0}, withProperties{0};
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t)
-    threads.emplace_back([&] {
-      for (int i = 0; i < 50; ++i) decoded += !Image(fits, QStringLiteral(".fits")).image().isNull();
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 30; ++i) {
+        const auto &[data, format] = files[(t + i) % 3];
+        Image image(data, format);
+        decoded += !image.image().isNull();
+        withProperties += image.properties().has_value();
+      }
     });
   for (std::thread &thread : threads) thread.join();
-  EXPECT_EQ(decoded, 200);
+  EXPECT_EQ(decoded, 120);
+  EXPECT_EQ(withProperties, 80);
 }
 
 // The image of a BLOB item over bytes held in memory, as the bus library hands them over: made
