@@ -1,5 +1,6 @@
 // Fuzzes the whole decode entry as a BLOB takes it: the registered representations, then Qt's
-// image readers, the statistics, the histogram picture and the rendering.
+// image readers and LibRaw, the properties (Exiv2, LibRaw, Qt's text keys), the statistics, the
+// histogram picture and the rendering.
 
 #include "image/Image.h"
 #include "image/ImageRepRegistry.h"
