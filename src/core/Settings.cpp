@@ -81,9 +81,10 @@ double leadingDouble(const QString &text) {
   const QByteArray bytes = afterSpace(text);
   const char *begin = bytes.constData();
   const char *end = begin + bytes.size();
-  if (begin != end && *begin == '+') ++begin;
-  if (end - begin >= 1 && !(std::isdigit(static_cast<unsigned char>(*begin)) || *begin == '.' || *begin == '-'))
-    return 0;  // no "inf" or "nan" words
+  const char *digits = begin != end && (*begin == '+' || *begin == '-') ? begin + 1 : begin;
+  if (digits == end || !(std::isdigit(static_cast<unsigned char>(*digits)) || *digits == '.'))
+    return 0;  // no "inf" or "nan" words, signed or not
+  if (*begin == '+') ++begin;
   double value = 0;
   const auto [next, error] = std::from_chars(begin, end, value);
   (void)next;
