@@ -1,18 +1,24 @@
 #include "core/Globals.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 
 namespace {
 
+// The folder of the running program, read from the process itself: the bundle is first asked for
+// before the application object, which would otherwise tell it, exists.
+QString programFolder() {
+  const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+  return program.isEmpty() ? QString() : QFileInfo(program).absolutePath();
+}
+
 // The installed layout puts resources in <prefix>/share/<program>; a build tree keeps them in
 // its own share folder.
 QString findResourcePath() {
-  const QString exeDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
   QStringList candidates;
-  if (!exeDir.isEmpty()) candidates << QDir(exeDir).filePath(QStringLiteral("../share/" KESTOR_SHARE_NAME));
+  if (const QString folder = programFolder(); !folder.isEmpty())
+    candidates << QDir(folder).filePath(QStringLiteral("../share/" KESTOR_SHARE_NAME));
   candidates << QStringLiteral(KESTOR_BUILD_SHARE_DIR);
   for (const QString &candidate : candidates) {
     if (QFileInfo(candidate).isDir()) return QDir(candidate).canonicalPath();
