@@ -12,6 +12,7 @@ PKGS=(
   clang clang-format libclang-rt-14-dev gcovr
   indi-bin avahi-daemon avahi-utils dbus iproute2 procps util-linux
   xvfb xauth x11-apps x11-utils imagemagick python3 locales fonts-dejavu-core
+  qt6-speech-dev qt6-declarative-dev qt6-speech-flite-plugin
 )
 missing=()
 for p in "${PKGS[@]}"; do

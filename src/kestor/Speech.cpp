@@ -1,12 +1,15 @@
 #include "kestor/Speech.h"
 
-#ifdef KESTOR_HAVE_TEXTTOSPEECH
 #include <QTextToSpeech>
 
-void speak(const QString &text) {
-  static QTextToSpeech *speech = new QTextToSpeech;             // main thread; lives as long as the program
-  if (!speech->availableVoices().isEmpty()) speech->say(text);  // no voice: nothing is spoken
+// One for the program's life, also after it failed: Qt 6.4's Flite engine crashes when made again
+// after an earlier one was destroyed.
+QTextToSpeech &speechSynthesizer() {
+  static QTextToSpeech *const synthesizer = new QTextToSpeech;
+  return *synthesizer;
 }
-#else
-void speak(const QString &text) { (void)text; }
-#endif
+
+void speak(const QString &text) {
+  QTextToSpeech &synthesizer = speechSynthesizer();
+  if (!synthesizer.availableVoices().isEmpty()) synthesizer.say(text);  // no voice: nothing is spoken
+}

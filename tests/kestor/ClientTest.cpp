@@ -2,6 +2,8 @@
 // drive, the message log.
 #include <QRegularExpression>
 #include <QSettings>
+#include <QSignalSpy>
+#include <QTextToSpeech>
 
 #include <gtest/gtest.h>
 
@@ -12,8 +14,10 @@
 #include "Fakes.h"
 #include "Records.h"
 #include "core/Globals.h"
+#include "core/Settings.h"
 #include "kestor/Callbacks.h"
 #include "kestor/Model.h"
+#include "kestor/Speech.h"
 
 namespace {
 
@@ -196,6 +200,41 @@ TEST(MessageLog, EntriesAreAppendedLaterOnTheMainThreadWithATimeStampInTheOrderM
   const QStringList texts = fixture.messageTexts();
   ASSERT_EQ(texts.size(), KESTOR::MAX_MESSAGES);
   for (int i = 0; i < KESTOR::MAX_MESSAGES; ++i) ASSERT_EQ(texts.at(i), QString::number(i + 1));
+}
+
+// An entry with sound is spoken only while "enableSounds" is on; where the machine has no engine,
+// voice or audio device the voice fails without a word and the entry is there all the same.
+TEST(MessageLog, EntriesWithSoundAreSpokenWhileSoundsAreEnabled) {
+  ClientFixture fixture;
+  if (speechSynthesizer().availableVoices().isEmpty()) GTEST_SKIP() << "no speech engine with a voice is installed";
+  const struct {
+    const char *text;
+    bool sound;
+    QVariant enableSounds;
+    bool speaks;
+  } cases[] = {
+      {"sound off", false, true, false},
+      {"sounds disabled", true, false, false},
+      {"sounds disabled as text", true, QStringLiteral("NO"), false},
+      {"sounds enabled by default", true, QVariant(), true},  // last: a failed voice stays failed
+  };
+  qsizetype entries = 0;
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.text);
+    if (c.enableSounds.isValid())
+      defaults().setValue(Setting::ENABLE_SOUNDS.name(), c.enableSounds);
+    else
+      defaults().remove(Setting::ENABLE_SOUNDS.name());
+    QSignalSpy spoken(&speechSynthesizer(), &QTextToSpeech::stateChanged);
+    // A voice that failed (in an earlier repetition of this test) stays failed and silent.
+    const bool changes = c.speaks && speechSynthesizer().state() != QTextToSpeech::Error;
+    fixture.kestor->log(QString::fromUtf8(c.text), c.sound);
+    ASSERT_TRUE(fixture.waitForMessages(++entries));
+    EXPECT_EQ(fixture.messageTexts().last(), QString::fromUtf8(c.text));
+    // Speaking starts, or fails for want of an audio device; either way the state changes.
+    EXPECT_EQ(waitUntil([&] { return !spoken.isEmpty(); }, changes ? 5000 : 300), changes);
+  }
+  defaults().remove(Setting::ENABLE_SOUNDS.name());
 }
 
 }  // namespace
