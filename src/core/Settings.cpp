@@ -9,6 +9,8 @@
 #include <cmath>
 #include <limits>
 
+#include "core/SettingsFileWatch.h"
+
 namespace {
 
 constexpr char COLOR_MAGIC[] = "KCOLOR01";
@@ -198,6 +200,13 @@ void write(const QString &key, const QVariant &value, QSettings &store) {
 }
 
 void onChange(const QObject *receiver, std::function<void(const QString &key)> slot) {
+  // Made by the first listener, on its thread, and never destroyed.
+  static const bool watching = [] {
+    auto *watch = new SettingsFileWatch(defaults());
+    QObject::connect(watch, &SettingsFileWatch::reloaded, &notifier(), [] { emit notifier().changed(QString()); });
+    return true;
+  }();
+  (void)watching;
   QObject::connect(&notifier(), &SettingsNotifier::changed, receiver, std::move(slot));
 }
 

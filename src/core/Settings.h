@@ -39,7 +39,9 @@ void write(const Key &setting, const QVariant &value, QSettings &store = default
   write(setting.name(), value, store);
 }
 // Calls the slot with the key after every write, at once when written on the receiver's thread and
-// queued to it otherwise, for as long as the receiver lives.
+// queued to it otherwise, for as long as the receiver lives; and with an empty key once the
+// settings file written by another process has been read again. The first call, on the main
+// thread, starts watching the file.
 void onChange(const QObject *receiver, std::function<void(const QString &key)> slot);
 
 // The readings of one stored value; nullopt when it has no reading of that type.

@@ -1,4 +1,5 @@
-// The settings the map draws with, read when the map is made and again after every write.
+// The settings the map draws with, read when the map is made and again after every write, whether
+// this program or another process made it.
 #pragma once
 
 #include <QtGlobal>

@@ -140,7 +140,7 @@ private:
   Controls outlets_;
   ObjectSearch *objectSearch_ = nullptr;  // a child of the map
   Overlay *overlay_ = nullptr;            // a child widget, the same size as the map
-  MapSettings settings_;                  // read when made and again after every write
+  MapSettings settings_;                  // read when made and after every write, also by other processes
 
   // Scales, set by every drawing pass.
   double displayScale_ = 1.0;  // device pixels per view point

@@ -6,6 +6,7 @@
 #include <QNativeGestureEvent>
 #include <QPainter>
 #include <QPointingDevice>
+#include <QProcess>
 #include <QScrollArea>
 #include <QSettings>
 #include <QTest>
@@ -34,6 +35,15 @@ bool near(const QImage &image, QPoint point, const QColor &colour) {
   }
   return false;
 }
+
+// Counts the paint events of the widgets it filters.
+struct PaintCounter : QObject {
+  bool eventFilter(QObject *, QEvent *event) override {
+    paints += event->type() == QEvent::Paint;
+    return false;
+  }
+  int paints = 0;
+};
 
 class MapViewTest : public testing::Test, public MapViewDelegate {
 protected:
@@ -199,7 +209,8 @@ TEST_F(MapViewTest, UnderTheUsersHands) {
 }
 
 // The "+" on the selection and the "x" on the mount's position with its field of view, in the
-// live colours, at a constant size on screen.
+// live colours, at a constant size on screen; a field of view written by another process while
+// the map is shown is drawn at the next paint.
 TEST_F(MapViewTest, OverlayMarksTheSelectionAndThePosition) {
   kestor_set_astro_time(2461381.4166666665);
   const auto saved = std::tuple(graphColor1(), graphColor2(), markerColor());
@@ -223,18 +234,32 @@ TEST_F(MapViewTest, OverlayMarksTheSelectionAndThePosition) {
   EXPECT_FALSE(marked(selection, {}, Qt::red)) << "the centre stays open";
   EXPECT_TRUE(marked(position, {-8, -8}, Qt::blue) && marked(position, {8, 8}, Qt::blue));
   EXPECT_FALSE(marked(position, {}, Qt::blue));
+  PaintCounter overlayPaints;
+  map->findChild<MapView::Overlay *>()->installEventFilter(&overlayPaints);
+  map->show();
   const struct {
     double width, height, angle;
     QPointF onFrame;
     bool drawn;
-  } frames[] = {// onFrame in degrees
-                {10, 6, 0, {5, 0}, true},
-                {10, 6, 90, {3, 0}, true},
-                {0, 6, 0, {0, 3}, false},
-                {10, -6, 0, {5, 0}, false}};
+    bool widthByAnotherProcess;  // only the width, written by kestor-settings; the rest as before
+  } frames[] = {                 // onFrame in degrees
+                {10, 6, 0, {5, 0}, true, false},
+                {10, 6, 90, {3, 0}, true, false},
+                {0, 6, 0, {0, 3}, false, false},
+                {14, 6, 0, {7, 0}, true, true},
+                {10, -6, 0, {5, 0}, false, false}};
   for (const auto &f : frames) {
-    UserDefaults::write(Setting::FOV_WIDTH, f.width), UserDefaults::write(Setting::FOV_HEIGHT, f.height);
-    UserDefaults::write(Setting::FOV_ANGLE, f.angle);
+    if (f.widthByAnotherProcess) {
+      defaults().sync();                  // this process's writes are in the file the tool changes
+      QCoreApplication::processEvents();  // and the repaints they asked for are done
+      const int paints = overlayPaints.paints;
+      ASSERT_EQ(QProcess::execute(QStringLiteral(KESTOR_SETTINGS_TOOL), {"set", "fovWidth", QString::number(f.width)}),
+                0);
+      EXPECT_TRUE(waitUntil([&] { return overlayPaints.paints > paints; })) << "the overlay is painted again";
+    } else {
+      UserDefaults::write(Setting::FOV_WIDTH, f.width), UserDefaults::write(Setting::FOV_HEIGHT, f.height);
+      UserDefaults::write(Setting::FOV_ANGLE, f.angle);
+    }
     EXPECT_EQ(marked(position, f.onFrame * 1024 / 210, Qt::green), f.drawn)
         << f.width << " " << f.height << " " << f.angle;
   }
