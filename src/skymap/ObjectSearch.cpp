@@ -47,6 +47,11 @@ void ObjectSearch::search(QObject *sender) {
     const QUrl url = SimbadRequest::url(SimbadRequest::serviceAddress(), query);
     if (url.isValid()) {
       if (network_ == nullptr) network_ = new QNetworkAccessManager(this);
+      // Disabling the field that has the keyboard would hand it to the next control, a target
+      // of the mount with its text selected, where the next keys would land: the window keeps
+      // no focus until the answer gives it back.
+      focusTaken_ = field_->window()->focusWidget() == field_;
+      if (focusTaken_) field_->clearFocus();
       field_->setEnabled(false);
       if (log_ && kestor_get_log_level() == 1) write(QStringLiteral("Waiting for SIMBAD response..."));
       QNetworkReply *reply = network_->get(SimbadRequest::request(url, timeout_));
@@ -65,7 +70,12 @@ void ObjectSearch::search(QObject *sender) {
 }
 
 void ObjectSearch::processSimbadResponse(const std::optional<QByteArray> &data) {
-  if (field_) field_->setEnabled(true);
+  if (field_) {
+    field_->setEnabled(true);
+    // Unless the user has put the keyboard elsewhere meanwhile.
+    if (focusTaken_ && field_->window()->focusWidget() == nullptr) field_->setFocus(Qt::OtherFocusReason);
+  }
+  focusTaken_ = false;
   if (!data) {
     write(QStringLiteral("Failed to connect to SIMBAD..."));
     return;

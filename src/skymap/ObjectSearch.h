@@ -28,7 +28,8 @@ public:
   ObjectSearch(std::shared_ptr<const SkyModel> sky, Chosen chosen, QObject *parent = nullptr);
   ~ObjectSearch() override;
 
-  // The field searched (not owned); disabled while the service is asked.
+  // The field searched (not owned); disabled while the service is asked, and then the window's
+  // keyboard focus rests nowhere until the answer returns it to the field.
   void setField(QLineEdit *field);
   QLineEdit *searchField() const { return field_; }
   // Where log lines go: the wait at log level 1, failures, the answer's lines. Nowhere by default,
@@ -56,4 +57,5 @@ private:
   std::unique_ptr<QMenu> menu_;
   QNetworkAccessManager *network_ = nullptr;  // made on the first online query, a child of the search
   double timeout_ = 10.0;
+  bool focusTaken_ = false;  // the field had the keyboard when its question went out
 };

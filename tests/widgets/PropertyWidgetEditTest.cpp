@@ -1,12 +1,20 @@
 // Editing property widgets with real clicks and keys: edit marking that refreshes leave alone,
-// Set, Reset, the folder row and the guider's buttons.
+// Set, Reset, the folder row, the guider's buttons and the keyboard while the mount's search waits.
+#include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include "EventLoopWait.h"
+#include "StubSimbadServer.h"
 #include "WidgetFixture.h"
+#include "core/Globals.h"
+#include "core/Settings.h"
+#include "skymap/MapView.h"
+#include "skymap/ObjectSearch.h"
 #include "widgets/FieldStyle.h"
 #include "widgets/GraphView.h"
 #include "widgets/KButton.h"
@@ -153,5 +161,59 @@ TEST_F(PropertyWidgetEdit, GuiderButtonsSwitchModesZoomAndReset) {
   click(widget, "reset");
   EXPECT_TRUE(graph->driftsXY.empty() && graph->driftsEQ.empty() && graph->corrections.empty());
 }
+
+// Keys as the user presses them: to the open menu, else to the control that has the keyboard.
+void press(const QString &keys) { QTest::keyClicks(static_cast<QWidget *>(nullptr), keys); }
+void press(Qt::Key key) { QTest::keyClick(static_cast<QWidget *>(nullptr), key); }
+
+struct SearchWaitCase {
+  const char *name;
+  StubSimbadServer::Mode service;
+  bool clickTargetMeanwhile;  // the user puts the keyboard into the RA target while waiting
+};
+
+void PrintTo(const SearchWaitCase &c, std::ostream *out) { *out << c.name; }
+
+class SearchWait : public WidgetFixture, public testing::WithParamInterface<SearchWaitCase> {
+protected:
+  ~SearchWait() override { defaults().remove(Setting::SIMBAD_URL.name()); }
+};
+
+TEST_P(SearchWait, KeysTypedWhileTheServiceIsAskedReachNoTargetAndTheFieldGetsTheKeyboardBack) {
+  const SearchWaitCase &c = GetParam();
+  StubSimbadServer stub(c.service, 200, "ID Vega\nEND\n");
+  defaults().setValue(Setting::SIMBAD_URL.name(), stub.address());
+  PropertyWidget *widget =
+      showWidget(define(PropertyRecord("Telescope Simulator", "MOUNT_EQUATORIAL_COORDINATES", KESTOR_NUMBER, 0,
+                                       {numberItem("RA", 5.5, "%010.6m"), numberItem("DEC", 20, "%010.6m")})));
+  widget->mapView->search().setTimeout(0.5);
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  auto *search = control<QLineEdit>(widget, "search");
+  auto *ra = control<QLineEdit>(widget, "target:RA");
+  auto *dec = control<QLineEdit>(widget, "target:DEC");
+  const QStringList targets{ra->text(), dec->text()};
+
+  QTest::mouseClick(search, Qt::LeftButton);
+  press(QStringLiteral("Vega"));
+  press(Qt::Key_Return);
+  ASSERT_FALSE(search->isEnabled());
+  press(Qt::Key_Escape);  // closes the results
+  press(QStringLiteral("12"));
+  EXPECT_EQ(QStringList({ra->text(), dec->text()}), targets);
+  EXPECT_FALSE(FieldStyle::isEdited(ra) || FieldStyle::isEdited(dec));
+  if (c.clickTargetMeanwhile) QTest::mouseClick(ra, Qt::LeftButton);
+
+  ASSERT_TRUE(waitUntil([&] { return search->isEnabled(); }, 8000));
+  EXPECT_EQ(QApplication::focusWidget(), c.clickTargetMeanwhile ? ra : search);
+  EXPECT_EQ(search->text(), QStringLiteral("Vega"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PropertyWidgetEdit, SearchWait,
+    testing::Values(SearchWaitCase{"answered", StubSimbadServer::Mode::Answer, false},
+                    SearchWaitCase{"unanswered", StubSimbadServer::Mode::Silent, false},
+                    SearchWaitCase{"keyboardMovedMeanwhile", StubSimbadServer::Mode::Silent, true}),
+    [](const testing::TestParamInfo<SearchWaitCase> &info) { return std::string(info.param.name); });
 
 }  // namespace
