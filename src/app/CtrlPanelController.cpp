@@ -1,7 +1,7 @@
 #include "app/CtrlPanelController.h"
 
 #include "app/NameOrder.h"
-#include "app/OutlineSelectionModel.h"
+#include "app/AskingSelectionModel.h"
 #include "core/Dispatch.h"
 #include "core/Settings.h"
 #include "kestor/Model.h"
@@ -36,7 +36,7 @@ void CtrlPanelController::setOutline() {
   if (propertiesOutlineView) {
     propertiesOutlineView->setModel(model_);
     QItemSelectionModel *original = propertiesOutlineView->selectionModel();
-    selection_ = new OutlineSelectionModel(
+    selection_ = new AskingSelectionModel(
         model_,
         [this](const QModelIndex &index) {
           const OutlineItem *item = model_->item(index);

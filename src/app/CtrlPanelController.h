@@ -17,7 +17,7 @@
 #include <optional>
 #include <vector>
 
-class OutlineSelectionModel;
+class AskingSelectionModel;
 class PropertyWidget;
 class QTreeView;
 class QWidget;
@@ -80,7 +80,7 @@ private:
   bool hasRow(const QModelIndex &index) const;
 
   OutlineModel *model_ = nullptr;
-  OutlineSelectionModel *selection_ = nullptr;
+  AskingSelectionModel *selection_ = nullptr;
   bool hideOnDeactivate_ = false;
   bool hiddenByDeactivation_ = false;
 };

@@ -1,5 +1,6 @@
 #include "app/ServicesController.h"
 
+#include "app/AskingSelectionModel.h"
 #include "app/ServicesModel.h"
 #include "core/Dispatch.h"
 #include "core/Globals.h"
@@ -22,20 +23,21 @@ ServicesController::ServicesController(QObject *parent) : BaseController(parent)
 ServicesModel::Row ServicesController::cellForRow(int row) const {
   const Row item = itemForRow(row);
   if (const auto *service = std::get_if<std::shared_ptr<NetService>>(&item))
-    return {(*service)->name, QStringLiteral("NSBonjour"), false};
+    return {(*service)->name, QStringLiteral("NSBonjour")};
   if (const auto *server = std::get_if<TypedServer>(&item))
     return {server->host + QStringLiteral(" (") + QString::number(server->port) + QLatin1Char(')'),
-            QStringLiteral("NSNetwork"), true};
+            QStringLiteral("NSNetwork")};
   return {};
 }
 
 void ServicesController::awakeFromNib() {
   if (servicesTableView) {
     servicesTableView->setModel(servicesModel_);
-    connect(servicesTableView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &current) {
-              if (current.isValid()) rowSelected(current.row());
-            });
+    // A click on a service, or the arrow keys reaching one, leaves the selected server selected.
+    QItemSelectionModel *original = servicesTableView->selectionModel();
+    servicesTableView->setSelectionModel(new AskingSelectionModel(
+        servicesModel_, [this](const QModelIndex &index) { return shouldSelectRow(index.row()); }, this));
+    delete original;
   }
   if (removeButton) removeButton->setEnabled(false);
   loadServers();
@@ -57,13 +59,14 @@ void ServicesController::reloadTable() {
   if (removeButton) removeButton->setEnabled(false);
 }
 
-void ServicesController::rowSelected(int row) {
+bool ServicesController::shouldSelectRow(int row) {
   const Row item = itemForRow(row);
   const auto *server = std::get_if<TypedServer>(&item);
-  if (!server) return;
+  if (!server) return false;
   if (removeButton) removeButton->setEnabled(true);
   if (hostnameField) hostnameField->setText(server->host);
   if (portField) portField->setText(QString::number(server->port));
+  return true;
 }
 
 void ServicesController::saveServers() { UserDefaults::write(Setting::SERVERS, savedServersValue(configuredServers)); }

@@ -69,7 +69,8 @@ public slots:
 
 private:
   void reloadTable();
-  void rowSelected(int row);
+  // No for a service; for a server, its host and port into the fields, Remove enabled, and yes.
+  bool shouldSelectRow(int row);
   std::vector<TypedServer> readSetting(const QVariant &value);
   // Appends the saved servers that the list does not hold yet (as often as they are saved).
   void appendUnlisted(const std::vector<TypedServer> &saved);

@@ -21,7 +21,7 @@ QVariant ServicesModel::data(const QModelIndex &index, int role) const {
 
 Qt::ItemFlags ServicesModel::flags(const QModelIndex &index) const {
   if (!index.isValid() || index.row() >= count_()) return Qt::NoItemFlags;
-  return row_(index.row()).selectable ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::ItemIsEnabled;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 
 void ServicesModel::reload() {

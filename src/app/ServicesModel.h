@@ -1,5 +1,6 @@
 // The server table of the preferences sheet as a one-column table model: the discovered services
-// first, then the user's servers. Service rows cannot be selected.
+// first, then the user's servers. Which rows the user may select, the table's selection asks the
+// controller.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -18,7 +19,6 @@ public:
   struct Row {
     QString text;
     QString image;  // a named image
-    bool selectable = false;
   };
 
   // Rows come from the functions given, asked anew on every request.

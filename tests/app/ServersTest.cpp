@@ -160,10 +160,42 @@ TEST_F(ServerList, AddAndRemoveEditTheUsersServersAfterTheDiscoveredOnesAndSaveA
   EXPECT_FALSE(ui().removeButton->isEnabled());
   interface->servicesController.removeAction();
   EXPECT_EQ(savedOnDisk().size(), 5);
-  clickRow(3);
-  EXPECT_TRUE(ui().removeButton->isEnabled());
-  EXPECT_EQ(ui().hostnameField->text(), "beta");
-  EXPECT_EQ(ui().portField->text(), "7624");
+  // The selected row, the fields and Remove; a service clicked or reached with the arrow keys
+  // leaves the server selected.
+  QTableView *table = ui().servicesTableView;
+  const auto selection = [&] {
+    const QModelIndexList selected = table->selectionModel()->selectedRows();
+    return QStringList{selected.size() == 1 ? QString::number(selected[0].row()) : QStringLiteral("none"),
+                       ui().hostnameField->text() + ':' + ui().portField->text(),
+                       ui().removeButton->isEnabled() ? QStringLiteral("remove") : QStringLiteral("-")};
+  };
+  const struct {
+    const char *what;
+    std::function<void()> act;
+    QStringList selected;
+  } steps[] = {
+      {"a server clicked", [&] { clickRow(3); }, {"3", "beta:7624", "remove"}},
+      {"a service clicked", [&] { clickRow(1); }, {"3", "beta:7624", "remove"}},
+      {"the server next to the services clicked", [&] { clickRow(2); }, {"2", "alpha:7624", "remove"}},
+      {"the services reached with the arrow keys",
+       [&] {
+         QTest::keyClick(table, Qt::Key_Up);
+         QTest::keyClick(table, Qt::Key_Up);
+       },
+       {"2", "alpha:7624", "remove"}},
+      {"a service clicked and back down with the arrow keys",
+       [&] {
+         clickRow(0);
+         QTest::keyClick(table, Qt::Key_Down);
+         QTest::keyClick(table, Qt::Key_Down);
+         QTest::keyClick(table, Qt::Key_Down);
+       },
+       {"3", "beta:7624", "remove"}},
+  };
+  for (const auto &step : steps) {
+    step.act();
+    EXPECT_EQ(selection(), step.selected) << step.what;
+  }
   QTest::mouseClick(ui().removeButton, Qt::LeftButton);
   EXPECT_EQ(rows(), (QStringList{"one", "two", "alpha (7624)", "gamma (80)", " (7625)", "%2 (1)"}));
   EXPECT_EQ(savedOnDisk(), (QStringList{"alpha:7624", "gamma:80", ":7625", "%2:1"}));

@@ -1,13 +1,13 @@
-#include "app/OutlineSelectionModel.h"
+#include "app/AskingSelectionModel.h"
 
-OutlineSelectionModel::OutlineSelectionModel(QAbstractItemModel *model, ShouldSelect shouldSelect, QObject *parent)
+AskingSelectionModel::AskingSelectionModel(QAbstractItemModel *model, ShouldSelect shouldSelect, QObject *parent)
     : QItemSelectionModel(model, parent), shouldSelect_(std::move(shouldSelect)) {}
 
-void OutlineSelectionModel::select(const QModelIndex &index, QItemSelectionModel::SelectionFlags command) {
+void AskingSelectionModel::select(const QModelIndex &index, QItemSelectionModel::SelectionFlags command) {
   select(QItemSelection(index, index), command);
 }
 
-void OutlineSelectionModel::select(const QItemSelection &selection, QItemSelectionModel::SelectionFlags command) {
+void AskingSelectionModel::select(const QItemSelection &selection, QItemSelectionModel::SelectionFlags command) {
   const QModelIndexList chosen = selection.indexes();
   const bool asks =
       !selecting_ && command.testFlag(QItemSelectionModel::Select) && chosen.size() == 1 && !isSelected(chosen.first());
@@ -15,7 +15,7 @@ void OutlineSelectionModel::select(const QItemSelection &selection, QItemSelecti
   QItemSelectionModel::select(selection, command);
 }
 
-void OutlineSelectionModel::selectRow(const QModelIndex &index) {
+void AskingSelectionModel::selectRow(const QModelIndex &index) {
   if (!index.isValid() || (currentIndex() == index && selectedIndexes() == QModelIndexList{index})) return;
   selecting_ = true;
   QItemSelectionModel::select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);

@@ -1,19 +1,20 @@
-// The selection of the control panel's outline: a row chosen by the user (click or keyboard) is
-// selected only when the controller agrees, and the controller acts on the choice as it answers.
-// Rows selected by the controller itself do not ask.
+// A selection that asks its controller: a row chosen by the user (click or keyboard) is selected
+// only when the controller agrees, and the controller acts on the choice as it answers; when it
+// refuses, the selection stays as it was. Rows selected by the controller itself do not ask.
+// Serves the control panel's outline and the server list.
 #pragma once
 
 #include <QItemSelectionModel>
 
 #include <functional>
 
-class OutlineSelectionModel : public QItemSelectionModel {
+class AskingSelectionModel : public QItemSelectionModel {
   Q_OBJECT
 
 public:
   using ShouldSelect = std::function<bool(const QModelIndex &index)>;
 
-  OutlineSelectionModel(QAbstractItemModel *model, ShouldSelect shouldSelect, QObject *parent = nullptr);
+  AskingSelectionModel(QAbstractItemModel *model, ShouldSelect shouldSelect, QObject *parent = nullptr);
 
   void select(const QModelIndex &index, QItemSelectionModel::SelectionFlags command) override;
   void select(const QItemSelection &selection, QItemSelectionModel::SelectionFlags command) override;
