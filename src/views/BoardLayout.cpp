@@ -1,6 +1,7 @@
 #include "views/BoardLayout.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "widgets/FlippedFrame.h"
 
@@ -56,6 +57,27 @@ QSizeF controlPanelSize(const QSizeF &container, const std::vector<double> &widg
     needed += h + MARGIN;
   }
   return {std::max(container.width(), COLUMN_WIDTH), std::max(container.height(), needed)};
+}
+
+QSizeF viewportFor(const ScrollRoom &room, const QSizeF &board) {
+  const QSizeF &full = room.viewport;
+  const bool tall = board.height() > full.height();
+  const bool wide = board.width() > full.width();
+  const bool vertical = tall || (wide && board.height() > full.height() - room.horizontalBar);
+  const bool horizontal = wide || (tall && board.width() > full.width() - room.verticalBar);
+  return {full.width() - (vertical ? room.verticalBar : 0), full.height() - (horizontal ? room.horizontalBar : 0)};
+}
+
+QSizeF fitToRoom(const ScrollRoom &room, const std::function<QSizeF(const QSizeF &viewport)> &sizeFor) {
+  // The fewest bars whose viewport gives a board that shows just those bars; both bars at worst.
+  QSizeF size;
+  for (const auto &[vertical, horizontal] : {std::pair{false, false}, {true, false}, {false, true}, {true, true}}) {
+    const QSizeF viewport(room.viewport.width() - (vertical ? room.verticalBar : 0),
+                          room.viewport.height() - (horizontal ? room.horizontalBar : 0));
+    size = sizeFor(viewport);
+    if (viewportFor(room, size) == viewport) break;
+  }
+  return size;
 }
 
 int colourCode(double red, double green, double blue) {

@@ -5,6 +5,7 @@
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -45,6 +46,24 @@ Result place(const Input &input);
 double dashboardHeight(double containerHeight);
 double dashboardWidth(double lastColumnX, double containerWidth);
 QSizeF controlPanelSize(const QSizeF &container, const std::vector<double> &widgetHeights);
+
+// The room a scroll area gives its board: the viewport without scroll bars, and what each bar
+// takes of it when it shows (0 for a bar that never shows, floats over the board, or always
+// shows and so is already out of the viewport).
+struct ScrollRoom {
+  QSizeF viewport;
+  double verticalBar = 0;    // width
+  double horizontalBar = 0;  // height
+};
+
+// The viewport a board of that size gets: no bar when it fits the whole room; otherwise a bar
+// for each direction it overflows, the other bar's room taken into account.
+QSizeF viewportFor(const ScrollRoom &room, const QSizeF &board);
+
+// The board's size in its scroll area: the size it takes for the viewport that this very size
+// leaves, with the fewest bars, so that only the bars the board needs show (a board as wide as
+// the room without bars would need a horizontal bar as soon as the vertical one shows).
+QSizeF fitToRoom(const ScrollRoom &room, const std::function<QSizeF(const QSizeF &viewport)> &sizeFor);
 
 // The workspace colour code of a fill colour: Int(2r)·100 + Int(2g)·10 + Int(2b).
 int colourCode(double red, double green, double blue);

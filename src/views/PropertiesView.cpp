@@ -3,7 +3,9 @@
 #include <QAbstractScrollArea>
 #include <QChildEvent>
 #include <QEvent>
+#include <QScrollBar>
 #include <QSettings>
+#include <QStyle>
 #include <algorithm>
 
 #include "core/Settings.h"
@@ -127,15 +129,36 @@ bool PropertiesView::eventFilter(QObject *watched, QEvent *event) {
   return QWidget::eventFilter(watched, event);
 }
 
+namespace {
+
+// The room of the board's container: a scroll area's viewport without bars, and the room of each
+// bar that shows only as needed (Qt's scroll areas reckon a bar's room by its size hint).
+BoardLayout::ScrollRoom scrollRoom(const QWidget *container) {
+  const auto *area = qobject_cast<const QAbstractScrollArea *>(container);
+  if (area == nullptr) {
+    return {QSizeF(container->size())};
+  }
+  const auto room = [](const QScrollBar *bar, Qt::ScrollBarPolicy policy, int extent) {
+    const bool floats = bar->style()->styleHint(QStyle::SH_ScrollBar_Transient, nullptr, bar) != 0;
+    return policy == Qt::ScrollBarAsNeeded && !floats ? double(extent) : 0.0;
+  };
+  return {
+      QSizeF(area->maximumViewportSize()),
+      room(area->verticalScrollBar(), area->verticalScrollBarPolicy(), area->verticalScrollBar()->sizeHint().width()),
+      room(area->horizontalScrollBar(), area->horizontalScrollBarPolicy(),
+           area->horizontalScrollBar()->sizeHint().height())};
+}
+
+}  // namespace
+
 void PropertiesView::layoutWidgets() {
   QWidget *superview = parentWidget();
   QWidget *container = superview ? superview->parentWidget() : nullptr;
   if (container != nullptr) {
-    // In a scroll area the room is the viewport's without scroll bars.
-    auto *scrollArea = qobject_cast<QAbstractScrollArea *>(container);
-    const QSize room = scrollArea ? scrollArea->maximumViewportSize() : container->size();
-    resizeForContainer(room);
-    placeWidgets(room.width());
+    resize(BoardLayout::fitToRoom(scrollRoom(container), [this](const QSizeF &viewport) {
+             return sizeFor(viewport);
+           }).toSize());
+    placeWidgets();
     if (qobject_cast<DashboardView *>(this) && saveWidgets) {
       saveWorkspace();
     }
@@ -143,22 +166,26 @@ void PropertiesView::layoutWidgets() {
   updateToolbar();
 }
 
-void PropertiesView::resizeForContainer(const QSize &container) {
-  if (qobject_cast<DashboardView *>(this)) {
-    resize(width(), static_cast<int>(BoardLayout::dashboardHeight(container.height())));
-  } else if (qobject_cast<ControlPanelView *>(this)) {
+QSizeF PropertiesView::sizeFor(const QSizeF &viewport) const {
+  if (qobject_cast<const DashboardView *>(this)) {
+    const double height = BoardLayout::dashboardHeight(viewport.height());
+    return {BoardLayout::dashboardWidth(BoardLayout::place(placementInput(height)).lastColumnX, viewport.width()),
+            height};
+  }
+  if (qobject_cast<const ControlPanelView *>(this)) {
     std::vector<double> heights;
     for (PropertyWidget *w : widgets()) {
       heights.push_back(w->height());
     }
-    resize(BoardLayout::controlPanelSize(QSizeF(container), heights).toSize());
+    return BoardLayout::controlPanelSize(viewport, heights);
   }
+  return QSizeF(size());
 }
 
-void PropertiesView::placeWidgets(int containerWidth) {
+BoardLayout::Input PropertiesView::placementInput(double boardHeight) const {
   const std::vector<PropertyWidget *> list = widgets();
   BoardLayout::Input input;
-  input.boardHeight = height();
+  input.boardHeight = boardHeight;
   input.dragging = dragging;
   for (std::size_t i = 0; i < list.size(); ++i) {
     PropertyWidget *w = list[i];
@@ -167,7 +194,12 @@ void PropertiesView::placeWidgets(int containerWidth) {
       input.active = static_cast<int>(i);
     }
   }
-  const BoardLayout::Result result = BoardLayout::place(input);
+  return input;
+}
+
+void PropertiesView::placeWidgets() {
+  const std::vector<PropertyWidget *> list = widgets();
+  const BoardLayout::Result result = BoardLayout::place(placementInput(height()));
   above = nullptr;
   dragged = result.dragged;
   for (std::size_t i = 0; i < list.size(); ++i) {
@@ -179,9 +211,6 @@ void PropertiesView::placeWidgets(int containerWidth) {
   }
   if (result.above) {
     above = list[static_cast<std::size_t>(*result.above)];
-  }
-  if (qobject_cast<DashboardView *>(this)) {
-    resize(static_cast<int>(BoardLayout::dashboardWidth(result.lastColumnX, containerWidth)), height());
   }
 }
 

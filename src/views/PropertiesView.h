@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+#include "views/BoardLayout.h"
 #include "widgets/WidgetBoard.h"
 #include "widgets/WidgetGeometry.h"
 
@@ -87,8 +88,12 @@ private:
   void detach(PropertyWidget *widget);
   // Deletes the widgets delete took off the board.
   void releaseDetached();
-  void resizeForContainer(const QSize &container);
-  void placeWidgets(int containerWidth);
+  // The board's size for a viewport of its container: a dashboard as high as the viewport and as
+  // wide as its columns, a control panel as high as its widgets; any other board keeps its size.
+  QSizeF sizeFor(const QSizeF &viewport) const;
+  // The widgets as the placement sees them, on a board of that height.
+  BoardLayout::Input placementInput(double boardHeight) const;
+  void placeWidgets();
   void saveWorkspace() const;
   void updateToolbar();
   void watchParent();

@@ -51,17 +51,19 @@ public:
     defaults().clear();
   }
 
-  // Widgets for new one-item properties named by the letters, on the dashboard.
-  std::vector<PropertyWidget *> pinnedAll(const std::string &letters, int height = 50) {
+  // Widgets for new one-item properties named by the letters, on the dashboard (or another board).
+  std::vector<PropertyWidget *> pinnedAll(const std::string &letters, int height = 50,
+                                          PropertiesView *board = nullptr) {
+    board = board ? board : dashboard;
     std::vector<PropertyWidget *> widgets;
     for (char letter : letters) {
       widgets.push_back(showWidget(
           define(PropertyRecord("Device", std::string(1, letter), KESTOR_NUMBER, KESTOR_STATE_OK, {numberItem("N", 1)}),
                  KESTOR_PERM_RO),
-          dashboard));
+          board));
       widgets.back()->resize(static_cast<int>(PropertyWidget::WIDGET_WIDTH), height);
     }
-    dashboard->layoutWidgets();
+    board->layoutWidgets();
     return widgets;
   }
   // The property names of the dashboard's widgets in board order.

@@ -1,6 +1,8 @@
 // The board layout arithmetic: sizes, columns, breaks and the drag gap.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "views/BoardLayout.h"
 
 namespace {
@@ -97,6 +99,50 @@ TEST(BoardLayoutSizes, FollowTheirContainer) {
   EXPECT_EQ(BoardLayout::dashboardHeight(300), 300);
   EXPECT_EQ(BoardLayout::dashboardWidth(405, 500), 805);
   EXPECT_EQ(BoardLayout::dashboardWidth(0, 900), 900);
+}
+
+TEST(BoardLayoutSizes, LeaveRoomForOnlyTheScrollBarsNeeded) {
+  const BoardLayout::ScrollRoom room{QSizeF(430, 800), 15, 15};
+  const struct {
+    const char *what;
+    QSizeF board, viewport;
+  } viewports[] = {
+      {"fits", {430, 800}, {430, 800}},
+      {"taller", {415, 1000}, {415, 800}},
+      {"taller, wider than the room beside the bar", {430, 1000}, {415, 785}},
+      {"wider", {900, 785}, {430, 785}},
+      {"wider, taller than the room above the bar", {900, 790}, {415, 785}},
+  };
+  for (const auto &v : viewports) EXPECT_EQ(BoardLayout::viewportFor(room, v.board), v.viewport) << v.what;
+  EXPECT_EQ(BoardLayout::viewportFor({QSizeF(430, 800)}, QSizeF(900, 900)), QSizeF(430, 800)) << "bars take no room";
+
+  // A control panel, and a dashboard of 200-high widgets, sized for the viewport their size leaves.
+  const auto panel = [](std::vector<double> heights) {
+    return [heights](const QSizeF &viewport) { return BoardLayout::controlPanelSize(viewport, heights); };
+  };
+  const auto dashboard = [](std::size_t widgets) {
+    return [widgets](const QSizeF &viewport) {
+      BoardLayout::Input input;
+      input.boardHeight = BoardLayout::dashboardHeight(viewport.height());
+      input.widgets.assign(widgets, Slot{200, false, QSizeF(400, 200)});
+      return QSizeF(BoardLayout::dashboardWidth(BoardLayout::place(input).lastColumnX, viewport.width()),
+                    input.boardHeight);
+    };
+  };
+  const struct {
+    const char *what;
+    BoardLayout::ScrollRoom room;
+    std::function<QSizeF(const QSizeF &)> sizeFor;
+    QSizeF size;
+  } fits[] = {
+      {"panel that fits", room, panel({100, 200}), {430, 800}},
+      {"panel taller: as wide as the room beside the bar", room, panel({500, 600}), {415, 1110}},
+      {"panel wider: as high as the room above the bar", {QSizeF(390, 800), 15, 15}, panel({100}), {400, 785}},
+      {"panel taller and wider", {QSizeF(390, 800), 15, 15}, panel({500, 600}), {400, 1110}},
+      {"dashboard that fits", {QSizeF(860, 300), 15, 15}, dashboard(2), {860, 300}},
+      {"dashboard wider: as high as the room above the bar", {QSizeF(860, 300), 15, 15}, dashboard(5), {2020, 285}},
+  };
+  for (const auto &f : fits) EXPECT_EQ(BoardLayout::fitToRoom(f.room, f.sizeFor), f.size) << f.what;
 }
 
 TEST(BoardLayoutColours, CodeEachComponentAsADigit) {

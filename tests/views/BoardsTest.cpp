@@ -1,5 +1,9 @@
-// Boards with real widgets: pin, unpin and collapse, the order and the workspace record.
+// Boards with real widgets: pin, unpin and collapse, the order and the workspace record, and the
+// scroll bars a board's size brings.
 #include "BoardFixture.h"
+
+#include <QScrollBar>
+
 #include "widgets/GraphView.h"
 #include "widgets/KButton.h"
 
@@ -81,6 +85,42 @@ TEST_F(Boards, OrderAndWorkspaceRecord) {
   delete w[1];
   delete w[0];  // a widget deleted leaves its board
   EXPECT_EQ(board->widgets(), (std::vector<PropertyWidget *>{w[2]}));
+}
+
+TEST_F(Boards, ShowOnlyTheScrollBarsTheyNeed) {
+  const std::string LETTERS = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  const struct {
+    const char *what;
+    bool onPanel;
+    QSize area;
+    int widgets;  // 50 high
+    bool vertical, horizontal;
+  } cases[] = {
+      {"a panel that fits", true, {430, 800}, 3, false, false},
+      {"a panel taller than its area", true, {430, 800}, 20, true, false},
+      {"a panel narrower than a widget", true, {300, 800}, 3, false, true},
+      {"a panel taller and narrower", true, {300, 800}, 20, true, true},
+      {"a dashboard that fits", false, {860, 300}, 5, false, false},
+      {"a dashboard wider than its area", false, {860, 300}, 40, false, true},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.what);
+    PropertiesView *board = c.onPanel ? static_cast<PropertiesView *>(panel) : dashboard;
+    auto *area = qobject_cast<QScrollArea *>(board->parentWidget()->parentWidget());
+    for (PropertyWidget *w : board->widgets()) delete w;
+    area->resize(c.area);
+    pinnedAll(LETTERS.substr(0, static_cast<std::size_t>(c.widgets)), 50, board);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(area->verticalScrollBar()->isVisible(), c.vertical);
+    EXPECT_EQ(area->horizontalScrollBar()->isVisible(), c.horizontal);
+    // The board fills the viewport in each direction it does not scroll.
+    if (!c.horizontal) {
+      EXPECT_EQ(board->width(), area->viewport()->width());
+    }
+    if (!c.vertical) {
+      EXPECT_EQ(board->height(), area->viewport()->height());
+    }
+  }
 }
 
 }  // namespace
