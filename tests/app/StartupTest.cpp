@@ -21,6 +21,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTest>
+#include <QToolButton>
 #include <QTimer>
 
 #include <cerrno>
@@ -149,6 +150,24 @@ TEST_F(StartupTest, TheInterfaceRegistersItsControllersPlacesItsWindowsAndFindsI
   }
   QTest::mouseClick(interface.preferencesUi.buttonBox->button(QDialogButtonBox::Cancel), Qt::LeftButton);
   EXPECT_FALSE(interface.preferencePanel->isVisible());
+
+  // The dashboard's colour buttons show their colour while enabled, and while disabled (nothing is
+  // selected yet) a fill the toolbar shows through, as the other buttons of the toolbar grey out.
+  const Ui::MainWindow &ui = interface.mainUi;
+  for (const auto &[button, colour] : {std::pair{ui.grayButton, QColor(128, 128, 128)},
+                                       {ui.redButton, Qt::red},
+                                       {ui.greenButton, QColor(0, 128, 0)},
+                                       {ui.blueButton, Qt::blue},
+                                       {ui.yellowButton, Qt::yellow},
+                                       {ui.magentaButton, Qt::magenta},
+                                       {ui.cyanButton, Qt::cyan}}) {
+    const auto centre = [button] { return button->grab().toImage().pixelColor(button->rect().center()); };
+    EXPECT_FALSE(button->isEnabled());
+    const QColor faded = centre();
+    button->setEnabled(true);
+    EXPECT_EQ(centre(), colour) << button->toolTip().toStdString();
+    EXPECT_LT(faded.alpha(), 128) << button->toolTip().toStdString();
+  }
 
   for (const char *name : {"Pin", "Unpin", "Folder", "NSStatusAvailable", "NSStatusPartiallyAvailable",
                            "NSStatusUnavailable", "NSStatusNone", "NSBonjour", "NSNetwork"})
