@@ -1,6 +1,7 @@
 #include "StreamParser.h"
 
 #include "Blob.h"
+#include "StrayByteFilter.h"
 
 #include <expat.h>
 
@@ -32,7 +33,10 @@ size_t declaredSize(const char **attributes) {
 }  // namespace
 
 struct StreamParser::Impl {
+  explicit Impl(StrayByteFilter::Sink parse) : filter(std::move(parse)) {}
+
   XML_Parser parser = XML_ParserCreate("UTF-8");
+  StrayByteFilter filter;  // in front of expat
   Sink sink;
   StreamLimits limits;
   std::string failure;
@@ -97,7 +101,8 @@ struct StreamParser::Impl {
     }
     if (!withinLimit()) return;
     if (Element *target = current())
-      for (const char **a = attributes; a[0] && a[1]; a += 2) target->attributes.emplace_back(a[0], a[1]);
+      for (const char **a = attributes; a[0] && a[1]; a += 2)
+        appendRestored(target->attributes.emplace_back(a[0], std::string()).second, a[1]);
   }
 
   void end() {
@@ -117,14 +122,16 @@ struct StreamParser::Impl {
     if (!withinLimit()) return;
     Element *target = current();
     if (!target) return;
+    const std::string_view text(data, static_cast<size_t>(length));
     if (target->decoded)
-      target->decoded->append(std::string_view(data, static_cast<size_t>(length)));
+      target->decoded->append(text);  // a stand-in there is no base64: the BLOB is refused
     else
-      target->text.append(data, static_cast<size_t>(length));
+      appendRestored(target->text, text);
   }
 };
 
-StreamParser::StreamParser(Sink sink, StreamLimits limits, BlobContents blobs) : impl_(std::make_unique<Impl>()) {
+StreamParser::StreamParser(Sink sink, StreamLimits limits, BlobContents blobs)
+    : impl_(std::make_unique<Impl>([this](std::string_view bytes) { return parse(bytes); })) {
   Impl &p = *impl_;
   p.sink = std::move(sink);
   p.limits = limits;
@@ -153,34 +160,39 @@ StreamParser::StreamParser(Sink sink, StreamLimits limits, BlobContents blobs) :
 StreamParser::~StreamParser() = default;
 
 bool StreamParser::feed(const char *data, size_t length) {
-  Impl &p = *impl_;
   if (!error_.empty()) return false;
   while (length > 0) {
-    const int chunk = static_cast<int>(std::min<size_t>(length, 1 << 20));
-    if (XML_Parse(p.parser, data, chunk, XML_FALSE) != XML_STATUS_OK) {
-      if (!p.failure.empty()) {
-        error_ = p.failure;
-      } else {
-        error_ = std::string("malformed XML: ") + XML_ErrorString(XML_GetErrorCode(p.parser)) + " at line " +
-                 std::to_string(XML_GetCurrentLineNumber(p.parser));
-      }
-      return false;
-    }
+    const size_t chunk = std::min<size_t>(length, 1 << 20);
+    if (!impl_->filter.feed(data, chunk)) return false;
     data += chunk;
-    length -= static_cast<size_t>(chunk);
-    // Bytes that expat holds back (an unfinished tag or attribute) count against the limits too.
-    p.fed += chunk;
-    const XML_Index pending = p.fed - p.boundary;
-    if (pending > 0 && static_cast<size_t>(pending) > p.limit()) {
-      error_ = p.depth < TOP ? "too much data before an element starts" : "element exceeds the size limit";
-      return false;
+    length -= chunk;
+  }
+  return true;
+}
+
+bool StreamParser::parse(std::string_view bytes) {
+  Impl &p = *impl_;
+  if (XML_Parse(p.parser, bytes.data(), static_cast<int>(bytes.size()), XML_FALSE) != XML_STATUS_OK) {
+    if (!p.failure.empty()) {
+      error_ = p.failure;
+    } else {
+      error_ = std::string("malformed XML: ") + XML_ErrorString(XML_GetErrorCode(p.parser)) + " at line " +
+               std::to_string(XML_GetCurrentLineNumber(p.parser));
     }
-    // expat scans an unfinished token again with every chunk: a long one would cost quadratic time.
-    const XML_Index held = p.fed - XML_GetCurrentByteIndex(p.parser);
-    if (held > 0 && static_cast<size_t>(held) > p.limits.tagBytes) {
-      error_ = "a tag exceeds the size limit";
-      return false;
-    }
+    return false;
+  }
+  // Bytes that expat holds back (an unfinished tag or attribute) count against the limits too.
+  p.fed += static_cast<XML_Index>(bytes.size());
+  const XML_Index pending = p.fed - p.boundary;
+  if (pending > 0 && static_cast<size_t>(pending) > p.limit()) {
+    error_ = p.depth < TOP ? "too much data before an element starts" : "element exceeds the size limit";
+    return false;
+  }
+  // expat scans an unfinished token again with every chunk: a long one would cost quadratic time.
+  const XML_Index held = p.fed - XML_GetCurrentByteIndex(p.parser);
+  if (held > 0 && static_cast<size_t>(held) > p.limits.tagBytes) {
+    error_ = "a tag exceeds the size limit";
+    return false;
   }
   return true;
 }

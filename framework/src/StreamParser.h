@@ -1,5 +1,7 @@
 // Incremental reader of a server's root-less stream of XML elements (expat underneath). Bytes are
-// fed as they arrive; every complete top-level element is handed to the sink. Input that cannot be
+// fed as they arrive; every complete top-level element is handed to the sink. Bytes that are not
+// UTF-8 and characters that XML forbids, in text and attribute values, do not stop the stream: the
+// text that holds them reaches the sink as not valid UTF-8 (StrayByteFilter). Input that cannot be
 // read safely (malformed XML, a DOCTYPE, an element beyond the size limits) stops the stream.
 #pragma once
 
@@ -9,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace kestor {
 
@@ -40,6 +43,9 @@ public:
   const std::string &error() const { return error_; }
 
 private:
+  // Hands the filtered bytes to expat and checks the limits; false once the stream is given up.
+  bool parse(std::string_view bytes);
+
   struct Impl;
   std::unique_ptr<Impl> impl_;
   std::string error_;

@@ -17,6 +17,7 @@
 #include "core/Globals.h"
 #include "core/Settings.h"
 #include "kestor/Model.h"
+#include "ModelQueries.h"
 #include "support/IndiServer.h"
 
 namespace {
@@ -26,6 +27,9 @@ const QString CCD = QStringLiteral("CCD Simulator");
 
 class Server : public ::testing::Test {
 protected:
+  explicit Server(std::vector<std::string> drivers = {"indi_simulator_telescope", "indi_simulator_ccd"})
+      : server(std::move(drivers)) {}
+
   void SetUp() override {
     ASSERT_TRUE(server.start()) << server.log();
     kestor.addDelegate(&delegate);
@@ -86,7 +90,7 @@ protected:
     return value && value->startsWith("SIMPLE") && image->format() == QStringLiteral(".fits");
   }
 
-  test_support::IndiServer server{{"indi_simulator_telescope", "indi_simulator_ccd"}};
+  test_support::IndiServer server;
   KESTOR kestor;
   QStringList events;
   RecordingDelegate delegate{&events};
@@ -157,6 +161,36 @@ TEST_F(Server, BlobArrivesOnlyWhenTransferIsEnabled) {
   EXPECT_TRUE(waitUntil([&] { return exposure->state() == KESTOR_STATE_OK; }, 5000));  // the exposure completed
   defaults().setValue(QStringLiteral("enableBLOBTransfer"), true);
   EXPECT_TRUE(exposeAndWaitForImage(15000));
+}
+
+// A driver that writes bytes that are not UTF-8 and characters that XML forbids, beside the CCD.
+class StrayBytes : public Server {
+protected:
+  StrayBytes() : Server({STRAY_DRIVER, "indi_simulator_ccd"}) {}
+};
+
+TEST_F(StrayBytes, TheStreamGoesOnAndTheTextIsReadByItsRules) {
+  const QString stray = QStringLiteral("Stray Bytes Driver");
+  auto temperature = property(stray, QStringLiteral("TEMPERATURE"));
+  ASSERT_TRUE(temperature) << server.log();
+  EXPECT_EQ(temperature->description(), QStringLiteral("Temperature \uFFFDC"));  // labels: lossy
+  EXPECT_EQ(temperature->items.at(QStringLiteral("TEMP"))->description(), QStringLiteral("Sensor \uFFFDC"));
+  EXPECT_EQ(numberValue(*temperature, QStringLiteral("TEMP")), 12.5);
+  auto note = property(stray, QString());  // a name that is not UTF-8 is empty
+  ASSERT_TRUE(note);
+  EXPECT_EQ(std::static_pointer_cast<KESTOR::TextItem>(note->items.at(QStringLiteral("NOTE")))->value(),
+            QStringLiteral("ring\uFFFD \uFFFD[0m"));  // values: lossy, a control character too
+  EXPECT_TRUE(waitUntil([&] { return logged(kestor, QStringLiteral("stray bytes sent")) == 1; }));
+  EXPECT_EQ(logged(kestor, QStringLiteral("[INFO] 20")), 0);    // a message that is not UTF-8 is dropped
+  EXPECT_EQ(logged(kestor, QStringLiteral("[INFO] bell")), 1);  // indiserver dropped the bell
+
+  connectDevice(CCD);  // the other driver's device stays and updates
+  auto exposure = property(CCD, QStringLiteral("CCD_EXPOSURE"));
+  ASSERT_TRUE(exposure);
+  const auto seq = exposure->seq;
+  kestor.changeNumber(exposure, {{exposure->itemNames.first(), 0.1}});
+  EXPECT_TRUE(waitUntil([&] { return exposure->seq > seq && exposure->state() == KESTOR_STATE_OK; }, 10000));
+  EXPECT_TRUE(kestor.devices.count(stray));
 }
 
 TEST_F(Server, RefreshingKeepsTheModelAsItIs) {

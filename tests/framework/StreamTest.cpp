@@ -256,7 +256,9 @@ TEST_F(KestorStream, UnreadableStreamsAreGivenUp) {
       {"<defTextVector device=\"a\" name=\"b\"><oops></defTextVector>", "malformed"},
       {"<!DOCTYPE x [<!ENTITY a \"b\">]>", "malformed"},
       {"<message device=\"a\" message=\"&lol;\"/>", "malformed"},
-      {"<message device=\"a\" message=\"\xFF\xFE\"/>", "malformed"},
+      {"<mess\xFF\xFE"
+       "age device=\"a\" message=\"x\"/>",
+       "malformed"},  // a stray byte in markup
       {"<message device=\"a\" message=\"" + std::string(9 << 20, 'x'), "before an element starts"},
       {"<defTextVector device=\"a\" name=\"b\"><defText name=\"t\">" + std::string(9 << 20, 'x'), "size limit"},
       {std::string(100 << 10, 'x'), "before an element starts"},
@@ -278,6 +280,43 @@ TEST_F(KestorStream, UnreadableStreamsAreGivenUp) {
     EXPECT_NE(fresh.error().find(why), std::string::npos) << fresh.error() << " for " << bytes.substr(0, 60);
     EXPECT_FALSE(fresh.feed("<message message=\"x\"/>", 22));  // and stays given up
   }
+}
+
+// Bytes that are not UTF-8 and characters that XML forbids reach the records and messages as text
+// that is not valid UTF-8 (a forbidden character as the byte 0xFF); the stream goes on.
+TEST_F(KestorStream, StrayBytesReachTheRecordsAsTextThatIsNotUtf8) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"Temperature \xB0"
+       "C",
+       "Temperature \xB0"
+       "C"},                     // Latin-1
+      {"bell\x07", "bell\xFF"},  // a control character
+      {"nul&#0;", "nul\xFF"},    // references to forbidden characters
+      {"&#7;&#x1F;&#xFFFE;&#55296;&#1114112;", "\xFF\xFF\xFF\xFF\xFF"},
+      {"\xEF\xBF\xBF", "\xFF"},                                                // U+FFFF
+      {"\xE2\x82x \xC0\xAF \xED\xA0\x80", "\xE2\x82x \xC0\xAF \xED\xA0\x80"},  // cut, overlong, surrogate
+      {"\xF4\x8F\xBB\xBF&#x10FE80;", "\xF4\x8F\xBB\xBF\xF4\x8F\xBA\x80"},      // the filter's own range, sent
+      {"\xC2\xB0 &#176; &amp; &#65;&#x42;", "\xC2\xB0 \xC2\xB0 & AB"},         // what was fine stays so
+      {"&#12a; &# &#x;", ""},                                                  // no references: malformed
+  };
+  for (const size_t piece : {size_t(1), size_t(3), size_t(4096)})
+    for (const auto &[sent, kept] : cases) {
+      const std::string def = "<defTextVector device=\"Cam\" name=\"T\" label=\"L" + sent +
+                              "\" perm=\"rw\" state=\"Idle\" message=\"M" + sent + "\"><defText name=\"t\" label=\"I" +
+                              sent + "\">V" + sent + "</defText></defTextVector>\n";
+      if (kept.empty()) {  // left to expat, which gives the stream up
+        Session fresh(registry, &endpoint, "test", [](const std::string &) {});
+        EXPECT_FALSE(fresh.feed(def.data(), def.size())) << sent;
+        continue;
+      }
+      ASSERT_TRUE(feed(def, piece)) << sent << ": " << session.error();
+      const Event defined = recorder.events("define", "Cam", "T").back();
+      const kestor_property *p = defined.record;
+      EXPECT_EQ(std::vector<std::string>({std::string(fieldText(p->label)), std::string(fieldText(p->items[0].label)),
+                                          std::string(fieldText(p->items[0].text_value)), defined.message}),
+                std::vector<std::string>({"L" + kept, "I" + kept, "V" + kept, "M" + kept}))
+          << sent << " in pieces of " << piece;
+    }
 }
 
 TEST_F(KestorStream, MessagesAndPingsComeAfterTheElementsBeforeThem) {
