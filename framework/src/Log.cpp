@@ -2,6 +2,7 @@
 
 #include <kestor.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 
@@ -16,12 +17,19 @@ std::atomic<bool> muted{false};
 
 bool logs(uint32_t level) { return level <= currentLevel.load(std::memory_order_relaxed) && !muted.load(); }
 
-void logLine(uint32_t level, std::string_view line) {
+void logLine(uint32_t level, std::string_view text) {
   if (!logs(level)) return;
   auto *handler = kestor_log_message_handler;
   if (!handler) return;
-  const std::string text(line);
-  handler(text.c_str());
+  // One line a call: text of several lines (the XML of a change sent) is handed on line by line,
+  // without the blank ones.
+  for (size_t start = 0; start <= text.size();) {
+    size_t end = std::min(text.find('\n', start), text.size());
+    const size_t next = end + 1;
+    if (end > start && text[end - 1] == '\r') --end;
+    if (end > start || text.empty()) handler(std::string(text.substr(start, end - start)).c_str());
+    start = next;
+  }
 }
 
 void setLogMuted(bool value) { muted.store(value); }

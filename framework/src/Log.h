@@ -12,8 +12,8 @@ enum LogLevel : uint32_t { LOG_ERROR = 0, LOG_NOTICE = 1, LOG_TRAFFIC = 2, LOG_T
 // True when a line of this level would be written; lets callers skip building it.
 bool logs(uint32_t level);
 
-// Writes one line (no lock is held while the handler runs).
-void logLine(uint32_t level, std::string_view line);
+// Writes the text, one handler call per line (no lock is held while the handler runs).
+void logLine(uint32_t level, std::string_view text);
 
 // Silences the log from kestor_stop until the next kestor_start.
 void setLogMuted(bool muted);
