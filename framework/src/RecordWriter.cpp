@@ -15,7 +15,7 @@ void writeBlob(kestor_item &item, IncomingItem &in, std::vector<void *> &release
   item.blob_value = in.blob->data.release();
 }
 
-// A number's target is the client's: a definition sets it, the server's updates leave it.
+// A number's target is the client's: a new definition sets it, the server's updates leave it.
 void writeValue(kestor_item &item, uint32_t type, const IncomingItem &in) {
   switch (type) {
   case KESTOR_TEXT: copyField(item.text_value, in.text); break;
@@ -40,7 +40,7 @@ bool sameShape(const kestor_property &record, const Incoming &definition) {
   return true;
 }
 
-void writeDefinition(kestor_property &record, const Incoming &definition) {
+void writeDefinition(kestor_property &record, const Incoming &definition, Targets targets) {
   copyField(record.group, definition.group);
   copyField(record.label, definition.label);
   copyField(record.hints, "");
@@ -63,7 +63,7 @@ void writeDefinition(kestor_property &record, const Incoming &definition) {
       item.number_step = in.step;
     }
     writeValue(item, definition.type, in);
-    if (definition.type == KESTOR_NUMBER) item.number_target = in.value;
+    if (definition.type == KESTOR_NUMBER && targets == Targets::FromValues) item.number_target = in.value;
   }
 }
 

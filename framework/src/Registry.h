@@ -59,8 +59,8 @@ public:
   std::vector<std::string> devicesOf(const kestor_device *owner) const;
   std::vector<kestor_property *> liveRecords(std::string_view device) const;
 
-  // Numbers sent to a live record, kept until its next update (written where the application reads
-  // records) takes them; a definition or deletion drops them.
+  // Numbers sent to a live record, kept until its next update or repeated definition (written where
+  // the application reads records) takes them; a deletion drops them.
   void keepSent(kestor_property *record, SentNumbers sent);
   SentNumbers takeSent(kestor_property *record);
 

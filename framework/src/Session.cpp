@@ -132,7 +132,8 @@ void Session::apply(Incoming &in) {
 void Session::define(Incoming &in, Step &step) {
   if (!owns(in.device)) return;
   kestor_property *record = registry_.live(in.device, in.name);
-  if (!record || !sameShape(*record, in)) {
+  const bool repeated = record && sameShape(*record, in);
+  if (!repeated) {
     RecordPtr fresh = newRecord(in.device, in.name, static_cast<int32_t>(in.items.size()));
     if (record) {  // another shape: the old property ends, a new one begins
       step.makeRoom(1, 2);
@@ -142,8 +143,10 @@ void Session::define(Incoming &in, Step &step) {
     record = fresh.get();
     registry_.markLive(std::move(fresh), endpoint_);
   }
-  (void)registry_.takeSent(record);  // a definition sets the targets anew
-  writeDefinition(*record, in);
+  // A property defined anew starts from its values; a repeated definition (a refresh) keeps the
+  // targets this client sent, as an update does.
+  writeDefinition(*record, in, repeated ? Targets::Kept : Targets::FromValues);
+  if (repeated) writeTargets(*record, registry_.takeSent(record));
   step.calls.push_back({&kestor_client::define_property, record, std::move(in.message)});
 }
 

@@ -193,19 +193,34 @@ TEST_F(StrayBytes, TheStreamGoesOnAndTheTextIsReadByItsRules) {
   EXPECT_TRUE(kestor.devices.count(stray));
 }
 
-TEST_F(Server, RefreshingKeepsTheModelAsItIs) {
+TEST_F(Server, RefreshingKeepsTheModelAsItIsAndTheTargetsSent) {
   connectDevice(TELESCOPE);
+  connectDevice(CCD);
   auto &properties = kestor.devices.at(TELESCOPE)->properties;
   // Let the definitions that follow the connection settle.
   size_t count = 0;
   waitUntil(
       [&] {
-        const bool settled = properties.size() == count;
-        count = properties.size();
+        const size_t now = properties.size() + kestor.devices.at(CCD)->properties.size();
+        const bool settled = now == count;
+        count = now;
         spinFor(300);
         return settled;
       },
       10000);
+  // An exposure of 1 s, counted down to 0 by the server; its target stays what was sent.
+  auto exposure = property(CCD, QStringLiteral("CCD_EXPOSURE"));
+  ASSERT_TRUE(exposure);
+  const QString seconds = exposure->itemNames.first();
+  const auto target = [&](const std::shared_ptr<KESTOR::Property> &p) {
+    return std::static_pointer_cast<KESTOR::NumberItem>(p->items.at(seconds))->target();
+  };
+  kestor.changeNumber(exposure, {{seconds, 1}});
+  ASSERT_TRUE(waitUntil([&] { return exposure->state() == KESTOR_STATE_BUSY; }, 10000));
+  ASSERT_TRUE(waitUntil([&] { return exposure->state() == KESTOR_STATE_OK; }, 10000));
+  EXPECT_EQ(numberValue(*exposure, seconds), 0);
+  EXPECT_EQ(target(exposure), 1);
+
   const auto before = properties;
   kestor.refreshDelay = 0;
   events.clear();
@@ -224,6 +239,15 @@ TEST_F(Server, RefreshingKeepsTheModelAsItIs) {
   EXPECT_EQ(properties.size(), before.size());
   EXPECT_TRUE(changed.isEmpty()) << changed.join(u' ').toStdString();
   EXPECT_TRUE(events.filter(QStringLiteral("defined ")).isEmpty()) << events.join(u'\n').toStdString();
+  EXPECT_EQ(target(exposure), 1);
+
+  // Deleted with the disconnection and defined anew: the target starts from the value again.
+  kestor.changeSwitch(property(CCD, QStringLiteral("CONNECTION")), QStringLiteral("DISCONNECTED"), true);
+  ASSERT_TRUE(waitUntil([&] { return !findProperty(kestor, CCD, QStringLiteral("CCD_EXPOSURE")); }, 10000));
+  connectDevice(CCD);
+  auto anew = property(CCD, QStringLiteral("CCD_EXPOSURE"));
+  ASSERT_TRUE(anew);
+  EXPECT_EQ(target(anew), numberValue(*anew, seconds));
 }
 
 }  // namespace

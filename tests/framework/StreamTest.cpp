@@ -174,6 +174,32 @@ TEST_F(KestorStream, RedefinitionOfTheSameItemsKeepsTheRecord) {
   EXPECT_EQ(live("Cam", "CONNECTION")->count, 2);
 }
 
+// A number's target is what this client sent: a repeated definition (a refresh) keeps it and
+// takes numbers sent since, as an update does; a property defined anew starts from its values.
+TEST_F(KestorStream, RepeatedDefinitionsKeepTheTargetsSent) {
+  const auto exposure = [](const char *value, const char *items) {
+    return std::string("<defNumberVector device=\"Cam\" name=\"CCD_EXPOSURE\" perm=\"rw\" state=\"Idle\">") + items +
+           "<defNumber name=\"CCD_EXPOSURE_VALUE\" format=\"%g\">" + value + "</defNumber></defNumberVector>\n";
+  };
+  const auto send = [&](double seconds) {
+    kestor_property *record = live("Cam", "CCD_EXPOSURE");
+    std::lock_guard lock(registry.mutex());
+    registry.keepSent(record, {{"CCD_EXPOSURE_VALUE", seconds}});
+  };
+  const auto target = [&] { return item(live("Cam", "CCD_EXPOSURE"), "CCD_EXPOSURE_VALUE")->number_target; };
+  ASSERT_TRUE(feed(exposure("1", "")));
+  EXPECT_EQ(target(), 1);
+  send(5);
+  ASSERT_TRUE(feed(exposure("0", "")));  // taken by the repeated definition
+  EXPECT_EQ(target(), 5);
+  ASSERT_TRUE(feed(exposure("2", "")));
+  EXPECT_EQ(target(), 5);
+  ASSERT_TRUE(feed(exposure("3", "<defNumber name=\"X\" format=\"%g\">0</defNumber>")));  // other items
+  EXPECT_EQ(target(), 3);
+  ASSERT_TRUE(feed("<delProperty device=\"Cam\" name=\"CCD_EXPOSURE\"/>" + exposure("4", "")));  // after its delete
+  EXPECT_EQ(target(), 4);
+}
+
 TEST_F(KestorStream, BlobsDecodedInflatedAndChecked) {
   ASSERT_TRUE(feed(BLOB_DEF));
   kestor_property *p = live("Cam", "CCD1");
