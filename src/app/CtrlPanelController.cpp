@@ -89,14 +89,19 @@ bool CtrlPanelController::selectItem(const OutlineItem &item) {
 }
 
 PropertyWidget *CtrlPanelController::makeWidget(const PropertyPtr &property) {
-  return new PropertyWidget(propertiesView, &kestor(), widgetName(*property), dashboardView);
+  auto *widget = new PropertyWidget(propertiesView, &kestor(), widgetName(*property), dashboardView);
+  widgetsByName_.insert(widget->name, widget);
+  return widget;
+}
+
+void CtrlPanelController::discardWidget(PropertyWidget *widget) {
+  widgetsByName_.remove(widget->name);
+  propertiesView->discardWidget(widget);
 }
 
 void CtrlPanelController::clearWidgets() {
-  for (PropertyWidget *widget : propertiesView->widgets()) {
-    propertiesView->removeWidget(widget);
-    widget->deleteLater();
-  }
+  for (PropertyWidget *widget : propertiesView->widgets()) propertiesView->discardWidget(widget);
+  widgetsByName_.clear();
 }
 
 void CtrlPanelController::showProperties() {
@@ -162,10 +167,21 @@ void CtrlPanelController::itemCollapsed(const QModelIndex &index) {
   selectCurrentRow();
 }
 
-PropertyWidget *CtrlPanelController::widgetNamed(const QString &name) const {
-  for (PropertyWidget *widget : propertiesView->widgets())
-    if (widget->name == name) return widget;
-  return nullptr;
+PropertyWidget *CtrlPanelController::widgetNamed(const QString &name) const { return widgetsByName_.value(name); }
+
+PropertyWidget *CtrlPanelController::widgetAfter(const QString &name) const {
+  const QString key = nameKey(name);
+  std::size_t first = 0, count = propertiesView->widgetCount();
+  while (count > 0) {
+    const std::size_t half = count / 2;
+    if (keySortsBefore(key, nameKey(propertiesView->widgetAt(first + half)->name))) {
+      count = half;
+    } else {
+      first += half + 1;
+      count -= half + 1;
+    }
+  }
+  return first < propertiesView->widgetCount() ? propertiesView->widgetAt(first) : nullptr;
 }
 
 void CtrlPanelController::propertyDefined(const PropertyPtr &property) {
@@ -177,28 +193,22 @@ void CtrlPanelController::propertyDefined(const PropertyPtr &property) {
   const QString name = widgetName(*property);
   if (reselectName && *reselectName == name) asyncMain(this, [this, property] { reselect(property); });
   if (!selectedGroup || selectedProperty) return;
-  const bool inGroup = std::any_of(selectedGroup->properties.begin(), selectedGroup->properties.end(),
-                                   [&](const auto &entry) { return entry.second == property; });
-  if (!inGroup) return;
+  // The group holds its properties by name.
+  const auto inGroup = selectedGroup->properties.find(property->name);
+  if (inGroup == selectedGroup->properties.end() || inGroup->second != property) return;
+  // One layout for all the widgets a turn of the event loop adds.
   if (PropertyWidget *widget = widgetNamed(name)) {
     widget->build(property, propertiesView->kind());
-    propertiesView->layoutWidgets();
+    propertiesView->layoutSoon();
     return;
   }
   PropertyWidget *widget = makeWidget(property);
   widget->build(property, WidgetGeometry::Board::None);  // not on the board yet
-  PropertyWidget *after = nullptr;
-  for (PropertyWidget *shown : propertiesView->widgets()) {
-    if (sortsByNameBefore(name, shown->name)) {
-      after = shown;
-      break;
-    }
-  }
-  if (after)
+  if (PropertyWidget *after = widgetAfter(name))
     propertiesView->insertWidget(widget, after, true);
   else
     propertiesView->addWidget(widget);
-  propertiesView->layoutWidgets();
+  propertiesView->layoutSoon();
 }
 
 void CtrlPanelController::reselect(const PropertyPtr &property) {
@@ -221,17 +231,18 @@ void CtrlPanelController::propertyChanged(const PropertyPtr &property) {
 void CtrlPanelController::propertyDeleted(const PropertyPtr &property) {
   // The outline would make a row next to a removed current row current, and so select it as if
   // clicked: the current row, when it goes, goes as the current row first; the selected rows
-  // are selected again below.
+  // are selected again below. The rows that go are the property's and those of its group and
+  // device when it was their only property.
   if (selection_) {
     for (QModelIndex row = model_->indexFor(property.get()); row.isValid(); row = row.parent()) {
       if (row == selection_->currentIndex()) selection_->clearCurrentIndex();
+      if (model_->rowCount(row.parent()) > 1) break;
     }
   }
   model_->remove(*property);
   if (PropertyWidget *widget = widgetNamed(widgetName(*property))) {
-    propertiesView->removeWidget(widget);
-    widget->deleteLater();
-    propertiesView->layoutWidgets();
+    discardWidget(widget);
+    propertiesView->layoutSoon();
   }
   if (selectedProperty && selectedProperty == property) {
     reselectName = widgetName(*property);

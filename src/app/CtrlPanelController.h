@@ -12,6 +12,7 @@
 #include "views/ControlPanelView.h"
 #include "views/DashboardView.h"
 
+#include <QHash>
 #include <QPointer>
 
 #include <optional>
@@ -71,7 +72,12 @@ public slots:
   void showPanel();
 
 private:
+  // A widget for the property, known by its name from now on; the caller puts it on the board.
   PropertyWidget *makeWidget(const std::shared_ptr<KESTOR::Property> &property);
+  // Where a widget of that name goes on the board: before the first widget whose name sorts
+  // after it (the board holds its widgets in name order), nullptr for the end.
+  PropertyWidget *widgetAfter(const QString &name) const;
+  void discardWidget(PropertyWidget *widget);
   void clearWidgets();
   void selectRowFor(const void *object);
   void reselect(const std::shared_ptr<KESTOR::Property> &property);
@@ -83,4 +89,5 @@ private:
   AskingSelectionModel *selection_ = nullptr;
   bool hideOnDeactivate_ = false;
   bool hiddenByDeactivation_ = false;
+  QHash<QString, QPointer<PropertyWidget>> widgetsByName_;  // the board's widgets, by widget name
 };

@@ -2,6 +2,7 @@
 
 #include <QAbstractScrollArea>
 #include <QChildEvent>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QScrollBar>
 #include <QSettings>
@@ -33,15 +34,7 @@ bool buttonIsOn(const QAbstractButton *button) {
 
 PropertiesView::PropertiesView(QWidget *parent) : WidgetBoard(parent) { watchParent(); }
 
-std::vector<PropertyWidget *> PropertiesView::widgets() const {
-  std::vector<PropertyWidget *> list;
-  for (const QPointer<PropertyWidget> &w : order_) {
-    if (w) {
-      list.push_back(w);
-    }
-  }
-  return list;
-}
+std::vector<PropertyWidget *> PropertiesView::widgets() const { return order_; }
 
 void PropertiesView::addWidget(PropertyWidget *widget) {
   widget->setParent(this);  // joins the board at the end through childEvent
@@ -63,7 +56,12 @@ void PropertiesView::insertWidget(PropertyWidget *widget, PropertyWidget *refere
     ++at;
   }
   order_.insert(at, widget);
-  // Keep the stacking order the same as the board order.
+  // Keep the stacking order the same as the board order where a dragged widget overlaps others.
+  // The control panel's column never overlaps; there a new widget stays on top, as every paint
+  // after a widget is shown looks at all the widgets stacked above it.
+  if (kind() == WidgetGeometry::Board::ControlPanel) {
+    return;
+  }
   if (below) {
     widget->stackUnder(reference);
   } else {
@@ -78,6 +76,20 @@ void PropertiesView::removeWidget(PropertyWidget *widget) {
   }
 }
 
+void PropertiesView::discardWidget(PropertyWidget *widget) {
+  widget->hide();
+  std::erase(order_, widget);
+  widget->deleteLater();
+}
+
+void PropertiesView::layoutSoon() {
+  if (layoutPending_) {
+    return;
+  }
+  layoutPending_ = true;
+  QCoreApplication::postEvent(this, new QEvent(QEvent::LayoutRequest), Qt::HighEventPriority);
+}
+
 void PropertiesView::pinCopy(const PropertyWidget &original) {
   auto *copy = new PropertyWidget(this, original.kestor, original.name, nullptr);
   addWidget(copy);  // on the board first, so the column rule sees it
@@ -86,27 +98,27 @@ void PropertiesView::pinCopy(const PropertyWidget &original) {
 }
 
 void PropertiesView::unpin(PropertyWidget *widget) {
-  removeWidget(widget);
+  discardWidget(widget);
   layoutWidgets();
-  widget->deleteLater();
 }
 
 void PropertiesView::childEvent(QChildEvent *event) {
   QWidget::childEvent(event);
-  auto *widget = qobject_cast<PropertyWidget *>(event->child());
-  if (widget == nullptr) {
-    return;
-  }
-  if (event->added() && std::find(order_.begin(), order_.end(), widget) == order_.end()) {
+  // A child being deleted is no PropertyWidget any more when it leaves: it is found by address.
+  if (event->removed()) {
+    std::erase_if(order_, [event](const PropertyWidget *w) { return w == event->child(); });
+  } else if (auto *widget = qobject_cast<PropertyWidget *>(event->child()); widget && event->added()) {
     order_.push_back(widget);
-  } else if (event->removed()) {
-    order_.erase(std::remove(order_.begin(), order_.end(), widget), order_.end());
   }
 }
 
 bool PropertiesView::event(QEvent *event) {
   if (event->type() == QEvent::ParentChange) {
     watchParent();
+  }
+  if (event->type() == QEvent::LayoutRequest && layoutPending_) {
+    layoutPending_ = false;
+    layoutWidgets();
   }
   return QWidget::event(event);
 }

@@ -41,8 +41,12 @@ public:
   bool saveWidgets = false;                   // write the workspace record at every layout
 
   // The widgets in board order. A widget joins the board when it is given the board as parent
-  // (at the end) or through insertWidget, and leaves it when it is given another parent or none.
+  // (at the end) or through insertWidget, and leaves it when it is given another parent or none,
+  // is deleted or discarded.
   std::vector<PropertyWidget *> widgets() const;
+  std::size_t widgetCount() const { return order_.size(); }
+  // The widget at a place in board order (below widgetCount).
+  PropertyWidget *widgetAt(std::size_t index) const { return order_[index]; }
   // Adds a widget at the end, shown.
   void addWidget(PropertyWidget *widget);
   // Adds (or moves) a widget just before (below == true) or just after the reference widget,
@@ -50,6 +54,13 @@ public:
   void insertWidget(PropertyWidget *widget, PropertyWidget *reference, bool below);
   // Takes a widget off the board: hidden and without parent; the caller decides its fate.
   void removeWidget(PropertyWidget *widget);
+  // Takes a widget off the board, hidden, and deletes it once control returns to the event loop.
+  // It keeps its parent until then: a widget leaving its window makes Qt walk the focus chain of
+  // the whole window, every widget of every board.
+  void discardWidget(PropertyWidget *widget);
+  // Lays the board out once control returns to the event loop: many widgets added or removed in
+  // one turn make one layout.
+  void layoutSoon();
 
   // Sizes the board for its container, places the widgets, writes the workspace record and
   // updates the toolbar and the selection highlight.
@@ -98,7 +109,8 @@ private:
   void updateToolbar();
   void watchParent();
 
-  std::vector<QPointer<PropertyWidget>> order_;
+  std::vector<PropertyWidget *> order_;  // a widget leaves it with its ChildRemoved event
+  bool layoutPending_ = false;
   QPointer<QWidget> watchedParent_;
   QPointer<QWidget> detached_;  // holds the widgets that delete took off the board
   QPointF lastMouse_;           // global pointer position of the last mouse event

@@ -1,5 +1,8 @@
 #include "widgets/KButton.h"
 
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
 KButton::KButton(const QString &title, QWidget *parent, ButtonType type) : QPushButton(title, parent) {
   setAutoDefault(false);
   setFocusPolicy(Qt::NoFocus);
@@ -19,4 +22,20 @@ void KButton::setState(int state) {
   } else {
     momentaryState_ = state;
   }
+}
+
+void KButton::setBorderless(bool borderless) {
+  borderless_ = borderless;
+  update();
+}
+
+void KButton::paintEvent(QPaintEvent *event) {
+  if (!borderless_) {
+    QPushButton::paintEvent(event);
+    return;
+  }
+  QStylePainter painter(this);
+  QStyleOptionButton option;
+  initStyleOption(&option);
+  painter.drawControl(QStyle::CE_PushButtonLabel, option);
 }

@@ -19,8 +19,16 @@ public:
   ButtonType buttonType() const { return type_; }
   int state() const;
   void setState(int state);
+  // A borderless button draws its icon and title alone, without bevel or background, in its
+  // whole rectangle (as a style sheet of "border: none; background: transparent" would, without
+  // a style sheet's cost for each button).
+  void setBorderless(bool borderless);
+
+protected:
+  void paintEvent(QPaintEvent *event) override;
 
 private:
   ButtonType type_ = MomentaryPushIn;
   int momentaryState_ = OFF;
+  bool borderless_ = false;
 };

@@ -28,7 +28,7 @@ PropertyWidget::PropertyWidget(WidgetBoard *propertiesView, KESTOR *kestor, cons
   button2->setObjectName(QStringLiteral("button2"));
   for (KButton *b : {button1, button2}) {
     b->setFlat(true);
-    b->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
+    b->setBorderless(true);
   }
   setBoxHeight(fullHeight);
   placeHeader(fullHeight);
