@@ -153,6 +153,46 @@ TEST_F(CtrlPanel, NewPropertiesOfTheShownGroupGoInNameOrderAndTheOutlineKeepsIts
   EXPECT_EQ(shown().size(), 4);
 }
 
+// Properties defined into the shown group in any order, some deleted again, in one turn of the
+// event loop: once the loop has turned, their widgets stand in one column in name order, each
+// 5 below the one before, the first at the board's top.
+TEST_F(CtrlPanel, WidgetsDefinedAndDeletedInOneTurnEndInNameOrderInOneColumn) {
+  struct Row {
+    std::vector<std::string> defined, deleted;
+    QStringList shown;
+  };
+  const Row rows[] = {
+      {{"C", "A", "E", "B", "D"}, {}, {"A", "B", "C", "D", "E", "M"}},
+      {{"b", "\xEF\xBC\xA1", "Z", "B", "a", "A"}, {"Z"}, {"A", "B", "M", "a", "b", "\uFF21"}},
+      {{"P3", "P1", "P2", "P10", "L"}, {"P2", "P3"}, {"L", "M", "P1", "P10"}},
+      {{"Q"}, {"Q"}, {"M"}},
+  };
+  // The widgets shown, once the event loop has turned, and their places.
+  const auto expectColumn = [&](const QStringList &names) {
+    QCoreApplication::processEvents();
+    QStringList expected;
+    for (const QString &name : names) expected << name + " @ Mount";
+    EXPECT_EQ(shown(), expected);
+    int top = 0;
+    for (const PropertyWidget *widget : controller().propertiesView->widgets()) {
+      EXPECT_EQ(widget->geometry().topLeft(), QPoint(0, top)) << widget->name.toStdString();
+      top += widget->height() + 5;
+    }
+  };
+  define("Mount", "M", "Site");
+  click({"Mount"});
+  outline()->expandAll();
+  click({"Mount", "Site"});
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.shown.join(QLatin1Char(' ')).toStdString());
+    for (const std::string &name : row.defined) define("Mount", name, "Site");
+    for (const std::string &name : row.deleted) remove("Mount", name);
+    expectColumn(row.shown);
+    for (const std::string &name : row.defined) remove("Mount", name);
+    expectColumn({"M"});
+  }
+}
+
 TEST_F(CtrlPanel, NewBLOBPropertiesAreEnabledOnlyWhenTheSettingAsksAndTheIconFollowsTheConnection) {
   define("Camera", "CCD1", "Image", KESTOR_BLOB);
   defaults().setValue(QStringLiteral("enableBLOBTransfer"), true);
