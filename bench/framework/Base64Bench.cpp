@@ -1,5 +1,6 @@
-// Decoding a camera-sized BLOB (2,626,560 bytes, as the CCD simulator sends it: one base64 line),
-// next to copying the same number of bytes with memcpy.
+// Decoding a camera-sized BLOB (a 24-megapixel 16-bit FITS frame, 48 MB, sent as one base64 line),
+// next to copying the same number of bytes with memcpy. Both are larger than the processor's
+// caches, so memcpy runs at the speed of memory, not of the last-level cache.
 #include "Base64.h"
 #include "Blob.h"
 
@@ -12,7 +13,7 @@
 
 namespace {
 
-constexpr size_t BLOB_BYTES = 2626560;
+constexpr size_t BLOB_BYTES = 48003840;  // 6000 × 4000 × 2 bytes of pixels and the header, in FITS records
 
 const std::string &encoded() {
   static const std::string text = [] {
@@ -40,7 +41,7 @@ void Base64Decode(benchmark::State &state) {
 }
 BENCHMARK(Base64Decode);
 
-void BlobDecodeWithAllocation(benchmark::State &state) {
+void Base64BlobWithAllocation(benchmark::State &state) {
   const std::string &text = encoded();
   const std::string size = std::to_string(BLOB_BYTES);
   for (auto _ : state) {
@@ -52,9 +53,9 @@ void BlobDecodeWithAllocation(benchmark::State &state) {
   }
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
 }
-BENCHMARK(BlobDecodeWithAllocation);
+BENCHMARK(Base64BlobWithAllocation);
 
-void MemcpySameBytes(benchmark::State &state) {
+void Base64PeerMemcpy(benchmark::State &state) {
   const std::string &text = encoded();
   std::vector<char> out(text.size());
   for (auto _ : state) {
@@ -63,6 +64,6 @@ void MemcpySameBytes(benchmark::State &state) {
   }
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
 }
-BENCHMARK(MemcpySameBytes);
+BENCHMARK(Base64PeerMemcpy);
 
 }  // namespace

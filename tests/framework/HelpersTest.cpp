@@ -119,6 +119,54 @@ TEST(KestorBase64, LongInputMatchesByteByByte) {
   for (int i = 0; i < 3001; ++i) bytes.push_back(static_cast<char>(i * 7 + i / 13));
   EXPECT_EQ(decode(encodeBase64(bytes)), bytes);
   EXPECT_EQ(decode(encodeBase64(bytes, 72)), bytes);  // wrapped lines, as some servers send
+  EXPECT_EQ(decode(encodeBase64(bytes, 31)), bytes);  // line breaks inside 32-character blocks
+}
+
+// Every byte value in one group of long text, in a block of 32 characters decoded at once (the
+// first two positions) and in the byte-wise rest (the last): alphabet characters give their bits,
+// white space is skipped, anything else is refused.
+TEST(KestorBase64, EveryCharacterInLongText) {
+  static const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  for (const size_t position : {4, 36, 68}) {
+    for (int c = 0; c < 256; ++c) {
+      std::string text(100, 'A');
+      text[position] = static_cast<char>(c);
+      std::optional<std::string> expected;
+      if (const size_t sextet = alphabet.find(static_cast<char>(c)); sextet != std::string::npos) {
+        expected = std::string(75, '\0');
+        (*expected)[position / 4 * 3] = static_cast<char>(sextet << 2);
+      } else if (c == ' ' || c == '\n' || c == '\r' || c == '\t') {
+        expected = std::string(74, '\0');  // 99 characters: the last group of three gives two bytes
+      }
+      EXPECT_EQ(decode(text), expected) << "byte " << c << " at " << position;
+    }
+  }
+}
+
+// The same text handed over in pieces of every size gives the same bytes, whether the pieces split
+// groups and blocks or not.
+TEST(KestorBase64, PiecesOfAnySize) {
+  std::string bytes;
+  for (int i = 0; i < 2000; ++i) bytes.push_back(static_cast<char>(i * 31 + i / 7));
+  for (const std::string &text : {encodeBase64(bytes), encodeBase64(bytes, 76)}) {
+    for (const size_t piece : {1, 3, 5, 31, 47, 48, 49, 64, 100, 1000}) {
+      Base64Decoder decoder;
+      std::string out(base64Capacity(text.size()) + 4, '\0');
+      auto *at = reinterpret_cast<unsigned char *>(out.data());
+      size_t length = 0;
+      for (size_t i = 0; i < text.size(); i += piece) {
+        std::vector<unsigned char> room(base64Capacity(piece));
+        const auto decoded = decoder.decode(std::string_view(text).substr(i, piece), room.data());
+        ASSERT_TRUE(decoded) << piece;
+        std::memcpy(at + length, room.data(), *decoded);
+        length += *decoded;
+      }
+      const auto tail = decoder.finish(at + length);
+      ASSERT_TRUE(tail) << piece;
+      out.resize(length + *tail);
+      EXPECT_EQ(out, bytes) << piece;
+    }
+  }
 }
 
 TEST(KestorNames, TranslatedBothWays) {
