@@ -16,7 +16,9 @@ struct BlobFigures {
   double longestWaitMs = 0;  // longest event wait on the main thread meanwhile (a figure, not a goal)
   double meanShowMs = 0;     // from the image's update handled on the main thread to its preview painted
   double slowestShowMs = 0;
-  double mainThreadMs = 0;  // CPU time of the main thread per image, over the whole series
+  double mainThreadMs = 0;  // CPU time of the main thread per image over the series, the probe's left out
+  double probeBeatMs = 0;   // CPU time of the main thread per beat of the event-loop probe
+  double probeMs = 0;       // the probe's beats per image, at that cost
   double startMB = 0;       // resident memory before the first image
   double peakMB = 0;        // highest seen after a preview appeared
   double levelMB = 0;       // settled after the second preview (after the first when there is one)

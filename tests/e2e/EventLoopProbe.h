@@ -19,11 +19,13 @@ public:
       const qint64 now = clock.nsecsElapsed();
       longest = std::max(longest, now - last - qint64(BEAT_MS) * 1000000);
       last = now;
+      ++beats_;
     });
   }
   // Starts (again) from no waits.
   void start() {
     longest = 0;
+    beats_ = 0;
     clock.start();
     last = clock.nsecsElapsed();
     timer.start();
@@ -31,10 +33,13 @@ public:
   void stop() { timer.stop(); }
   // The longest lateness of a beat so far, in milliseconds.
   double longestWaitMs() const { return double(longest) / 1e6; }
+  // The beats since the start.
+  qint64 beats() const { return beats_; }
 
 private:
   QTimer timer;
   QElapsedTimer clock;
   qint64 last = 0;
   qint64 longest = 0;  // nanoseconds
+  qint64 beats_ = 0;
 };
