@@ -1,5 +1,6 @@
 #include "Text.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kestor {
@@ -48,6 +49,8 @@ bool isXmlChar(std::string_view text, size_t i, size_t length) {
 std::string_view fitted(std::string_view text, size_t size) {
   if (size == 0) return {};
   size_t length = 0;
+  const size_t ascii = std::min(text.size(), size - 1);  // names are mostly ASCII: one byte a character
+  while (length < ascii && static_cast<unsigned char>(text[length]) < 0x80) ++length;
   while (length < text.size()) {
     size_t next = sequenceLength(text, length);
     if (next == 0) next = 1;  // a stray byte is kept as it is; callers pass checked text
