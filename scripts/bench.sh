@@ -36,7 +36,7 @@ medians=(--benchmark_repetitions="$REPETITIONS" --benchmark_report_aggregates_on
 note "date: $(date -u '+%Y-%m-%d %H:%M UTC')"
 note "commit: $(git rev-parse --short HEAD)$(git diff --quiet HEAD || echo ' (with changes)')"
 note "machine: $(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p'), $(free -g | awk '/^Mem:/ {print $2}') GiB"
-note "system: $(. /etc/os-release && echo "$PRETTY_NAME"), $(${CXX:-c++} --version | head -1)"
+note "system: $(sed -n 's/^PRETTY_NAME=//p' /etc/os-release | tr -d '"'), $("$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$BUILD/CMakeCache.txt")" --version | head -1)"
 note "build: $(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$BUILD/CMakeCache.txt") ($BUILD)"
 
 run pinned framework/framework_bench --benchmark_filter=Updates "${medians[@]}"
