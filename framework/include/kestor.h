@@ -219,8 +219,9 @@ extern kestor_property KESTOR_ALL_PROPERTIES; /* device "" and name "": every pr
  * the client's callbacks" step through this executor (for example on the application's main
  * thread), so that records change only where the application reads them. One step applies, in
  * order, every message one read from the connection completed, each followed by its callback.
- * When unset, the step runs on the connection's reader thread. The executor must run fn(arg)
- * before it returns.
+ * A connection's steps are handed to the executor one at a time, in order, from a thread of the
+ * connection's own, while its reader parses the next read. When unset, the step runs on the
+ * connection's reader thread. The executor must run fn(arg) before it returns.
  */
 extern void (*kestor_sync_executor)(void (*fn)(void *arg), void *arg);
 

@@ -35,7 +35,8 @@ Connection::Connection(int socket, std::string peer, kestor_server_entry *entry)
     : socket_(socket),
       peer_(std::move(peer)),
       entry_(entry),
-      session_(libraryRegistry(), this, peer_, [this](const std::string &xml) { send(xml); }) {}
+      session_(
+          libraryRegistry(), this, peer_, [this](const std::string &xml) { send(xml); }, Session::Steps::Pipelined) {}
 
 Connection::~Connection() { ::close(socket_); }
 

@@ -6,6 +6,7 @@
 #include "RecordWriter.h"
 #include "Text.h"
 
+#include <memory>
 #include <new>
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -51,12 +52,13 @@ std::string describe(const Element &element) {
 
 }  // namespace
 
-Session::Session(Registry &registry, kestor_device *endpoint, std::string peer, Reply reply)
+Session::Session(Registry &registry, kestor_device *endpoint, std::string peer, Reply reply, Steps steps)
     : registry_(registry),
       endpoint_(endpoint),
       peer_(std::move(peer)),
       reply_(std::move(reply)),
-      parser_([this](const Element &element) { handle(element); }, {}, BlobContents::Decoded) {}
+      parser_([this](const Element &element) { handle(element); }, {}, BlobContents::Decoded),
+      stepsMode_(steps) {}
 
 bool Session::feed(const char *data, size_t length) {
   const bool read = parser_.feed(data, length);
@@ -66,11 +68,23 @@ bool Session::feed(const char *data, size_t length) {
 
 void Session::applyPending() {
   if (pending_.empty()) return;
-  if (!isStopped())  // after stop the executor may never run
+  steps_.wait();      // in order after the step handed over before
+  if (isStopped()) {  // after stop the executor may never run
+    pending_.clear();
+  } else if (stepsMode_ == Steps::Pipelined && kestor_sync_executor) {
+    auto batch = std::make_shared<std::vector<Incoming>>(std::move(pending_));
+    pending_.clear();
+    steps_.post([this, batch] {
+      runSynchronised([&] {
+        for (Incoming &in : *batch) apply(in);
+      });
+    });
+  } else {
     runSynchronised([this] {
       for (Incoming &in : pending_) apply(in);
     });
-  pending_.clear();
+    pending_.clear();
+  }
 }
 
 void Session::skip(const std::string &why) { skipped_.push_back("Skipped an element from " + peer_ + ": " + why); }
@@ -85,16 +99,19 @@ void Session::handle(const Element &element) {
   std::string why;
   auto in = readElement(element, why);
   if (!in) {
+    steps_.wait();  // a step writes its own skips
     skip(why);
     return flushSkipped();
   }
   switch (in->kind) {
   case Incoming::Kind::Ping:
     applyPending();  // answered once what came before it is applied
+    steps_.wait();
     reply_(pingReplyXml(in->uid));
     break;
   case Incoming::Kind::Message:
     applyPending();
+    steps_.wait();
     deliverMessage(*in->message);
     break;
   case Incoming::Kind::Ignored: break;
@@ -187,6 +204,7 @@ void Session::removeDevice(const std::string &device, Step &step) {
 }
 
 std::vector<std::string> Session::end() {
+  steps_.wait();
   std::vector<std::string> devices;
   const auto run = [&] {
     Step step;

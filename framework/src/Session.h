@@ -3,11 +3,13 @@
 // sync executor when it set one; each change to the records is followed by the callback that
 // announces it before the next element is applied. No library lock is held while a callback runs.
 // What an element's change replaced or deleted (BLOB buffers, records) is freed once the callbacks
-// announcing it have returned.
+// announcing it have returned. A pipelined session with an executor set hands each step to a
+// thread of its own and reads on meanwhile: the step of one read runs while the next is parsed.
 #pragma once
 
 #include "Incoming.h"
 #include "Registry.h"
+#include "StepQueue.h"
 #include "StreamParser.h"
 
 #include <functional>
@@ -23,14 +25,17 @@ public:
 
   // `endpoint` is passed to the callbacks and owns the devices this stream defines; `peer` names
   // the server in log lines; `reply` sends an element back (answers to pings).
-  Session(Registry &registry, kestor_device *endpoint, std::string peer, Reply reply);
+  enum class Steps { InPlace, Pipelined };
+  Session(Registry &registry, kestor_device *endpoint, std::string peer, Reply reply, Steps steps = Steps::InPlace);
 
-  // Reads more of the stream and applies the elements it completed; false when the stream has to
-  // be given up (error() says why; the elements before the fault are applied).
+  // Reads more of the stream and applies the elements it completed (pipelined: hands them over
+  // to be applied); false when the stream has to be given up (error() says why; the elements
+  // before the fault are applied, or handed over).
   bool feed(const char *data, size_t length);
   const std::string &error() const { return parser_.error(); }
 
-  // The stream has ended: every device it defined is deleted, one device-wide delete each.
+  // The stream has ended: once the elements handed over are applied, every device it defined is
+  // deleted, one device-wide delete each.
   // Returns the names of those devices.
   std::vector<std::string> end();
 
@@ -58,6 +63,8 @@ private:
   std::vector<Incoming> pending_;  // read, not yet applied
   std::vector<std::string> skipped_;
   std::set<std::string> foreign_;  // devices of other endpoints already reported
+  const Steps stepsMode_;
+  StepQueue steps_;  // last: destroyed first, once the step handed over has run
 };
 
 }  // namespace kestor

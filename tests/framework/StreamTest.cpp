@@ -11,7 +11,10 @@
 #include <zlib.h>
 
 #include <fstream>
+#include <mutex>
+#include <set>
 #include <sstream>
+#include <thread>
 
 using namespace kestor;
 
@@ -382,4 +385,48 @@ TEST_F(KestorStream, NamesLongerThanTheirFieldsAreCutAlike) {
   EXPECT_TRUE(defines[0].record->items[0].switch_value);
   session.end();
   EXPECT_EQ(recorder.events("delete", device.substr(0, 127)).size(), 1u);
+}
+
+TEST_F(KestorStream, PipelinedStepsKeepTheOrderOfTheStream) {
+  // Pipelined, each read's step runs on a thread of the session's own while the next read is
+  // parsed; the callbacks, their values, the answer to a ping and the end come as in place.
+  static std::mutex mutex;
+  static std::set<std::thread::id> stepThreads;
+  kestor_sync_executor = [](void (*fn)(void *), void *arg) {
+    {
+      std::lock_guard lock(mutex);
+      stepThreads.insert(std::this_thread::get_id());
+    }
+    fn(arg);
+  };
+  std::string stream = std::string(CONNECTION_DEF) + BLOB_DEF;
+  for (int i = 0; i < 300; ++i) stream += blobSet("1", ".txt", encodeBase64(std::string(1, char('a' + i % 26))));
+  stream += "<message device=\"Cam\" message=\"between\"/><pingRequest uid=\"7\"/>" + blobSet("1", ".txt", "Qg==");
+  std::vector<std::string> seen[2];
+  for (const auto steps : {Session::Steps::InPlace, Session::Steps::Pipelined}) {
+    auto &events = seen[steps == Session::Steps::Pipelined];
+    recorder.onEvent = [&](const Event &e) {
+      const kestor_item &first = e.record->items[0];
+      events.push_back(e.kind + " " + e.property +
+                       (e.kind == "update" ? " " + std::string(static_cast<char *>(first.blob_value), 1) : ""));
+    };
+    stepThreads.clear();
+    Registry own;
+    kestor_device device;
+    {
+      Session stepped(
+          own, &device, "test", [&](const std::string &xml) { events.push_back(xml); }, steps);
+      for (size_t i = 0; i < stream.size(); i += 1000)
+        ASSERT_TRUE(stepped.feed(stream.data() + i, std::min<size_t>(1000, stream.size() - i)));
+      stepped.end();
+    }
+    recorder.onEvent = nullptr;
+    const bool elsewhere = stepThreads.size() > 1 || !stepThreads.count(std::this_thread::get_id());
+    EXPECT_EQ(elsewhere, steps == Session::Steps::Pipelined);
+  }
+  kestor_sync_executor = nullptr;
+  ASSERT_EQ(seen[0].size(), 2u + 300u + 1u + 1u + 1u) << "definitions, updates, ping answer, update, end";
+  EXPECT_EQ(seen[0][302], "<pingReply uid=\"7\"/>\n");
+  EXPECT_EQ(seen[0][303], "update CCD1 B");
+  EXPECT_EQ(seen[1], seen[0]);
 }
