@@ -407,8 +407,9 @@ TEST_F(KestorStream, PipelinedStepsKeepTheOrderOfTheStream) {
     auto &events = seen[steps == Session::Steps::Pipelined];
     recorder.onEvent = [&](const Event &e) {
       const kestor_item &first = e.record->items[0];
-      events.push_back(e.kind + " " + e.property +
-                       (e.kind == "update" ? " " + std::string(static_cast<char *>(first.blob_value), 1) : ""));
+      std::string line = e.kind + " " + e.property;
+      if (e.kind == "update") line.append(" ").append(static_cast<char *>(first.blob_value), 1);
+      events.push_back(line);
     };
     stepThreads.clear();
     Registry own;
