@@ -10,10 +10,7 @@ namespace kestor {
 namespace {
 
 std::string attribute(std::string_view key, std::string_view value) {
-  // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on a literal + a string.
-  std::string text(" ");
-  text.append(key).append("=\"").append(xmlEscape(value)).append("\"");
-  return text;
+  return " " + std::string(key) + "=\"" + xmlEscape(value) + "\"";
 }
 
 std::string target(std::string_view device, std::string_view property) {

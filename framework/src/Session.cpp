@@ -46,7 +46,7 @@ std::string describe(const Element &element) {
   std::string line = "<" + element.name;
   for (const char *key : {"device", "name"})
     if (const auto *value = element.attribute(key))
-      line.append(" ").append(key).append("=\"").append(value->substr(0, 128)).append("\"");
+      line += " " + std::string(key) + "=\"" + value->substr(0, 128) + "\"";
   return line + ">";
 }
 

@@ -407,9 +407,8 @@ TEST_F(KestorStream, PipelinedStepsKeepTheOrderOfTheStream) {
     auto &events = seen[steps == Session::Steps::Pipelined];
     recorder.onEvent = [&](const Event &e) {
       const kestor_item &first = e.record->items[0];
-      std::string line = e.kind + " " + e.property;
-      if (e.kind == "update") line.append(" ").append(static_cast<char *>(first.blob_value), 1);
-      events.push_back(line);
+      events.push_back(e.kind + " " + e.property +
+                       (e.kind == "update" ? " " + std::string(static_cast<char *>(first.blob_value), 1) : ""));
     };
     stepThreads.clear();
     Registry own;

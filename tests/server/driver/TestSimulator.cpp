@@ -34,7 +34,7 @@ struct Driver {
 
   std::string connection(const char *verb, const char *extra) const {
     const std::string one = std::string(verb) == "def" ? "defSwitch" : "oneSwitch";
-    return std::string("<") + verb + "SwitchVector device=\"" + DEVICE + "\" name=\"CONNECTION\" state=\"Ok\"" + extra +
+    return "<" + std::string(verb) + "SwitchVector device=\"" + DEVICE + "\" name=\"CONNECTION\" state=\"Ok\"" + extra +
            ">\n<" + one + " name=\"CONNECT\">" + (connected ? "On" : "Off") + "</" + one + ">\n<" + one +
            " name=\"DISCONNECT\">" + (connected ? "Off" : "On") + "</" + one + ">\n</" + verb + "SwitchVector>\n";
   }
@@ -42,7 +42,7 @@ struct Driver {
   std::string number(const char *verb, const char *extra) const {
     const std::string one = std::string(verb) == "def" ? "defNumber" : "oneNumber";
     const std::string limits = one == "defNumber" ? " format=\"%g\" min=\"0\" max=\"1000\" step=\"1\"" : "";
-    return std::string("<") + verb + "NumberVector device=\"" + DEVICE + "\" name=\"TEST_VALUE\" state=\"Ok\"" + extra +
+    return "<" + std::string(verb) + "NumberVector device=\"" + DEVICE + "\" name=\"TEST_VALUE\" state=\"Ok\"" + extra +
            ">\n<" + one + " name=\"VALUE\"" + limits + ">" + value + "</" + one + ">\n</" + verb + "NumberVector>\n";
   }
 
