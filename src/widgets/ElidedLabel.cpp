@@ -2,9 +2,10 @@
 
 #include <QPainter>
 
-ElidedLabel::ElidedLabel(const QString &text, QWidget *parent, Qt::TextElideMode mode)
-    : QLabel(text, parent), mode_(mode) {
+ElidedLabel::ElidedLabel(const QString &text, QWidget *parent, Qt::TextElideMode mode) : QLabel(parent), mode_(mode) {
+  // The format first: the text is then laid out once, as plain text.
   setTextFormat(Qt::PlainText);
+  setText(text);
 }
 
 void ElidedLabel::paintEvent(QPaintEvent *) {

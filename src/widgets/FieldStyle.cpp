@@ -37,7 +37,8 @@ void markEdited(QLineEdit *field) {
 }
 
 void markNormal(QLineEdit *field) {
-  field->setProperty(EDITED, false);
+  // A field never edited has no mark to clear.
+  if (isEdited(field)) field->setProperty(EDITED, false);
   setBase(field, QApplication::palette(field).color(QPalette::Base));
 }
 

@@ -70,7 +70,13 @@ void PropertyWidget::dressButtons() {
 
 double PropertyWidget::contentHeight() const { return height() - 2 * WidgetGeometry::CONTENT_INSET; }
 
-void PropertyWidget::place(QWidget *control, const QRectF &frame) { placeAt(control, frame, contentHeight()); }
+void PropertyWidget::place(QWidget *control, const QRectF &frame) {
+  // A button is as big as its frame, no bigger and no smaller: Qt then leaves the content area
+  // alone when it polishes the button, where it would otherwise post the area a layout request
+  // that it first looks for among all the events still queued (a cost that grew with the board).
+  if (qobject_cast<QAbstractButton *>(control)) control->setFixedSize(toTopLeft(frame, contentHeight()).size());
+  placeAt(control, frame, contentHeight());
+}
 
 void PropertyWidget::addControl(QWidget *control, const QRectF &frame) {
   place(control, frame);

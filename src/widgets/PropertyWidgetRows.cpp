@@ -36,7 +36,6 @@ int characterCount(const QString &text) {
 QLineEdit *newField(QWidget *parent, const QString &objectName) {
   auto *field = new QLineEdit(parent);
   field->setObjectName(objectName);
-  field->setTextMargins(0, 0, 0, 0);
   return field;
 }
 
