@@ -62,7 +62,7 @@ private:
   }
 
   // A name attribute, cut to what a record's name field holds, so that names compare as stored.
-  bool required(const Element &e, std::string_view key, std::string &out) {
+  bool required(const Element &e, std::string_view key, std::string_view &out) {
     const auto *value = e.attribute(key);
     if (!value || value->empty()) return fail("<" + e.name + "> without " + std::string(key));
     out = fitted(*value, NAME_FIELD);
@@ -94,7 +94,9 @@ private:
   }
 
   bool header() {
-    if (!required(element_, "device", in_.device) || !required(element_, "name", serverName_)) return false;
+    std::string_view device;
+    if (!required(element_, "device", device) || !required(element_, "name", serverName_)) return false;
+    in_.device = device;
     in_.name = translateProperty(serverName_, Direction::FromServer);
     if (const auto *message = element_.attribute("message")) in_.message = *message;
     uint32_t state = 0;
@@ -132,7 +134,7 @@ private:
 
   bool item(const Element &e, bool define) {
     IncomingItem &item = in_.items.emplace_back();
-    std::string serverName;
+    std::string_view serverName;
     if (!required(e, "name", serverName)) return false;
     item.name = fitted(translateItem(serverName_, serverName, Direction::FromServer), NAME_FIELD);
     if (define) {
@@ -177,7 +179,9 @@ private:
 
   std::optional<Incoming> deletion() {
     in_.kind = Incoming::Kind::Delete;
-    if (!required(element_, "device", in_.device)) return std::nullopt;
+    std::string_view device;
+    if (!required(element_, "device", device)) return std::nullopt;
+    in_.device = device;
     if (const auto *name = element_.attribute("name"))
       in_.name = translateProperty(fitted(*name, NAME_FIELD), Direction::FromServer);
     if (const auto *message = element_.attribute("message")) in_.message = *message;
@@ -196,7 +200,7 @@ private:
   const Element &element_;
   std::string &error_;
   Incoming in_;
-  std::string serverName_;
+  std::string_view serverName_;  // in element_
 };
 
 }  // namespace

@@ -9,6 +9,14 @@ namespace kestor {
 
 namespace {
 
+// Where the first separator of sexagesimal fields is, npos when there is none. A plain loop: the
+// standard find_first_of looks each character up in the set with a library call.
+size_t separatorIn(std::string_view text) {
+  for (size_t i = 0; i < text.size(); ++i)
+    if (text[i] == ':' || text[i] == ' ' || text[i] == ';') return i;
+  return std::string_view::npos;
+}
+
 std::optional<double> parseDecimal(std::string_view text) {
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   if (text.empty() || text.front() == '+') return std::nullopt;
@@ -22,7 +30,7 @@ std::optional<double> parseDecimal(std::string_view text) {
 
 std::optional<double> parseNumber(std::string_view text) {
   text = trim(text);
-  const size_t separator = text.find_first_of(": ;");
+  const size_t separator = separatorIn(text);
   if (separator == std::string_view::npos) return parseDecimal(text);
 
   bool negative = false;
@@ -33,7 +41,7 @@ std::optional<double> parseNumber(std::string_view text) {
   double value = 0;
   double scale = 1;
   for (int field = 0; field < 3 && !text.empty(); ++field) {
-    const size_t end = text.find_first_of(": ;");
+    const size_t end = separatorIn(text);
     const auto part = parseDecimal(text.substr(0, end));
     if (!part || *part < 0 || std::signbit(*part)) return std::nullopt;
     value += *part / scale;

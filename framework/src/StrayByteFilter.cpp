@@ -1,6 +1,7 @@
 #include "StrayByteFilter.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -32,11 +33,28 @@ bool isXmlChar(char32_t c) {
 
 bool isStandIn(char32_t c) { return c >= STAND_IN_FIRST && c <= STAND_IN_LAST; }
 
-// True when one of eight bytes needs a closer look: 0x80 or above, below 0x20, or '&'.
-bool needsLook(uint64_t w) {
-  constexpr uint64_t ONES = 0x0101010101010101, HIGH = 0x8080808080808080;
-  const uint64_t amp = w ^ (ONES * '&');
-  return ((w | ((w - ONES * 0x20) & ~w) | ((amp - ONES) & ~amp)) & HIGH) != 0;
+constexpr uint64_t ONES = 0x0101010101010101, HIGH = 0x8080808080808080, LOW = 0x7F7F7F7F7F7F7F7F;
+
+// The high bit of each of the eight bytes that equals c.
+uint64_t bytesEqual(uint64_t w, unsigned char c) {
+  const uint64_t t = w ^ (ONES * c);
+  return ~(((t & LOW) + LOW) | t) & HIGH;
+}
+
+// The high bit of each of the eight bytes that needs a closer look: 0x80 or above, '&', or below
+// 0x20 other than tab, line feed and carriage return. Exact per byte: no carry crosses a byte.
+uint64_t bytesToLook(uint64_t w) {
+  const uint64_t control = ~((w & LOW) + ONES * (0x80 - 0x20)) & ~w & HIGH;
+  const uint64_t space = bytesEqual(w, '\t') | bytesEqual(w, '\n') | bytesEqual(w, '\r');
+  return (w & HIGH) | (control & ~space) | bytesEqual(w, '&');
+}
+
+// The index of the first byte in memory order of a word read from it whose high bit is set.
+size_t firstMarked(uint64_t marks) {
+  if constexpr (std::endian::native == std::endian::little)
+    return static_cast<size_t>(std::countr_zero(marks)) / 8;
+  else
+    return static_cast<size_t>(std::countl_zero(marks)) / 8;
 }
 
 bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
@@ -111,7 +129,10 @@ size_t StrayByteFilter::pass(const char *data, size_t length, size_t until) {
   while (i < until) {
     for (uint64_t w; i + 8 <= length; i += 8) {
       std::memcpy(&w, p + i, 8);
-      if (needsLook(w)) break;
+      if (const uint64_t marks = bytesToLook(w)) {
+        i += firstMarked(marks);
+        break;
+      }
     }
     if (i >= until) break;
     const Unit unit = unitAt(p + i, length - i);

@@ -45,7 +45,10 @@ struct StreamParser::Impl {
   XML_Index fed = 0;       // bytes handed to expat so far, the synthetic root included
   bool blobElement = false;
   BlobContents blobs = BlobContents::Text;
+  // The element being read. Its strings and children are kept from one element to the next and
+  // written over, so that a stream of like elements reads without allocating.
   Element element;
+  size_t childCount = 0;  // children of `element` read so far; entries beyond are kept for reuse
 
   ~Impl() { XML_ParserFree(parser); }
 
@@ -82,7 +85,7 @@ struct StreamParser::Impl {
 
   Element *current() {
     if (depth == TOP) return &element;
-    if (depth == CHILD && !element.children.empty()) return &element.children.back();
+    if (depth == CHILD && childCount > 0) return &element.children[childCount - 1];
     return nullptr;
   }
 
@@ -91,31 +94,55 @@ struct StreamParser::Impl {
     if (depth == TOP) {
       boundary = XML_GetCurrentByteIndex(parser);
       element.name = name;
+      element.text.clear();
+      childCount = 0;
       blobElement = endsWith(element.name, "BLOBVector");
     } else if (depth == CHILD) {
-      if (element.children.size() >= limits.children) return stop("element has too many children");
-      Element &child = element.children.emplace_back();
+      if (childCount >= limits.children) return stop("element has too many children");
+      if (childCount == element.children.size()) element.children.emplace_back();
+      Element &child = element.children[childCount++];
       child.name = name;
+      child.text.clear();
       if (blobElement && blobs == BlobContents::Decoded && child.name == "oneBLOB")
         child.decoded = std::make_shared<BlobText>(declaredSize(attributes));
     }
     if (!withinLimit()) return;
-    if (Element *target = current())
-      for (const char **a = attributes; a[0] && a[1]; a += 2)
-        appendRestored(target->attributes.emplace_back(a[0], std::string()).second, a[1]);
+    if (Element *target = current()) readAttributes(*target, attributes);
+  }
+
+  // The element's attributes, written over the entries it already has.
+  static void readAttributes(Element &target, const char **attributes) {
+    size_t count = 0;
+    for (const char **a = attributes; a[0] && a[1]; a += 2, ++count) {
+      if (count == target.attributes.size()) target.attributes.emplace_back();
+      auto &[key, value] = target.attributes[count];
+      key = a[0];
+      value.clear();
+      appendRestored(value, a[1]);
+    }
+    target.attributes.resize(count);
   }
 
   void end() {
     if (depth == TOP) {
       boundary = XML_GetCurrentByteIndex(parser) + XML_GetCurrentByteCount(parser);
+      element.children.resize(childCount);
       sink(element);
-      element.name.clear();
-      element.attributes.clear();
-      element.text.clear();
-      element.children.clear();
+      release(element);
+      for (Element &child : element.children) release(child);
       blobElement = false;
     }
     --depth;
+  }
+
+  // What an element read holds beyond a small one's needs is not kept for the next: BLOB contents
+  // and long texts go now.
+  static void release(Element &read) {
+    constexpr size_t KEPT = 4096;
+    read.decoded.reset();
+    if (read.text.capacity() > KEPT) std::string().swap(read.text);
+    for (auto &[key, value] : read.attributes)
+      if (value.capacity() > KEPT) std::string().swap(value);
   }
 
   void text(const char *data, int length) {
