@@ -120,10 +120,11 @@ private:
       if (!enumerated("perm", PERM_WORDS, in_.perm) || !enumerated("rule", RULE_WORDS, in_.rule)) return std::nullopt;
       if (!in_.state) in_.state = KESTOR_STATE_IDLE;
     }
-    const std::string child = std::string(define ? "def" : "one") + std::string(TYPE_WORDS[type]);
+    const std::string_view prefix = define ? "def" : "one";
     in_.items.reserve(element_.children.size());
     for (const Element &e : element_.children) {
-      if (e.name != child) {
+      const std::string_view name = e.name;
+      if (!name.starts_with(prefix) || name.substr(prefix.size()) != TYPE_WORDS[type]) {
         fail("<" + e.name + "> inside <" + element_.name + ">");
         return std::nullopt;
       }

@@ -74,6 +74,7 @@ void Session::applyPending() {
   } else if (stepsMode_ == Steps::Pipelined && kestor_sync_executor) {
     auto batch = std::make_shared<std::vector<Incoming>>(std::move(pending_));
     pending_.clear();
+    pending_.reserve(batch->size());  // the next read likely brings as many
     steps_.post([this, batch] {
       runSynchronised([&] {
         for (Incoming &in : *batch) apply(in);
