@@ -348,6 +348,41 @@ TEST_F(KestorStream, StrayBytesReachTheRecordsAsTextThatIsNotUtf8) {
     }
 }
 
+// The reader writes each element over the one before: nothing of a larger element before (its
+// attributes, children, texts or BLOB contents) reaches the one after.
+TEST_F(KestorStream, AnElementKeepsNothingOfTheOneBefore) {
+  ASSERT_TRUE(feed(std::string(BLOB_DEF) +
+                   "<defTextVector device=\"Cam\" name=\"T\" perm=\"rw\" state=\"Idle\"><defText name=\"a\">A</defText>"
+                   "<defText name=\"b\">B</defText></defTextVector>\n"));
+  struct Case {
+    std::string before, element, a, b, message;
+    uint32_t state;
+  };
+  const std::string two =
+      "<setTextVector device=\"Cam\" name=\"T\" state=\"Alert\" message=\"first\"><oneText "
+      "name=\"a\">x</oneText><oneText name=\"b\">y</oneText></setTextVector>";
+  const Case cases[] = {
+      {two, "<setTextVector device=\"Cam\" name=\"T\"><oneText name=\"a\"/></setTextVector>", "", "y", "",
+       KESTOR_STATE_ALERT},
+      {two, "<setTextVector device=\"Cam\" name=\"T\" state=\"Ok\"><oneText name=\"b\">z</oneText></setTextVector>",
+       "x", "z", "", KESTOR_STATE_OK},
+      {blobSet("1", ".txt", "QQ=="),
+       "<setTextVector device=\"Cam\" name=\"T\"><oneText name=\"a\">after</oneText></setTextVector>", "after", "z", "",
+       KESTOR_STATE_OK},
+  };
+  for (const auto &[before, element, a, b, message, state] : cases)
+    for (const size_t piece : {size_t(1), size_t(4096)}) {
+      ASSERT_TRUE(feed(before + element, piece)) << element << ": " << session.error();
+      const Event updated = recorder.events("update", "Cam", "T").back();
+      const kestor_property *p = updated.record;
+      EXPECT_EQ(std::vector<std::string>({std::string(fieldText(item(p, "a")->text_value)),
+                                          std::string(fieldText(item(p, "b")->text_value)), updated.message}),
+                std::vector<std::string>({a, b, message}))
+          << element << " in pieces of " << piece;
+      EXPECT_EQ(p->state, state) << element;
+    }
+}
+
 TEST_F(KestorStream, MessagesAndPingsComeAfterTheElementsBeforeThem) {
   // The elements of one read are applied in one executor step; a message or ping ends the step.
   static int steps = 0;
