@@ -1,6 +1,5 @@
 #include "BlobLoad.h"
 
-#include "EventLoopProbe.h"
 #include "LoadGoals.h"
 #include "EventLoopWait.h"
 #include "LoadPanel.h"
@@ -9,6 +8,7 @@
 #include "widgets/ImageView.h"
 #include "widgets/PropertyWidget.h"
 
+#include <QAbstractEventDispatcher>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QEventLoop>
@@ -73,19 +73,29 @@ double settledMB() {
   return test_support::megabytes(test_support::residentBytes());
 }
 
-// The main thread's CPU time (ms) that one beat of the probe costs, from a second of the idle event
-// loop with the probe running: each beat wakes the loop, which on a virtual machine costs tens of
-// microseconds, more than the program spends on an image over the beats of its second or two.
-double probeBeatMs(EventLoopProbe &probe) {
-  probe.start();
-  const double before = threadCpuMs();
-  QEventLoop loop;
-  QTimer::singleShot(1000, &loop, &QEventLoop::quit);
-  loop.exec();
-  const double spent = threadCpuMs() - before;
-  probe.stop();
-  return probe.beats() ? spent / double(probe.beats()) : 0;
-}
+// The longest stretch the main thread's event loop stayed busy without going back to wait, from
+// the dispatcher's own signals: an event that arrived then waited at most that long. Unlike a timer
+// probe it wakes nothing, so the main thread's CPU time over the series is the program's alone.
+class BusyStretches {
+public:
+  BusyStretches() {
+    auto *dispatcher = QAbstractEventDispatcher::instance();
+    QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, &context, [this] {
+      if (!awake) awake = std::chrono::steady_clock::now();
+    });
+    QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &context, [this] {
+      if (!awake) return;
+      longestMs = std::max(
+          longestMs, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - *awake).count());
+      awake.reset();
+    });
+  }
+  double longestMs = 0;
+
+private:
+  QObject context;
+  std::optional<std::chrono::steady_clock::time_point> awake;
+};
 
 }  // namespace
 
@@ -100,16 +110,12 @@ BlobFigures runBlobLoad(LoadPanel &panel, int count, int width, int height) {
   panel.kestor().enableBLOB(image, true);
   figures.startMB = settledMB();
 
-  EventLoopProbe probe;
-  figures.probeBeatMs = probeBeatMs(probe);
-  probe.start();
+  BusyStretches busy;
   PaintWatch paints(view);
   double total = 0;
   double totalShowMs = 0;
-  // The main thread's CPU time and the probe's beats over the series, but for the run's own
-  // settling after the second image.
+  // The main thread's CPU time over the series, but for the run's own settling after the second image.
   double cpuMs = -threadCpuMs();
-  qint64 beats = -probe.beats();
   for (int frame = 1; frame <= count; ++frame) {
     QElapsedTimer clock;
     clock.start();
@@ -128,22 +134,15 @@ BlobFigures runBlobLoad(LoadPanel &panel, int count, int width, int height) {
     figures.peakMB = std::max(figures.peakMB, test_support::megabytes(test_support::residentBytes()));
     if (frame == std::min(count, 2)) {
       cpuMs += threadCpuMs();
-      beats += probe.beats();
       figures.levelMB = settledMB();
       cpuMs -= threadCpuMs();
-      beats -= probe.beats();
     }
   }
   cpuMs += threadCpuMs();
-  beats += probe.beats();
-  probe.stop();
-  figures.longestWaitMs = probe.longestWaitMs();
+  figures.longestWaitMs = busy.longestMs;
   figures.meanSeconds = figures.shown ? total / figures.shown : 0;
   figures.meanShowMs = figures.shown ? totalShowMs / figures.shown : 0;
-  if (figures.shown) {
-    figures.probeMs = double(beats) * figures.probeBeatMs / figures.shown;
-    figures.mainThreadMs = std::max(0.0, cpuMs / figures.shown - figures.probeMs);
-  }
+  if (figures.shown) figures.mainThreadMs = cpuMs / figures.shown;
   figures.afterLastMB = settledMB();
   return figures;
 }
@@ -178,8 +177,7 @@ QString BlobFigures::summary() const {
   return QStringLiteral(
              "%1 images of %2 MB: %3 previews shown, %4 s on average, slowest %5 s; from the update on "
              "the main thread to the preview painted %6 ms on average, slowest %7 ms (goal: %8 ms); main "
-             "thread %9 ms per image (goal: %10 ms; the event-loop probe's beats, %11 ms per image at %12 µs "
-             "each, left out); longest event wait %13 ms; ")
+             "thread %9 ms per image (goal: %10 ms); longest busy stretch of the event loop %11 ms; ")
              .arg(count)
              .arg(imageMB, 0, 'f', 1)
              .arg(shown)
@@ -190,8 +188,6 @@ QString BlobFigures::summary() const {
              .arg(load_goals::MAX_SHOW_MS)
              .arg(mainThreadMs, 0, 'f', 1)
              .arg(load_goals::MAX_MAIN_THREAD_MS_PER_IMAGE)
-             .arg(probeMs, 0, 'f', 1)
-             .arg(probeBeatMs * 1000, 0, 'f', 0)
              .arg(longestWaitMs, 0, 'f', 1) +
          QStringLiteral(
              "resident memory %1 MiB before, %2 MiB after the second, peak %3 MiB, %4 MiB after the last "

@@ -13,12 +13,10 @@ struct BlobFigures {
   int shown = 0;              // previews that appeared
   double slowestSeconds = 0;  // longest time from asking for an image to its preview
   double meanSeconds = 0;
-  double longestWaitMs = 0;  // longest event wait on the main thread meanwhile (a figure, not a goal)
+  double longestWaitMs = 0;  // longest busy stretch of the main thread's event loop meanwhile (a figure)
   double meanShowMs = 0;     // from the image's update handled on the main thread to its preview painted
   double slowestShowMs = 0;
-  double mainThreadMs = 0;  // CPU time of the main thread per image over the series, the probe's left out
-  double probeBeatMs = 0;   // CPU time of the main thread per beat of the event-loop probe
-  double probeMs = 0;       // the probe's beats per image, at that cost
+  double mainThreadMs = 0;  // CPU time of the main thread per image over the series
   double startMB = 0;       // resident memory before the first image
   double peakMB = 0;        // highest seen after a preview appeared
   double levelMB = 0;       // settled after the second preview (after the first when there is one)
