@@ -1,7 +1,18 @@
 #include "app/AskingSelectionModel.h"
 
+#include <QAbstractItemView>
+
 AskingSelectionModel::AskingSelectionModel(QAbstractItemModel *model, ShouldSelect shouldSelect, QObject *parent)
     : QItemSelectionModel(model, parent), shouldSelect_(std::move(shouldSelect)) {}
+
+AskingSelectionModel *AskingSelectionModel::install(QAbstractItemView &view, ShouldSelect shouldSelect,
+                                                    QObject *parent) {
+  QItemSelectionModel *original = view.selectionModel();
+  auto *asking = new AskingSelectionModel(view.model(), std::move(shouldSelect), parent);
+  view.setSelectionModel(asking);
+  delete original;
+  return asking;
+}
 
 void AskingSelectionModel::select(const QModelIndex &index, QItemSelectionModel::SelectionFlags command) {
   select(QItemSelection(index, index), command);

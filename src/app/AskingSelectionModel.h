@@ -8,6 +8,8 @@
 
 #include <functional>
 
+class QAbstractItemView;
+
 class AskingSelectionModel : public QItemSelectionModel {
   Q_OBJECT
 
@@ -15,6 +17,8 @@ public:
   using ShouldSelect = std::function<bool(const QModelIndex &index)>;
 
   AskingSelectionModel(QAbstractItemModel *model, ShouldSelect shouldSelect, QObject *parent = nullptr);
+  // Replaces the view's selection model (deleted) with one that asks, over the view's model.
+  static AskingSelectionModel *install(QAbstractItemView &view, ShouldSelect shouldSelect, QObject *parent);
 
   void select(const QModelIndex &index, QItemSelectionModel::SelectionFlags command) override;
   void select(const QItemSelection &selection, QItemSelectionModel::SelectionFlags command) override;

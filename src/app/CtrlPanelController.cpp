@@ -35,16 +35,13 @@ void CtrlPanelController::setOutline() {
   model_ = new OutlineModel([this](const OutlineItem &item) { return cellView(item); }, this);
   if (propertiesOutlineView) {
     propertiesOutlineView->setModel(model_);
-    QItemSelectionModel *original = propertiesOutlineView->selectionModel();
-    selection_ = new AskingSelectionModel(
-        model_,
+    selection_ = AskingSelectionModel::install(
+        *propertiesOutlineView,
         [this](const QModelIndex &index) {
           const OutlineItem *item = model_->item(index);
           return item && selectItem(*item);
         },
         this);
-    propertiesOutlineView->setSelectionModel(selection_);
-    delete original;
     connect(propertiesOutlineView, &QTreeView::expanded, this, [this] { selectCurrentRow(); });
     connect(propertiesOutlineView, &QTreeView::collapsed, this, &CtrlPanelController::itemCollapsed);
   }

@@ -34,10 +34,8 @@ void ServicesController::awakeFromNib() {
   if (servicesTableView) {
     servicesTableView->setModel(servicesModel_);
     // A click on a service, or the arrow keys reaching one, leaves the selected server selected.
-    QItemSelectionModel *original = servicesTableView->selectionModel();
-    servicesTableView->setSelectionModel(new AskingSelectionModel(
-        servicesModel_, [this](const QModelIndex &index) { return shouldSelectRow(index.row()); }, this));
-    delete original;
+    AskingSelectionModel::install(
+        *servicesTableView, [this](const QModelIndex &index) { return shouldSelectRow(index.row()); }, this);
   }
   if (removeButton) removeButton->setEnabled(false);
   loadServers();
