@@ -117,18 +117,19 @@ void memcpyOf(benchmark::State &state, const void *source, int64_t bytes) {
 void BM_Mono_Memcpy(benchmark::State &state) { memcpyOf(state, monoFits().constData() + 2880, PIXELS * 2); }
 void BM_RGB_Memcpy(benchmark::State &state) { memcpyOf(state, rgb().data(), PIXELS * 3); }
 
-// Decoding a camera's frame while the frame before is still shown (and so in memory), as the
+// Decoding a camera's FITS frame while the frame before is still shown (and so in memory), as the
 // preview does: the buffer of the frame before that is reused.
-void BM_Mono_FitsDecode(benchmark::State &state) {
-  const QByteArray &file = monoFits();
+void decodeFitsWhileShown(benchmark::State &state, const QByteArray &file, int64_t pixelBytes) {
   std::shared_ptr<const void> shown = FITSImageRep::imageRepsWithData(file).bitmap->owner;
   for (auto _ : state) {
     const DecodeResult next = FITSImageRep::imageRepsWithData(file);
     benchmark::DoNotOptimize(next.bitmap->pixels);
     shown = next.bitmap->owner;
   }
-  reportBytes(state, PIXELS * 2);
+  reportBytes(state, pixelBytes);
 }
+
+void BM_Mono_FitsDecode(benchmark::State &state) { decodeFitsWhileShown(state, monoFits(), PIXELS * 2); }
 
 // The peer for FITS decoding: open, one fits_read_pix into a buffer reused from frame to frame,
 // close.
@@ -149,16 +150,7 @@ void BM_Mono_BareFitsReadPix(benchmark::State &state) {
   reportBytes(state, PIXELS * 2);
 }
 
-void BM_RGB_FitsCubeDecode(benchmark::State &state) {
-  const QByteArray &file = rgbFitsCube();
-  std::shared_ptr<const void> shown = FITSImageRep::imageRepsWithData(file).bitmap->owner;
-  for (auto _ : state) {
-    const DecodeResult next = FITSImageRep::imageRepsWithData(file);
-    benchmark::DoNotOptimize(next.bitmap->pixels);
-    shown = next.bitmap->owner;
-  }
-  reportBytes(state, PIXELS * 3);
-}
+void BM_RGB_FitsCubeDecode(benchmark::State &state) { decodeFitsWhileShown(state, rgbFitsCube(), PIXELS * 3); }
 
 void BM_RGB_RawDecode(benchmark::State &state) {
   const QByteArray header("RAW3\x70\x17\x00\x00\xa0\x0f\x00\x00", 12);
