@@ -2,9 +2,11 @@
 
 #include <kestor.h>
 
+#include <array>
 #include <cmath>
 #include <span>
 
+#include "core/Dispatch.h"
 #include "skymap/MapNames.h"
 #include "skymap/MapProjection.h"
 
@@ -13,6 +15,9 @@ namespace MapPaths {
 using MapProjection::mapPoint;
 
 namespace {
+
+// The star layer is built by this many threads.
+constexpr size_t STAR_PARTS = 4;
 
 // One polyline through the map points of the places at or above the given altitude.
 template <typename Places>
@@ -129,17 +134,35 @@ DeepSkyLayer deepSky(const std::vector<SkyObject> &objects, const std::vector<Sk
 
 StarLayer stars(const std::vector<SkyObject> &stars, const std::vector<SkyPlace> &places, double rawScale,
                 qint64 magnitudeLimit) {
+  // A few threads each take a run of the catalogue; their lists are joined in catalogue order.
+  struct Part {
+    std::vector<TiledDiscs::Disc> discs;
+    std::vector<uint32_t> drawn, named;
+  };
+  std::array<Part, STAR_PARTS> parts;
+  const size_t count = stars.size();
+  concurrentPerform(STAR_PARTS, [&](size_t k) {
+    Part &part = parts[k];
+    for (size_t i = k * count / STAR_PARTS; i < (k + 1) * count / STAR_PARTS; ++i) {
+      const SkyObject &star = stars[i];
+      const SkyPlace &place = places[i];
+      if (!(place.alt >= 0 && static_cast<double>(star.mag) < static_cast<double>(magnitudeLimit) &&
+            largeEnough(star.diameter, rawScale)))
+        continue;
+      part.discs.push_back({mapPoint(place.alt, place.az), star.diameter});
+      part.drawn.push_back(static_cast<uint32_t>(i));
+      if (star.hasName() && static_cast<double>(star.mag) <= MapNames::BRIGHTEST_LABEL_LIMIT)
+        part.named.push_back(static_cast<uint32_t>(i));
+    }
+  });
   StarLayer layer;
-  for (uint32_t i = 0; i < stars.size(); ++i) {
-    const SkyObject &star = stars[i];
-    const SkyPlace &place = places[i];
-    if (!(place.alt >= 0 && static_cast<double>(star.mag) < static_cast<double>(magnitudeLimit) &&
-          largeEnough(star.diameter, rawScale)))
-      continue;
-    layer.discs.addDisc(mapPoint(place.alt, place.az), star.diameter);
-    layer.drawn.push_back(i);
-    if (star.hasName() && static_cast<double>(star.mag) <= MapNames::BRIGHTEST_LABEL_LIMIT) layer.named.push_back(i);
+  std::vector<TiledDiscs::Disc> discs;
+  for (const Part &part : parts) {
+    discs.insert(discs.end(), part.discs.begin(), part.discs.end());
+    layer.drawn.insert(layer.drawn.end(), part.drawn.begin(), part.drawn.end());
+    layer.named.insert(layer.named.end(), part.named.begin(), part.named.end());
   }
+  layer.discs = TiledDiscs(discs);
   return layer;
 }
 

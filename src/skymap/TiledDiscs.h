@@ -6,6 +6,7 @@
 #include <QPointF>
 #include <QRectF>
 
+#include <cstdint>
 #include <vector>
 
 class QBrush;
@@ -13,23 +14,26 @@ class QPainter;
 
 class TiledDiscs {
 public:
-  // The grid covers the square of the given half-width around the origin, in tiles a side.
-  explicit TiledDiscs(double halfWidth = 100.0, int tiles = 32);
+  struct Disc {
+    QPointF center;
+    double diameter;
+  };
 
-  // Adds the disc of the given diameter centred on the point.
-  void addDisc(QPointF center, double diameter);
-  // Draws the discs that may meet the rectangle (same units as the discs).
+  // The discs sorted into a grid that covers the square of the given half-width around the
+  // origin, in tiles a side; a disc belongs to the tile of its centre (the nearest tile for a
+  // centre outside the square). Within a tile the discs keep their order.
+  explicit TiledDiscs(const std::vector<Disc> &discs = {}, double halfWidth = 100.0, int tiles = 32);
+
+  // Draws the discs that may meet the rectangle (same units as the discs), tile by tile.
   void fill(QPainter &painter, const QRectF &exposed, const QBrush &brush) const;
-  // Number of discs added.
-  int discs() const { return count_; }
+  // Number of discs.
+  int discs() const { return static_cast<int>(boxes_.size()); }
 
 private:
-  struct Tile {
-    std::vector<QRectF> discs;  // bounding squares
-    QRectF bounds;              // union of the discs' bounding boxes
+  struct Bounds {  // of the discs' bounding squares in one tile
+    double left, top, right, bottom;
   };
-  double halfWidth_;
-  int tiles_;
-  std::vector<Tile> grid_;
-  int count_ = 0;
+  std::vector<QRectF> boxes_;     // bounding squares, tile after tile
+  std::vector<uint32_t> starts_;  // where each tile's squares begin in boxes_, and the end
+  std::vector<Bounds> bounds_;
 };
