@@ -6,6 +6,7 @@
 #include <QResizeEvent>
 #include <QTimer>
 
+#include "core/Dispatch.h"
 #include "core/Settings.h"
 #include "skymap/MapBodies.h"
 #include "skymap/MapGrid.h"
@@ -105,22 +106,17 @@ void MapView::draw(QPainter &painter, const QRect &dirty) {
   MapGrid::drawAzimuthLabels(painter, pass);
   MapGrid::drawCardinalMarks(painter, pass);
 
+  buildLayers();
   const SkyPlaces &places = *skyPlaces_;
   painter.setClipPath(circle(MapProjection::HORIZON));
-  if (!cachedMilkyway)
-    cachedMilkyway = MapPaths::milkyWay(places.milkyWay, sky_->milkyWayEnds,
-                                        MapPaths::galacticPole(lastLatitude_, lastLongitude_, lastElevation_));
   painter.fillPath(MapPaths::clipRings(*cachedMilkyway, pass.exposed.adjusted(-1, -1, 1, 1)), pass.palette.milkyWay);
 
   // Discs just above the horizon may reach past it, up to this radius.
   painter.setClipPath(circle(100));
-  if (!cachedFigures_) cachedFigures_ = MapPaths::figures(sky_->figures, places.stars);
   painter.strokePath(*cachedFigures_, QPen(pass.palette.secondaryLabel, 0.5 / scale_));
 
-  if (!cachedDSOs_) cachedDSOs_ = MapPaths::deepSky(sky_->deepSky, places.deepSky, rawScale_);
   painter.fillPath(cachedDSOs_->discs, pass.palette.deepSky);
 
-  if (!cachedStars_) cachedStars_ = MapPaths::stars(sky_->stars, places.stars, rawScale_, settings_.magnitudeLimit);
   cachedStars_->discs.fill(painter, pass.exposed, pass.palette.stars);
 
   drawnBodies_ = MapBodies::draw(painter, pass, sky_->bodies, places.bodies);
@@ -128,6 +124,20 @@ void MapView::draw(QPainter &painter, const QRect &dirty) {
   if (settings_.showNames)
     MapNames::draw(painter, pass, width(), {sky_->stars, places.stars, cachedStars_->named},
                    {sky_->deepSky, places.deepSky, cachedDSOs_->drawn}, {sky_->bodies, places.bodies, drawnBodies_});
+}
+
+void MapView::buildLayers() {
+  const SkyPlaces &places = *skyPlaces_;
+  concurrentPerform(cachedMilkyway ? 1 : 2, [&](size_t part) {
+    if (part == 1) {
+      cachedMilkyway = MapPaths::milkyWay(places.milkyWay, sky_->milkyWayEnds,
+                                          MapPaths::galacticPole(lastLatitude_, lastLongitude_, lastElevation_));
+      return;
+    }
+    if (!cachedFigures_) cachedFigures_ = MapPaths::figures(sky_->figures, places.stars);
+    if (!cachedDSOs_) cachedDSOs_ = MapPaths::deepSky(sky_->deepSky, places.deepSky, rawScale_);
+    if (!cachedStars_) cachedStars_ = MapPaths::stars(sky_->stars, places.stars, rawScale_, settings_.magnitudeLimit);
+  });
 }
 
 MapProjection::Transform MapView::mapTransform() const {

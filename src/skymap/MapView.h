@@ -122,6 +122,8 @@ protected:
 private:
   void initialize();
   void applySettings();
+  // Builds the cached layers that are missing, the Milky Way on a pool thread beside the others.
+  void buildLayers();
   // Takes the places of the recomputation unless a newer one was queued since; re-places a
   // selection from the sky model, drops the cached layers and repaints.
   void applyPlaces(quint64 generation, std::shared_ptr<const SkyPlaces> places);
