@@ -24,6 +24,19 @@ QPainterPath circle(double radius) {
   return path;
 }
 
+// Clips to the circle of the radius (map units) around the zenith, unless the exposed area lies
+// well inside it, where the clip would leave every pixel as it is.
+void clipToCircle(QPainter &painter, const MapPass &pass, double radius) {
+  const QRectF &e = pass.exposed;
+  const double x = std::max(std::abs(e.left()), std::abs(e.right())),
+               y = std::max(std::abs(e.top()), std::abs(e.bottom()));
+  if (std::hypot(x, y) < radius - 4 / pass.rawScale) {
+    painter.setClipping(false);
+    return;
+  }
+  painter.setClipPath(circle(radius));
+}
+
 }  // namespace
 
 MapView::MapView(const QRect &frame, std::shared_ptr<const SkyModel> sky, QWidget *parent)
@@ -108,11 +121,11 @@ void MapView::draw(QPainter &painter, const QRect &dirty) {
 
   buildLayers();
   const SkyPlaces &places = *skyPlaces_;
-  painter.setClipPath(circle(MapProjection::HORIZON));
+  clipToCircle(painter, pass, MapProjection::HORIZON);
   painter.fillPath(MapPaths::clipRings(*cachedMilkyway, pass.exposed.adjusted(-1, -1, 1, 1)), pass.palette.milkyWay);
 
   // Discs just above the horizon may reach past it, up to this radius.
-  painter.setClipPath(circle(100));
+  clipToCircle(painter, pass, 100);
   painter.strokePath(*cachedFigures_, QPen(pass.palette.secondaryLabel, 0.5 / scale_));
 
   painter.fillPath(cachedDSOs_->discs, pass.palette.deepSky);
