@@ -1,11 +1,13 @@
 #include "image/FITSImageRep.h"
 
+#include "core/Dispatch.h"
 #include "image/CheckedSize.h"
 #include "image/PixelBuffers.h"
 
 #include <fitsio.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <new>
 #include <optional>
@@ -65,6 +67,10 @@ void moveToImage(MemoryFile &fits) {
 // offsets each strip in turn while it is in the processor's cache, instead of making three
 // passes through the memory of the whole image.
 constexpr int64_t STRIP_BYTES = 64 * 1024;
+// Stored samples are converted in up to this many bands of rows at once, each of at least this
+// many bytes of pixels.
+constexpr int64_t MAX_BANDS = 4;
+constexpr int64_t BYTES_PER_BAND = 4 << 20;
 
 // A scaling card's value: `absent` when the header has none; nothing when it cannot be read.
 std::optional<double> scalingCard(MemoryFile &fits, const char *keyword, double absent) {
@@ -172,22 +178,38 @@ DecodeResult FITSImageRep::imageRepsWithData(const QByteArray &data) {
   const int64_t rowBytes = width * bytesPerSample;
   // Tile-compressed planes are read whole: cfitsio inflates a tile for every read that touches it.
   const int64_t stripRows = compressed ? height : std::clamp<int64_t>(STRIP_BYTES / rowBytes, 1, height);
-  std::unique_ptr<uint8_t[]> strip = planes == 3 ? allocate(stripRows * rowBytes) : nullptr;
-  if (!buffer || (planes == 3 && !strip))
-    return DecodeResult::failure(QStringLiteral("out of memory for the FITS pixels"));
-  for (int64_t row = 0; row < height; row += stripRows) {
-    const int64_t rows = std::min(stripRows, height - row);
-    if (planes == 1) {
-      if (!readRows(fits, stored, bitpix, 1, row, rows, width, height, buffer.get() + row * rowBytes))
-        return DecodeResult::failure(QStringLiteral("cannot read the FITS pixels (status %1)").arg(fits.status));
-      continue;
+  // Reads rows [first, end) strip by strip, a cube's planes through a strip buffer of its own: 0,
+  // or the plane (1-based) that cfitsio could not read.
+  const auto readBand = [&](int64_t first, int64_t end) {
+    std::unique_ptr<uint8_t[]> strip = planes == 3 ? allocate(stripRows * rowBytes) : nullptr;
+    if (planes == 3 && !strip) return -1;
+    for (int64_t row = first; row < end; row += stripRows) {
+      const int64_t rows = std::min(stripRows, end - row);
+      if (planes == 1) {
+        if (!readRows(fits, stored, bitpix, 1, row, rows, width, height, buffer.get() + row * rowBytes)) return 1;
+        continue;
+      }
+      for (int channel = 0; channel < 3; ++channel) {
+        if (!readRows(fits, stored, bitpix, channel + 1, row, rows, width, height, strip.get())) return channel + 1;
+        interleavePlane(strip.get(), bitpix, rows * width, channel, buffer.get() + 3 * row * width);
+      }
     }
-    for (int channel = 0; channel < 3; ++channel) {
-      if (!readRows(fits, stored, bitpix, channel + 1, row, rows, width, height, strip.get()))
-        return DecodeResult::failure(
-            QStringLiteral("cannot read FITS plane %1 (status %2)").arg(channel + 1).arg(fits.status));
-      interleavePlane(strip.get(), bitpix, rows * width, channel, buffer.get() + 3 * row * width);
-    }
+    return 0;
+  };
+  if (!buffer) return DecodeResult::failure(QStringLiteral("out of memory for the FITS pixels"));
+  // Stored samples are converted in bands of rows on a few threads; cfitsio reads on this one.
+  const int64_t bands = stored ? std::clamp<int64_t>(*bufferBytes / BYTES_PER_BAND, 1, std::min(MAX_BANDS, height)) : 1;
+  std::array<int, MAX_BANDS> failed{};
+  concurrentPerform(size_t(bands), [&](size_t band) {
+    const auto b = int64_t(band);
+    failed[band] = readBand(b * height / bands, (b + 1) * height / bands);
+  });
+  for (const int plane : failed) {
+    if (plane < 0) return DecodeResult::failure(QStringLiteral("out of memory for the FITS pixels"));
+    if (plane > 0 && planes == 1)
+      return DecodeResult::failure(QStringLiteral("cannot read the FITS pixels (status %1)").arg(fits.status));
+    if (plane > 0)
+      return DecodeResult::failure(QStringLiteral("cannot read FITS plane %1 (status %2)").arg(plane).arg(fits.status));
   }
 
   const uint8_t *pixels = buffer.get();

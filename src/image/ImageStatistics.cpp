@@ -1,5 +1,6 @@
 #include "image/ImageStatistics.h"
 
+#include "core/Dispatch.h"
 #include "image/CheckedSize.h"
 
 #include <algorithm>
@@ -13,27 +14,40 @@ struct Sample {
 };
 
 // Samples the pixels 0, 4, 8, ..., 4 (count − 1) in reading order, row by row through padded
-// rows. `read` turns the bytes of one pixel into its bin and value. Four partial histograms
-// let consecutive samples of the same bin be counted without waiting on each other.
+// rows. `read` turns the bytes of one pixel into its bin and value. A large bitmap is sampled in
+// bands of rows on a few threads, each with its own tallies, added up at the end. Within a band,
+// four partial histograms let consecutive samples of the same bin be counted without waiting on
+// each other.
 // How far ahead of the samples the memory is asked for; the samples touch every cache line.
 constexpr int64_t PREFETCH_DISTANCE = 2048;
+// At most this many bands, each of at least this many pixels.
+constexpr int64_t MAX_BANDS = 4;
+constexpr int64_t PIXELS_PER_BAND = 1 << 20;
 
-template <typename Read>
-void sampleEveryFourthPixel(const Bitmap &bitmap, int64_t count, Read read, ImageStatistics &stats) {
-  const int64_t bytesPerPixel = bitmap.bitsPerPixel / 8;
+struct Tally {
   std::array<std::array<int64_t, 256>, 4> partial{};
   int64_t sum = 0;
-  int64_t min = stats.min;
-  int64_t max = stats.max;
-  int64_t remaining = count;
-  int64_t column = 0;
+  int64_t min = 0;
+  int64_t max = 0;
+};
+
+// The samples of rows [firstRow, endRow) into the tally.
+template <typename Read>
+void sampleRows(const Bitmap &bitmap, int64_t count, int64_t firstRow, int64_t endRow, Read read, Tally &tally) {
+  const int64_t bytesPerPixel = bitmap.bitsPerPixel / 8;
+  const auto samplesBefore = [&](int64_t row) { return std::min(count, (row * bitmap.width + 3) / 4); };
+  int64_t remaining = samplesBefore(endRow) - samplesBefore(firstRow);
+  int64_t column = 4 * samplesBefore(firstRow) - firstRow * bitmap.width;  // of the band's first sample
+  int64_t sum = 0;
+  int64_t min = tally.min;
+  int64_t max = tally.max;
   const auto take = [&](const Sample sample, std::array<int64_t, 256> &histo) {
     ++histo[sample.bin];
     min = std::min(min, sample.value);
     max = std::max(max, sample.value);
     sum += sample.value;
   };
-  for (int64_t y = 0; y < bitmap.height && remaining > 0; ++y) {
+  for (int64_t y = firstRow; y < endRow && remaining > 0; ++y) {
     const uint8_t *row = bitmap.pixels + y * bitmap.bytesPerRow;
     const int64_t inRow = column < bitmap.width ? std::min((bitmap.width - column + 3) / 4, remaining) : 0;
     const uint8_t *pixel = row + column * bytesPerPixel;
@@ -41,19 +55,38 @@ void sampleEveryFourthPixel(const Bitmap &bitmap, int64_t count, Read read, Imag
     int64_t i = 0;
     for (; i + 4 <= inRow; i += 4, pixel += 4 * step) {
       __builtin_prefetch(pixel + PREFETCH_DISTANCE);
-      take(read(pixel), partial[0]);
-      take(read(pixel + step), partial[1]);
-      take(read(pixel + 2 * step), partial[2]);
-      take(read(pixel + 3 * step), partial[3]);
+      take(read(pixel), tally.partial[0]);
+      take(read(pixel + step), tally.partial[1]);
+      take(read(pixel + 2 * step), tally.partial[2]);
+      take(read(pixel + 3 * step), tally.partial[3]);
     }
-    for (; i < inRow; ++i, pixel += step) take(read(pixel), partial[0]);
+    for (; i < inRow; ++i, pixel += step) take(read(pixel), tally.partial[0]);
     remaining -= inRow;
     column += 4 * inRow - bitmap.width;  // where the next sample lies in the next row
   }
-  for (size_t bin = 0; bin < 256; ++bin)
-    stats.histo[bin] += partial[0][bin] + partial[1][bin] + partial[2][bin] + partial[3][bin];
-  stats.min = min;
-  stats.max = max;
+  tally.sum = sum;
+  tally.min = min;
+  tally.max = max;
+}
+
+template <typename Read>
+void sampleEveryFourthPixel(const Bitmap &bitmap, int64_t count, Read read, ImageStatistics &stats) {
+  const int64_t bands =
+      std::clamp<int64_t>(bitmap.width * bitmap.height / PIXELS_PER_BAND, 1, std::min(MAX_BANDS, bitmap.height));
+  std::array<Tally, MAX_BANDS> tallies;
+  for (Tally &tally : tallies) tally.min = stats.min, tally.max = stats.max;
+  concurrentPerform(size_t(bands), [&](size_t band) {
+    const auto b = int64_t(band);
+    sampleRows(bitmap, count, b * bitmap.height / bands, (b + 1) * bitmap.height / bands, read, tallies[band]);
+  });
+  int64_t sum = 0;
+  for (const Tally &tally : tallies) {
+    for (size_t bin = 0; bin < 256; ++bin)
+      stats.histo[bin] += tally.partial[0][bin] + tally.partial[1][bin] + tally.partial[2][bin] + tally.partial[3][bin];
+    sum += tally.sum;
+    stats.min = std::min(stats.min, tally.min);
+    stats.max = std::max(stats.max, tally.max);
+  }
   stats.average = sum / count;
 }
 
