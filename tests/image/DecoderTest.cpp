@@ -12,6 +12,7 @@
 #include <fitsio.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <numeric>
 
@@ -290,6 +291,41 @@ TEST(FITSImageRep, ReusesBuffersAndReleasesFiles) {
   const QByteArray unsupported = fitsFile(FLOAT_IMG, {2, 2}, TFLOAT, floats);
   for (int i = 0; i < 10001; ++i) ASSERT_FALSE(FITSImageRep::imageRepsWithData(unsupported).bitmap);
   EXPECT_TRUE(FITSImageRep::imageRepsWithData(frame).bitmap);
+}
+
+// Frames large enough to be converted in bands of rows on several threads (odd sizes, so bands
+// split rows unevenly): every sample lands where a one-pass conversion puts it.
+TEST(FITSImageRep, ConvertsLargeFramesInBands) {
+  const struct {
+    const char *name;
+    long width, height, planes;
+  } cases[] = {{"16-bit, two bands", 2003, 2101, 1},
+               {"16-bit, four bands", 4001, 2099, 1},
+               {"8-bit cube, two bands", 1601, 1801, 3}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    const size_t count = size_t(c.width * c.height * c.planes);
+    std::vector<uint16_t> wide(count);
+    std::vector<uint8_t> narrow(count);
+    for (size_t i = 0; i < count; ++i) wide[i] = uint16_t(i * 40503u), narrow[i] = uint8_t(i * 131u >> 3);
+    const std::vector<long> axes =
+        c.planes == 1 ? std::vector<long>{c.width, c.height} : std::vector<long>{c.width, c.height, c.planes};
+    const QByteArray file = c.planes == 1 ? fitsFile(USHORT_IMG, axes, TUSHORT, wide.data())
+                                          : fitsFile(BYTE_IMG, axes, TBYTE, narrow.data());
+    std::vector<uint8_t> expected;
+    const size_t pixels = size_t(c.width * c.height);
+    for (size_t i = 0; i < pixels; ++i) {
+      if (c.planes == 1)
+        expected.insert(expected.end(), {uint8_t(wide[i]), uint8_t(wide[i] >> 8)});
+      else
+        expected.insert(expected.end(), {narrow[i], narrow[pixels + i], narrow[2 * pixels + i]});
+    }
+    const DecodeResult decoded = FITSImageRep::imageRepsWithData(file);
+    ASSERT_TRUE(decoded.bitmap);
+    ASSERT_EQ(decoded.bitmap->bytesPerRow * decoded.bitmap->height, int64_t(expected.size()));
+    const auto mismatch = std::mismatch(expected.begin(), expected.end(), decoded.bitmap->pixels);
+    EXPECT_EQ(mismatch.first - expected.begin(), std::ssize(expected));
+  }
 }
 
 TEST(PlatformImageDecoder, NormalisesQtFormats) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <numeric>
 
 using fixtures::bitmapOver;
@@ -88,6 +90,40 @@ TEST(ImageStatistics, SamplesEveryFourthPixel) {
   }
   EXPECT_FALSE(ImageStatistics::compute(bitmapOver(pixels, 3, 1, 8, 1)));  // fewer than 4 pixels
   EXPECT_FALSE(ImageStatistics::compute(Bitmap{}));
+}
+
+// Bitmaps large enough to be sampled in bands of rows on several threads, with widths that put
+// the band's first sample anywhere in its first row: the same figures as one pass over them.
+TEST(ImageStatistics, BandsSampleAsOnePass) {
+  const struct {
+    const char *name;
+    int64_t width, height;
+    int bits;
+    int64_t bytesPerRow = 0;
+  } cases[] = {{"8-bit, two bands", 1001, 2101, 8},
+               {"16-bit, four bands", 4097, 1030, 16},
+               {"three pixels a row, four bands", 3, 1400001, 8},
+               {"padded rows, two bands", 1501, 2001, 8, 1504}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    const int64_t bytesPerPixel = c.bits / 8;
+    const int64_t stride = c.bytesPerRow ? c.bytesPerRow : c.width * bytesPerPixel;
+    std::vector<uint8_t> bytes(size_t(stride * c.height));
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = uint8_t((i * 2654435761u) >> 13);
+    // One pass: pixels 0, 4, 8, ... in reading order.
+    std::array<int64_t, 256> histo{};
+    int64_t min = 65535, max = 0, sum = 0;
+    const int64_t samples = c.width * c.height / 4;
+    for (int64_t n = 0; n < samples; ++n) {
+      const uint8_t *p = bytes.data() + (4 * n / c.width) * stride + (4 * n % c.width) * bytesPerPixel;
+      const int64_t value = c.bits == 8 ? p[0] : p[0] + 256 * int64_t(p[1]);
+      ++histo[size_t(c.bits == 8 ? p[0] : p[1])];
+      min = std::min(min, value), max = std::max(max, value), sum += value;
+    }
+    const ImageStatistics s = statsOf(bitmapOver(bytes, c.width, c.height, c.bits, 1, c.bits, c.bytesPerRow));
+    EXPECT_EQ(s.histo, histo);
+    EXPECT_EQ(std::vector<int64_t>({s.min, s.max, s.average}), std::vector<int64_t>({min, max, sum / samples}));
+  }
 }
 
 TEST(ImageStatistics, ThresholdsAreFractionsOfAllPixels) {
