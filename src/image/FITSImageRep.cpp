@@ -69,7 +69,7 @@ void moveToImage(MemoryFile &fits) {
 constexpr int64_t STRIP_BYTES = 64 * 1024;
 // Stored samples are converted in up to this many bands of rows at once, each of at least this
 // many bytes of pixels.
-constexpr int64_t MAX_BANDS = 4;
+constexpr int64_t MAX_BANDS = 8;
 constexpr int64_t BYTES_PER_BAND = 4 << 20;
 
 // A scaling card's value: `absent` when the header has none; nothing when it cannot be read.

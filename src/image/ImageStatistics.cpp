@@ -21,7 +21,7 @@ struct Sample {
 // How far ahead of the samples the memory is asked for; the samples touch every cache line.
 constexpr int64_t PREFETCH_DISTANCE = 2048;
 // At most this many bands, each of at least this many pixels.
-constexpr int64_t MAX_BANDS = 4;
+constexpr int64_t MAX_BANDS = 8;
 constexpr int64_t PIXELS_PER_BAND = 1 << 20;
 
 struct Tally {

@@ -76,7 +76,7 @@ uint8_t average(uint64_t sum, uint64_t count) { return uint8_t(count == 1 ? sum 
 
 // A large picture is rendered in bands of output rows on up to this many threads at once, each
 // band of at least this many bitmap pixels.
-constexpr int64_t MAX_BANDS = 4;
+constexpr int64_t MAX_BANDS = 8;
 constexpr int64_t PIXELS_PER_BAND = 1 << 20;
 
 // Fills `target` block by block: `addRow(row, columns, sums)` adds a bitmap row to the sums,
