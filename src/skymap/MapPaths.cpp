@@ -122,14 +122,22 @@ QPainterPath figures(const std::vector<std::vector<std::vector<uint32_t>>> &cons
 
 DeepSkyLayer deepSky(const std::vector<SkyObject> &objects, const std::vector<SkyPlace> &places, double rawScale) {
   DeepSkyLayer layer;
-  layer.discs.setFillRule(Qt::OddEvenFill);
   for (uint32_t i = 0; i < objects.size(); ++i) {
     if (places[i].alt >= 0 && largeEnough(objects[i].diameter, rawScale)) {
-      layer.discs.addEllipse(discBox(objects[i].diameter, places[i]));
+      layer.discs.push_back(discBox(objects[i].diameter, places[i]));
       layer.drawn.push_back(i);
     }
   }
   return layer;
+}
+
+QPainterPath DeepSkyLayer::discsMeeting(const QRectF &rect) const {
+  QPainterPath path;
+  path.setFillRule(Qt::OddEvenFill);
+  for (const QRectF &disc : discs) {
+    if (disc.intersects(rect)) path.addEllipse(disc);
+  }
+  return path;
 }
 
 StarLayer stars(const std::vector<SkyObject> &stars, const std::vector<SkyPlace> &places, double rawScale,

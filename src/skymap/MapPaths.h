@@ -29,12 +29,16 @@ QPointF galacticPole(double latitude, double longitude, double elevation);
 // below it is skipped and its neighbours are joined.
 QPainterPath figures(const std::vector<std::vector<std::vector<uint32_t>>> &constellations,
                      const std::vector<SkyPlace> &stars);
-// The deep-sky layer: the discs, and the indices of the objects drawn.
+// The deep-sky layer: the discs' bounding squares, and the indices of the objects drawn.
 struct DeepSkyLayer {
-  QPainterPath discs;
+  std::vector<QRectF> discs;
   std::vector<uint32_t> drawn;
+  // The discs that meet the rectangle as one path under the even-odd rule: inside the rectangle
+  // it covers what all of them would, so a paint need not hand every disc to the rasteriser.
+  QPainterPath discsMeeting(const QRectF &rect) const;
 };
-// Discs of the objects above the horizon at least one view point across, under the even-odd rule.
+// Discs of the objects above the horizon at least one view point across, filled under the
+// even-odd rule.
 DeepSkyLayer deepSky(const std::vector<SkyObject> &objects, const std::vector<SkyPlace> &places, double rawScale);
 // The star layer: the discs, the indices of the stars drawn, and of those that may get a name (so
 // that a paint need not walk every star).

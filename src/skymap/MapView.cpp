@@ -128,7 +128,7 @@ void MapView::draw(QPainter &painter, const QRect &dirty) {
   clipToCircle(painter, pass, 100);
   painter.strokePath(*cachedFigures_, QPen(pass.palette.secondaryLabel, 0.5 / scale_));
 
-  painter.fillPath(cachedDSOs_->discs, pass.palette.deepSky);
+  painter.fillPath(cachedDSOs_->discsMeeting(pass.exposed.adjusted(-1, -1, 1, 1)), pass.palette.deepSky);
 
   cachedStars_->discs.fill(painter, pass.exposed, pass.palette.stars);
 
