@@ -1,5 +1,6 @@
 #include "widgets/PropertyWidget.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 #include "kestor/Model.h"
@@ -83,6 +84,11 @@ void PropertyWidget::addControl(QWidget *control, const QRectF &frame) {
   control->show();
 }
 
+void PropertyWidget::addLabel(const QString &text, const QRectF &frame, QWidget *labelled) {
+  labels_.push_back({text, toTopLeft(frame, contentHeight())});
+  labelled->setAccessibleName(text);
+}
+
 void PropertyWidget::setBoxHeight(double height) {
   const double inset = WidgetGeometry::CONTENT_INSET;
   resize(static_cast<int>(fullWidth), static_cast<int>(height));
@@ -111,6 +117,7 @@ void PropertyWidget::clearRows() {
   for (QWidget *control : rowControls()) {
     delete control;
   }
+  labels_.clear();
   values.clear();
   targets.clear();
   dirField = nullptr;
@@ -148,6 +155,7 @@ void PropertyWidget::build(const std::shared_ptr<KESTOR::Property> &property, Wi
   titleField->setText(property->description() + QStringLiteral(" @ ") + property->device->name);
   button1->setState(KButton::ON);
   button1->setEnabled(true);
+  collapsed_ = false;
   setBoxHeight(fullHeight);
   placeHeader(fullHeight);
 
@@ -166,6 +174,7 @@ void PropertyWidget::build(const std::shared_ptr<KESTOR::Property> &property, Wi
     }
     ++row;
   }
+  QWidget::update();  // the labels
 }
 
 void PropertyWidget::setFill(const Fill &fill) {
@@ -178,17 +187,31 @@ void PropertyWidget::setFillAlpha(double alpha) {
   QWidget::update();
 }
 
-void PropertyWidget::paintEvent(QPaintEvent *) {
+void PropertyWidget::paintEvent(QPaintEvent *event) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setPen(Qt::NoPen);
   painter.setBrush(QColor::fromRgbF(static_cast<float>(fill_.red), static_cast<float>(fill_.green),
                                     static_cast<float>(fill_.blue), static_cast<float>(fill_.alpha)));
   painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 5, 5);
+  if (collapsed_) return;
+  // Each label as a label widget at that place would draw it: left and vertically centred, cut
+  // at the right with an ellipsis, nothing outside its rectangle.
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setPen(palette().color(QPalette::WindowText));
+  const QFontMetrics metrics = fontMetrics();
+  for (const Label &label : labels_) {
+    const QRect area = label.rect.translated(content_->pos());
+    if (!event->region().intersects(area)) continue;
+    painter.setClipRect(area);
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
+                     metrics.elidedText(label.text, Qt::ElideRight, area.width()));
+  }
 }
 
 void PropertyWidget::collapseAction() {
   const bool collapse = button1->state() == KButton::OFF;
+  collapsed_ = collapse;
   const double height = collapse ? WIDGET_HEIGHT : fullHeight;
   setBoxHeight(height);
   placeHeader(height);

@@ -3,7 +3,9 @@
 // picture), and for the mount's coordinates a sky map, for the guider's statistics a graph.
 //
 // Controls are placed by hand at frames whose origin is the bottom left of the box's content
-// area (inset 5 on every side), rows 25 apart; FlippedFrame converts them for Qt.
+// area (inset 5 on every side), rows 25 apart; FlippedFrame converts them for Qt. The items'
+// labels are drawn by the box itself, not made as label widgets (a board may hold thousands of
+// rows); the control each labels carries the label as its accessible name.
 #pragma once
 
 #include <QPointer>
@@ -116,6 +118,9 @@ private:
   void placeHeader(double height);
   // Every control of the content area but the header's four.
   std::vector<QWidget *> rowControls() const;
+  // Draws the text at a frame of the content area as a one-line label cut with an ellipsis, and
+  // names the control it labels after it.
+  void addLabel(const QString &text, const QRectF &frame, QWidget *labelled);
   void clearRows();
   double contentHeight() const;
   // Positions a control of the content area at its frame.
@@ -147,8 +152,16 @@ private:
   void endEditing();
   void setGraphMode(GuiderSample::Series mode, QObject *sender);
 
+  // An item's label: its text and its rectangle in the content area.
+  struct Label {
+    QString text;
+    QRect rect;
+  };
+
   QWidget *content_;
   Fill fill_;
+  std::vector<Label> labels_;
+  bool collapsed_ = false;  // only the header shows
   // The newest picture asked for, per picture view, also read by the pool; older pictures are
   // dropped.
   std::map<ImageView *, std::shared_ptr<std::atomic<quint64>>> pictureSequence_;

@@ -39,8 +39,6 @@ QLineEdit *newField(QWidget *parent, const QString &objectName) {
   return field;
 }
 
-ElidedLabel *newLabel(QWidget *parent, const QString &text) { return new ElidedLabel(text, parent); }
-
 }  // namespace
 
 int PropertyWidget::columnsFor(const KESTOR::Property &property, WidgetGeometry::Board board) {
@@ -69,8 +67,8 @@ void PropertyWidget::buildSetReset() {
 void PropertyWidget::buildTextRow(const KESTOR::TextItem &item, int row) {
   const bool writable = kproperty->perm() != KESTOR_PERM_RO;
   const double y = rowY(fullHeight, row);
-  addControl(newLabel(content_, item.description() + QLatin1Char(':')), QRectF(5, y, 180, 20));
   QLineEdit *field = newField(content_, QStringLiteral("value:") + item.name);
+  addLabel(item.description() + QLatin1Char(':'), QRectF(5, y, 180, 20), field);
   if (kproperty->name == QLatin1String("CCD_LOCAL_MODE") && item.name == QLatin1String("DIR")) {
     dirField = field;
     addControl(field, QRectF(180, y, 175, 20));
@@ -100,8 +98,8 @@ void PropertyWidget::buildNumberRow(const KESTOR::NumberItem &item, int row) {
   const bool writable = kproperty->perm() != KESTOR_PERM_RO;
   const double y = rowY(fullHeight, row);
   const QString format = item.format();
-  addControl(newLabel(content_, item.description() + QLatin1Char(':')), QRectF(5, y, writable ? 180 : 280, 20));
   QLineEdit *value = newField(content_, QStringLiteral("value:") + item.name);
+  addLabel(item.description() + QLatin1Char(':'), QRectF(5, y, writable ? 180 : 280, 20), value);
   FieldStyle::makeDisplay(value, true);
   value->setAlignment(Qt::AlignRight);
   value->setText(numberText(item.value(), format));
@@ -135,7 +133,7 @@ void PropertyWidget::buildZoomButtons() {
 }
 
 void PropertyWidget::buildMapBlock() {
-  entryNameLabel = newLabel(content_, tr("No selection"));
+  entryNameLabel = new ElidedLabel(tr("No selection"), content_);
   entryNameLabel->setObjectName(QStringLiteral("entryName"));
   entryNameLabel->setFont(FieldStyle::smallFont());
   addControl(entryNameLabel, QRectF(7, 27, 377, 20));
@@ -218,7 +216,7 @@ void PropertyWidget::buildLightRow(const KESTOR::LightItem &item, int row, int c
   light->setObjectName(QStringLiteral("value:") + item.name);
   light->setPixmap(statusImage(item.value()));
   addControl(light, WidgetGeometry::lightImageFrame(row, columns, fullHeight));
-  addControl(newLabel(content_, item.description()), WidgetGeometry::lightLabelFrame(row, columns, fullHeight));
+  addLabel(item.description(), WidgetGeometry::lightLabelFrame(row, columns, fullHeight), light);
   values[item.name] = light;
 }
 
