@@ -13,12 +13,6 @@ namespace {
 
 constexpr double NORMAL_ALPHA = 0.2;
 
-// The widget's frame on its board, origin at the board's bottom left.
-QRectF frameOnBoard(const QWidget *widget, double boardHeight) {
-  const QRect g = widget->geometry();
-  return QRectF(g.x(), boardHeight - g.y() - g.height(), g.width(), g.height());
-}
-
 }  // namespace
 
 bool PropertiesView::isSelected(const PropertyWidget *widget) const {
@@ -70,7 +64,7 @@ void PropertiesView::mousePressEvent(QMouseEvent *event) {
     clearSelection();
   }
   for (PropertyWidget *w : widgets()) {
-    if (!frameContains(frameOnBoard(w, height()), p)) {
+    if (!frameContains(bottomLeftFrame(w), p)) {
       continue;
     }
     active = w;
@@ -96,7 +90,7 @@ void PropertiesView::mouseMoveEvent(QMouseEvent *event) {
     return;
   }
   // The widget follows the pointer; the layout leaves it where it is and opens a gap for it.
-  placeAt(active, frameOnBoard(active, height()).translated(delta.x(), -delta.y()), height());
+  placeAt(active, bottomLeftFrame(active).translated(delta.x(), -delta.y()), height());
   dragging = toBottomLeft(event->position(), height());
   layoutWidgets();
 }

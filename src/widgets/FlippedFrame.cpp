@@ -1,11 +1,9 @@
 #include "widgets/FlippedFrame.h"
 
-#include <QVariant>
 #include <QWidget>
 #include <cmath>
 
 namespace {
-constexpr const char *FRAME_PROPERTY = "bottomLeftFrame";
 int rounded(double v) { return static_cast<int>(std::lround(v)); }
 }  // namespace
 
@@ -19,11 +17,15 @@ QPointF toBottomLeft(const QPointF &point, double containerHeight) {
 }
 
 void placeAt(QWidget *widget, const QRectF &frame, double containerHeight) {
-  widget->setProperty(FRAME_PROPERTY, frame);
   widget->setGeometry(toTopLeft(frame, containerHeight));
 }
 
-QRectF bottomLeftFrame(const QWidget *widget) { return widget->property(FRAME_PROPERTY).toRectF(); }
+QRectF bottomLeftFrame(const QWidget *widget) {
+  const QWidget *container = widget->parentWidget();
+  if (container == nullptr) return {};
+  const QRect g = widget->geometry();
+  return QRectF(g.x(), container->height() - g.y() - g.height(), g.width(), g.height());
+}
 
 bool frameContains(const QRectF &frame, const QPointF &point) {
   return point.x() >= frame.left() && point.x() < frame.left() + frame.width() && point.y() >= frame.top() &&

@@ -13,10 +13,11 @@ class QWidget;
 QRect toTopLeft(const QRectF &frame, double containerHeight);
 // A top-left point in a container of the given height as a bottom-left point.
 QPointF toBottomLeft(const QPointF &point, double containerHeight);
-// Places the widget at a bottom-left frame in a container of the given height and remembers the
-// frame in the widget's "bottomLeftFrame" property.
+// Places the widget at a bottom-left frame in a container of the given height.
 void placeAt(QWidget *widget, const QRectF &frame, double containerHeight);
-// The frame last given to placeAt (an empty rectangle when there was none).
+// The widget's frame in its parent, read back from its geometry with the origin at the parent's
+// bottom left (an empty rectangle for a widget without parent). Nothing is stored on the widget:
+// a dynamic property for each placement cost more than the placement itself.
 QRectF bottomLeftFrame(const QWidget *widget);
 // AppKit-style half-open containment: minX <= x < maxX and minY <= y < maxY.
 bool frameContains(const QRectF &frame, const QPointF &point);
