@@ -1,6 +1,7 @@
 #include "views/PropertiesView.h"
 
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QChildEvent>
 #include <QCoreApplication>
 #include <QEvent>
@@ -77,7 +78,10 @@ void PropertiesView::removeWidget(PropertyWidget *widget) {
 }
 
 void PropertiesView::discardWidget(PropertyWidget *widget) {
-  widget->hide();
+  // Hidden only when it holds the keyboard focus, which hiding hands on to the next control:
+  // otherwise it goes with its deletion, before anything is drawn again, and hiding each of its
+  // controls first would cost about as much as deleting them.
+  if (widget->isAncestorOf(QApplication::focusWidget())) widget->hide();
   std::erase(order_, widget);
   widget->deleteLater();
 }

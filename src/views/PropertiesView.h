@@ -54,9 +54,10 @@ public:
   void insertWidget(PropertyWidget *widget, PropertyWidget *reference, bool below);
   // Takes a widget off the board: hidden and without parent; the caller decides its fate.
   void removeWidget(PropertyWidget *widget);
-  // Takes a widget off the board, hidden, and deletes it once control returns to the event loop.
-  // It keeps its parent until then: a widget leaving its window makes Qt walk the focus chain of
-  // the whole window, every widget of every board.
+  // Takes a widget off the board and deletes it once control returns to the event loop, before
+  // the board is drawn again (it is hidden at once only when it holds the keyboard focus). It
+  // keeps its parent until then: a widget leaving its window makes Qt walk the focus chain of the
+  // whole window, every widget of every board.
   void discardWidget(PropertyWidget *widget);
   // Lays the board out once control returns to the event loop: many widgets added or removed in
   // one turn make one layout.
