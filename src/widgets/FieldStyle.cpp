@@ -37,9 +37,11 @@ void markEdited(QLineEdit *field) {
 }
 
 void markNormal(QLineEdit *field) {
-  // A field never edited has no mark to clear.
+  // A field never edited has no mark to clear, and a new field already has the colour (setting a
+  // palette again is not free: it is resolved and announced to the field).
   if (isEdited(field)) field->setProperty(EDITED, false);
-  setBase(field, QApplication::palette(field).color(QPalette::Base));
+  const QColor normal = QApplication::palette(field).color(QPalette::Base);
+  if (field->palette().color(QPalette::Base) != normal) setBase(field, normal);
 }
 
 bool isEdited(const QLineEdit *field) { return field->property(EDITED).toBool(); }
