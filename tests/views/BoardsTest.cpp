@@ -2,6 +2,9 @@
 // scroll bars a board's size brings.
 #include "BoardFixture.h"
 
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
 #include <QScrollBar>
 
 #include "widgets/GraphView.h"
@@ -85,6 +88,20 @@ TEST_F(Boards, OrderAndWorkspaceRecord) {
   delete w[1];
   delete w[0];  // a widget deleted leaves its board
   EXPECT_EQ(board->widgets(), (std::vector<PropertyWidget *>{w[2]}));
+}
+
+TEST_F(Boards, DiscardedWidgetsGoAtTheNextTurnAndHandTheFocusOn) {
+  const auto w = pinnedAll("ABC", 50, panel);
+  QApplication::setActiveWindow(&window);
+  w[1]->findChild<QLineEdit *>(QStringLiteral("value:N"))->setFocus();
+  ASSERT_TRUE(w[1]->isAncestorOf(QApplication::focusWidget()));
+  const QPointer<PropertyWidget> first = w[0], focused = w[1];
+  panel->discardWidget(w[0]);
+  panel->discardWidget(w[1]);
+  EXPECT_EQ(panel->widgets(), (std::vector<PropertyWidget *>{w[2]}));
+  EXPECT_NE(QApplication::focusWidget(), nullptr);  // moved on at once, not lost with the widget
+  EXPECT_FALSE(focused->isAncestorOf(QApplication::focusWidget()));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return first.isNull() && focused.isNull(); }, 5000));
 }
 
 TEST_F(Boards, ShowOnlyTheScrollBarsTheyNeed) {
