@@ -40,6 +40,7 @@ std::vector<PropertyWidget *> PropertiesView::widgets() const { return order_; }
 void PropertiesView::addWidget(PropertyWidget *widget) {
   widget->setParent(this);  // joins the board at the end through childEvent
   widget->show();
+  firstUpdates_.shown(widget);
 }
 
 void PropertiesView::insertWidget(PropertyWidget *widget, PropertyWidget *reference, bool below) {
@@ -110,6 +111,7 @@ void PropertiesView::childEvent(QChildEvent *event) {
   QWidget::childEvent(event);
   // A child being deleted is no PropertyWidget any more when it leaves: it is found by address.
   if (event->removed()) {
+    firstUpdates_.forget(event->child());
     std::erase_if(order_, [event](const PropertyWidget *w) { return w == event->child(); });
   } else if (auto *widget = qobject_cast<PropertyWidget *>(event->child()); widget && event->added()) {
     order_.push_back(widget);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "views/BoardLayout.h"
+#include "views/FirstUpdates.h"
 #include "widgets/WidgetBoard.h"
 #include "widgets/WidgetGeometry.h"
 
@@ -111,6 +112,7 @@ private:
   void watchParent();
 
   std::vector<PropertyWidget *> order_;  // a widget leaves it with its ChildRemoved event
+  FirstUpdates firstUpdates_;            // of the widgets added
   bool layoutPending_ = false;
   QPointer<QWidget> watchedParent_;
   QPointer<QWidget> detached_;  // holds the widgets that delete took off the board
