@@ -1,5 +1,6 @@
 #include "app/MainInterface.h"
 
+#include "app/AccessibilityStandIns.h"
 #include "app/AppearanceView.h"
 #include "app/NamedImage.h"
 #include "app/WindowPlacement.h"
@@ -16,6 +17,7 @@ MainInterface::MainInterface(std::unique_ptr<KESTOR> client)
       window(std::make_unique<QMainWindow>()),
       panel(new QWidget(window.get(), Qt::Tool)),
       preferencePanel(new QDialog(window.get())) {
+  AccessibilityStandIns::install();
   loadImageResources();
   mainUi.setupUi(window.get());
   panelUi.setupUi(panel);

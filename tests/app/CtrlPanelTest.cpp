@@ -12,6 +12,7 @@
 #include "kestor/Model.h"
 #include "widgets/PropertyWidget.h"
 
+#include <QAccessible>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
@@ -191,6 +192,21 @@ TEST_F(CtrlPanel, WidgetsDefinedAndDeletedInOneTurnEndInNameOrderInOneColumn) {
     for (const std::string &name : row.defined) remove("Mount", name);
     expectColumn({"M"});
   }
+}
+
+TEST_F(CtrlPanel, PropertyWidgetsGetQtsAccessibilityOnlyOnceAnAssistiveToolListens) {
+  define("Mount", "M", "Site");
+  click({"Mount", "Site"});
+  QWidget *onSwitch = controller().propertiesView->widgets().at(0)->findChild<QWidget *>(QStringLiteral("switch:ON"));
+  ASSERT_NE(onSwitch, nullptr);
+  QAccessibleInterface *standIn = QAccessible::queryAccessibleInterface(onSwitch);
+  ASSERT_FALSE(QAccessible::isActive());
+  EXPECT_EQ(standIn->role(), QAccessible::NoRole);
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(outline())->role(), QAccessible::Tree);  // not a widget's: Qt's own
+  const QAccessible::Id id = QAccessible::uniqueId(standIn);
+  QAccessible::setActive(true);  // as the platform's bridge tells when a tool starts listening
+  EXPECT_EQ(QAccessible::accessibleInterface(id), nullptr);
+  QAccessible::setActive(false);
 }
 
 TEST_F(CtrlPanel, NewBLOBPropertiesAreEnabledOnlyWhenTheSettingAsksAndTheIconFollowsTheConnection) {
