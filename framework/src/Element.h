@@ -18,6 +18,17 @@ struct Element {
   std::shared_ptr<BlobText> decoded;  // instead of text: a oneBLOB's contents, when the reader decodes them
   std::vector<Element> children;
 
+  // Lets go of what it holds beyond a small element's needs, its children's too (BLOB contents,
+  // long texts and values), so that an element kept to be written over holds little memory.
+  void dropLargeBuffers() {
+    constexpr size_t KEPT = 4096;
+    decoded.reset();
+    if (text.capacity() > KEPT) std::string().swap(text);
+    for (auto &[key, value] : attributes)
+      if (value.capacity() > KEPT) std::string().swap(value);
+    for (Element &child : children) child.dropLargeBuffers();
+  }
+
   // The attribute's value, or null when the element has none of that name.
   const std::string *attribute(std::string_view key) const {
     for (const auto &[k, v] : attributes)

@@ -57,35 +57,51 @@ Session::Session(Registry &registry, kestor_device *endpoint, std::string peer, 
       endpoint_(endpoint),
       peer_(std::move(peer)),
       reply_(std::move(reply)),
-      parser_([this](const Element &element) { handle(element); }, {}, BlobContents::Decoded),
+      parser_([this](Element &element) { capture(element); }, {}, BlobContents::Decoded),
       stepsMode_(steps) {}
 
 bool Session::feed(const char *data, size_t length) {
   const bool read = parser_.feed(data, length);
-  applyPending();
+  handOver();
   return read;
+}
+
+void Session::capture(Element &element) {
+  if (reading_.count == reading_.elements.size()) reading_.elements.emplace_back();
+  std::swap(reading_.elements[reading_.count++], element);  // the parser writes the next one over the old
+}
+
+void Session::handOver() {
+  if (reading_.count == 0) return;
+  if (stepsMode_ == Steps::Pipelined && kestor_sync_executor) {
+    steps_.wait();  // in order after the step handed over before, which is then done with its batch
+    std::swap(reading_, handedOver_);
+    steps_.post([this] { runStep(handedOver_); });
+  } else {
+    runStep(reading_);
+  }
+}
+
+void Session::runStep(Batch &batch) {
+  for (size_t i = 0; i < batch.count; ++i) {
+    read(batch.elements[i]);
+    batch.elements[i].dropLargeBuffers();
+  }
+  applyPending();
+  // Room for the elements of a full read of small updates is kept; a read of many more gives it back.
+  constexpr size_t KEPT_ELEMENTS = 1024;
+  if (batch.elements.size() > KEPT_ELEMENTS) batch.elements.resize(KEPT_ELEMENTS);
+  batch.count = 0;
 }
 
 void Session::applyPending() {
   if (pending_.empty()) return;
-  steps_.wait();      // in order after the step handed over before
-  if (isStopped()) {  // after stop the executor may never run
-    pending_.clear();
-  } else if (stepsMode_ == Steps::Pipelined && kestor_sync_executor) {
-    auto batch = std::make_shared<std::vector<Incoming>>(std::move(pending_));
-    pending_.clear();
-    pending_.reserve(batch->size());  // the next read likely brings as many
-    steps_.post([this, batch] {
-      runSynchronised([&] {
-        for (Incoming &in : *batch) apply(in);
-      });
-    });
-  } else {
+  if (!isStopped()) {  // after stop the executor may never run
     runSynchronised([this] {
       for (Incoming &in : pending_) apply(in);
     });
-    pending_.clear();
   }
+  pending_.clear();
 }
 
 void Session::skip(const std::string &why) { skipped_.push_back("Skipped an element from " + peer_ + ": " + why); }
@@ -95,24 +111,21 @@ void Session::flushSkipped() {
   skipped_.clear();
 }
 
-void Session::handle(const Element &element) {
+void Session::read(const Element &element) {
   if (logs(LOG_TRAFFIC)) logLine(LOG_TRAFFIC, "Received " + describe(element) + " from " + peer_);
   std::string why;
   auto in = readElement(element, why);
   if (!in) {
-    steps_.wait();  // a step writes its own skips
     skip(why);
     return flushSkipped();
   }
   switch (in->kind) {
   case Incoming::Kind::Ping:
     applyPending();  // answered once what came before it is applied
-    steps_.wait();
     reply_(pingReplyXml(in->uid));
     break;
   case Incoming::Kind::Message:
     applyPending();
-    steps_.wait();
     deliverMessage(*in->message);
     break;
   case Incoming::Kind::Ignored: break;

@@ -5,6 +5,8 @@
 // What an element's change replaced or deleted (BLOB buffers, records) is freed once the callbacks
 // announcing it have returned. A pipelined session with an executor set hands each step to a
 // thread of its own and reads on meanwhile: the step of one read runs while the next is parsed.
+// The reader only parses: the elements a read completed are handed over as parsed, and the step
+// reads what each asks for (names, numbers, BLOB checks) before applying it.
 #pragma once
 
 #include "Incoming.h"
@@ -42,7 +44,16 @@ public:
 private:
   struct Call;
   struct Step;
-  void handle(const Element &element);
+  // The elements of one read, in order. Entries beyond `count` are kept, written over by the next
+  // read, so that a stream of like elements is captured without allocating.
+  struct Batch {
+    std::vector<Element> elements;
+    size_t count = 0;
+  };
+  void capture(Element &element);
+  void handOver();
+  void runStep(Batch &batch);
+  void read(const Element &element);
   void applyPending();
   void apply(Incoming &in);
   void define(Incoming &in, Step &step);
@@ -60,6 +71,8 @@ private:
   std::string peer_;
   Reply reply_;
   StreamParser parser_;
+  Batch reading_;                  // filled by the reader
+  Batch handedOver_;               // read and applied by the step handed over
   std::vector<Incoming> pending_;  // read, not yet applied
   std::vector<std::string> skipped_;
   std::set<std::string> foreign_;  // devices of other endpoints already reported

@@ -1,7 +1,7 @@
 // Steps run one after another, in the order handed over, on a thread of the queue's own: a
-// connection's reader hands over the step that applies one read's elements and goes on reading
-// the next while the step waits for the application's executor. At most one step is handed over
-// and not yet finished, so the reader runs at most one read ahead.
+// connection's reader hands over the step that reads and applies one read's elements and goes on
+// parsing the next while the step works and waits for the application's executor. At most one
+// step is handed over and not yet finished, so the reader runs at most one read ahead.
 #pragma once
 
 #include <condition_variable>

@@ -128,21 +128,10 @@ struct StreamParser::Impl {
       boundary = XML_GetCurrentByteIndex(parser) + XML_GetCurrentByteCount(parser);
       element.children.resize(childCount);
       sink(element);
-      release(element);
-      for (Element &child : element.children) release(child);
+      element.dropLargeBuffers();
       blobElement = false;
     }
     --depth;
-  }
-
-  // What an element read holds beyond a small one's needs is not kept for the next: BLOB contents
-  // and long texts go now.
-  static void release(Element &read) {
-    constexpr size_t KEPT = 4096;
-    read.decoded.reset();
-    if (read.text.capacity() > KEPT) std::string().swap(read.text);
-    for (auto &[key, value] : read.attributes)
-      if (value.capacity() > KEPT) std::string().swap(value);
   }
 
   void text(const char *data, int length) {

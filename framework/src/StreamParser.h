@@ -29,7 +29,9 @@ enum class BlobContents { Text, Decoded };
 
 class StreamParser {
 public:
-  using Sink = std::function<void(const Element &)>;
+  // The sink may take the element's contents, leaving an element of its own in their place (one
+  // it has done with): the parser writes the next element over whatever it is left with.
+  using Sink = std::function<void(Element &)>;
 
   explicit StreamParser(Sink sink, StreamLimits limits = {}, BlobContents blobs = BlobContents::Text);
   ~StreamParser();
