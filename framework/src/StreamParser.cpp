@@ -43,6 +43,7 @@ struct StreamParser::Impl {
   int depth = -1;          // -1 before the synthetic root has opened
   XML_Index boundary = 0;  // byte index of the last top-level start or end
   XML_Index fed = 0;       // bytes handed to expat so far, the synthetic root included
+  XML_Index fedEnd = 0;    // `fed` once the bytes being parsed are handed over
   bool blobElement = false;
   BlobContents blobs = BlobContents::Text;
   // The element being read. Its strings and children are kept from one element to the next and
@@ -75,6 +76,8 @@ struct StreamParser::Impl {
   }
 
   bool withinLimit() {
+    // When the bytes being parsed end within the limit, no place in them lies beyond it.
+    if (fedEnd - boundary <= static_cast<XML_Index>(limit())) return true;
     const XML_Index used = XML_GetCurrentByteIndex(parser) - boundary;
     if (used >= 0 && static_cast<size_t>(used) > limit()) {
       stop(depth < TOP ? "too much data before an element starts" : "element exceeds the size limit");
@@ -169,7 +172,7 @@ StreamParser::StreamParser(Sink sink, StreamLimits limits, BlobContents blobs)
                            [](void *d, const char *, int, const char *, int, const char *, const char *, const char *,
                               const char *) { Impl::of(d).stop("an entity declaration is not accepted"); });
   XML_SetParamEntityParsing(p.parser, XML_PARAM_ENTITY_PARSING_NEVER);
-  p.fed = static_cast<XML_Index>(std::strlen(ROOT));
+  p.fed = p.fedEnd = static_cast<XML_Index>(std::strlen(ROOT));
   XML_Parse(p.parser, ROOT, static_cast<int>(p.fed), XML_FALSE);
 }
 
@@ -188,6 +191,7 @@ bool StreamParser::feed(const char *data, size_t length) {
 
 bool StreamParser::parse(std::string_view bytes) {
   Impl &p = *impl_;
+  p.fedEnd = p.fed + static_cast<XML_Index>(bytes.size());
   if (XML_Parse(p.parser, bytes.data(), static_cast<int>(bytes.size()), XML_FALSE) != XML_STATUS_OK) {
     if (!p.failure.empty()) {
       error_ = p.failure;
