@@ -28,9 +28,11 @@ bool vectorName(std::string_view element, std::string_view &verb, uint32_t &type
 
 class Reader {
 public:
-  Reader(const Element &element, std::string &error) : element_(element), error_(error) {}
+  Reader(const Element &element, Incoming &in, std::string &error) : element_(element), error_(error), in_(in) {
+    in_.clear();
+  }
 
-  std::optional<Incoming> read() {
+  bool read() {
     std::string_view verb;
     uint32_t type = KESTOR_TYPE_NONE;
     const std::string_view name = element_.name;
@@ -43,17 +45,17 @@ public:
     if (name == "pingRequest") {
       in_.kind = Incoming::Kind::Ping;
       if (const auto *uid = element_.attribute("uid")) in_.uid = *uid;
-      return std::move(in_);
+      return true;
     }
     if (name == "getProperties" || name == "enableBLOB" || name == "pingReply") return ignored();
     fail("unknown element <" + std::string(name.substr(0, 64)) + ">");
-    return std::nullopt;
+    return false;
   }
 
 private:
-  std::optional<Incoming> ignored() {
+  bool ignored() {
     in_.kind = Incoming::Kind::Ignored;
-    return std::move(in_);
+    return true;
   }
 
   bool fail(std::string why) {
@@ -107,17 +109,17 @@ private:
     return true;
   }
 
-  std::optional<Incoming> vector(Incoming::Kind kind, uint32_t type) {
+  bool vector(Incoming::Kind kind, uint32_t type) {
     in_.kind = kind;
     in_.type = type;
-    if (!header()) return std::nullopt;
+    if (!header()) return false;
     const bool define = kind == Incoming::Kind::Define;
     if (define) {
       if (const auto *group = element_.attribute("group")) in_.group = *group;
       const auto *label = element_.attribute("label");
       in_.label = label && !label->empty() ? *label : in_.name;
       in_.perm = type == KESTOR_LIGHT ? KESTOR_PERM_RO : KESTOR_PERM_NONE;
-      if (!enumerated("perm", PERM_WORDS, in_.perm) || !enumerated("rule", RULE_WORDS, in_.rule)) return std::nullopt;
+      if (!enumerated("perm", PERM_WORDS, in_.perm) || !enumerated("rule", RULE_WORDS, in_.rule)) return false;
       if (!in_.state) in_.state = KESTOR_STATE_IDLE;
     }
     const std::string_view prefix = define ? "def" : "one";
@@ -126,11 +128,11 @@ private:
       const std::string_view name = e.name;
       if (!name.starts_with(prefix) || name.substr(prefix.size()) != TYPE_WORDS[type]) {
         fail("<" + e.name + "> inside <" + element_.name + ">");
-        return std::nullopt;
+        return false;
       }
-      if (!item(e, define)) return std::nullopt;
+      if (!item(e, define)) return false;
     }
-    return std::move(in_);
+    return true;
   }
 
   bool item(const Element &e, bool define) {
@@ -178,36 +180,34 @@ private:
     return true;
   }
 
-  std::optional<Incoming> deletion() {
+  bool deletion() {
     in_.kind = Incoming::Kind::Delete;
     std::string_view device;
-    if (!required(element_, "device", device)) return std::nullopt;
+    if (!required(element_, "device", device)) return false;
     in_.device = device;
     if (const auto *name = element_.attribute("name"))
       in_.name = translateProperty(fitted(*name, NAME_FIELD), Direction::FromServer);
     if (const auto *message = element_.attribute("message")) in_.message = *message;
-    return std::move(in_);
+    return true;
   }
 
-  std::optional<Incoming> message() {
+  bool message() {
     const auto *text = element_.attribute("message");
     if (!text) return ignored();
     in_.kind = Incoming::Kind::Message;
     in_.message = *text;
     if (const auto *device = element_.attribute("device")) in_.device = *device;
-    return std::move(in_);
+    return true;
   }
 
   const Element &element_;
   std::string &error_;
-  Incoming in_;
+  Incoming &in_;
   std::string_view serverName_;  // in element_
 };
 
 }  // namespace
 
-std::optional<Incoming> readElement(const Element &element, std::string &error) {
-  return Reader(element, error).read();
-}
+bool readElement(const Element &element, Incoming &in, std::string &error) { return Reader(element, in, error).read(); }
 
 }  // namespace kestor

@@ -33,10 +33,24 @@ struct Incoming {
   uint32_t perm = KESTOR_PERM_NONE, rule = KESTOR_RULE_NONE;
   std::vector<IncomingItem> items;
   std::string uid;  // of a pingRequest
+
+  // Back to the values of one not yet read, keeping the room its strings and items took, so that
+  // a stream of like elements is read without allocating. BLOB contents not applied go.
+  void clear() {
+    kind = Kind::Ignored;
+    type = KESTOR_TYPE_NONE;
+    for (std::string *text : {&device, &name, &group, &label, &uid}) text->clear();
+    message.reset();
+    state.reset();
+    perm = KESTOR_PERM_NONE;
+    rule = KESTOR_RULE_NONE;
+    items.clear();
+  }
 };
 
-// Reads an element of a stream read with BlobContents::Decoded; returns nothing and says why when it has to be skipped.
-// Elements that need no action (a client's echoed new*Vector, getProperties) give Kind::Ignored.
-std::optional<Incoming> readElement(const Element &element, std::string &error);
+// Reads an element of a stream read with BlobContents::Decoded into `in`, written over; false,
+// saying why, when it has to be skipped. Elements that need no action (a client's echoed
+// new*Vector, getProperties) give Kind::Ignored.
+bool readElement(const Element &element, Incoming &in, std::string &error);
 
 }  // namespace kestor

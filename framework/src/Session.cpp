@@ -91,17 +91,19 @@ void Session::runStep(Batch &batch) {
   // Room for the elements of a full read of small updates is kept; a read of many more gives it back.
   constexpr size_t KEPT_ELEMENTS = 1024;
   if (batch.elements.size() > KEPT_ELEMENTS) batch.elements.resize(KEPT_ELEMENTS);
+  if (pending_.size() > KEPT_ELEMENTS) pending_.resize(KEPT_ELEMENTS);
   batch.count = 0;
 }
 
 void Session::applyPending() {
-  if (pending_.empty()) return;
+  if (pendingCount_ == 0) return;
   if (!isStopped()) {  // after stop the executor may never run
     runSynchronised([this] {
-      for (Incoming &in : pending_) apply(in);
+      for (size_t i = 0; i < pendingCount_; ++i) apply(pending_[i]);
     });
   }
-  pending_.clear();
+  for (size_t i = 0; i < pendingCount_; ++i) pending_[i].clear();
+  pendingCount_ = 0;
 }
 
 void Session::skip(const std::string &why) { skipped_.push_back("Skipped an element from " + peer_ + ": " + why); }
@@ -113,23 +115,24 @@ void Session::flushSkipped() {
 
 void Session::read(const Element &element) {
   if (logs(LOG_TRAFFIC)) logLine(LOG_TRAFFIC, "Received " + describe(element) + " from " + peer_);
+  if (pendingCount_ == pending_.size()) pending_.emplace_back();
+  Incoming &in = pending_[pendingCount_];
   std::string why;
-  auto in = readElement(element, why);
-  if (!in) {
+  if (!readElement(element, in, why)) {
     skip(why);
     return flushSkipped();
   }
-  switch (in->kind) {
+  switch (in.kind) {
   case Incoming::Kind::Ping:
     applyPending();  // answered once what came before it is applied
-    reply_(pingReplyXml(in->uid));
+    reply_(pingReplyXml(in.uid));
     break;
   case Incoming::Kind::Message:
     applyPending();
-    deliverMessage(*in->message);
+    deliverMessage(*in.message);
     break;
   case Incoming::Kind::Ignored: break;
-  default: pending_.push_back(std::move(*in));
+  default: ++pendingCount_;
   }
 }
 

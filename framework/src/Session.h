@@ -71,9 +71,11 @@ private:
   std::string peer_;
   Reply reply_;
   StreamParser parser_;
-  Batch reading_;                  // filled by the reader
-  Batch handedOver_;               // read and applied by the step handed over
-  std::vector<Incoming> pending_;  // read, not yet applied
+  Batch reading_;     // filled by the reader
+  Batch handedOver_;  // read and applied by the step handed over
+  // The first pendingCount_ are read, not yet applied; the rest are kept to be written over.
+  std::vector<Incoming> pending_;
+  size_t pendingCount_ = 0;
   std::vector<std::string> skipped_;
   std::set<std::string> foreign_;  // devices of other endpoints already reported
   const Steps stepsMode_;

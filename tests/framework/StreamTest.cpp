@@ -348,8 +348,8 @@ TEST_F(KestorStream, StrayBytesReachTheRecordsAsTextThatIsNotUtf8) {
     }
 }
 
-// The reader writes each element over the one before: nothing of a larger element before (its
-// attributes, children, texts or BLOB contents) reaches the one after.
+// The reader writes each element, and what it asks for, over the one before: nothing of a larger
+// element before (its attributes, children, texts, state or BLOB contents) reaches the one after.
 TEST_F(KestorStream, AnElementKeepsNothingOfTheOneBefore) {
   ASSERT_TRUE(feed(std::string(BLOB_DEF) +
                    "<defTextVector device=\"Cam\" name=\"T\" perm=\"rw\" state=\"Idle\"><defText name=\"a\">A</defText>"
@@ -369,6 +369,11 @@ TEST_F(KestorStream, AnElementKeepsNothingOfTheOneBefore) {
       {blobSet("1", ".txt", "QQ=="),
        "<setTextVector device=\"Cam\" name=\"T\"><oneText name=\"a\">after</oneText></setTextVector>", "after", "z", "",
        KESTOR_STATE_OK},
+      // Nor does the state another property's update brought just before.
+      {"<setTextVector device=\"Cam\" name=\"T\" state=\"Busy\"><oneText name=\"a\">busy</oneText></setTextVector>" +
+           blobSet("1", ".txt", "QQ=="),
+       "<setTextVector device=\"Cam\" name=\"T\"><oneText name=\"b\">w</oneText></setTextVector>", "busy", "w", "",
+       KESTOR_STATE_BUSY},
   };
   for (const auto &[before, element, a, b, message, state] : cases)
     for (const size_t piece : {size_t(1), size_t(4096)}) {
