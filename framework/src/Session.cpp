@@ -73,8 +73,8 @@ void Session::capture(Element &element) {
 
 void Session::handOver() {
   if (reading_.count == 0) return;
+  steps_.wait();  // in order after the step handed over before, which is then done with its batch
   if (stepsMode_ == Steps::Pipelined && kestor_sync_executor) {
-    steps_.wait();  // in order after the step handed over before, which is then done with its batch
     std::swap(reading_, handedOver_);
     steps_.post([this] { runStep(handedOver_); });
   } else {
