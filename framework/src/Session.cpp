@@ -6,6 +6,7 @@
 #include "RecordWriter.h"
 #include "Text.h"
 
+#include <exception>
 #include <memory>
 #include <new>
 #ifdef __GLIBC__
@@ -84,7 +85,14 @@ void Session::handOver() {
 
 void Session::runStep(Batch &batch) {
   for (size_t i = 0; i < batch.count; ++i) {
-    read(batch.elements[i]);
+    // No exception may leave a step, which may run on a thread of its own: an element that cannot
+    // be read (no memory) is skipped.
+    try {
+      read(batch.elements[i]);
+    } catch (const std::exception &e) {
+      skip("<" + batch.elements[i].name.substr(0, 64) + "> not read: " + e.what());
+      flushSkipped();
+    }
     batch.elements[i].dropLargeBuffers();
   }
   applyPending();
