@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <thread>
 
 #include "UpdateStream.h"
@@ -21,6 +22,16 @@ public:
   int64_t changed = 0;
 };
 
+// Set when the connection has ended, before the client object's own ended hook posts its note to
+// the main thread (which wakes the event loop that waits for this).
+std::atomic<bool> connectionEnded = false;
+void (*clientObjectsEndedHook)(kestor_server_entry *) = nullptr;
+
+void noteEnded(kestor_server_entry *entry) {
+  connectionEnded.store(true);
+  clientObjectsEndedHook(entry);
+}
+
 template <typename Predicate>
 void runEventsUntil(Predicate predicate) {
   while (!predicate()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -32,6 +43,9 @@ void BM_UpdatesThroughMainThread(benchmark::State &state) {
   CountingDelegate delegates[3];
   for (auto &delegate : delegates) kestor.addDelegate(&delegate);
   kestor.start(false, false);
+  clientObjectsEndedHook = kestor_server_ended_handler;
+  kestor_server_ended_handler = &noteEnded;
+  connectionEnded.store(false);
   kestor_server_entry *entry = nullptr;
   if (kestor_connect_server("bench", "127.0.0.1", server.port(), &entry) != KESTOR_OK ||
       !server.waitForReceived("<getProperties")) {
@@ -50,8 +64,11 @@ void BM_UpdatesThroughMainThread(benchmark::State &state) {
     sender.join();
   }
   state.SetItemsProcessed(state.iterations() * perIteration);
-  kestor_stop();  // the connection then ends without the main thread
+  // The connection has ended before the next repetition starts its own: ending after that start,
+  // it would delete its device, of the same name, from the next repetition's client object.
   kestor_disconnect_server(entry);
+  runEventsUntil([] { return connectionEnded.load(); });
+  kestor_stop();
 }
 BENCHMARK(BM_UpdatesThroughMainThread)->Arg(bench::UPDATES_PER_ROUND)->UseRealTime()->Unit(benchmark::kMillisecond);
 
