@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <unordered_map>
 #include <vector>
 
 #include <kestor.h>
@@ -205,6 +206,9 @@ private:
   void notify(Notification notification);
 
   std::unique_ptr<SerialQueue> changes_;
+  // The model's properties by their library record while it lives, so that an update finds its
+  // property without building and comparing names.
+  std::unordered_map<const kestor_property *, std::shared_ptr<Property>> liveProperties_;
   std::set<kestor_server_entry *> endedBeforeReport_;  // connections that ended before their attempt's report
   bool started_ = false;
   bool reportedDiscoveryUnavailable_ = false;

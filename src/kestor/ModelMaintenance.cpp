@@ -45,15 +45,21 @@ void KESTOR::handleDefineProperty(kestor_property *record) {
   const auto owner = device(record);
   if (owner->properties.count(nameFromField(record->name)) != 0) return;
   const auto property = owner->property(record);
+  liveProperties_[record] = property;
   if (property->name == CONNECTION) applyConnectionRule(*property);
   notify([&](KESTORDelegate &receiver) { receiver.propertyDefined(property); });
 }
 
 void KESTOR::handleUpdateProperty(kestor_property *record) {
-  const auto owner = device(record);
-  const auto found = owner->properties.find(nameFromField(record->name));
-  if (found == owner->properties.end()) return;
-  const auto property = found->second;
+  std::shared_ptr<Property> property;
+  if (const auto live = liveProperties_.find(record); live != liveProperties_.end()) {
+    property = live->second;
+  } else {  // by its names, as a property the model has from before its record
+    const auto owner = device(record);
+    const auto found = owner->properties.find(nameFromField(record->name));
+    if (found == owner->properties.end()) return;
+    property = found->second;
+  }
   ++property->seq;
   if (property->name == CONNECTION) {
     applyConnectionRule(*property);
@@ -79,6 +85,7 @@ void KESTOR::handleDeleteProperty(kestor_property *record) {
 
 void KESTOR::removeProperty(const std::shared_ptr<Device> &owner, const QString &name) {
   const auto property = owner->properties.at(name);
+  liveProperties_.erase(property->property);  // before the property keeps a copy of the record
   owner->properties.erase(name);
   if (auto group = owner->groups.find(property->group); group != owner->groups.end()) {
     group->second->properties.erase(name);
