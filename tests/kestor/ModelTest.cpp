@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <thread>
 #include <typeinfo>
 
@@ -91,6 +92,22 @@ TEST(Model, NamesRedefinitionAndTheConnectionProperty) {
   EXPECT_EQ(property->property, first.get());
   EXPECT_EQ(fixture.kestor->devices.at("Dev")->connectionProperty.lock(), property);
   EXPECT_EQ(fixture.events.filter("CONNECTION"), (QStringList{"defined Dev.CONNECTION"}));
+}
+
+// An update reaches the property of its record, also when the library reuses a deleted property's
+// record for a property the model has under another record.
+TEST(Model, UpdatesReachThePropertyOfTheirRecord) {
+  ClientFixture fixture;
+  PropertyRecord record("Dev", "P", KESTOR_NUMBER, 0, {numberItem("V", 1)});
+  PropertyRecord other("Dev", "Q", KESTOR_NUMBER, 0, {numberItem("V", 1)});
+  define(*fixture.kestor, record);
+  define(*fixture.kestor, other);
+  fixture.kestor->handleUpdateProperty(record.get());
+  fixture.kestor->handleDeleteProperty(record.get());
+  std::strncpy(record->name, "Q", sizeof record->name);
+  fixture.kestor->handleDefineProperty(record.get());  // Q is there: the model keeps its object
+  fixture.kestor->handleUpdateProperty(record.get());
+  EXPECT_EQ(fixture.events.filter("changed"), (QStringList{"changed Dev.P", "changed Dev.Q"}));
 }
 
 TEST(Model, MountPositionFromTheEquatorialSiteAndHorizontalProperties) {
