@@ -111,9 +111,9 @@ void Connection::run() {
   connections::remove(this);
   const auto devices = session_.end();
   logLine(level, "Connection to " + peer_ + " ended: " + why);
-  if (auto *ended = kestor_server_ended_handler; ended && !isStopped()) ended(entry_);
+  if (auto *ended = kestor_server_ended_handler; ended && !session_.stopped()) ended(entry_);
   // Another connection may serve the same devices (one server found twice): it may define them now.
-  if (!isStopped())
+  if (!session_.stopped())
     for (const auto &other : connections::all())
       for (const auto &device : devices) other->send(getPropertiesXml(device, ""));
 }

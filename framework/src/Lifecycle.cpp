@@ -14,16 +14,24 @@ namespace {
 std::mutex mutex;
 kestor_client *client = nullptr;
 bool stopped = false;
+uint64_t run = 0;
 }  // namespace
 
-kestor_client *admittedClient() {
+uint64_t currentRun() {
   std::lock_guard lock(mutex);
-  return stopped ? nullptr : client;
+  return run;
 }
 
-bool isStopped() {
+kestor_client *admittedClient() { return admittedClient(currentRun()); }
+
+kestor_client *admittedClient(uint64_t streamRun) {
   std::lock_guard lock(mutex);
-  return stopped;
+  return stopped || streamRun != run ? nullptr : client;
+}
+
+bool isStopped(uint64_t streamRun) {
+  std::lock_guard lock(mutex);
+  return stopped || streamRun != run;
 }
 
 void setClient(kestor_client *value) {
@@ -33,6 +41,7 @@ void setClient(kestor_client *value) {
 
 void setStopped(bool value) {
   std::lock_guard lock(mutex);
+  if (value && !stopped) ++run;
   stopped = value;
 }
 

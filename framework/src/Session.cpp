@@ -105,7 +105,7 @@ void Session::runStep(Batch &batch) {
 
 void Session::applyPending() {
   if (pendingCount_ == 0) return;
-  if (!isStopped()) {  // after stop the executor may never run
+  if (!stopped()) {  // after stop the executor may never run
     runSynchronised([this] {
       for (size_t i = 0; i < pendingCount_; ++i) apply(pending_[i]);
     });
@@ -154,7 +154,7 @@ bool Session::owns(const std::string &device) {
 }
 
 void Session::apply(Incoming &in) {
-  if (isStopped()) return;
+  if (stopped()) return;
   Step step;
   try {
     std::lock_guard lock(registry_.mutex());
@@ -168,7 +168,7 @@ void Session::apply(Incoming &in) {
   }
   flushSkipped();  // the log hook, like the callbacks, runs without the registry's lock
   deliver(step.calls);
-  if (isStopped()) step.leaveReadable();
+  if (stopped()) step.leaveReadable();
 }
 
 void Session::define(Incoming &in, Step &step) {
@@ -238,10 +238,10 @@ std::vector<std::string> Session::end() {
       devices = registry_.devicesOf(endpoint_);
       for (const auto &device : devices) removeDevice(device, step);
     }
-    if (!isStopped()) deliver(step.calls);
-    if (isStopped()) step.leaveReadable();  // asked after: a stop while delivering told no one
+    if (!stopped()) deliver(step.calls);
+    if (stopped()) step.leaveReadable();  // asked after: a stop while delivering told no one
   };
-  if (isStopped())
+  if (stopped())
     run();  // only the registry is touched: no executor, no callback
   else
     runSynchronised(run);
@@ -252,7 +252,7 @@ std::vector<std::string> Session::end() {
 }
 
 void Session::deliver(const std::vector<Call> &calls) {
-  kestor_client *client = admittedClient();
+  kestor_client *client = admittedClient(run_);
   if (!client) return;
   for (const Call &call : calls)
     if (auto callback = client->*call.callback)
@@ -260,7 +260,7 @@ void Session::deliver(const std::vector<Call> &calls) {
 }
 
 void Session::deliverMessage(const std::string &text) {
-  kestor_client *client = admittedClient();
+  kestor_client *client = admittedClient(run_);
   if (client && client->send_message) client->send_message(client, endpoint_, text.c_str());
 }
 

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "Incoming.h"
+#include "Lifecycle.h"
 #include "Registry.h"
 #include "StepQueue.h"
 #include "StreamParser.h"
@@ -41,6 +42,10 @@ public:
   // Returns the names of those devices.
   std::vector<std::string> end();
 
+  // True once kestor_stop has ended the run this stream began in (even if another run began since):
+  // its records are then left alone and nobody is told of them.
+  bool stopped() const { return isStopped(run_); }
+
 private:
   struct Call;
   struct Step;
@@ -67,6 +72,7 @@ private:
   void deliverMessage(const std::string &text);
 
   Registry &registry_;
+  const uint64_t run_ = currentRun();
   kestor_device *endpoint_;
   std::string peer_;
   Reply reply_;

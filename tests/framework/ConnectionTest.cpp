@@ -207,3 +207,25 @@ TEST_F(KestorConnection, StopNeverWaitsForABlockedCallback) {
   EXPECT_EQ(recorder.events().size(), seen + 1);
   EXPECT_TRUE(recorder.events("delete", "Cam").empty());
 }
+
+TEST_F(KestorConnection, AStreamOfARunStoppedTellsTheNextRunNothing) {
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  std::atomic<bool> blocked{false};
+  recorder.onEvent = [&](const Event &e) {
+    if (e.kind == "update" && !blocked.exchange(true)) released.wait();
+  };
+  connectAndDefine();
+  ASSERT_TRUE(server.send("<setSwitchVector device=\"Cam\" name=\"CONNECTION\" state=\"Ok\"/>\n"));
+  while (!blocked) std::this_thread::yield();
+
+  // The library is stopped and started again, a new client attached, while the old connection's
+  // reader is still in its callback; its end comes after, in the new run.
+  EXPECT_EQ(kestor_disconnect_server(entry), KESTOR_OK);
+  kestor_stop();
+  RecordingClient next;
+  release.set_value();
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_TRUE(next.events("delete", "Cam").empty());
+  kestor_stop();  // before `next` goes: no callback may reach it later
+}
