@@ -4,6 +4,7 @@
 #include "image/HistogramPicture.h"
 #include "image/ImageDecoder.h"
 #include "image/ImageProperties.h"
+#include "image/PixelBuffers.h"
 
 Image::Image(const QByteArray &data, const QString &format) : imageData_(data), imageFormat_(format.toLower()) {
   DecodedBitmap decoded = ImageDecoder::decode(imageData_, imageFormat_);
@@ -13,6 +14,10 @@ Image::Image(const QByteArray &data, const QString &format) : imageData_(data), 
   original_ = std::move(decoded.result.bitmap);
   if (original_) statistics_ = ImageStatistics::compute(*original_);
   if (statistics_) cachedHistogram_ = HistogramPicture::draw(statistics_->histo);
+}
+
+void Image::returnPooledPixels() {
+  if (original_ && PixelBuffers::pooled(original_->owner)) original_.reset();
 }
 
 void Image::setBlackPoint(int64_t value) {

@@ -39,6 +39,12 @@ public:
   // The histogram picture; a null image without statistics.
   QImage histogram() const { return cachedHistogram_; }
 
+  // For the image's last holder, about to let go of it: hands a pixel buffer of the decoders' pool
+  // (PixelBuffers) back at once, so that the next frame's decode finds it, and leaves the image
+  // without a bitmap. What takes time to free (the data, other decoders' pixels) stays for the
+  // image's end, which may come on another thread.
+  void returnPooledPixels();
+
   const std::optional<Bitmap> &originalImageRep() const { return original_; }
   const std::optional<ImageStatistics> &imageStatistics() const { return statistics_; }
   int64_t width() const { return original_ ? original_->width : 0; }

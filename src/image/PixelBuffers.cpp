@@ -2,6 +2,8 @@
 
 #include <sys/mman.h>
 
+#include "core/Dispatch.h"
+
 #include <cstddef>
 #include <map>
 #include <mutex>
@@ -15,12 +17,13 @@ namespace {
 // them, and marked for the kernel's transparent huge pages: a fresh frame buffer then costs a few
 // dozen page faults instead of thousands, and a pass through it as many TLB entries.
 constexpr size_t HUGE_PAGE = size_t(2) << 20;
+constexpr size_t PAGE = 4096;  // the smallest page a mapping may be made of
 
 // One buffer: mapped (mapped bytes > 0), or from the heap for small ones.
-class Block {
+class Buffer {
 public:
-  Block() = default;
-  explicit Block(int64_t bytes) {
+  Buffer() = default;
+  explicit Buffer(int64_t bytes) {
     if (size_t(bytes) < HUGE_PAGE) {
       data_ = new (std::nothrow) uint8_t[size_t(bytes)];
       return;
@@ -39,29 +42,34 @@ public:
     data_ = aligned;
     mapped_ = length;
   }
-  Block(Block &&other) noexcept
+  Buffer(Buffer &&other) noexcept
       : data_(std::exchange(other.data_, nullptr)), mapped_(std::exchange(other.mapped_, 0)) {}
-  Block &operator=(Block &&other) noexcept {
+  Buffer &operator=(Buffer &&other) noexcept {
     std::swap(data_, other.data_);
     std::swap(mapped_, other.mapped_);
     return *this;
   }
-  Block(const Block &) = delete;
-  Block &operator=(const Block &) = delete;
-  ~Block() {
+  Buffer(const Buffer &) = delete;
+  Buffer &operator=(const Buffer &) = delete;
+  ~Buffer() {
     if (mapped_ > 0)
       munmap(data_, mapped_);
     else
       delete[] data_;
   }
   uint8_t *data() const { return data_; }
-  // Gives the buffer up without freeing it; `restore` makes the block again.
+  bool mapped() const { return mapped_ > 0; }
+  // Faults every page in (writing to it), so that whoever takes the buffer next finds it ready.
+  void touch() {
+    for (size_t offset = 0; offset < mapped_; offset += PAGE) data_[offset] = 0;
+  }
+  // Gives the buffer up without freeing it; `restore` makes it again.
   std::pair<uint8_t *, size_t> release() { return {std::exchange(data_, nullptr), std::exchange(mapped_, 0)}; }
-  static Block restore(uint8_t *data, size_t mapped) {
-    Block block;
-    block.data_ = data;
-    block.mapped_ = mapped;
-    return block;
+  static Buffer restore(uint8_t *data, size_t mapped) {
+    Buffer buffer;
+    buffer.data_ = data;
+    buffer.mapped_ = mapped;
+    return buffer;
   }
 
 private:
@@ -77,15 +85,29 @@ constexpr size_t MAX_WAITING = 2;
 
 struct SameSize {
   int inUse = 0;
-  std::vector<Block> waiting;
+  std::vector<Buffer> waiting;
 };
 
 std::mutex mutex;
 std::map<int64_t, SameSize> sizes;
 
-void release(int64_t bytes, Block freed) {
+// The first frame of a series pays for its fresh buffer; the second would pay again, as the first
+// is still shown. So while the first is decoded, a spare is mapped and faulted in on the pool
+// (where its tens of milliseconds cost nobody a wait) for the second to take; kept only while a
+// buffer of that size is in use, the frames after take the one of the frame before last.
+void prepareSpare(int64_t bytes) {
+  Buffer spare(bytes);
+  if (!spare.data()) return;
+  spare.touch();
+  std::lock_guard guard(mutex);  // let go of before the spare, when that is not kept
+  const auto same = sizes.find(bytes);
+  if (same != sizes.end() && same->second.waiting.size() < MAX_WAITING)
+    same->second.waiting.push_back(std::move(spare));
+}
+
+void release(int64_t bytes, Buffer freed) {
   // Freed outside the lock when not kept; likewise the waiting ones, with the last in use.
-  std::vector<Block> spare;
+  std::vector<Buffer> spare;
   std::lock_guard guard(mutex);
   SameSize &same = sizes[bytes];
   if (--same.inUse > 0) {
@@ -96,13 +118,21 @@ void release(int64_t bytes, Block freed) {
   sizes.erase(bytes);
 }
 
+// What lets go of a buffer handed out, named so that `pooled` recognises it.
+struct Release {
+  int64_t bytes;
+  size_t mapped;
+  void operator()(uint8_t *released) const { release(bytes, Buffer::restore(released, mapped)); }
+};
+
 }  // namespace
 
 namespace PixelBuffers {
 
 std::shared_ptr<uint8_t[]> take(int64_t bytes) {
   if (bytes < 0) return nullptr;
-  Block buffer;
+  Buffer buffer;
+  bool first = false;  // of a series: no other buffer of the size in use
   {
     std::lock_guard guard(mutex);
     SameSize &same = sizes[bytes];
@@ -110,15 +140,18 @@ std::shared_ptr<uint8_t[]> take(int64_t bytes) {
       buffer = std::move(same.waiting.back());
       same.waiting.pop_back();
     }
-    ++same.inUse;
+    first = same.inUse++ == 0;
   }
-  if (!buffer.data()) buffer = Block(bytes);
+  if (!buffer.data()) buffer = Buffer(bytes);
   if (!buffer.data()) {
-    release(bytes, Block());
+    release(bytes, Buffer());
     return nullptr;
   }
+  if (first && buffer.mapped()) asyncGlobal([bytes] { prepareSpare(bytes); });
   const auto [data, mapped] = buffer.release();
-  return {data, [bytes, mapped](uint8_t *released) { release(bytes, Block::restore(released, mapped)); }};
+  return {data, Release{bytes, mapped}};
 }
+
+bool pooled(const std::shared_ptr<const void> &owner) { return std::get_deleter<Release>(owner) != nullptr; }
 
 }  // namespace PixelBuffers

@@ -14,5 +14,8 @@ namespace PixelBuffers {
 // A buffer of `bytes` bytes (recycled, or new when none of that size waits), whose contents are
 // undefined; null when memory runs out. Any thread may take and release buffers.
 std::shared_ptr<uint8_t[]> take(int64_t bytes);
+// Whether `owner` shares a buffer from `take`: letting go of it only files it for the next frame,
+// which takes no time on any thread (but for the last buffer of a size).
+bool pooled(const std::shared_ptr<const void> &owner);
 
 }  // namespace PixelBuffers

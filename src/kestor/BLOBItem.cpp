@@ -6,6 +6,7 @@
 
 #include "core/Console.h"
 #include "core/Dispatch.h"
+#include "image/Image.h"
 #include "kestor/BlobBytes.h"
 #include "kestor/RecordText.h"
 #include "kestor/UrlFetcher.h"
@@ -73,6 +74,10 @@ void KESTOR::BLOBItem::rollOver() {
   if (cachedImage) releasedImage = std::exchange(previousImage, std::move(cachedImage));
   cachedImage.reset();
   currentUpdate = newUpdate();
+  // Held by nothing else (an image window keeps its image whole), the image before last gives its
+  // pixel buffer back now, before the new frame's decode takes one: let go of on the pool, it could
+  // come back too late, and the new frame would fault in a fresh buffer of its own.
+  if (releasedImage.use_count() == 1) releasedImage->returnPooledPixels();
   // What the previous slots held is let go on the pool: giving a camera frame's bytes back to
   // the system takes milliseconds.
   if (releasedValue || releasedImage)

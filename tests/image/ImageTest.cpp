@@ -16,12 +16,22 @@
 #include <atomic>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 namespace {
 
 using Points = std::pair<int64_t, int64_t>;
 
 // 8 x 2 grey: the sampled pixels (0, 4, 8, 12) are listed; the others are 77.
+// The image of a BLOB item's update, as the widgets make and keep it.
+std::shared_ptr<Image> shownImage(KESTOR::BLOBItem &item) {
+  const std::optional<KESTOR::BLOBItem::ImageSource> source = item.imageSource();
+  if (!source || source->image) return source ? source->image : nullptr;
+  auto image = std::make_shared<Image>(source->data, source->format);
+  item.keepImage(image, source->update);
+  return image;
+}
+
 QByteArray greyRaw(std::initializer_list<int> sampled) {
   QByteArray pixels(16, char(77));
   int i = 0;
@@ -223,13 +233,7 @@ TEST(BLOBItemImage, MadeOncePerUpdate) {
   record.blob_value = bytes.data();
   record.blob_size = bytes.size();
   KESTOR::BLOBItem item{QStringLiteral("CCD1"), &record};
-  const auto makeImage = [&]() -> std::shared_ptr<Image> {  // as the widgets make it
-    const std::optional<KESTOR::BLOBItem::ImageSource> source = item.imageSource();
-    if (!source || source->image) return source ? source->image : nullptr;
-    auto image = std::make_shared<Image>(source->data, source->format);
-    item.keepImage(image, source->update);
-    return image;
-  };
+  const auto makeImage = [&] { return shownImage(item); };
   const std::shared_ptr<Image> first = makeImage();
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(std::tuple(first->decoder(), first->format(), first->width()),
@@ -247,6 +251,42 @@ TEST(BLOBItemImage, MadeOncePerUpdate) {
   const std::shared_ptr<Image> second = makeImage();
   EXPECT_EQ(second->width(), 4);
   EXPECT_EQ(item.cachedImage, second);
+}
+
+// As the item rolls over, the image before last gives its pixel buffer back before the next frame's
+// decode takes one, so that frame reuses it (let go of later, it would make the frame fault in a
+// fresh one); an image that an image window still holds stays whole.
+TEST(BLOBItemImage, RollingOverHandsTheBufferBeforeLastToTheNextFrame) {
+  const struct {
+    const char *name;
+    bool windowHolds;
+  } cases[] = {{"held by the item alone", false}, {"held by an image window too", true}};
+  std::vector<uint8_t> samples(48 * 32);
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = uint8_t(i * 7);
+  QByteArray bytes = fixtures::fitsFile(BYTE_IMG, {48, 32}, TBYTE, samples.data());
+  const auto holdsSamples = [&](const Image &image) {
+    return image.originalImageRep() &&
+           std::memcmp(image.originalImageRep()->pixels, samples.data(), samples.size()) == 0;
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    kestor_item record{};
+    std::strcpy(record.blob_format, ".fits");
+    record.blob_value = bytes.data();
+    record.blob_size = bytes.size();
+    KESTOR::BLOBItem item{QStringLiteral("CCD1"), &record};
+    std::shared_ptr<Image> window = shownImage(item);
+    ASSERT_TRUE(holdsSamples(*window));
+    const uint8_t *firstPixels = window->originalImageRep()->pixels;
+    if (!c.windowHolds) window.reset();
+    item.rollOver();
+    ASSERT_NE(shownImage(item), nullptr);
+    item.rollOver();
+    const std::shared_ptr<Image> third = shownImage(item);
+    EXPECT_TRUE(holdsSamples(*third));
+    EXPECT_EQ(third->originalImageRep()->pixels == firstPixels, !c.windowHolds);
+    EXPECT_TRUE(!window || holdsSamples(*window));
+  }
 }
 
 }  // namespace
