@@ -19,6 +19,9 @@ namespace {
 constexpr size_t HUGE_PAGE = size_t(2) << 20;
 constexpr size_t PAGE = 4096;  // the smallest page a mapping may be made of
 
+// How much is mapped for a buffer of `bytes`: whole huge pages.
+size_t mappedLength(int64_t bytes) { return (size_t(bytes) + HUGE_PAGE - 1) / HUGE_PAGE * HUGE_PAGE; }
+
 // One buffer: mapped (mapped bytes > 0), or from the heap for small ones.
 class Buffer {
 public:
@@ -29,7 +32,7 @@ public:
       return;
     }
     // Mapped with a huge page to spare, then trimmed to an aligned run of whole huge pages.
-    const size_t length = (size_t(bytes) + HUGE_PAGE - 1) / HUGE_PAGE * HUGE_PAGE;
+    const size_t length = mappedLength(bytes);
     void *mapped = mmap(nullptr, length + HUGE_PAGE, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED) return;
     auto *start = static_cast<uint8_t *>(mapped);
@@ -58,7 +61,7 @@ public:
       delete[] data_;
   }
   uint8_t *data() const { return data_; }
-  bool mapped() const { return mapped_ > 0; }
+  size_t mapped() const { return mapped_; }
   // Faults every page in (writing to it), so that whoever takes the buffer next finds it ready.
   void touch() {
     for (size_t offset = 0; offset < mapped_; offset += PAGE) data_[offset] = 0;
@@ -90,6 +93,9 @@ struct SameSize {
 
 std::mutex mutex;
 std::map<int64_t, SameSize> sizes;
+// The buffer made for a frame on its way, serving any size of its mapped length (a frame's data
+// holds its pixels and a header of a few kilobytes); empty once taken.
+Buffer expected;
 
 // The first frame of a series pays for its fresh buffer; the second would pay again, as the first
 // is still shown. So while the first is decoded, a spare is mapped and faulted in on the pool
@@ -139,6 +145,8 @@ std::shared_ptr<uint8_t[]> take(int64_t bytes) {
     if (!same.waiting.empty()) {
       buffer = std::move(same.waiting.back());
       same.waiting.pop_back();
+    } else if (expected.data() && expected.mapped() == mappedLength(bytes)) {
+      buffer = std::move(expected);
     }
     first = same.inUse++ == 0;
   }
@@ -147,11 +155,32 @@ std::shared_ptr<uint8_t[]> take(int64_t bytes) {
     release(bytes, Buffer());
     return nullptr;
   }
-  if (first && buffer.mapped()) asyncGlobal([bytes] { prepareSpare(bytes); });
+  if (first && buffer.mapped() > 0) asyncGlobal([bytes] { prepareSpare(bytes); });
   const auto [data, mapped] = buffer.release();
   return {data, Release{bytes, mapped}};
 }
 
 bool pooled(const std::shared_ptr<const void> &owner) { return std::get_deleter<Release>(owner) != nullptr; }
+
+void expect(int64_t bytes) {
+  if (bytes < int64_t(HUGE_PAGE)) return;
+  asyncGlobal([bytes] {
+    Buffer unused;  // freed outside the lock
+    {
+      std::lock_guard guard(mutex);
+      if (expected.data()) {  // the frame before did not take the one made for it
+        unused = std::move(expected);
+        return;
+      }
+      for (const auto &[size, same] : sizes)
+        if (mappedLength(size) == mappedLength(bytes)) return;  // the frames in use leave theirs for the next
+    }
+    Buffer made(bytes);
+    if (!made.data()) return;
+    made.touch();
+    std::lock_guard guard(mutex);
+    if (!expected.data()) expected = std::move(made);
+  });
+}
 
 }  // namespace PixelBuffers

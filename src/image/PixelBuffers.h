@@ -17,5 +17,10 @@ std::shared_ptr<uint8_t[]> take(int64_t bytes);
 // Whether `owner` shares a buffer from `take`: letting go of it only files it for the next frame,
 // which takes no time on any thread (but for the last buffer of a size).
 bool pooled(const std::shared_ptr<const void> &owner);
+// A frame of about `bytes` bytes is on its way (its data began to arrive). Unless frames of that
+// size are in use already, a buffer for it is mapped and faulted in on the pool meanwhile, so the
+// first frame of a series does not pay for a fresh one either; not taken by the time the next
+// frame is on its way (not a frame for these buffers), it is given back. Returns at once.
+void expect(int64_t bytes);
 
 }  // namespace PixelBuffers

@@ -5,6 +5,8 @@
 #include <new>
 #include <unordered_map>
 
+#include "image/PixelBuffers.h"
+
 namespace {
 
 std::mutex mutex;
@@ -22,6 +24,9 @@ void *resizeBlobBytes(void *data, size_t bytes) {
   std::lock_guard lock(mutex);
   try {
     if (!data) {
+      // A BLOB begins to arrive, as large as it says: perhaps a camera frame, whose pixel buffer
+      // can be made ready meanwhile.
+      PixelBuffers::expect(int64_t(bytes));
       QByteArray array(size, Qt::Uninitialized);  // pages not yet written cost nothing
       char *start = array.data();
       buffers().emplace(start, std::move(array));
