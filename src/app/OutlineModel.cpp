@@ -121,6 +121,11 @@ bool OutlineModel::hasChildren(const QModelIndex &parent) const {
   return !owner || !std::holds_alternative<std::shared_ptr<KESTOR::Property>>(*owner);
 }
 
+Qt::ItemFlags OutlineModel::flags(const QModelIndex &index) const {
+  const Qt::ItemFlags flags = QAbstractItemModel::flags(index);
+  return index.isValid() && !hasChildren(index) ? flags | Qt::ItemNeverHasChildren : flags;
+}
+
 QVariant OutlineModel::data(const QModelIndex &index, int role) const {
   const OutlineItem *shown = item(index);
   if (!shown) return {};

@@ -40,6 +40,10 @@ public:
   int rowCount(const QModelIndex &parent = {}) const override;
   int columnCount(const QModelIndex &parent = {}) const override;
   bool hasChildren(const QModelIndex &parent = {}) const override;
+  // A property's row never has children: a view expanding everything keeps only the device and
+  // group rows as expanded, instead of also tracking every property's row, which each row put in
+  // or taken out would walk.
+  Qt::ItemFlags flags(const QModelIndex &index) const override;
   QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
   // The item of an index; nullptr for an invalid index.

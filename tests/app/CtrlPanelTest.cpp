@@ -71,8 +71,14 @@ TEST_F(CtrlPanel, OutlineListsDevicesGroupsAndPropertiesInNameOrderInPlace) {
   EXPECT_EQ(childTexts(controller(), row({"B device", "Main"})),
             (QStringList{"C label", "Z label", "a label", "\uFF21 label", "\U0001F52D label"}));
   const QStringList path{"B device", "Main", "a label"}, cells{"state", "text", "state"};
-  for (int depth = 0; depth < 3; ++depth)
-    EXPECT_EQ(row(path.mid(0, depth + 1)).data(OutlineModel::CellIdentifierRole).toString(), cells[depth]);
+  // Only a property's row never has children: expanding everything leaves it unexpanded.
+  outline()->expandAll();
+  for (int depth = 0; depth < 3; ++depth) {
+    const QModelIndex index = row(path.mid(0, depth + 1));
+    EXPECT_EQ(index.data(OutlineModel::CellIdentifierRole).toString(), cells[depth]);
+    EXPECT_EQ(index.flags().testFlag(Qt::ItemNeverHasChildren), depth == 2);
+    EXPECT_EQ(outline()->isExpanded(index), depth < 2);
+  }
   // Rows go in and out in place: a row's index follows it.
   remove("B device", "C");
   EXPECT_EQ(z.row(), 0);
