@@ -17,17 +17,29 @@ struct OutlineModel::Node {
   QString key;  // nameKey(name), the row's place among its siblings
   Cell shown;   // the cell as last signalled
   Node *parent = nullptr;
-  int row = 0;
+  // The row where the node was last found: rows put in or taken out before it shift it, and
+  // rowOf finds it again instead of each change renumbering every row after it.
+  mutable int row = 0;
   std::vector<std::unique_ptr<Node>> children;
 };
+
+namespace {
+
+// Siblings in name order; siblings whose names compose alike keep the order of the client's
+// dictionaries.
+template <typename A, typename B>
+bool sortsBefore(const A &a, const B &b) {
+  return keySortsBefore(a->key, b->key) || (!keySortsBefore(b->key, a->key) && a->name < b->name);
+}
+
+}  // namespace
 
 OutlineModel::OutlineModel(CellView cellView, QObject *parent)
     : QAbstractItemModel(parent), cellView_(std::move(cellView)), root_(std::make_unique<Node>()) {}
 
 OutlineModel::~OutlineModel() = default;
 
-// The parent's row for the item, put in at its place in name order when new; siblings whose
-// names compose alike keep the order of the client's dictionaries.
+// The parent's row for the item, put in at its place in name order when new.
 OutlineModel::Node &OutlineModel::child(Node &parent, OutlineItem item, const QString &name) {
   const void *object = outlineObject(item);
   if (const auto found = nodes_.find(object); found != nodes_.end()) return *found->second;
@@ -37,14 +49,12 @@ OutlineModel::Node &OutlineModel::child(Node &parent, OutlineItem item, const QS
   node->shown = cellView_(item);
   node->item = std::move(item);
   node->parent = &parent;
-  const auto place =
-      std::upper_bound(parent.children.begin(), parent.children.end(), node, [](const auto &a, const auto &b) {
-        return keySortsBefore(a->key, b->key) || (!keySortsBefore(b->key, a->key) && a->name < b->name);
-      });
+  const auto place = std::upper_bound(parent.children.begin(), parent.children.end(), node,
+                                      [](const auto &a, const auto &b) { return sortsBefore(a, b); });
   const int row = int(place - parent.children.begin());
+  node->row = row;
   beginInsertRows(indexOf(&parent), row, row);
   Node &inserted = **parent.children.insert(place, std::move(node));
-  for (size_t i = size_t(row); i < parent.children.size(); ++i) parent.children[i]->row = int(i);
   nodes_[object] = &inserted;
   endInsertRows();
   return inserted;
@@ -66,11 +76,10 @@ void OutlineModel::remove(const KESTOR::Property &property) {
 
 void OutlineModel::remove(Node &node) {
   Node &parent = *node.parent;
-  const int row = node.row;
+  const int row = rowOf(node);
   beginRemoveRows(indexOf(&parent), row, row);
   nodes_.erase(outlineObject(node.item));
   parent.children.erase(parent.children.begin() + row);
-  for (size_t i = size_t(row); i < parent.children.size(); ++i) parent.children[i]->row = int(i);
   endRemoveRows();
   if (&parent != root_.get() && parent.children.empty()) remove(parent);
 }
@@ -100,9 +109,19 @@ QModelIndex OutlineModel::parent(const QModelIndex &child) const {
   return indexOf(static_cast<const Node *>(child.internalPointer())->parent);
 }
 
+int OutlineModel::rowOf(const Node &node) {
+  const std::vector<std::unique_ptr<Node>> &siblings = node.parent->children;
+  if (size_t(node.row) < siblings.size() && siblings[size_t(node.row)].get() == &node) return node.row;
+  auto place = std::lower_bound(siblings.begin(), siblings.end(), &node,
+                                [](const auto &a, const Node *b) { return sortsBefore(a, b); });
+  while (place->get() != &node) ++place;
+  node.row = int(place - siblings.begin());
+  return node.row;
+}
+
 QModelIndex OutlineModel::indexOf(const Node *node) const {
   if (!node || node == root_.get()) return {};
-  return createIndex(node->row, 0, const_cast<Node *>(node));
+  return createIndex(rowOf(*node), 0, const_cast<Node *>(node));
 }
 
 int OutlineModel::rowCount(const QModelIndex &parent) const {

@@ -63,6 +63,8 @@ private:
   Node &child(Node &parent, OutlineItem item, const QString &name);
   void remove(Node &node);
   void signalChangedCells(Node *node);
+  // A node's row among its siblings, in logarithmic time at most.
+  static int rowOf(const Node &node);
   QModelIndex indexOf(const Node *node) const;
 
   CellView cellView_;

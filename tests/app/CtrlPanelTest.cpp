@@ -79,9 +79,20 @@ TEST_F(CtrlPanel, OutlineListsDevicesGroupsAndPropertiesInNameOrderInPlace) {
     EXPECT_EQ(index.flags().testFlag(Qt::ItemNeverHasChildren), depth == 2);
     EXPECT_EQ(outline()->isExpanded(index), depth < 2);
   }
-  // Rows go in and out in place: a row's index follows it.
+  // Rows go in and out in place: a row's index follows it, and each row's item is found there.
+  const OutlineModel &model = *controller().outlineModel();
+  const auto expectItemsFoundInPlace = [&](const QModelIndex &parent) {
+    for (int place = 0; place < model.rowCount(parent); ++place) {
+      const QModelIndex index = model.index(place, 0, parent);
+      EXPECT_EQ(model.indexFor(outlineObject(*model.item(index))), index) << index.data().toString().toStdString();
+    }
+  };
+  expectItemsFoundInPlace(row({"B device", "Main"}));
   remove("B device", "C");
   EXPECT_EQ(z.row(), 0);
+  expectItemsFoundInPlace(row({"B device", "Main"}));
+  define("B device", "D", "Main");
+  expectItemsFoundInPlace(row({"B device", "Main"}));
   remove("b device", "P");
   EXPECT_EQ(childTexts(controller()), QStringList{"B device"});
   EXPECT_EQ(z.data().toString(), "Z label");
