@@ -3,11 +3,15 @@
 // QApplication with the image decoders for the widget tests (KESTOR_TEST_GUI) or a
 // QCoreApplication for the rest, then every GoogleTest case.
 #include "ScratchRun.h"
+
+#include <QCoreApplication>
+#include <QNetworkProxy>
+#ifdef KESTOR_TEST_GUI
 #include "image/ImageRepRegistry.h"
 
 #include <QApplication>
-#include <QNetworkProxy>
 #include <QStyleFactory>
+#endif
 
 #include <gtest/gtest.h>
 
