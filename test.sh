@@ -11,8 +11,10 @@ JOBS=$(nproc)
 TEST_JOBS=$((2 * JOBS))
 # Optimised builds without debug information: they build faster, and the tests need no debugger.
 FAST=(-DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" "-DCMAKE_C_FLAGS_RELEASE=-O2 -DNDEBUG")
-# Every build precompiles the headers most files include (cmake/KestorPrecompile.cmake): a fifth
-# less time with GCC, half with clang.
+# The fuzz and ThreadSanitizer builds precompile the headers most files include
+# (cmake/KestorPrecompile.cmake): half the time with clang, a sixth less with GCC. The build with
+# warnings as errors does not: GCC 12 raises false alarms with a precompiled header that it does
+# not raise without one, so those warnings are off wherever one is used.
 PCH=-DKESTOR_PCH=ON
 
 # Fuzz targets: built with clang and run for a bounded time over their seed corpora.
@@ -48,6 +50,6 @@ for group in $TSAN_GROUPS; do
 done
 
 # The whole suite, warnings as errors.
-cmake -S . -B build -G Ninja "${FAST[@]}" $PCH -DKESTOR_WERROR=ON >/dev/null
+cmake -S . -B build -G Ninja "${FAST[@]}" -DKESTOR_WERROR=ON >/dev/null
 cmake --build build -j "$JOBS"
 ctest --test-dir build -LE fuzz --output-on-failure -j "$TEST_JOBS" --timeout 600

@@ -91,11 +91,19 @@ struct SameSize {
   std::vector<Buffer> waiting;
 };
 
-std::mutex mutex;
-std::map<int64_t, SameSize> sizes;
-// The buffer made for a frame on its way, serving any size of its mapped length (a frame's data
-// holds its pixels and a header of a few kilobytes); empty once taken.
-Buffer expected;
+// Made once and never destroyed: a pool task may still take or make a buffer while the program
+// exits, after static objects are gone.
+struct Pool {
+  std::mutex mutex;
+  std::map<int64_t, SameSize> sizes;
+  // The buffer made for a frame on its way, serving any size of its mapped length (a frame's data
+  // holds its pixels and a header of a few kilobytes); empty once taken.
+  Buffer expected;
+};
+Pool &pool() {
+  static Pool *const made = new Pool;
+  return *made;
+}
 
 // The first frame of a series pays for its fresh buffer; the second would pay again, as the first
 // is still shown. So while the first is decoded, a spare is mapped and faulted in on the pool
@@ -105,23 +113,23 @@ void prepareSpare(int64_t bytes) {
   Buffer spare(bytes);
   if (!spare.data()) return;
   spare.touch();
-  std::lock_guard guard(mutex);  // let go of before the spare, when that is not kept
-  const auto same = sizes.find(bytes);
-  if (same != sizes.end() && same->second.waiting.size() < MAX_WAITING)
+  std::lock_guard guard(pool().mutex);  // let go of before the spare, when that is not kept
+  const auto same = pool().sizes.find(bytes);
+  if (same != pool().sizes.end() && same->second.waiting.size() < MAX_WAITING)
     same->second.waiting.push_back(std::move(spare));
 }
 
 void release(int64_t bytes, Buffer freed) {
   // Freed outside the lock when not kept; likewise the waiting ones, with the last in use.
   std::vector<Buffer> spare;
-  std::lock_guard guard(mutex);
-  SameSize &same = sizes[bytes];
+  std::lock_guard guard(pool().mutex);
+  SameSize &same = pool().sizes[bytes];
   if (--same.inUse > 0) {
     if (freed.data() && same.waiting.size() < MAX_WAITING) same.waiting.push_back(std::move(freed));
     return;
   }
   spare = std::move(same.waiting);
-  sizes.erase(bytes);
+  pool().sizes.erase(bytes);
 }
 
 // What lets go of a buffer handed out, named so that `pooled` recognises it.
@@ -140,13 +148,13 @@ std::shared_ptr<uint8_t[]> take(int64_t bytes) {
   Buffer buffer;
   bool first = false;  // of a series: no other buffer of the size in use
   {
-    std::lock_guard guard(mutex);
-    SameSize &same = sizes[bytes];
+    std::lock_guard guard(pool().mutex);
+    SameSize &same = pool().sizes[bytes];
     if (!same.waiting.empty()) {
       buffer = std::move(same.waiting.back());
       same.waiting.pop_back();
-    } else if (expected.data() && expected.mapped() == mappedLength(bytes)) {
-      buffer = std::move(expected);
+    } else if (pool().expected.data() && pool().expected.mapped() == mappedLength(bytes)) {
+      buffer = std::move(pool().expected);
     }
     first = same.inUse++ == 0;
   }
@@ -167,19 +175,19 @@ void expect(int64_t bytes) {
   asyncGlobal([bytes] {
     Buffer unused;  // freed outside the lock
     {
-      std::lock_guard guard(mutex);
-      if (expected.data()) {  // the frame before did not take the one made for it
-        unused = std::move(expected);
+      std::lock_guard guard(pool().mutex);
+      if (pool().expected.data()) {  // the frame before did not take the one made for it
+        unused = std::move(pool().expected);
         return;
       }
-      for (const auto &[size, same] : sizes)
+      for (const auto &[size, same] : pool().sizes)
         if (mappedLength(size) == mappedLength(bytes)) return;  // the frames in use leave theirs for the next
     }
     Buffer made(bytes);
     if (!made.data()) return;
     made.touch();
-    std::lock_guard guard(mutex);
-    if (!expected.data()) expected = std::move(made);
+    std::lock_guard guard(pool().mutex);
+    if (!pool().expected.data()) pool().expected = std::move(made);
   });
 }
 

@@ -161,7 +161,7 @@ TEST_F(StartupTest, TheInterfaceRegistersItsControllersPlacesItsWindowsAndFindsI
                                        {ui.yellowButton, Qt::yellow},
                                        {ui.magentaButton, Qt::magenta},
                                        {ui.cyanButton, Qt::cyan}}) {
-    const auto centre = [button] { return button->grab().toImage().pixelColor(button->rect().center()); };
+    const auto centre = [button = button] { return button->grab().toImage().pixelColor(button->rect().center()); };
     EXPECT_FALSE(button->isEnabled());
     const QColor faded = centre();
     button->setEnabled(true);
