@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <future>
+#include <memory>
 
 using test_support::ScriptedServer;
 
@@ -38,6 +39,19 @@ protected:
     ASSERT_TRUE(server.waitForClient());
     ASSERT_TRUE(server.send(DEFS));
     ASSERT_FALSE(recorder.waitFor("define", "Cam", "CCD1").kind.empty());
+  }
+
+  // Connects, and holds the library's thread in the first update's callback until `release` is kept.
+  std::promise<void> release;
+  void holdFirstUpdate() {
+    std::shared_future<void> released = release.get_future().share();
+    auto blocked = std::make_shared<std::atomic<bool>>(false);
+    recorder.onEvent = [blocked, released](const Event &e) {
+      if (e.kind == "update" && !blocked->exchange(true)) released.wait();
+    };
+    connectAndDefine();
+    ASSERT_TRUE(server.send("<setSwitchVector device=\"Cam\" name=\"CONNECTION\" state=\"Ok\"/>\n"));
+    while (!*blocked) std::this_thread::yield();
   }
 
   kestor_result connectCam(const char *device = "Cam") {
@@ -185,15 +199,7 @@ TEST_F(KestorConnection, UnreadableInputClosesTheConnection) {
 }
 
 TEST_F(KestorConnection, StopNeverWaitsForABlockedCallback) {
-  std::promise<void> release;
-  std::shared_future<void> released = release.get_future().share();
-  std::atomic<bool> blocked{false};
-  recorder.onEvent = [&](const Event &e) {
-    if (e.kind == "update" && !blocked.exchange(true)) released.wait();
-  };
-  connectAndDefine();
-  ASSERT_TRUE(server.send("<setSwitchVector device=\"Cam\" name=\"CONNECTION\" state=\"Ok\"/>\n"));
-  while (!blocked) std::this_thread::yield();
+  holdFirstUpdate();
 
   // Neither waits for the blocked callback: it is released only after both return.
   EXPECT_EQ(kestor_disconnect_server(entry), KESTOR_OK);
@@ -209,15 +215,7 @@ TEST_F(KestorConnection, StopNeverWaitsForABlockedCallback) {
 }
 
 TEST_F(KestorConnection, AStreamOfARunStoppedTellsTheNextRunNothing) {
-  std::promise<void> release;
-  std::shared_future<void> released = release.get_future().share();
-  std::atomic<bool> blocked{false};
-  recorder.onEvent = [&](const Event &e) {
-    if (e.kind == "update" && !blocked.exchange(true)) released.wait();
-  };
-  connectAndDefine();
-  ASSERT_TRUE(server.send("<setSwitchVector device=\"Cam\" name=\"CONNECTION\" state=\"Ok\"/>\n"));
-  while (!blocked) std::this_thread::yield();
+  holdFirstUpdate();
 
   // The library is stopped and started again, a new client attached, while the old connection's
   // reader is still in its callback; its end comes after, in the new run.
