@@ -1,7 +1,8 @@
 # kestor_precompile_headers(dir): gives every target under dir with at least three C++ sources a
 # precompiled header of the standard, Qt and GoogleTest headers most files include, each Qt module's
 # headers only where the target links that module. Reading those headers is most of a compile here,
-# so a clean build (test.sh turns KESTOR_PCH on) takes less time: a fifth with GCC, half with clang.
+# so a clean build (test.sh turns KESTOR_PCH on for its fuzz and ThreadSanitizer builds) takes less
+# time: a fifth with GCC, half with clang.
 # Incremental builds with ccache are better off without it, as ccache does not cache compiles that
 # read a precompiled header.
 set(KESTOR_PCH_STD <algorithm> <atomic> <chrono> <cmath> <cstdint> <cstring> <functional> <map> <memory> <mutex>
