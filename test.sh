@@ -24,7 +24,7 @@ if command -v clang++ >/dev/null 2>&1; then
   cmake --build build-fuzz -j "$JOBS" --target fuzz_all
   ctest --test-dir build-fuzz -L fuzz --output-on-failure -j "$JOBS"
   # KESTOR_SANITIZE_ALL=1: the whole suite as well, under the address and undefined-behaviour
-  # sanitizers the fuzz build puts in every library (about 7 more minutes on 2 cores). Leaks are
+  # sanitizers the fuzz build puts in every library (about 6 more minutes on 2 cores). Leaks are
   # left to the fuzzers: the program keeps some objects for its whole life on purpose.
   if [ "${KESTOR_SANITIZE_ALL:-0}" = 1 ]; then
     cmake --build build-fuzz -j "$JOBS" --target tests/all
