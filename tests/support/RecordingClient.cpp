@@ -1,10 +1,23 @@
 #include "RecordingClient.h"
 
+#include <atomic>
 #include <cstring>
+#include <shared_mutex>
 
 namespace {
 
-RecordingClient *self = nullptr;
+// The client the callbacks record into. A callback admitted before kestor_stop may still run while
+// the test ends: each runs holding `gate` shared, and a client going away takes it alone after
+// stopping the library, so that none is left inside the client it destroys.
+std::atomic<RecordingClient *> self{nullptr};
+std::shared_mutex gate;
+
+template <typename Work>
+kestor_result withSelf(const Work &work) {
+  std::shared_lock lock(gate);
+  if (RecordingClient *client = self.load()) work(*client);
+  return 0;
+}
 
 // Framework log lines of the whole process; never destroyed, as library threads may still log
 // while a test ends.
@@ -42,13 +55,18 @@ RecordingClient::RecordingClient() {
                 message ? message : "",
                 p->state,
                 p};
-    if (self->onEvent) self->onEvent(event);
-    self->record(event);
-    return 0;
+    return withSelf([&](RecordingClient &client) {
+      if (client.onEvent) client.onEvent(event);
+      client.record(event);
+    });
   };
   client_.version = KESTOR_VERSION_2_0;
-  client_.attach = [](kestor_client *) { return self->record(Event{"attach", "", "", ""}), kestor_result(0); };
-  client_.detach = [](kestor_client *) { return self->record(Event{"detach", "", "", ""}), kestor_result(0); };
+  client_.attach = [](kestor_client *) {
+    return withSelf([](RecordingClient &c) { c.record({"attach", "", "", ""}); });
+  };
+  client_.detach = [](kestor_client *) {
+    return withSelf([](RecordingClient &c) { c.record({"detach", "", "", ""}); });
+  };
   client_.define_property = [](kestor_client *, kestor_device *, kestor_property *p, const char *m) {
     return property("define", p, m);
   };
@@ -59,10 +77,16 @@ RecordingClient::RecordingClient() {
     return property("delete", p, m);
   };
   client_.send_message = [](kestor_client *, kestor_device *, const char *m) {
-    return self->record({"message", "", "", m ? m : ""}), kestor_result(0);
+    return withSelf([m](RecordingClient &c) { c.record({"message", "", "", m ? m : ""}); });
   };
   kestor_start();
   kestor_attach_client(&client_);
+}
+
+RecordingClient::~RecordingClient() {
+  kestor_stop();
+  std::unique_lock lock(gate);  // the callbacks admitted before the stop have returned
+  if (self == this) self = nullptr;
 }
 
 void RecordingClient::record(Event event) {

@@ -20,9 +20,10 @@ struct Event {
 
 class RecordingClient {
 public:
-  // Starts the library and attaches; the destructor stops the library.
+  // Starts the library and attaches; the destructor stops the library and waits for the callbacks
+  // admitted before the stop that still run.
   RecordingClient();
-  ~RecordingClient() { kestor_stop(); }
+  ~RecordingClient();
 
   kestor_client *client() { return &client_; }
 
