@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QThread>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -69,6 +70,15 @@ void concurrentPerform(size_t count, const std::function<void(size_t)> &block) {
   }
   shared->block(0);
   shared->done.wait();
+}
+
+void concurrentPerformRows(int64_t rows, int64_t work, int64_t workPerBand,
+                           const std::function<void(size_t, int64_t, int64_t)> &block) {
+  const int64_t bands = std::clamp<int64_t>(work / workPerBand, 1, std::min(int64_t(MAX_ROW_BANDS), rows));
+  concurrentPerform(size_t(bands), [&](size_t band) {
+    const auto b = int64_t(band);
+    block(band, b * rows / bands, (b + 1) * rows / bands);
+  });
 }
 
 void syncMain(Block block) {

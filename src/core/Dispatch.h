@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 
 class QObject;
@@ -28,6 +29,13 @@ void syncGlobal(Block block);
 // Runs block(i) for every i in [0, count) at once: block(0) on the calling thread, each other on
 // a thread of the global pool; returns after every one has run. For splitting long work.
 void concurrentPerform(size_t count, const std::function<void(size_t)> &block);
+
+// Long work over the rows [0, rows), in bands of consecutive rows run as concurrentPerform runs its
+// blocks: block(band, firstRow, endRow) for each. As many bands as `work / workPerBand` (at least
+// one; at most MAX_ROW_BANDS, and one per row).
+constexpr size_t MAX_ROW_BANDS = 8;
+void concurrentPerformRows(int64_t rows, int64_t work, int64_t workPerBand,
+                           const std::function<void(size_t band, int64_t firstRow, int64_t endRow)> &block);
 
 // Runs the block on the main thread: in place when called there, otherwise queued on the main
 // event loop while the caller waits until it has run.

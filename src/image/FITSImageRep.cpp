@@ -67,9 +67,7 @@ void moveToImage(MemoryFile &fits) {
 // offsets each strip in turn while it is in the processor's cache, instead of making three
 // passes through the memory of the whole image.
 constexpr int64_t STRIP_BYTES = 64 * 1024;
-// Stored samples are converted in up to this many bands of rows at once, each of at least this
-// many bytes of pixels.
-constexpr int64_t MAX_BANDS = 8;
+// Stored samples are converted in bands of rows at once, each of at least this many bytes of pixels.
 constexpr int64_t BYTES_PER_BAND = 4 << 20;
 
 // A scaling card's value: `absent` when the header has none; nothing when it cannot be read.
@@ -198,12 +196,9 @@ DecodeResult FITSImageRep::imageRepsWithData(const QByteArray &data) {
   };
   if (!buffer) return DecodeResult::failure(QStringLiteral("out of memory for the FITS pixels"));
   // Stored samples are converted in bands of rows on a few threads; cfitsio reads on this one.
-  const int64_t bands = stored ? std::clamp<int64_t>(*bufferBytes / BYTES_PER_BAND, 1, std::min(MAX_BANDS, height)) : 1;
-  std::array<int, MAX_BANDS> failed{};
-  concurrentPerform(size_t(bands), [&](size_t band) {
-    const auto b = int64_t(band);
-    failed[band] = readBand(b * height / bands, (b + 1) * height / bands);
-  });
+  std::array<int, MAX_ROW_BANDS> failed{};
+  concurrentPerformRows(height, stored ? *bufferBytes : 0, BYTES_PER_BAND,
+                        [&](size_t band, int64_t first, int64_t end) { failed[band] = readBand(first, end); });
   for (const int plane : failed) {
     if (plane < 0) return DecodeResult::failure(QStringLiteral("out of memory for the FITS pixels"));
     if (plane > 0 && planes == 1)

@@ -20,8 +20,7 @@ struct Sample {
 // each other.
 // How far ahead of the samples the memory is asked for; the samples touch every cache line.
 constexpr int64_t PREFETCH_DISTANCE = 2048;
-// At most this many bands, each of at least this many pixels.
-constexpr int64_t MAX_BANDS = 8;
+// Each band of at least this many pixels.
 constexpr int64_t PIXELS_PER_BAND = 1 << 20;
 
 struct Tally {
@@ -71,14 +70,11 @@ void sampleRows(const Bitmap &bitmap, int64_t count, int64_t firstRow, int64_t e
 
 template <typename Read>
 void sampleEveryFourthPixel(const Bitmap &bitmap, int64_t count, Read read, ImageStatistics &stats) {
-  const int64_t bands =
-      std::clamp<int64_t>(bitmap.width * bitmap.height / PIXELS_PER_BAND, 1, std::min(MAX_BANDS, bitmap.height));
-  std::array<Tally, MAX_BANDS> tallies;
+  std::array<Tally, MAX_ROW_BANDS> tallies;
   for (Tally &tally : tallies) tally.min = stats.min, tally.max = stats.max;
-  concurrentPerform(size_t(bands), [&](size_t band) {
-    const auto b = int64_t(band);
-    sampleRows(bitmap, count, b * bitmap.height / bands, (b + 1) * bitmap.height / bands, read, tallies[band]);
-  });
+  concurrentPerformRows(
+      bitmap.height, bitmap.width * bitmap.height, PIXELS_PER_BAND,
+      [&](size_t band, int64_t first, int64_t end) { sampleRows(bitmap, count, first, end, read, tallies[band]); });
   int64_t sum = 0;
   for (const Tally &tally : tallies) {
     for (size_t bin = 0; bin < 256; ++bin)

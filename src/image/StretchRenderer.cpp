@@ -74,9 +74,8 @@ void addGreyRow(const uint8_t *row, const std::vector<int64_t> &columns, std::ve
 
 uint8_t average(uint64_t sum, uint64_t count) { return uint8_t(count == 1 ? sum : (sum + count / 2) / count); }
 
-// A large picture is rendered in bands of output rows on up to this many threads at once, each
-// band of at least this many bitmap pixels.
-constexpr int64_t MAX_BANDS = 8;
+// A large picture is rendered in bands of output rows on several threads at once, each band of at
+// least this many bitmap pixels.
 constexpr int64_t PIXELS_PER_BAND = 1 << 20;
 
 // Fills `target` block by block: `addRow(row, columns, sums)` adds a bitmap row to the sums,
@@ -89,11 +88,9 @@ void renderBlocks(const Bitmap &bitmap, QImage &target, AddRow addRow, Colour co
   uchar *const bits = target.bits();
   const qsizetype stride = target.bytesPerLine();
   const int64_t height = target.height();
-  const int64_t bands =
-      std::clamp<int64_t>(bitmap.width * bitmap.height / PIXELS_PER_BAND, 1, std::min(MAX_BANDS, height));
-  concurrentPerform(size_t(bands), [&](size_t band) {
+  concurrentPerformRows(height, bitmap.width * bitmap.height, PIXELS_PER_BAND, [&](size_t, int64_t first, int64_t end) {
     std::vector<Sums> sums(size_t(target.width()));
-    for (int64_t y = int64_t(band) * height / bands; y < (int64_t(band) + 1) * height / bands; ++y) {
+    for (int64_t y = first; y < end; ++y) {
       std::fill(sums.begin(), sums.end(), Sums{});
       for (int64_t row = rows[size_t(y)]; row < rows[size_t(y) + 1]; ++row)
         addRow(bitmap.pixels + row * bitmap.bytesPerRow, columns, sums);
