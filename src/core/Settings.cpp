@@ -9,6 +9,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/DecimalText.h"
 #include "core/SettingsFileWatch.h"
 
 namespace {
@@ -77,8 +78,8 @@ qint64 leadingInteger(const QString &text) {
   return negative ? -static_cast<qint64>(magnitude) : static_cast<qint64>(magnitude);
 }
 
-// The decimal number at the start of the text, after white space; 0 when there is none.
-// Read without the user's locale: "2.5" is two and a half everywhere.
+// The decimal number at the start of the text, after white space; 0 when there is none, plus or
+// minus HUGE_VAL when too large. Read without the user's locale: "2.5" is two and a half everywhere.
 double leadingDouble(const QString &text) {
   const QByteArray bytes = afterSpace(text);
   const char *begin = bytes.constData();
@@ -88,7 +89,7 @@ double leadingDouble(const QString &text) {
     return 0;  // no "inf" or "nan" words, signed or not
   if (*begin == '+') ++begin;
   double value = 0;
-  const auto [next, error] = std::from_chars(begin, end, value);
+  const auto [next, error] = decimalFromChars(begin, end, value);
   (void)next;
   if (error == std::errc::invalid_argument) return 0;
   return value;

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <string>
 
+#include "core/DecimalText.h"
+
 namespace {
 
 constexpr double TWO_TO_THE_63 = 9223372036854775808.0;
@@ -51,21 +53,16 @@ double leadingNumber(QStringView piece) {
     }
   }
   if (digits == 0) return 0;
-  bool negativeExponent = false;
   if (i < piece.size() && (piece[i] == u'e' || piece[i] == u'E')) {
     qsizetype j = i + 1;
     std::string exponent = "e";
-    if (j < piece.size() && (piece[j] == u'+' || piece[j] == u'-')) {
-      negativeExponent = piece[j] == u'-';
-      exponent += char(piece[j++].unicode());
-    }
+    if (j < piece.size() && (piece[j] == u'+' || piece[j] == u'-')) exponent += char(piece[j++].unicode());
     const qsizetype firstDigit = j;
     while (j < piece.size() && isDigit(piece[j].unicode())) exponent += char(piece[j++].unicode());
     if (j > firstDigit) number += exponent;
   }
   double value = 0;
-  const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
-  if (result.ec == std::errc::result_out_of_range) value = negativeExponent ? 0.0 : HUGE_VAL;
+  decimalFromChars(number.data(), number.data() + number.size(), value);
   return negative ? -value : value;
 }
 

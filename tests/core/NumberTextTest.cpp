@@ -165,9 +165,11 @@ TEST(Sexagesimal, ParsesAndRoundTripsToATenthOfASecond) {
       {"0x1p3", 0},
       {"1:00:60.0", 1 + 1.0 / 60},
       {"1e-400", 0},
+      {"0.0001e-320", 0},
   };
   for (const auto &row : rows) EXPECT_DOUBLE_EQ(parseSexagesimal(QString::fromUtf8(row.text)), row.value) << row.text;
-  EXPECT_EQ(parseSexagesimal(QStringLiteral("1e999")), HUGE_VAL);
+  for (const char *tooLarge : {"1e999", "1000e306", "-1e999:30"})
+    EXPECT_EQ(std::fabs(parseSexagesimal(QString::fromUtf8(tooLarge))), HUGE_VAL) << tooLarge;
   for (double value : {0.0, 12.5, -12.5, 23.999, 1 + 59.96 / 3600, -89.123456, 359.5, 0.000013})
     EXPECT_NEAR(parseSexagesimal(formatSexagesimal(value)), value, 0.05 / 3600 + 1e-12);
 }

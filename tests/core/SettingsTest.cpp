@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 
 #include "core/Settings.h"
@@ -68,6 +69,10 @@ TEST_F(SettingsFile, ScalarReadings) {
       {"No", QStringLiteral("No"), 0, 0, false, false},
       {"true", QStringLiteral("true"), 1, 1, true, true},
       {"too large text", QStringLiteral("99999999999999999999"), max, 1e20, true, true},
+      {"exponent too large", QStringLiteral("1e999"), 1, HUGE_VAL, true, true},
+      {"negative exponent too large", QStringLiteral(" -1e999"), -1, -HUGE_VAL, true, true},
+      {"digits too many", QStringLiteral("1000e306"), 1000, HUGE_VAL, true, true},
+      {"exponent too small", QStringLiteral("1e-999"), 1, 0, true, true},
       {"too large number", 1e300, max, 1e300, true, true},
       {"too large unsigned", std::numeric_limits<quint64>::max(), max, 18446744073709551615.0, true, true},
       {"data", QByteArray("1.5"), 7, 2.5, false, true},
