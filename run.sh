@@ -3,8 +3,9 @@
 # guider) on a local server and opens the program, with the user's own settings, on it.
 #   ./run.sh [PORT]   the simulators' port: the bus's usual 7624 unless given
 # The simulators keep their state in a temporary folder removed at the end; the program's
-# settings are the user's own, and the simulators' server joins the user's list of servers the
-# first time only. The build folder is "build" (or $KESTOR_BUILD_DIR).
+# settings are the user's own, and every run adds the simulators' server to the user's list of
+# servers when it is not there (also after the user removed it), the other servers staying as
+# they are. The build folder is "build" (or $KESTOR_BUILD_DIR).
 set -euo pipefail
 cd "$(dirname "$0")"
 PORT=${1:-7624}
