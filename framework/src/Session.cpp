@@ -53,8 +53,9 @@ std::string describe(const Element &element) {
 
 }  // namespace
 
-Session::Session(Registry &registry, kestor_device *endpoint, std::string peer, Reply reply, Steps steps)
+Session::Session(Registry &registry, kestor_device *endpoint, std::string peer, Reply reply, Steps steps, Runs runs)
     : registry_(registry),
+      runs_(runs),
       endpoint_(endpoint),
       peer_(std::move(peer)),
       reply_(std::move(reply)),
@@ -252,7 +253,7 @@ std::vector<std::string> Session::end() {
 }
 
 void Session::deliver(const std::vector<Call> &calls) {
-  kestor_client *client = admittedClient(run_);
+  kestor_client *client = admittedClient(run());
   if (!client) return;
   for (const Call &call : calls)
     if (auto callback = client->*call.callback)
@@ -260,7 +261,7 @@ void Session::deliver(const std::vector<Call> &calls) {
 }
 
 void Session::deliverMessage(const std::string &text) {
-  kestor_client *client = admittedClient(run_);
+  kestor_client *client = admittedClient(run());
   if (client && client->send_message) client->send_message(client, endpoint_, text.c_str());
 }
 

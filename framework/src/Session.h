@@ -29,7 +29,11 @@ public:
   // `endpoint` is passed to the callbacks and owns the devices this stream defines; `peer` names
   // the server in log lines; `reply` sends an element back (answers to pings).
   enum class Steps { InPlace, Pipelined };
-  Session(Registry &registry, kestor_device *endpoint, std::string peer, Reply reply, Steps steps = Steps::InPlace);
+  // A server's stream belongs to the run it began in. An in-process driver's stream outlives runs:
+  // a driver stays loaded across kestor_stop and kestor_start, and speaks to the client of each run.
+  enum class Runs { Begun, Every };
+  Session(Registry &registry, kestor_device *endpoint, std::string peer, Reply reply, Steps steps = Steps::InPlace,
+          Runs runs = Runs::Begun);
 
   // Reads more of the stream and applies the elements it completed (pipelined: hands them over
   // to be applied); false when the stream has to be given up (error() says why; the elements
@@ -42,9 +46,10 @@ public:
   // Returns the names of those devices.
   std::vector<std::string> end();
 
-  // True once kestor_stop has ended the run this stream began in (even if another run began since):
-  // its records are then left alone and nobody is told of them.
-  bool stopped() const { return isStopped(run_); }
+  // True once kestor_stop has ended the run this stream began in (even if another run began since),
+  // or, for a stream of every run, between kestor_stop and the next kestor_start: its records are
+  // then left alone and nobody is told of them.
+  bool stopped() const { return isStopped(run()); }
 
 private:
   struct Call;
@@ -70,9 +75,11 @@ private:
   void flushSkipped();
   void deliver(const std::vector<Call> &calls);
   void deliverMessage(const std::string &text);
+  uint64_t run() const { return runs_ == Runs::Every ? currentRun() : begun_; }
 
   Registry &registry_;
-  const uint64_t run_ = currentRun();
+  const uint64_t begun_ = currentRun();
+  const Runs runs_;
   kestor_device *endpoint_;
   std::string peer_;
   Reply reply_;

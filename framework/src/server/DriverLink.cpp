@@ -31,7 +31,9 @@ DriverLink::DriverLink(int socket, std::string name, std::function<void()> ended
     : socket_(socket),
       name_(std::move(name)),
       ended_(std::move(ended)),
-      session_(libraryRegistry(), this, name_, [this](const std::string &xml) { send(xml); }),
+      session_(
+          libraryRegistry(), this, name_, [this](const std::string &xml) { send(xml); }, Session::Steps::InPlace,
+          Session::Runs::Every),
       parser_([this](const Element &element) { handle(element); }) {}
 
 DriverLink::~DriverLink() { ::close(socket_); }
@@ -80,7 +82,7 @@ bool DriverLink::keepBlobMode(const std::string &xml) {
   StreamParser reader([this](const Element &element) {
     const std::string device(deviceOf(element)), property(nameOf(element));
     std::lock_guard lock(blobMutex_);
-    blobModes_[property.empty() ? device : device + '\0' + property] = trim(element.text) != "Never";
+    blobModesOfThisRun()[property.empty() ? device : device + '\0' + property] = trim(element.text) != "Never";
   });
   reader.feed(xml.data(), xml.size());
   return true;
@@ -89,9 +91,19 @@ bool DriverLink::keepBlobMode(const std::string &xml) {
 bool DriverLink::attachedClientWantsBlob(const Element &update) {
   const std::string device(deviceOf(update)), property(nameOf(update));
   std::lock_guard lock(blobMutex_);
-  auto found = blobModes_.find(device + '\0' + property);
-  if (found == blobModes_.end()) found = blobModes_.find(device);
-  return found != blobModes_.end() && found->second;  // "Never" until enabled
+  const auto &modes = blobModesOfThisRun();
+  auto found = modes.find(device + '\0' + property);
+  if (found == modes.end()) found = modes.find(device);
+  return found != modes.end() && found->second;  // "Never" until enabled
+}
+
+std::map<std::string, bool> &DriverLink::blobModesOfThisRun() {
+  // Each run has an attached client of its own, which has enabled nothing yet.
+  if (const uint64_t run = currentRun(); run != blobModesRun_) {
+    blobModes_.clear();
+    blobModesRun_ = run;
+  }
+  return blobModes_;
 }
 
 void DriverLink::handle(const Element &element) {

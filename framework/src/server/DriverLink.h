@@ -2,8 +2,9 @@
 // reads the driver's stream on a thread of its own, hands every element to the server hub (for
 // the TCP clients) and to a session (for the attached client), and sends elements to the driver.
 // The attached client's BLOB modes (its enableBLOB elements) are kept here, as a server keeps a
-// client's: its BLOB updates reach it only where it enabled them. Executable and library drivers
-// differ only in what is at the other end of the socket.
+// client's: its BLOB updates reach it only where it enabled them. A loaded driver stays across
+// kestor_stop and kestor_start and speaks to the attached client of each run, whose modes start anew. Executable and
+// library drivers differ only in what is at the other end of the socket.
 #pragma once
 
 #include "Device.h"
@@ -53,6 +54,7 @@ private:
   void handle(const Element &element);
   bool keepBlobMode(const std::string &xml);
   bool attachedClientWantsBlob(const Element &update);
+  std::map<std::string, bool> &blobModesOfThisRun();  // with blobMutex_ held
 
   const int socket_;
   const std::string name_;
@@ -64,6 +66,7 @@ private:
   bool finished_ = false;
   std::mutex blobMutex_;
   std::map<std::string, bool> blobModes_;  // key: device, or device + '\0' + property
+  uint64_t blobModesRun_ = currentRun();   // the run whose attached client set them
   std::string forSession_;                 // the elements of the current read the attached client sees
   DriverStreamFilter filter_;
   Session session_;
