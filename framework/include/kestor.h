@@ -242,6 +242,16 @@ extern void (*kestor_server_ended_handler)(kestor_server_entry *entry);
  */
 extern void *(*kestor_blob_resize)(void *data, size_t bytes);
 extern void (*kestor_blob_free)(void *data);
+/*
+ * Optional, set before kestor_start and never changed: called on a connection's reader thread once
+ * a BLOB has decoded half the bytes its element declares (its size attribute, when the library
+ * accepts that size), with the buffer they arrive in and the size declared. A BLOB of that size is
+ * then likely to be complete soon, and an application may prepare for it; the buffer's
+ * kestor_blob_free (or free) ends that BLOB, whatever came of it. At most once a BLOB; never for
+ * one whose bytes stay below half what it declares, so what is declared but never sent costs
+ * nothing.
+ */
+extern void (*kestor_blob_half_arrived)(void *data, size_t declared);
 
 kestor_result kestor_start(void);
 kestor_result kestor_stop(void);

@@ -19,7 +19,10 @@ constexpr char NO_MEMORY[] = "no memory for a BLOB";
 
 }  // namespace
 
-BlobText::BlobText(size_t expected) { makeRoom(std::min<size_t>(expected, MAX_BLOB_BYTES) + base64Capacity(0)); }
+BlobText::BlobText(size_t expected)
+    : declared_(expected <= static_cast<size_t>(MAX_BLOB_BYTES) ? expected : 0), halfAnnouncedAt_((declared_ + 1) / 2) {
+  makeRoom(declared_ + base64Capacity(0));
+}
 
 void BlobText::fail(const char *why) {
   failure_ = why;
@@ -46,7 +49,11 @@ void BlobText::append(std::string_view text) {
   const auto decoded = decoder_.decode(text, buffer_.get() + length_);
   if (!decoded) return fail("BLOB contents are not base64");
   length_ += *decoded;
-  if (length_ > static_cast<size_t>(MAX_BLOB_BYTES)) fail("BLOB exceeds the size limit");
+  if (length_ > static_cast<size_t>(MAX_BLOB_BYTES)) return fail("BLOB exceeds the size limit");
+  if (halfAnnouncedAt_ > 0 && length_ >= halfAnnouncedAt_) {
+    halfAnnouncedAt_ = 0;
+    announceHalfArrived(buffer_.get(), declared_);
+  }
 }
 
 bool BlobText::finish(BlobBuffer &data, size_t &length, std::string &error) {
@@ -74,15 +81,23 @@ bool BlobText::finish(BlobBuffer &data, size_t &length, std::string &error) {
   return true;
 }
 
+std::optional<int64_t> acceptableBlobSize(std::string_view declared) {
+  declared = trim(declared);
+  int64_t size = -1;
+  const auto [end, status] = std::from_chars(declared.data(), declared.data() + declared.size(), size);
+  if (status != std::errc() || end != declared.data() + declared.size() || size < 0 || size > MAX_BLOB_BYTES)
+    return std::nullopt;
+  return size;
+}
+
 bool decodeBlob(std::string_view declaredSize, std::string_view format, BlobText &text, BlobValue &out,
                 std::string &error) {
-  declaredSize = trim(declaredSize);
-  int64_t size = -1;
-  const auto [end, status] = std::from_chars(declaredSize.data(), declaredSize.data() + declaredSize.size(), size);
-  if (status != std::errc() || end != declaredSize.data() + declaredSize.size() || size < 0 || size > MAX_BLOB_BYTES) {
-    error = "BLOB size \"" + std::string(declaredSize.substr(0, 32)) + "\" is not acceptable";
+  const std::optional<int64_t> acceptable = acceptableBlobSize(declaredSize);
+  if (!acceptable) {
+    error = "BLOB size \"" + std::string(trim(declaredSize).substr(0, 32)) + "\" is not acceptable";
     return false;
   }
+  const int64_t size = *acceptable;
   BlobBuffer decoded;
   size_t length = 0;
   if (!text.finish(decoded, length, error)) return false;

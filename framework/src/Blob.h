@@ -7,6 +7,7 @@
 #include "BlobMemory.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,8 +26,9 @@ constexpr int64_t MAX_BLOB_BYTES = int64_t(512) << 20;
 // is never held whole.
 class BlobText {
 public:
-  // Room is made at once for `expected` decoded bytes (what the element declares; memory not
-  // written to costs nothing), and grown when more arrive.
+  // Room is made at once for `expected` decoded bytes (what the element declares, an acceptable
+  // size or 0; memory not written to costs nothing), and grown when more arrive. Once half of
+  // `expected` has been decoded, the application is told (announceHalfArrived).
   explicit BlobText(size_t expected);
   // Decodes more text. Once the text cannot be decoded, the bytes are dropped and the rest of the
   // text is ignored; finish then says why.
@@ -44,7 +46,13 @@ private:
   size_t length_ = 0;
   Base64Decoder decoder_;
   const char *failure_ = nullptr;
+  const size_t declared_;
+  size_t halfAnnouncedAt_;  // the decoded length that tells the application; 0 once told, or never
 };
+
+// The decoded size a oneBLOB's size attribute declares, when it is one the library accepts: a
+// whole number from 0 to MAX_BLOB_BYTES, white space around it allowed.
+std::optional<int64_t> acceptableBlobSize(std::string_view declared);
 
 // Reads the declared size and format and finishes the decoded text; on failure returns false and
 // says why.

@@ -5,7 +5,7 @@
 
 #include <expat.h>
 
-#include <charconv>
+#include <algorithm>
 #include <cstring>
 
 namespace kestor {
@@ -16,18 +16,21 @@ constexpr char ROOT[] = "<kestorstream>";
 constexpr int TOP = 1;
 constexpr int CHILD = 2;
 
+// A limit as the errors name it: "64 KiB", "8 MiB", or bytes when neither divides it.
+std::string sizeText(size_t bytes) {
+  if (bytes >= (size_t(1) << 20) && bytes % (size_t(1) << 20) == 0) return std::to_string(bytes >> 20) + " MiB";
+  if (bytes >= (size_t(1) << 10) && bytes % (size_t(1) << 10) == 0) return std::to_string(bytes >> 10) + " KiB";
+  return std::to_string(bytes) + " bytes";
+}
+
 bool endsWith(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
 
-// The decoded size a oneBLOB declares, 0 when it declares none that reads as one.
+// The decoded size a oneBLOB declares, 0 when it declares none the library accepts.
 size_t declaredSize(const char **attributes) {
-  for (const char **a = attributes; a[0] && a[1]; a += 2) {
-    if (std::strcmp(a[0], "size") != 0) continue;
-    size_t size = 0;
-    std::from_chars(a[1], a[1] + std::strlen(a[1]), size);
-    return size;
-  }
+  for (const char **a = attributes; a[0] && a[1]; a += 2)
+    if (std::strcmp(a[0], "size") == 0) return static_cast<size_t>(acceptableBlobSize(a[1]).value_or(0));
   return 0;
 }
 }  // namespace
@@ -70,6 +73,13 @@ struct StreamParser::Impl {
     return blobElement ? limits.blobElementBytes : limits.elementBytes;
   }
 
+  // Why the stream is given up when the bytes since the last top-level start or end passed limit().
+  std::string limitPassed() const {
+    if (depth < TOP) return "text between elements exceeds the size limit of " + sizeText(limits.gapBytes);
+    return std::string(blobElement ? "a BLOB vector" : "an element") + " exceeds the size limit of " +
+           sizeText(limit());
+  }
+
   void stop(std::string why) {
     if (failure.empty()) failure = std::move(why);
     XML_StopParser(parser, XML_FALSE);
@@ -78,9 +88,10 @@ struct StreamParser::Impl {
   bool withinLimit() {
     // When the bytes being parsed end within the limit, no place in them lies beyond it.
     if (fedEnd - boundary <= static_cast<XML_Index>(limit())) return true;
-    const XML_Index used = XML_GetCurrentByteIndex(parser) - boundary;
+    // Through the end of the event reported (a tag, or a piece of text).
+    const XML_Index used = XML_GetCurrentByteIndex(parser) + XML_GetCurrentByteCount(parser) - boundary;
     if (used >= 0 && static_cast<size_t>(used) > limit()) {
-      stop(depth < TOP ? "too much data before an element starts" : "element exceeds the size limit");
+      stop(limitPassed());
       return false;
     }
     return true;
@@ -201,17 +212,20 @@ bool StreamParser::parse(std::string_view bytes) {
     }
     return false;
   }
-  // Bytes that expat holds back (an unfinished tag or attribute) count against the limits too.
   p.fed += static_cast<XML_Index>(bytes.size());
-  const XML_Index pending = p.fed - p.boundary;
-  if (pending > 0 && static_cast<size_t>(pending) > p.limit()) {
-    error_ = p.depth < TOP ? "too much data before an element starts" : "element exceeds the size limit";
-    return false;
-  }
-  // expat scans an unfinished token again with every chunk: a long one would cost quadratic time.
+  // The unfinished token expat holds back (a tag, a comment), which it scans again with every chunk:
+  // a long one would cost quadratic time.
   const XML_Index held = p.fed - XML_GetCurrentByteIndex(p.parser);
   if (held > 0 && static_cast<size_t>(held) > p.limits.tagBytes) {
-    error_ = "a tag exceeds the size limit";
+    error_ = "a tag exceeds the size limit of " + sizeText(p.limits.tagBytes);
+    return false;
+  }
+  // Within an element the held bytes are part of it. At the top level they begin the next
+  // element's start tag (or are a comment), which the tag limit bounds: only the bytes before
+  // them are text between elements.
+  const XML_Index pending = p.fed - p.boundary - (p.depth < TOP ? std::max<XML_Index>(held, 0) : 0);
+  if (pending > 0 && static_cast<size_t>(pending) > p.limit()) {
+    error_ = p.limitPassed();
     return false;
   }
   return true;

@@ -18,8 +18,8 @@ namespace kestor {
 struct StreamLimits {
   size_t elementBytes = size_t(8) << 20;        // one top-level element other than a BLOB vector
   size_t blobElementBytes = size_t(700) << 20;  // a def/setBLOBVector with its base64 contents
-  size_t gapBytes = size_t(64) << 10;           // text between top-level elements
-  size_t tagBytes = size_t(1) << 20;            // one tag (or comment) that expat holds back unfinished
+  size_t gapBytes = size_t(64) << 10;           // text between top-level elements, not their tags
+  size_t tagBytes = size_t(1) << 20;            // one unfinished tag (or comment), a top-level one too
   size_t children = 4096;                       // direct children of one element
 };
 

@@ -4,6 +4,7 @@
 
 #include "core/Dispatch.h"
 
+#include <condition_variable>
 #include <cstddef>
 #include <map>
 #include <mutex>
@@ -91,18 +92,62 @@ struct SameSize {
   std::vector<Buffer> waiting;
 };
 
+// The frame on its way, and the buffer made for it, serving any size of its mapped length (a
+// frame's data holds its pixels and a header of a few kilobytes).
+struct Expected {
+  uint64_t ticket = 0;  // 0: none expected
+  int64_t bytes = 0;
+  Buffer buffer;  // empty until made
+};
+
 // Made once and never destroyed: a pool task may still take or make a buffer while the program
 // exits, after static objects are gone.
 struct Pool {
   std::mutex mutex;
   std::map<int64_t, SameSize> sizes;
-  // The buffer made for a frame on its way, serving any size of its mapped length (a frame's data
-  // holds its pixels and a header of a few kilobytes); empty once taken.
-  Buffer expected;
+  Expected expected;
+  uint64_t tickets = 0;
+  bool making = false;  // a task is making the expected buffer (or the one of an expectation since replaced)
+  std::condition_variable made;
 };
 Pool &pool() {
   static Pool *const made = new Pool;
   return *made;
+}
+
+// Whether buffers of `bytes`' mapped length are in use: their frames leave theirs for the next.
+bool inUse(int64_t bytes) {
+  for (const auto &[size, same] : pool().sizes)
+    if (mappedLength(size) == mappedLength(bytes)) return true;
+  return false;
+}
+
+// Makes the expected buffer on the pool, one at a time: a buffer whose expectation was replaced or
+// forgotten meanwhile is given back, and the newer expectation's made next.
+void makeExpected() {
+  std::unique_lock lock(pool().mutex);
+  if (pool().making) return;  // the task at work makes it next
+  pool().making = true;
+  Expected &expected = pool().expected;
+  while (expected.ticket != 0 && !expected.buffer.data()) {
+    const uint64_t ticket = expected.ticket;
+    const int64_t bytes = expected.bytes;
+    lock.unlock();
+    Buffer made(bytes);
+    made.touch();
+    lock.lock();
+    if (expected.ticket != ticket) {
+      lock.unlock();
+      made = Buffer();  // given back outside the lock
+      lock.lock();
+    } else if (!made.data()) {
+      expected = Expected();  // no memory: the frame makes its own, or does without
+    } else {
+      expected.buffer = std::move(made);
+    }
+  }
+  pool().making = false;
+  pool().made.notify_all();
 }
 
 // The first frame of a series pays for its fresh buffer; the second would pay again, as the first
@@ -148,15 +193,24 @@ std::shared_ptr<uint8_t[]> take(int64_t bytes) {
   Buffer buffer;
   bool first = false;  // of a series: no other buffer of the size in use
   {
-    std::lock_guard guard(pool().mutex);
+    std::unique_lock lock(pool().mutex);
+    Expected &expected = pool().expected;
+    const auto madeForThis = [&] {
+      return expected.ticket != 0 && mappedLength(expected.bytes) == mappedLength(bytes);
+    };
     SameSize &same = pool().sizes[bytes];
+    first = same.inUse++ == 0;  // counted before any wait, so that the entry stays
     if (!same.waiting.empty()) {
       buffer = std::move(same.waiting.back());
       same.waiting.pop_back();
-    } else if (pool().expected.data() && pool().expected.mapped() == mappedLength(bytes)) {
-      buffer = std::move(pool().expected);
+    } else if (madeForThis()) {
+      // Being made: waited for, as making another would cost as long and twice the memory.
+      pool().made.wait(lock, [&] { return !pool().making || !madeForThis() || expected.buffer.data(); });
+      if (madeForThis()) {
+        buffer = std::move(expected.buffer);
+        expected = Expected();
+      }
     }
-    first = same.inUse++ == 0;
   }
   if (!buffer.data()) buffer = Buffer(bytes);
   if (!buffer.data()) {
@@ -170,25 +224,33 @@ std::shared_ptr<uint8_t[]> take(int64_t bytes) {
 
 bool pooled(const std::shared_ptr<const void> &owner) { return std::get_deleter<Release>(owner) != nullptr; }
 
-void expect(int64_t bytes) {
-  if (bytes < int64_t(HUGE_PAGE)) return;
-  asyncGlobal([bytes] {
-    Buffer unused;  // freed outside the lock
-    {
-      std::lock_guard guard(pool().mutex);
-      if (pool().expected.data()) {  // the frame before did not take the one made for it
-        unused = std::move(pool().expected);
-        return;
-      }
-      for (const auto &[size, same] : pool().sizes)
-        if (mappedLength(size) == mappedLength(bytes)) return;  // the frames in use leave theirs for the next
-    }
-    Buffer made(bytes);
-    if (!made.data()) return;
-    made.touch();
-    std::lock_guard guard(pool().mutex);
-    if (!pool().expected.data()) pool().expected = std::move(made);
-  });
+uint64_t expect(int64_t bytes) {
+  if (bytes < int64_t(HUGE_PAGE)) return 0;
+  Buffer unused;  // given back outside the lock
+  std::lock_guard guard(pool().mutex);
+  Expected &expected = pool().expected;
+  const bool untaken = expected.buffer.data() != nullptr;  // the frame before was not one for these buffers
+  unused = std::move(expected.buffer);
+  expected = Expected();
+  if (untaken || inUse(bytes)) return 0;
+  expected.ticket = ++pool().tickets;
+  expected.bytes = bytes;
+  asyncGlobal(makeExpected);
+  return expected.ticket;
+}
+
+void forget(uint64_t ticket) {
+  Buffer unused;  // given back outside the lock
+  std::lock_guard guard(pool().mutex);
+  if (ticket == 0 || pool().expected.ticket != ticket) return;
+  unused = std::move(pool().expected.buffer);
+  pool().expected = Expected();
+  pool().made.notify_all();  // a frame waiting for it makes its own
+}
+
+int64_t expectedBytes() {
+  std::lock_guard guard(pool().mutex);
+  return pool().expected.buffer.data() ? pool().expected.bytes : 0;
 }
 
 }  // namespace PixelBuffers

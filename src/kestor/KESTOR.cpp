@@ -52,7 +52,8 @@ void KESTOR::start(bool serverMode, bool browse) {
   kestor_sync_executor = &runOnMainThread;                      //    applies records on main
   kestor_server_ended_handler = &KESTOR::serverEndedHandler;    //    and hears of ended connections
   kestor_blob_resize = &resizeBlobBytes;                        //    and the memory of BLOB bytes,
-  kestor_blob_free = &freeBlobBytes;                            //    which the model shares
+  kestor_blob_free = &freeBlobBytes;                            //    which the model shares,
+  kestor_blob_half_arrived = &blobHalfArrived;                  //    with a frame's pixels made ready
   kestor_is_sandboxed = true;                                   // 4
   const qint64 level = UserDefaults::read(Setting::LOG_LEVEL);  // 5
   if (level >= 0 && level <= std::numeric_limits<uint32_t>::max())

@@ -10,6 +10,7 @@
 
 #include "EventLoopWait.h"
 #include "FaultClient.h"
+#include "support/ResidentMemory.h"
 #include "support/ScriptedServer.h"
 
 namespace {
@@ -137,6 +138,45 @@ TEST_F(ScriptedFault, ServerThatClosesAndComesBackIsEmptiedThenRefilledByANewCon
   EXPECT_LT(client.longestStall(), FREEZE_MS);
 }
 
+// A server that declares sizes its BLOBs never fill, many at once: memory follows the bytes that
+// arrived, and nothing of them is left once the server is gone.
+TEST_F(ScriptedFault, LyingBlobSizesCostNoMoreThanTheBytesSent) {
+  if (!test_support::RESIDENT_MEMORY_MEANINGFUL) GTEST_SKIP() << "resident memory means nothing under a sanitizer";
+  using test_support::megabytes;
+  connectAndDefine();
+  spinFor(300);
+  const int64_t before = test_support::residentBytes();
+  ASSERT_TRUE(test_support::resetPeak());
+  const struct {
+    const char *size, *format;
+  } lies[] = {
+      {"99999999999", ".fits"},  // beyond the library's limit: refused
+      {"536870912", ".fits"},    // at the limit: a BLOB of the 10 bytes that came
+      {"536870912", ".fits.z"},  // does not inflate to what it declares: refused
+  };
+  double temperatureSent = 0;
+  for (const auto &[size, format] : lies) {
+    std::string burst;
+    for (int i = 0; i < 8; ++i)
+      burst +=
+          std::string("<setBLOBVector device=\"Fault CCD\" name=\"CCD1\" state=\"Ok\"><oneBLOB name=\"CCD1\" size=\"") +
+          size + "\" format=\"" + format + "\">QUJDREVGR0hJSg==</oneBLOB></setBLOBVector>\n";
+    ASSERT_TRUE(server.send(burst + temperatureUpdate(std::to_string(++temperatureSent))));
+    ASSERT_TRUE(waitUntil([&] { return temperature(client) == temperatureSent; })) << client.log().toStdString();
+  }
+  spinFor(1000);  // for whatever the pool prepares meanwhile
+  const int64_t peak = test_support::peakResidentBytes();
+  server.closeClient();
+  ASSERT_TRUE(client.waitForEmptyModel()) << client.log().toStdString();
+  spinFor(500);
+  const int64_t after = test_support::residentBytes();
+  std::printf("resident before %.1f MiB, peak %+.1f MiB, after the server %+.1f MiB\n", megabytes(before),
+              megabytes(peak - before), megabytes(after - before));
+  EXPECT_LE(megabytes(peak - before), 64);
+  EXPECT_LE(megabytes(after - before), 20);
+  EXPECT_TRUE(client.logged(QStringLiteral("is not acceptable"))) << client.log().toStdString();
+}
+
 // Garbage after the definitions: what cannot be read ends the connection and empties the model;
 // well-formed elements that mean nothing are skipped with a line each and the stream goes on.
 struct Garbage {
@@ -175,7 +215,19 @@ INSTANTIATE_TEST_SUITE_P(
         Garbage{"BinaryNoise", std::string("\x00\x01\xff\xfe<<\x80 garbage &;\n", 19), true, ""},
         Garbage{"UnbalancedEndTag", "</defNumberVector>\n", true, ""},
         Garbage{"DocumentTypeDeclaration", "<!DOCTYPE x [<!ENTITY a \"b\">]>\n", true, ""},
-        Garbage{"EndlessTag", "<defTextVector device=\"" + std::string(2 << 20, 'a'), true, ""},
+        Garbage{"EndlessTag", "<defTextVector device=\"" + std::string(2 << 20, 'a'), true,
+                "a tag exceeds the size limit of 1 MiB"},
+        Garbage{"TextBetweenElementsBeyond64KiB", std::string(70000, ' ') + "\n", true,
+                "text between elements exceeds the size limit of 64 KiB"},
+        // Long but legal: indiserver forwards a message of any length unchanged.
+        Garbage{"MessageOf70000Characters",
+                "<message device=\"Evil\" message=\"Evil says " + std::string(70000, 'x') + "\"/>\n", false,
+                "Evil says xxxxxxxx"},
+        Garbage{"UpdateWithA70000CharacterMessage",
+                "<setNumberVector device=\"Fault CCD\" name=\"CCD_TEMPERATURE\" state=\"Ok\" message=\"Long " +
+                    std::string(70000, 'y') +
+                    "\"><oneNumber name=\"CCD_TEMPERATURE_VALUE\">3</oneNumber></setNumberVector>\n",
+                false, "Long yyyyyyyy"},
         Garbage{"UnknownElement", "<hello world=\"1\"/>\n", false, "Skipped an element from "},
         Garbage{"UpdateOfAnUnknownDevice",
                 "<setNumberVector device=\"Nobody\" name=\"X\"><oneNumber name=\"Y\">1</oneNumber></setNumberVector>\n",

@@ -244,6 +244,31 @@ TEST_F(KestorStream, BlobsDecodedInflatedAndChecked) {
   EXPECT_EQ(recorder.events("update", "Cam", "CCD1").size(), 3u);
 }
 
+// Half of what a BLOB declares, decoded, is told to the application once, with the size declared;
+// a size the library does not accept, or bytes that stay below half of it, tell nothing.
+TEST_F(KestorStream, HalfABlobIsAnnouncedOnce) {
+  static std::vector<size_t> announced;
+  struct Hook {
+    Hook() {
+      kestor_blob_half_arrived = [](void *data, size_t declared) { announced.push_back(data ? declared : 0); };
+    }
+    ~Hook() { kestor_blob_half_arrived = nullptr; }
+  } hook;
+  ASSERT_TRUE(feed(BLOB_DEF));
+  const std::string text = encodeBase64(std::string(3000, 'x'));
+  const std::pair<const char *, std::vector<size_t>> cases[] = {
+      {"3000", {3000}},    {" 3000 ", {3000}}, {"6000", {6000}},  // half of it
+      {"6001", {}},                                               // less than half
+      {"99999999999", {}}, {"536870913", {}},  {"1e9", {}},      {"-6000", {}}, {"0", {}},
+  };
+  for (const auto &[size, expected] : cases)
+    for (const size_t piece : {size_t(1), size_t(4096)}) {
+      announced.clear();
+      ASSERT_TRUE(feed(blobSet(size, ".fits", text), piece)) << session.error();
+      EXPECT_EQ(announced, expected) << "size \"" << size << "\" in pieces of " << piece;
+    }
+}
+
 TEST_F(KestorStream, SkippedElementsLeaveALogLine) {
   ASSERT_TRUE(feed(CONNECTION_DEF));
   const std::pair<const char *, const char *> cases[] = {
@@ -288,9 +313,14 @@ TEST_F(KestorStream, UnreadableStreamsAreGivenUp) {
       {"<mess\xFF\xFE"
        "age device=\"a\" message=\"x\"/>",
        "malformed"},  // a stray byte in markup
-      {"<message device=\"a\" message=\"" + std::string(9 << 20, 'x'), "before an element starts"},
-      {"<defTextVector device=\"a\" name=\"b\"><defText name=\"t\">" + std::string(9 << 20, 'x'), "size limit"},
-      {std::string(100 << 10, 'x'), "before an element starts"},
+      {"<message device=\"a\" message=\"" + std::string(9 << 20, 'x'), "a tag exceeds the size limit of 1 MiB"},
+      {"<defTextVector device=\"a\" name=\"b\"><defText name=\"t\">" + std::string(9 << 20, 'x'),
+       "an element exceeds the size limit of 8 MiB"},
+      {std::string(100 << 10, 'x'), "text between elements exceeds the size limit of 64 KiB"},
+      {"<message message=\"x\"/>" + std::string(70000, ' ') + "<message message=\"y\"/>",
+       "text between elements exceeds"},
+      {"<!--" + std::string(70000, 'x') + "-->", "text between elements exceeds"},  // a comment is text there
+      {"<!--" + std::string(2 << 20, 'x'), "a tag exceeds"},
       {"<setBLOBVector device=\"a\" name=\"b\"><oneBLOB name=\"" + std::string(2 << 20, 'x'), "a tag exceeds"},
       {"<defTextVector device=\"a\" name=\"b\">" +
            [] {
@@ -309,6 +339,36 @@ TEST_F(KestorStream, UnreadableStreamsAreGivenUp) {
     EXPECT_NE(fresh.error().find(why), std::string::npos) << fresh.error() << " for " << bytes.substr(0, 60);
     EXPECT_FALSE(fresh.feed("<message message=\"x\"/>", 22));  // and stays given up
   }
+}
+
+// An element's own tag is bounded by the tag and element limits, not by the one for text between
+// elements: a long message or attribute goes through, and so does what follows it.
+TEST_F(KestorStream, LongTagsWithinTheirLimitsGoThrough) {
+  ASSERT_TRUE(feed(std::string(CONNECTION_DEF) +
+                   "<defTextVector device=\"Cam\" name=\"T\" perm=\"rw\"><defText name=\"a\"/></defTextVector>"));
+  const std::string longText(70000, 'm');
+  const std::string next =
+      "\n<setSwitchVector device=\"Cam\" name=\"CONNECTION\" state=\"Ok\"><oneSwitch "
+      "name=\"CONNECT\">On</oneSwitch></setSwitchVector>";
+  const struct {
+    std::string element;
+    const char *kind, *property;
+  } cases[] = {
+      {"<message device=\"Evil\" message=\"" + longText + "\"/>", "message", ""},
+      {"<setTextVector device=\"Cam\" name=\"T\" message=\"" + longText +
+           "\"><oneText name=\"a\">x</oneText></setTextVector>",
+       "update", "T"},
+  };
+  for (const auto &[element, kind, property] : cases)
+    for (const size_t piece : {size_t(1), size_t(4096), size_t(65536)}) {
+      const size_t before = recorder.events().size();
+      ASSERT_TRUE(feed(element + next, piece)) << kind << ": " << session.error();
+      const std::vector<Event> events = recorder.events();
+      ASSERT_EQ(events.size(), before + 2) << kind << " in pieces of " << piece;
+      EXPECT_EQ(events[before].kind + events[before].property, kind + std::string(property));
+      EXPECT_EQ(events[before].message, longText);
+      EXPECT_EQ(events[before + 1].property, "CONNECTION");
+    }
 }
 
 // Bytes that are not UTF-8 and characters that XML forbids reach the records and messages as text
