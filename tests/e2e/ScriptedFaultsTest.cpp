@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 
 #include "EventLoopWait.h"
 #include "FaultClient.h"
+#include "image/PixelBuffers.h"
 #include "support/ResidentMemory.h"
 #include "support/ScriptedServer.h"
 
@@ -175,6 +177,29 @@ TEST_F(ScriptedFault, LyingBlobSizesCostNoMoreThanTheBytesSent) {
   EXPECT_LE(megabytes(peak - before), 64);
   EXPECT_LE(megabytes(after - before), 20);
   EXPECT_TRUE(client.logged(QStringLiteral("is not acceptable"))) << client.log().toStdString();
+}
+
+// A frame more than half there has a pixel buffer made ready for it; cut short by a server that
+// goes away, it gives that buffer back with its bytes.
+TEST_F(ScriptedFault, ABlobCutShortGivesBackWhatWasMadeForIt) {
+  if (!test_support::RESIDENT_MEMORY_MEANINGFUL) GTEST_SKIP() << "resident memory means nothing under a sanitizer";
+  constexpr int64_t DECLARED = int64_t(64) << 20;
+  connectAndDefine();
+  spinFor(300);
+  const int64_t before = test_support::residentBytes();
+  {
+    const std::string blob = blobUpdate(QByteArray(40 << 20, '\x5a'));
+    const std::string declared = "size=\"" + std::to_string(DECLARED) + "\"";
+    const std::string cut =
+        std::regex_replace(blob.substr(0, blob.size() - 100), std::regex("size=\"[0-9]+\""), declared);
+    ASSERT_TRUE(server.send(cut));
+  }
+  EXPECT_TRUE(waitUntil([] { return PixelBuffers::expectedBytes() == DECLARED; }));
+  server.closeClient();
+  ASSERT_TRUE(client.waitForEmptyModel()) << client.log().toStdString();
+  EXPECT_TRUE(waitUntil([] { return PixelBuffers::expectedBytes() == 0; }));
+  spinFor(300);
+  EXPECT_LE(test_support::megabytes(test_support::residentBytes() - before), 20);
 }
 
 // Garbage after the definitions: what cannot be read ends the connection and empties the model;
