@@ -8,8 +8,9 @@
 
 namespace kestor {
 
-// Every kestor_stop ends a run. A stream begun in one run stays stopped after it, also once
-// kestor_start admits a new client: what it still says belongs to the run that ended.
+// Every kestor_stop ends a run. A server's stream begun in one run stays stopped after it, also
+// once kestor_start admits a new client: what it still says belongs to the run that ended. (A
+// loaded driver's stream follows the current run: Session::Runs.)
 uint64_t currentRun();
 
 // The client whose callbacks may be called now: the attached one, unless kestor_stop has been

@@ -1,6 +1,6 @@
 // The memory of the library's BLOB bytes, held as QByteArrays (installed as kestor_blob_resize,
-// kestor_blob_free and kestor_blob_half_arrived), so that the model shares the bytes the library decoded instead of
-// copying them. Any thread.
+// kestor_blob_free and kestor_blob_half_arrived), so that the model shares the bytes the library
+// decoded instead of copying them. Any thread.
 #pragma once
 
 #include <QByteArray>

@@ -3,8 +3,8 @@
 // the TCP clients) and to a session (for the attached client), and sends elements to the driver.
 // The attached client's BLOB modes (its enableBLOB elements) are kept here, as a server keeps a
 // client's: its BLOB updates reach it only where it enabled them. A loaded driver stays across
-// kestor_stop and kestor_start and speaks to the attached client of each run, whose modes start anew. Executable and
-// library drivers differ only in what is at the other end of the socket.
+// kestor_stop and kestor_start and speaks to the attached client of each run, whose modes start
+// anew. Executable and library drivers differ only in what is at the other end of the socket.
 #pragma once
 
 #include "Device.h"
